@@ -1,0 +1,242 @@
+#include "app/Clock.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zovt {
+
+namespace {
+Clock *g_clock = nullptr;
+}
+
+Clock &Clock::instance()
+{
+    if (!g_clock) {
+        static QtClock fallback;
+        g_clock = &fallback;
+    }
+    return *g_clock;
+}
+
+void Clock::setInstance(Clock *clock) { g_clock = clock; }
+
+void Clock::wait(int ms)
+{
+    auto t = createTimer();
+    t->setSingleShot(true);
+    t->setInterval(ms);
+    t->start();
+    processUntil([&] { return !t->isActive(); });
+}
+
+void Clock::requestExit() { m_exiting = true; }
+
+void Clock::reportError(const char *where, std::exception_ptr e)
+{
+    if (m_sink) {
+        m_sink(where, e);
+        return;
+    }
+    try {
+        std::rethrow_exception(e);
+    } catch (const std::exception &ex) {
+        std::fprintf(stderr, "zovt: %s: %s\n", where, ex.what());
+    } catch (...) {
+        std::fprintf(stderr, "zovt: %s: unknown error\n", where);
+    }
+}
+
+void ClockTimer::fire()
+{
+    if (!m_callback)
+        return;
+    try {
+        m_callback();
+    } catch (const ExitUnwind &) {
+    } catch (...) {
+        m_clock.reportError("timer", std::current_exception());
+    }
+}
+
+// ---------------------------------------------------------------- QtClock
+
+struct QtClock::Impl {
+    QElapsedTimer elapsed;
+    struct Loop {
+        QEventLoop *loop;
+        const std::function<bool()> *done;
+    };
+    std::vector<Loop> loops;
+};
+
+namespace {
+class QtTimer : public ClockTimer {
+public:
+    explicit QtTimer(QtClock &clock) : ClockTimer(clock)
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            fire();
+            m_clock.notify();
+        });
+    }
+    void start() override
+    {
+        m_timer.setSingleShot(m_singleShot);
+        m_timer.start(m_interval);
+    }
+    void stop() override { m_timer.stop(); }
+    bool isActive() const override { return m_timer.isActive(); }
+
+private:
+    QTimer m_timer;
+};
+} // namespace
+
+QtClock::QtClock() : d(std::make_unique<Impl>()) { d->elapsed.start(); }
+QtClock::~QtClock() = default;
+
+qint64 QtClock::nowMs() const { return d->elapsed.elapsed(); }
+
+std::unique_ptr<ClockTimer> QtClock::createTimer() { return std::make_unique<QtTimer>(*this); }
+
+void QtClock::processUntil(const std::function<bool()> &done)
+{
+    throwIfExiting();
+    while (!done()) {
+        QEventLoop loop;
+        d->loops.push_back({&loop, &done});
+        loop.exec();
+        d->loops.pop_back();
+        throwIfExiting();
+    }
+}
+
+void QtClock::processPending()
+{
+    QCoreApplication::processEvents();
+    throwIfExiting();
+}
+
+void QtClock::notify()
+{
+    for (auto &l : d->loops)
+        if ((*l.done)())
+            l.loop->quit();
+}
+
+void QtClock::requestExit()
+{
+    Clock::requestExit();
+    for (auto &l : d->loops)
+        l.loop->quit();
+}
+
+// ----------------------------------------------------------- VirtualClock
+
+class VirtualTimer : public ClockTimer {
+public:
+    explicit VirtualTimer(VirtualClock &clock) : ClockTimer(clock), m_vclock(clock)
+    {
+        m_vclock.m_timers.push_back(this);
+    }
+    ~VirtualTimer() override
+    {
+        auto &v = m_vclock.m_timers;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+    void start() override
+    {
+        m_active = true;
+        m_due = m_vclock.m_now + std::max(0, m_interval);
+        m_seq = ++m_vclock.m_seq;
+    }
+    void stop() override { m_active = false; }
+    bool isActive() const override { return m_active; }
+
+    void elapse()
+    {
+        if (m_singleShot) {
+            m_active = false;
+        } else {
+            m_due += std::max(1, m_interval);
+            m_seq = ++m_vclock.m_seq;
+        }
+        fire();
+    }
+
+    VirtualClock &m_vclock;
+    bool m_active = false;
+    qint64 m_due = 0;
+    quint64 m_seq = 0;
+};
+
+VirtualClock::VirtualClock() = default;
+VirtualClock::~VirtualClock() = default;
+
+std::unique_ptr<ClockTimer> VirtualClock::createTimer() { return std::make_unique<VirtualTimer>(*this); }
+
+bool VirtualClock::step()
+{
+    VirtualTimer *next = nullptr;
+    for (auto *t : m_timers) {
+        if (!t->m_active)
+            continue;
+        if (!next || t->m_due < next->m_due || (t->m_due == next->m_due && t->m_seq < next->m_seq))
+            next = t;
+    }
+    if (!next)
+        return false;
+    m_now = std::max(m_now, next->m_due);
+    next->elapse();
+    return true;
+}
+
+void VirtualClock::processPending()
+{
+    if (m_qtEvents && QCoreApplication::instance())
+        QCoreApplication::processEvents();
+    throwIfExiting();
+}
+
+void VirtualClock::processUntil(const std::function<bool()> &done)
+{
+    for (;;) {
+        processPending();
+        if (done())
+            return;
+        if (!step())
+            throw std::logic_error("virtual clock: waiting with no timer running");
+    }
+}
+
+void VirtualClock::advance(qint64 ms)
+{
+    runUntil([] { return false; }, ms);
+}
+
+bool VirtualClock::runUntil(const std::function<bool()> &done, qint64 limitMs)
+{
+    auto marker = createTimer();
+    marker->setSingleShot(true);
+    marker->setInterval(int(limitMs));
+    marker->start();
+    bool reached = false;
+    processUntil([&] {
+        reached = done();
+        return reached || !marker->isActive();
+    });
+    return reached;
+}
+
+int VirtualClock::activeTimerCount() const
+{
+    return int(std::count_if(m_timers.begin(), m_timers.end(), [](auto *t) { return t->m_active; }));
+}
+
+} // namespace zovt

@@ -1,0 +1,146 @@
+#pragma once
+// Time for the whole program goes through Clock: one-shot and repeating
+// timers and waits that keep handling events. Production runs on precise Qt
+// timers and nested event loops; tests run the same code on VirtualClock, where
+// an hour of device cadence passes in milliseconds and in a fixed order.
+
+#include <QtGlobal>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace zovt {
+
+// Thrown out of every wait once an exit has begun, so that each running
+// operation unwinds and nothing more reaches the device.
+class ExitUnwind : public std::exception {
+public:
+    const char *what() const noexcept override { return "application exit"; }
+};
+
+class Clock;
+
+class ClockTimer {
+public:
+    virtual ~ClockTimer() = default;
+    void setInterval(int ms) { m_interval = ms; }
+    int interval() const { return m_interval; }
+    void setSingleShot(bool s) { m_singleShot = s; }
+    bool isSingleShot() const { return m_singleShot; }
+    void setCallback(std::function<void()> cb) { m_callback = std::move(cb); }
+    // (Re)starts with the current interval.
+    virtual void start() = 0;
+    virtual void stop() = 0;
+    virtual bool isActive() const = 0;
+    // Enabled-property style used by the window's named timers.
+    void setEnabled(bool on) { on ? start() : stop(); }
+
+protected:
+    explicit ClockTimer(Clock &clock) : m_clock(clock) {}
+    // Runs the callback as a handler entry point: errors go to the installed
+    // error sink, the exit unwind ends here.
+    void fire();
+
+    Clock &m_clock;
+    int m_interval = 0;
+    bool m_singleShot = false;
+    std::function<void()> m_callback;
+};
+
+class Clock {
+public:
+    using ErrorSink = std::function<void(const char *where, std::exception_ptr)>;
+
+    virtual ~Clock() = default;
+
+    // Monotonic milliseconds since the clock was made.
+    virtual qint64 nowMs() const = 0;
+    virtual std::unique_ptr<ClockTimer> createTimer() = 0;
+
+    // Handles events and timers until done() holds; done() is tested after
+    // every timer callback. Throws ExitUnwind when an exit begins meanwhile.
+    virtual void processUntil(const std::function<bool()> &done) = 0;
+
+    // Handles the events that are pending now, without waiting.
+    virtual void processPending() = 0;
+
+    // A plain wait of ms milliseconds that keeps handling events.
+    void wait(int ms);
+
+    // Tells running waits that state they test may have changed (a handler
+    // set a flag); timer callbacks do this on their own.
+    virtual void notify() {}
+
+    // Begins the exit: every running wait returns by throwing ExitUnwind.
+    virtual void requestExit();
+    bool exiting() const { return m_exiting; }
+    void throwIfExiting() const
+    {
+        if (m_exiting)
+            throw ExitUnwind();
+    }
+
+    // Where errors of timer callbacks go (the application's exception handler).
+    void setErrorSink(ErrorSink sink) { m_sink = std::move(sink); }
+    void reportError(const char *where, std::exception_ptr e);
+
+    // The process-wide clock, set once by main() or a test fixture.
+    static Clock &instance();
+    static void setInstance(Clock *clock);
+
+protected:
+    bool m_exiting = false;
+    ErrorSink m_sink;
+};
+
+// Production clock: precise QTimers and nested QEventLoops; a waiting program
+// sleeps in the event loop.
+class QtClock : public Clock {
+public:
+    QtClock();
+    ~QtClock() override;
+    qint64 nowMs() const override;
+    std::unique_ptr<ClockTimer> createTimer() override;
+    void processUntil(const std::function<bool()> &done) override;
+    void processPending() override;
+    void requestExit() override;
+
+    void notify() override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// Deterministic clock for tests and the schedule preview: time jumps from one
+// due timer to the next; timers due at the same moment fire in start order.
+class VirtualClock : public Clock {
+public:
+    VirtualClock();
+    ~VirtualClock() override;
+    qint64 nowMs() const override { return m_now; }
+    std::unique_ptr<ClockTimer> createTimer() override;
+    void processUntil(const std::function<bool()> &done) override;
+    void processPending() override;
+
+    // Lets virtual time run for ms milliseconds (a test driver step).
+    void advance(qint64 ms);
+    // Runs until done() holds or limitMs of virtual time passed; true if done.
+    bool runUntil(const std::function<bool()> &done, qint64 limitMs);
+    // Also dispatch Qt's posted events at every step (off for pure logic).
+    void setProcessQtEvents(bool on) { m_qtEvents = on; }
+    // The timers currently scheduled (for diagnostics in tests).
+    int activeTimerCount() const;
+
+private:
+    friend class VirtualTimer;
+    struct Entry;
+    bool step();
+    qint64 m_now = 0;
+    quint64 m_seq = 0;
+    bool m_qtEvents = true;
+    std::vector<class VirtualTimer *> m_timers;
+};
+
+} // namespace zovt

@@ -1,0 +1,183 @@
+#include "storage/DataFiles.h"
+
+#include "storage/WinPath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+
+namespace zovt::files {
+
+namespace {
+
+QString native(const QString &winPath) { return winpath::toNative(winPath); }
+
+[[noreturn]] void readFail(const QString &winPath, const QString &why)
+{
+    throw ReadError(QStringLiteral("%1: %2").arg(winPath, why).toStdString());
+}
+
+[[noreturn]] void writeFail(const QString &winPath, const QString &why)
+{
+    throw WriteError(QStringLiteral("Cannot create file \"%1\". %2").arg(winPath, why).toStdString());
+}
+
+} // namespace
+
+bool exists(const QString &winPath) { return QFileInfo::exists(native(winPath)); }
+bool fileExists(const QString &winPath) { return QFileInfo(native(winPath)).isFile(); }
+bool dirExists(const QString &winPath) { return QFileInfo(native(winPath)).isDir(); }
+
+void remove(const QString &winPath) noexcept
+{
+    QFile::remove(native(winPath));
+}
+
+bool makeDir(const QString &winPath) noexcept
+{
+    QString n = native(winPath);
+    while (n.size() > 1 && n.endsWith(QLatin1Char('/')))
+        n.chop(1);
+    if (QFileInfo(n).isDir())
+        return true;
+    return QDir().mkdir(n);
+}
+
+QByteArray readAll(const QString &winPath)
+{
+    QFile f(native(winPath));
+    if (!f.open(QIODevice::ReadOnly))
+        readFail(winPath, f.errorString());
+    return f.readAll();
+}
+
+void writeAll(const QString &winPath, const QByteArray &bytes)
+{
+    QFile f(native(winPath));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        writeFail(winPath, f.errorString());
+    if (f.write(bytes) != bytes.size())
+        writeFail(winPath, f.errorString());
+}
+
+void copyFile(const QString &fromWinPath, const QString &toWinPath)
+{
+    writeAll(toWinPath, readAll(fromWinPath));
+}
+
+void createFlag(const QString &winPath) { writeAll(winPath, QByteArray()); }
+
+void setFlag(const QString &winPath, bool on)
+{
+    if (on)
+        createFlag(winPath);
+    else
+        remove(winPath);
+}
+
+qint32 readInteger(const QString &winPath)
+{
+    const QByteArray b = readAll(winPath);
+    if (b.size() < 4)
+        readFail(winPath, QStringLiteral("Read beyond end of file"));
+    const auto u = [&](int i) { return quint32(quint8(b[i])); };
+    return qint32(u(0) | (u(1) << 8) | (u(2) << 16) | (u(3) << 24));
+}
+
+void writeInteger(const QString &winPath, qint32 value)
+{
+    const quint32 v = quint32(value);
+    QByteArray b(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        b[i] = char((v >> (8 * i)) & 0xFF);
+    writeAll(winPath, b);
+}
+
+quint8 readByte(const QString &winPath)
+{
+    const QByteArray b = readAll(winPath);
+    if (b.isEmpty())
+        readFail(winPath, QStringLiteral("Read beyond end of file"));
+    return quint8(b[0]);
+}
+
+void writeByte(const QString &winPath, quint8 value) { writeAll(winPath, QByteArray(1, char(value))); }
+
+QStringList readLines(const QString &winPath)
+{
+    return text::splitLines(text::fromAnsi(readAll(winPath)));
+}
+
+QString readFirstLine(const QString &winPath)
+{
+    const QStringList l = readLines(winPath);
+    return l.isEmpty() ? QString() : l.first();
+}
+
+qint32 parseLineInteger(const QString &text, const QString &what)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    const auto blank = [](QChar c) {
+        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+    };
+    while (i < n && blank(text.at(i)))
+        ++i;
+    if (i == n)
+        return 0;
+    qsizetype end = i;
+    while (end < n && !blank(text.at(end)))
+        ++end;
+    const QString token = text.mid(i, end - i);
+    bool ok = false;
+    qint64 v = 0;
+    qsizetype d = 0;
+    bool neg = false;
+    if (token.startsWith(QLatin1Char('+')) || token.startsWith(QLatin1Char('-'))) {
+        neg = token.at(0) == QLatin1Char('-');
+        d = 1;
+    }
+    ok = d < token.size();
+    for (qsizetype k = d; ok && k < token.size(); ++k) {
+        const QChar c = token.at(k);
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            ok = false;
+            break;
+        }
+        v = v * 10 + (c.unicode() - '0');
+        if (v > qint64(2147483648LL))
+            ok = false;
+    }
+    if (ok && neg)
+        v = -v;
+    if (!ok || v > 2147483647LL || v < -2147483648LL)
+        throw ReadError(QStringLiteral("'%1' is not a valid integer value (%2)").arg(token, what).toStdString());
+    return qint32(v);
+}
+
+qint32 readLineInteger(const QString &winPath)
+{
+    return parseLineInteger(text::fromAnsi(readAll(winPath)), winPath);
+}
+
+void writeLines(const QString &winPath, const QStringList &lines)
+{
+    writeAll(winPath, text::encode(lines, text::Encoding::Ansi));
+}
+
+Memo readMemo(const QString &winPath)
+{
+    const text::Decoded d = text::decode(readAll(winPath));
+    return Memo{d.lines, d.encoding};
+}
+
+void writeMemo(const QString &winPath, const Memo &memo)
+{
+    writeAll(winPath, text::encode(memo.lines, memo.encoding));
+}
+
+} // namespace zovt::files

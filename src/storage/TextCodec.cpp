@@ -1,0 +1,89 @@
+#include "storage/TextCodec.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace zovt::text {
+
+QStringList splitLines(const QString &text)
+{
+    QStringList out;
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            out << text.mid(start, i - start);
+            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        out << text.mid(start);
+    return out;
+}
+
+QString fromAnsi(const QByteArray &bytes)
+{
+    QStringDecoder dec("windows-1250");
+    if (!dec.isValid())
+        return QString::fromLatin1(bytes);
+    return dec.decode(bytes);
+}
+
+QByteArray toAnsi(const QString &text)
+{
+    QStringEncoder enc("windows-1250");
+    if (!enc.isValid())
+        return text.toLatin1();
+    return enc.encode(text);
+}
+
+Decoded decode(const QByteArray &bytes)
+{
+    Decoded d;
+    QString text;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        d.encoding = Encoding::Utf8Bom;
+        text = QString::fromUtf8(bytes.mid(3));
+    } else if (bytes.startsWith("\xFF\xFE")) {
+        d.encoding = Encoding::Utf16LE;
+        QStringDecoder dec(QStringDecoder::Utf16LE);
+        text = dec.decode(bytes.mid(2));
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        d.encoding = Encoding::Utf16BE;
+        QStringDecoder dec(QStringDecoder::Utf16BE);
+        text = dec.decode(bytes.mid(2));
+    } else {
+        text = fromAnsi(bytes);
+    }
+    d.lines = splitLines(text);
+    return d;
+}
+
+QByteArray encode(const QStringList &lines, Encoding encoding)
+{
+    QString text;
+    for (const QString &l : lines) {
+        text += l;
+        text += QStringLiteral("\r\n");
+    }
+    switch (encoding) {
+    case Encoding::Utf8Bom:
+        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    case Encoding::Utf16LE: {
+        QStringEncoder enc(QStringEncoder::Utf16LE);
+        return QByteArray("\xFF\xFE") + QByteArray(enc.encode(text));
+    }
+    case Encoding::Utf16BE: {
+        QStringEncoder enc(QStringEncoder::Utf16BE);
+        return QByteArray("\xFE\xFF") + QByteArray(enc.encode(text));
+    }
+    case Encoding::Ansi:
+        break;
+    }
+    return toAnsi(text);
+}
+
+} // namespace zovt::text
