@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -121,6 +122,12 @@ void QtClock::processPending()
 {
     QCoreApplication::processEvents();
     throwIfExiting();
+}
+
+void QtClock::sleep(int ms)
+{
+    if (ms > 0)
+        QThread::msleep(ulong(ms));
 }
 
 void QtClock::notify()

@@ -68,6 +68,10 @@ public:
     // A plain wait of ms milliseconds that keeps handling events.
     void wait(int ms);
 
+    // Blocks the thread for ms milliseconds without handling anything (the
+    // serial component's close delay); timers due meanwhile fire late.
+    virtual void sleep(int ms) = 0;
+
     // Tells running waits that state they test may have changed (a handler
     // set a flag); timer callbacks do this on their own.
     virtual void notify() {}
@@ -104,6 +108,7 @@ public:
     std::unique_ptr<ClockTimer> createTimer() override;
     void processUntil(const std::function<bool()> &done) override;
     void processPending() override;
+    void sleep(int ms) override;
     void requestExit() override;
 
     void notify() override;
@@ -123,6 +128,7 @@ public:
     std::unique_ptr<ClockTimer> createTimer() override;
     void processUntil(const std::function<bool()> &done) override;
     void processPending() override;
+    void sleep(int ms) override { m_now += ms > 0 ? ms : 0; }
 
     // Lets virtual time run for ms milliseconds (a test driver step).
     void advance(qint64 ms);

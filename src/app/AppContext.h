@@ -1,0 +1,49 @@
+#pragma once
+// What the controllers of the subsystems share: the clock, the window's named
+// controls, the window-wide variables, the waits, the device link and the
+// dialogs; and the named operations of other subsystems, which the window
+// that composes the controllers binds (an unbound one does nothing).
+
+#include <QString>
+#include <functional>
+
+namespace zovt {
+
+class Clock;
+class ControlSurface;
+class DeviceLink;
+class Dialogs;
+class Waits;
+struct WindowState;
+
+struct Operations {
+    std::function<void()> Konec;
+    std::function<void()> Stop;
+    std::function<void()> Play;
+    std::function<void()> ZakladMemoCliknul;
+    std::function<void()> Nactiklient;             // load the current client
+    std::function<void(const QString &)> fillClientFromRecord; // client header of a program
+    std::function<void()> protocolStart;           // playback protocol
+    std::function<void()> protocolEnd;
+    std::function<void()> wishPlayStart;           // wish mode parts of a playback
+    std::function<void()> wishPlayEnd;
+    std::function<void()> reloadWishText;
+
+    static void run(const std::function<void()> &f)
+    {
+        if (f)
+            f();
+    }
+};
+
+struct AppContext {
+    Clock &clock;
+    ControlSurface &ui;
+    WindowState &state;
+    Waits &waits;
+    DeviceLink &device;
+    Dialogs &dialogs;
+    Operations ops;
+};
+
+} // namespace zovt

@@ -1,0 +1,84 @@
+#pragma once
+// Port cycles and the device's command vocabulary. Every write to the device
+// happens inside a port cycle: tick PortOpen, open, write texts each followed
+// by a wait, close, untick PortOpen.
+
+#include <QByteArray>
+#include <QString>
+
+namespace zovt {
+
+class Clock;
+class ControlSurface;
+class PortLink;
+class Waits;
+struct WindowState;
+
+class DeviceLink {
+public:
+    DeviceLink(Clock &clock, ControlSurface &ui, WindowState &state, Waits &waits, PortLink &port);
+
+    // Opens a cycle: waits (100 ms steps) while another cycle holds the port,
+    // ticks PortOpen and opens the port.
+    void openCycle();
+    // Closes the port, unticks PortOpen and waits until it is clear.
+    void closeCycle();
+    // Runs body inside one port cycle. When an error unwinds the body, the
+    // port is closed and PortOpen cleared all the same, so that the next cycle
+    // does not find the port held.
+    template <class F> void cycle(F &&body)
+    {
+        openCycle();
+        try {
+            body();
+        } catch (...) {
+            abandonCycle();
+            throw;
+        }
+        closeCycle();
+    }
+    void abandonCycle() noexcept;
+
+    // Writes one command text; nothing is written once an exit has begun.
+    void write(const QByteArray &text);
+    // Writes a text and shows a caption in WritedCom.
+    void write(const QByteArray &text, const QString &shown);
+
+    bool newFirmware() const;
+    // Colour blending: Colortype item 1, or item 0 with an Orvatrin program.
+    bool colourBlending() const;
+
+    QString LightByRunText() const;
+    QString LightByPauseText() const;
+    // The lighting selectors: write into the cycle the caller has opened (only
+    // while the night toggle is on), show the text and tick Dododo.
+    void LightByRun();
+    void LightByPause();
+    // Unticks Dododo, runs the selector and goes on once Dododo is ticked.
+    void runLightByRun();
+    void runLightByPause();
+    // New firmware: the current lighting command (stand-by while Konec is
+    // enabled, run lighting while a program plays).
+    void runCurrentLighting();
+
+    // The delayed stand-by lighting after start-up.
+    void startupLighting();
+    // The MAX service command.
+    void maxCycle();
+
+    Waits &waits() { return m_waits; }
+    PortLink &port() { return m_port; }
+    Clock &clock() { return m_clock; }
+
+private:
+    void setPortOpen(bool on);
+    void waitPortFree();
+
+    Clock &m_clock;
+    ControlSurface &m_ui;
+    WindowState &m_state;
+    Waits &m_waits;
+    PortLink &m_port;
+};
+
+} // namespace zovt

@@ -1,0 +1,63 @@
+#pragma once
+// The device port as the command code sees it: open, write texts, close.
+// Production wraps the serial component; the schedule preview and tests use
+// RecordingPort, which keeps every text with the (virtual) time it was written.
+
+#include <QByteArray>
+#include <QVector>
+#include <QtGlobal>
+
+#include <functional>
+
+namespace zovt {
+
+class Clock;
+
+class PortLink {
+public:
+    virtual ~PortLink() = default;
+    virtual void setPortNum(int n) = 0;
+    virtual int portNum() const = 0;
+    virtual void open() = 0;
+    virtual void close() = 0; // closing a closed port returns at once
+    virtual void write(const QByteArray &text) = 0;
+    virtual bool active() const = 0;
+};
+
+class RecordingPort : public PortLink {
+public:
+    struct Write {
+        qint64 ms;
+        QByteArray text;
+        bool operator==(const Write &o) const { return ms == o.ms && text == o.text; }
+    };
+    // closeDelayMs: time a close takes (the serial component sleeps 300 ms).
+    explicit RecordingPort(Clock &clock, int closeDelayMs = 300);
+
+    void setPortNum(int n) override { m_port = n; }
+    int portNum() const override { return m_port; }
+    void open() override;
+    void close() override;
+    void write(const QByteArray &text) override;
+    bool active() const override { return m_open; }
+
+    const QVector<Write> &writes() const { return m_writes; }
+    void clearWrites() { m_writes.clear(); }
+    int openCount() const { return m_opens; }
+    // Makes the next open fail with a serial-port error (a missing device).
+    void setFailOpen(bool fail) { m_failOpen = fail; }
+    // Called with every text written (live output of the preview tool).
+    void setOnWrite(std::function<void(const Write &)> f) { m_onWrite = std::move(f); }
+
+private:
+    Clock &m_clock;
+    int m_closeDelay;
+    int m_port = 3;
+    bool m_open = false;
+    bool m_failOpen = false;
+    int m_opens = 0;
+    QVector<Write> m_writes;
+    std::function<void(const Write &)> m_onWrite;
+};
+
+} // namespace zovt

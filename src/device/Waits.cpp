@@ -1,0 +1,70 @@
+#include "device/Waits.h"
+
+#include "storage/Paths.h"
+#include "ui/ControlSurface.h"
+
+namespace zovt {
+
+namespace {
+const QString kIndicator = QStringLiteral("COMconct");
+const int kIntervals[Waits::TimerCount] = {1000, 500, 500, 1500, 500, 500, 100};
+} // namespace
+
+Waits::Waits(Clock &clock, ControlSurface &ui) : m_clock(clock), m_ui(ui)
+{
+    for (int i = 0; i < TimerCount; ++i) {
+        m_timers[i] = clock.createTimer();
+        ClockTimer *t = m_timers[i].get();
+        t->setSingleShot(true);
+        t->setInterval(kIntervals[i]);
+        // Each tick does one thing: it stops its own timer.
+        t->setCallback([t] { t->stop(); });
+    }
+}
+
+Waits::~Waits() = default;
+
+void Waits::enableCreationTimers()
+{
+    for (TimerId id : {Timer1, Timer3, Timer4, Timer5, Timer6})
+        m_timers[id]->start();
+}
+
+void Waits::runTimer(TimerId id, int ms)
+{
+    ClockTimer &t = *m_timers[id];
+    t.setInterval(ms);
+    t.start();
+    m_clock.processUntil([&t] { return !t.isActive(); });
+}
+
+void Waits::TimenZapsat()
+{
+    m_ui.showPicture(kIndicator, paths::PicOrange);
+    runTimer(Timer3, 500);
+    m_ui.showPicture(kIndicator, paths::PicRed);
+    runTimer(Timer5, 500);
+    m_ui.showPicture(kIndicator, paths::PicGreen);
+}
+
+void Waits::TimenZapsatPul()
+{
+    m_ui.showPicture(kIndicator, paths::PicRed);
+    runTimer(Timer2, 500);
+    m_ui.showPicture(kIndicator, paths::PicOrange);
+    runTimer(Timer6, 500);
+    m_ui.showPicture(kIndicator, paths::PicGreen);
+}
+
+void Waits::TimenZapsatSTOP()
+{
+    m_ui.showPicture(kIndicator, paths::PicOrange);
+    runTimer(Timer4, 1500);
+    m_ui.showPicture(kIndicator, paths::PicGreen);
+}
+
+void Waits::TimenZapsat1() { runTimer(Timer1, 1000); }
+
+void Waits::ZapsatCOM() { runTimer(TimerCOM, 100); }
+
+} // namespace zovt

@@ -1,0 +1,43 @@
+#pragma once
+// The paced waits of the device link. Each runs one-shot timers of the main
+// window and keeps handling events until they have stopped; three of them show
+// their phases on the port indicator COMconct. A wait is "running" while its
+// timer is enabled, which other operations test.
+
+#include "app/Clock.h"
+
+#include <QString>
+#include <memory>
+
+namespace zovt {
+
+class ControlSurface;
+
+class Waits {
+public:
+    enum TimerId { Timer1, Timer2, Timer3, Timer4, Timer5, Timer6, TimerCOM, TimerCount };
+
+    Waits(Clock &clock, ControlSurface &ui);
+    ~Waits();
+
+    void TimenZapsat();     // Timer3 500 ms orange, Timer5 500 ms red, green
+    void TimenZapsatPul();  // Timer2 500 ms red, Timer6 500 ms orange, green
+    void TimenZapsatSTOP(); // Timer4 1500 ms orange, green
+    void TimenZapsat1();    // Timer1 1000 ms, no picture
+    void ZapsatCOM();       // TimerCOM 100 ms, no picture
+
+    ClockTimer &timer(TimerId id) { return *m_timers[id]; }
+    bool running(TimerId id) const { return m_timers[id]->isActive(); }
+    // The timers' state as the window is created: Timer1, 3, 4, 5, 6 enabled.
+    void enableCreationTimers();
+
+    Clock &clock() { return m_clock; }
+
+private:
+    void runTimer(TimerId id, int ms);
+    Clock &m_clock;
+    ControlSurface &m_ui;
+    std::unique_ptr<ClockTimer> m_timers[TimerCount];
+};
+
+} // namespace zovt

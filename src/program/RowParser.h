@@ -1,0 +1,33 @@
+#pragma once
+// The program row: eight tab-separated fields read into the window-wide row
+// variables, and the display line of a parsed row.
+
+#include "program/RowVars.h"
+
+#include <QString>
+#include <stdexcept>
+
+namespace zovt {
+
+// A number or duration field that is not a decimal number. It ends the
+// operation that called the parser, without a message.
+class ConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Field k (1-based) of a row, with the splitting rule that repeats the last
+// field when the row has fewer fields.
+QString rowField(const QString &row, int k);
+
+// Parses a row into v (only what the row supplies is overwritten). Throws
+// ConvertError; variables already assigned from the row keep their values.
+void Nactiradekdata(const QString &PomStringPrenos, RowVars &v);
+
+// The display line of the row last parsed into v.
+QString rowDisplayLine(const RowVars &v, bool OrvatrinPower);
+
+// Reads an optionally signed decimal integer; throws ConvertError otherwise.
+qint32 readDecimal(const QString &text);
+
+} // namespace zovt

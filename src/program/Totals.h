@@ -1,0 +1,30 @@
+#pragma once
+// Program time totals and the duration text used everywhere in playback.
+
+#include "program/RowVars.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace zovt {
+
+// "h:m:s" without leading zeros; 3725 gives "1:2:5", -5 gives "0:0:-5".
+QString CasPrevod(qint64 seconds);
+
+// Total of the selected program (MemoPlay lines 1..PocetRadkfr). Returns the
+// total seconds (CasCelk); setCasWrite receives the running text after each
+// row. Throws ConvertError at a bad duration field (the running text stays).
+qint32 CasCelkSUM(const QStringList &MemoPlay, qint32 PocetRadkfr, RowVars &v,
+                  const std::function<void(const QString &)> &setCasWrite);
+
+// Text of the whole-file total (CasWriteSUMA); empty text for an empty file.
+// Throws ConvertError at a bad duration field.
+QString CasSUMASUM(const QStringList &NacistMemo, RowVars &v);
+
+// The long time format used for totals: the system locale's, "H:mm:ss" in
+// the C/POSIX locale.
+QString longTimeFormat();
+
+} // namespace zovt

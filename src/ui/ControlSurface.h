@@ -1,0 +1,110 @@
+#pragma once
+// The window's named controls as the controllers see them. Every operation
+// of the program acts on controls by their names (the objectName of the
+// widget), so the same controller code drives the real window, a headless
+// surface in tests and the schedule preview tool.
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+namespace zovt {
+
+class ControlSurface {
+public:
+    virtual ~ControlSurface() = default;
+
+    virtual bool isEnabled(const QString &name) const = 0;
+    virtual void setEnabled(const QString &name, bool on) = 0;
+    virtual bool isVisible(const QString &name) const = 0;
+    virtual void setVisible(const QString &name, bool on) = 0;
+
+    // Caption of a button or label, text of a one-line field.
+    virtual QString text(const QString &name) const = 0;
+    virtual void setText(const QString &name, const QString &text) = 0;
+
+    // Check boxes and hidden flags.
+    virtual bool isChecked(const QString &name) const = 0;
+    virtual void setChecked(const QString &name, bool on) = 0;
+
+    // Radio groups (item index), list boxes (selected row), scroll bars
+    // (position). -1 means none.
+    virtual int index(const QString &name) const = 0;
+    virtual void setIndex(const QString &name, int index) = 0;
+
+    // Memos and list boxes, line by line.
+    virtual QStringList lines(const QString &name) const = 0;
+    virtual void setLines(const QString &name, const QStringList &lines) = 0;
+    virtual int lineCount(const QString &name) const = 0;
+    virtual QString line(const QString &name, int i) const = 0;
+    virtual void setLine(const QString &name, int i, const QString &text) = 0;
+    virtual void appendLine(const QString &name, const QString &text) = 0;
+
+    // Shows a picture file (a Windows path) in a picture control. A missing or
+    // unreadable picture raises ReadError.
+    virtual void showPicture(const QString &name, const QString &winPath) = 0;
+
+    // Convenience
+    void clear(const QString &name) { setLines(name, {}); }
+    void enable(std::initializer_list<const char *> names, bool on)
+    {
+        for (const char *n : names)
+            setEnabled(QString::fromLatin1(n), on);
+    }
+    void show(std::initializer_list<const char *> names, bool on)
+    {
+        for (const char *n : names)
+            setVisible(QString::fromLatin1(n), on);
+    }
+};
+
+// A surface of plain values: every control is just its state. Used by tests
+// of the controllers and by the schedule preview; also the store of the real
+// window's hidden state controls.
+class MemorySurface : public ControlSurface {
+public:
+    struct State {
+        bool enabled = true;
+        bool visible = true;
+        bool checked = false;
+        int index = -1;
+        QString text;
+        QStringList lines;
+        QString picture; // Windows path of the picture last shown
+    };
+
+    // When set, showPicture checks that the file exists and decodes it.
+    void setLoadPictures(bool on) { m_loadPictures = on; }
+
+    bool isEnabled(const QString &name) const override { return get(name).enabled; }
+    void setEnabled(const QString &name, bool on) override { at(name).enabled = on; }
+    bool isVisible(const QString &name) const override { return get(name).visible; }
+    void setVisible(const QString &name, bool on) override { at(name).visible = on; }
+    QString text(const QString &name) const override { return get(name).text; }
+    void setText(const QString &name, const QString &text) override { at(name).text = text; }
+    bool isChecked(const QString &name) const override { return get(name).checked; }
+    void setChecked(const QString &name, bool on) override { at(name).checked = on; }
+    int index(const QString &name) const override { return get(name).index; }
+    void setIndex(const QString &name, int index) override { at(name).index = index; }
+    QStringList lines(const QString &name) const override { return get(name).lines; }
+    void setLines(const QString &name, const QStringList &lines) override { at(name).lines = lines; }
+    int lineCount(const QString &name) const override { return int(get(name).lines.size()); }
+    QString line(const QString &name, int i) const override;
+    void setLine(const QString &name, int i, const QString &text) override;
+    void appendLine(const QString &name, const QString &text) override { at(name).lines.append(text); }
+    void showPicture(const QString &name, const QString &winPath) override;
+
+    // The picture last shown in a control (its Windows path).
+    QString picture(const QString &name) const { return get(name).picture; }
+    bool has(const QString &name) const { return m_states.contains(name); }
+
+protected:
+    const State &get(const QString &name) const;
+    State &at(const QString &name) { return m_states[name]; }
+
+private:
+    QHash<QString, State> m_states;
+    bool m_loadPictures = false;
+};
+
+} // namespace zovt
