@@ -21,6 +21,7 @@ struct Operations {
     std::function<void()> Stop;
     std::function<void()> Play;
     std::function<void()> ZakladMemoCliknul;
+    std::function<void()> Open1;
     std::function<void()> Nactiklient;             // load the current client
     std::function<void(const QString &)> fillClientFromRecord; // client header of a program
     std::function<void()> protocolStart;           // playback protocol
@@ -28,6 +29,7 @@ struct Operations {
     std::function<void()> wishPlayStart;           // wish mode parts of a playback
     std::function<void()> wishPlayEnd;
     std::function<void()> reloadWishText;
+    std::function<void()> stopPlaybackTimers;       // TimerStrtVse and CasovLista
 
     static void run(const std::function<void()> &f)
     {

@@ -1,0 +1,78 @@
+#pragma once
+// The application shell: the start-up sequence of the main window, the
+// delayed stand-by lighting, the exits and the single-instance marker.
+
+#include "app/AppContext.h"
+
+#include <functional>
+#include <memory>
+
+namespace zovt {
+
+class ClockTimer;
+
+// What the shell needs of the real window; headless runs leave them unset.
+struct WindowHooks {
+    std::function<void()> show;
+    std::function<void()> restoreIfMinimized;
+    std::function<void(bool dark)> applyColourScheme;
+    std::function<void(int main, int secondary)> applyFontSizes;
+    std::function<void()> placeOpenButtons; // OpenZov 100 and OpenSBZ 40 wide, side by side after Open
+    std::function<void()> closeWindow;      // closes the window (its close event runs FormClose)
+    std::function<void(int code)> quit;     // ends the event loop
+};
+
+class Shell {
+public:
+    Shell(AppContext &ctx, WindowHooks hooks);
+    ~Shell();
+
+    // The start-up sequence; returns when it has run through, stopped at an
+    // error, or ended the application (question 100 declined).
+    void Nastav();
+    // The delayed stand-by lighting, 3000 ms after Nastav.
+    void TimerColorByStartElapsed();
+    // The shutdown sequence; nothing is written to the device.
+    void Konec();
+    // The window closing by any means: only the marker goes.
+    void FormClose();
+    // Ends the application at once, without Konec or FormClose.
+    void endNow(int code = 0);
+
+    // The one exception handler of the application once start-up installed
+    // it: serial-port errors end the program (or, during start-up, offer the
+    // port setting); everything else is dropped with one line on stderr.
+    void HandleException(const char *where, std::exception_ptr error);
+    bool handlerInstalled() const { return m_handlerInstalled; }
+
+    // Set when an exit has begun; main() returns without the event loop then.
+    bool ended() const { return m_ended; }
+    int exitCode() const { return m_exitCode; }
+
+    ClockTimer &TimerColorByStart() { return *m_timerColorByStart; }
+
+    // Applies the start-up captions of the current language (tests call it
+    // after changing Languagem).
+    void applyCaptions();
+    // The port-number strip after a start-up port error.
+    std::function<void()> showComStripAlone;
+
+private:
+    void startupSteps1to22();
+    void startupSteps23to31();
+    void restore();
+    QString text(int number) const;
+
+    AppContext &m_ctx;
+    WindowHooks m_hooks;
+    std::unique_ptr<ClockTimer> m_timerColorByStart;
+    bool m_handlerInstalled = false;
+    bool m_ended = false;
+    int m_exitCode = 0;
+};
+
+// Runs a handler entry point: the exit unwind ends here, every other error
+// goes to the clock's error sink (the exception handler).
+void guarded(const char *where, const std::function<void()> &f);
+
+} // namespace zovt

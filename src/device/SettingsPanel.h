@@ -1,0 +1,31 @@
+#pragma once
+// The settings panel: port number, firmware variant, the three lighting
+// selections and the program options. Its COM strip is also shown on its own
+// after a port error at start-up; confirming or closing it then ends the
+// program.
+
+#include "app/AppContext.h"
+
+namespace zovt {
+
+class SettingsPanel {
+public:
+    explicit SettingsPanel(AppContext &ctx);
+
+    void SettingClick();     // open the full panel
+    void ShowComStripAlone(); // after a start-up port error
+    // Validates COM_Nr (on leaving the field or Enter); false if refused.
+    bool COM_NrExit();
+    void VerzeSwZovTClick();
+    void SettSaveClick();
+    void CloseSettClick();
+    void C_MaxClick();
+
+    static constexpr const char *ServiceCode = "2649";
+
+private:
+    bool fullPanelShown() const;
+    AppContext &m_ctx;
+};
+
+} // namespace zovt
