@@ -5,6 +5,7 @@
 #include "program/RowVars.h"
 
 #include <QString>
+#include <QStringView>
 #include <stdexcept>
 
 namespace zovt {
@@ -29,5 +30,18 @@ QString rowDisplayLine(const RowVars &v, bool OrvatrinPower);
 
 // Reads an optionally signed decimal integer; throws ConvertError otherwise.
 qint32 readDecimal(const QString &text);
+qint32 readDecimal(QStringView text);
+
+// The value of a number field from its integer part and thousandths,
+// thousandths / 1000 + integer part in extended precision, rounded once.
+double rowNumberValue(qint32 whole, qint32 thousandths);
+
+// The duration in seconds, CasH * 3600 + CasM * 60 + CasS in 32-bit
+// arithmetic (wrapping, never undefined).
+qint32 rowSeconds(qint32 CasH, qint32 CasM, qint32 CasS);
+qint32 rowSeconds(const RowVars &v);
+
+// "Hz", "kHz", "MHz", "GHz" for the hertz per unit; empty for anything else.
+QString unitName(qint32 HzkHz);
 
 } // namespace zovt

@@ -18,6 +18,10 @@ QString CasPrevod(qint64 seconds);
 // row. Throws ConvertError at a bad duration field (the running text stays).
 qint32 CasCelkSUM(const QStringList &MemoPlay, qint32 PocetRadkfr, RowVars &v,
                   const std::function<void(const QString &)> &setCasWrite);
+// The same with CasCelk kept in the caller's variable, which holds the running
+// total also when a bad row ends the computation.
+qint32 CasCelkSUM(const QStringList &MemoPlay, qint32 PocetRadkfr, RowVars &v, qint32 &CasCelk,
+                  const std::function<void(const QString &)> &setCasWrite);
 
 // Text of the whole-file total (CasWriteSUMA); empty text for an empty file.
 // Throws ConvertError at a bad duration field.
@@ -26,5 +30,9 @@ QString CasSUMASUM(const QStringList &NacistMemo, RowVars &v);
 // The long time format used for totals: the system locale's, "H:mm:ss" in
 // the C/POSIX locale.
 QString longTimeFormat();
+
+// The whole-file total text for a total in days: "   N D + " and the time of
+// day from one day on, else eight spaces and the time.
+QString fileTotalText(double totalDays);
 
 } // namespace zovt

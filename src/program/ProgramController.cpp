@@ -1,0 +1,219 @@
+#include "program/ProgramController.h"
+
+#include "app/Clock.h"
+#include "app/Dialogs.h"
+#include "app/WindowState.h"
+#include "device/Waits.h"
+#include "program/RowParser.h"
+#include "program/Totals.h"
+#include "storage/DataFiles.h"
+#include "storage/Paths.h"
+#include "ui/ControlSurface.h"
+
+namespace zovt {
+
+namespace {
+
+const QString kNacistMemo = QStringLiteral("NacistMemo");
+const QString kZakladmemo = QStringLiteral("Zakladmemo");
+const QString kMemoPlay = QStringLiteral("MemoPlay");
+const QString kMemoPlayShow = QStringLiteral("MemoPlayShow");
+const QString kCasWrite = QStringLiteral("CasWrite");
+const QString kCasWriteSUMA = QStringLiteral("CasWriteSUMA");
+const QString kOrvaTGener = QStringLiteral("OrvaTGener");
+const QString kColortype = QStringLiteral("Colortype");
+const QString kKlientData = QStringLiteral("PRSAdresKlentaData");
+const QString kPresmerovani = QStringLiteral("PRSAdresaPresmerovani");
+const QString kTxtFilter = QStringLiteral("*.txt");
+
+} // namespace
+
+ProgramController::ProgramController(AppContext &ctx) : m_ctx(ctx) {}
+
+void ProgramController::syncFromSurface()
+{
+    // Shared with what the surface holds after our own loads, so this is a
+    // pointer comparison unless another operation replaced NacistMemo.
+    QStringList current = m_ctx.ui.lines(kNacistMemo);
+    if (!current.isSharedWith(m_file.lines()))
+        m_file = ProgramFile(std::move(current));
+}
+
+const ProgramFile &ProgramController::programFile()
+{
+    syncFromSurface();
+    return m_file;
+}
+
+void ProgramController::loadFile(const QString &winPath)
+{
+    ProgramFile loaded = ProgramFile::load(winPath);
+    m_file = std::move(loaded);
+    m_ctx.ui.setLines(kNacistMemo, m_file.lines());
+}
+
+void ProgramController::Open1()
+{
+    WindowState &st = m_ctx.state;
+    Operations::run(m_ctx.ops.Nactiklient);
+
+    if (files::fileExists(paths::ProgramHandOff)) {
+        st.SouborExport = files::readFirstLine(paths::ProgramHandOff);
+        if (files::fileExists(st.SouborExport))
+            st.openDialogFileName = st.SouborExport;
+        else
+            files::remove(paths::ProgramHandOff);
+        Open();
+    } else {
+        st.openDialogFileName.clear();
+    }
+
+    m_ctx.ui.enable({"Open", "OpenZov", "OpenSBZ", "JasLED", "VykonIR", "ZpomalLED", "Wishes"}, true);
+}
+
+void ProgramController::Open()
+{
+    if (m_ctx.waits.running(Waits::Timer3))
+        return;
+    WindowState &st = m_ctx.state;
+    ControlSurface &ui = m_ctx.ui;
+
+    const QString clientFolder = ui.text(kKlientData);
+    st.openDialogFolder = !clientFolder.isEmpty() && files::dirExists(clientFolder) ? clientFolder
+                                                                                   : ui.text(kPresmerovani);
+    st.openDialogFileName.clear();
+
+    std::optional<QString> chosen;
+    if (files::fileExists(paths::ProgramHandOff)) {
+        // Read anew: a companion may have handed over another program since
+        // start-up.
+        st.SouborExport = files::readFirstLine(paths::ProgramHandOff);
+        chosen = st.SouborExport;
+    } else {
+        chosen = m_ctx.dialogs.openFile(
+            {QStringLiteral("Orva Therapy"), st.openDialogFolder, kTxtFilter, st.openDialogFileName});
+    }
+
+    if (chosen) {
+        loadFile(*chosen);
+        st.SoborJm = soborJmFromPath(*chosen);
+        st.Z_OrvaT = zOrvaTFromPath(*chosen, ui.text(kPresmerovani));
+        ui.setIndex(kColortype, 0);
+    }
+
+    st.openDialogFileName.clear();
+    files::remove(paths::ProgramHandOff);
+    VyplnZaklMemo();
+}
+
+void ProgramController::openCompanionFile(const QString &title, const QString &folder)
+{
+    if (m_ctx.waits.running(Waits::Timer3))
+        return;
+    WindowState &st = m_ctx.state;
+
+    st.openDialogFolder = files::dirExists(folder) ? folder : QStringLiteral("C:\\");
+    st.openDialogFileName.clear();
+    const std::optional<QString> chosen
+        = m_ctx.dialogs.openFile({title, st.openDialogFolder, kTxtFilter, st.openDialogFileName});
+    if (!chosen)
+        return;
+
+    loadFile(*chosen);
+    st.Z_OrvaT = false;
+    st.SoborJm = soborJmFromPath(*chosen);
+    files::remove(paths::ProgramHandOff);
+    VyplnZaklMemo();
+    m_ctx.ui.setIndex(kColortype, 0);
+}
+
+void ProgramController::OpenZov() { openCompanionFile(QStringLiteral("Zov Tool"), paths::ZovToolProgramDir); }
+
+void ProgramController::OpenSBZ() { openCompanionFile(QStringLiteral("DBZ"), paths::ZovToolDbzDir); }
+
+void ProgramController::VyplnZaklMemo()
+{
+    syncFromSurface();
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+
+    ui.clear(kMemoPlay);
+    ui.clear(kMemoPlayShow);
+    ui.setText(kCasWrite, QString());
+    ui.enable({"Stop", "StopVse", "Play", "PlayVse", "Pause"}, false);
+
+    ui.setLines(kZakladmemo, m_file.listEntries());
+    ui.setIndex(kZakladmemo, -1);
+
+    if (st.Z_OrvaT) {
+        ui.show({"Orva_Tlac", "OrvaTGener", "Panel5"}, false);
+        ui.setChecked(kOrvaTGener, false);
+    } else {
+        ui.show({"Orva_Tlac", "OrvaTGener"}, true);
+    }
+
+    ui.setText(kCasWriteSUMA, CasSUMASUM(m_file.lines(), st.row));
+}
+
+void ProgramController::ZakladMemoCliknul()
+{
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+    if (ui.isEnabled(QStringLiteral("Stop")) || m_ctx.waits.running(Waits::Timer3)
+        || m_ctx.waits.running(Waits::Timer4))
+        return;
+    syncFromSurface();
+
+    st.Pozadplay = ui.index(kZakladmemo);
+    if (st.Pozadplay >= 0) {
+        ui.enable({"Play", "PlayVse"}, true);
+        st.PocetRadkfr = 0;
+        ui.clear(kMemoPlayShow);
+        ProgramFile::Program p = m_file.program(st.Pozadplay);
+        st.PocetRadkfr = p.rows;
+        ui.setLines(kMemoPlay, p.memoPlay);
+    }
+
+    // The running text is shown once: nothing can look at CasWrite between
+    // two rows, and a bad row leaves the text of the rows before it.
+    QString casWrite;
+    bool haveCasWrite = false;
+    const auto showCasWrite = [&] {
+        if (haveCasWrite)
+            ui.setText(kCasWrite, casWrite);
+    };
+    try {
+        CasCelkSUM(ui.lines(kMemoPlay), st.PocetRadkfr, st.row, st.engine.CasCelk, [&](const QString &t) {
+            casWrite = t;
+            haveCasWrite = true;
+        });
+    } catch (...) {
+        showCasWrite();
+        throw;
+    }
+    showCasWrite();
+
+    ui.clear(kMemoPlayShow);
+    m_ctx.clock.processPending();
+
+    const QStringList memoPlay = ui.lines(kMemoPlay);
+    if (memoPlay.isEmpty())
+        return;
+    QStringList show;
+    show.reserve(memoPlay.size());
+    show.append(headerDisplayText(memoPlay.at(0), st.SoborJm, st.OrvatrinPower));
+    if (ui.isChecked(kOrvaTGener))
+        st.OrvatrinPower = true;
+    try {
+        for (qsizetype i = 1; i < memoPlay.size(); ++i) {
+            Nactiradekdata(memoPlay.at(i), st.row);
+            show.append(rowDisplayLine(st.row, st.OrvatrinPower));
+        }
+    } catch (...) {
+        ui.setLines(kMemoPlayShow, show);
+        throw;
+    }
+    ui.setLines(kMemoPlayShow, show);
+}
+
+} // namespace zovt

@@ -1,0 +1,40 @@
+#pragma once
+// The program list of the main window: loading program files (hand-off file
+// or file dialogs), building the list, and making an entry the selected
+// program with its display and totals.
+
+#include "app/AppContext.h"
+#include "program/ProgramList.h"
+
+#include <QString>
+
+namespace zovt {
+
+class ProgramController {
+public:
+    explicit ProgramController(AppContext &ctx);
+
+    void Open1();
+    void Open();
+    void OpenZov();
+    void OpenSBZ();
+    void VyplnZaklMemo();
+    void ZakladMemoCliknul();
+
+    // The loaded file (NacistMemo) with its header index. The surface's
+    // "NacistMemo" is the truth: a list that another operation put there is
+    // taken over (and indexed) the next time it is needed.
+    const ProgramFile &programFile();
+
+private:
+    void syncFromSurface();
+    // Replaces NacistMemo by the file; a file that cannot be read leaves the
+    // previous one (and so the list) in place and throws ReadError.
+    void loadFile(const QString &winPath);
+    void openCompanionFile(const QString &title, const QString &folder);
+
+    AppContext &m_ctx;
+    ProgramFile m_file;
+};
+
+} // namespace zovt

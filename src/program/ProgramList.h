@@ -1,0 +1,68 @@
+#pragma once
+// Program files and the program list, without any widget: a loaded file with
+// its header lines indexed once, the list entry and header display texts, and
+// the names derived from a file's path.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace zovt {
+
+// A header is any line with a "[" in it; a header with "[STOP]" closes the
+// file and is never listed (it still counts as a header when programs are
+// addressed by their position).
+bool isHeaderLine(QStringView line);
+bool isStopLine(QStringView line);
+
+// The list entry text of a header line: "◘ " for a QQ header, then the first
+// "[" and the first "]" turned into spaces.
+QString listEntryText(const QString &header);
+
+// Line 0 of the program display, and whether the program is an Orvatrin
+// program (file name "Orvatrin"/"orvatrin", or a QQ header). Generator mode is
+// left to the caller.
+QString headerDisplayText(const QString &header, const QString &SoborJm, bool &OrvatrinPower);
+
+// SoborJm: the path cut before its first ".", then what follows its last "\".
+QString soborJmFromPath(const QString &path);
+
+// Z_OrvaT: the path's first folder, put on drive C:, is "C:\OrvaTherapy" or,
+// followed by "\", the export root PRSAdresaPresmerovani.
+bool zOrvaTFromPath(const QString &path, const QString &PRSAdresaPresmerovani);
+
+// The loaded program file (NacistMemo) with the positions of its header lines.
+class ProgramFile {
+public:
+    struct Program {
+        QStringList memoPlay; // header line, then its rows; empty when absent
+        qint32 rows = 0;      // PocetRadkfr
+    };
+
+    ProgramFile() = default;
+    explicit ProgramFile(QStringList lines);
+
+    // Reads and decodes a program file (byte-order mark or the 8-bit code
+    // page). Throws ReadError when it cannot be read.
+    static ProgramFile load(const QString &winPath);
+
+    const QStringList &lines() const { return m_lines; }
+    bool isEmpty() const { return m_lines.isEmpty(); }
+    // Headers counted as programs are addressed: "[STOP]" lines included.
+    qsizetype headerCount() const { return m_headers.size(); }
+    qsizetype headerLine(qsizetype k) const { return m_headers.at(k); }
+
+    // The Zakladmemo entries: every header but the "[STOP]" ones.
+    QStringList listEntries() const;
+
+    // The program of the k-th header (from 0, "[STOP]" lines counted): the
+    // header and the lines up to the next header or the end of the file.
+    Program program(qint32 k) const;
+
+private:
+    QStringList m_lines;
+    QList<qsizetype> m_headers;
+};
+
+} // namespace zovt

@@ -1,0 +1,200 @@
+#include "program/RowParser.h"
+
+#include "program/RowFields.h"
+#include "program/Totals.h"
+
+namespace zovt {
+
+namespace {
+
+[[noreturn]] void convertFail(QStringView text)
+{
+    throw ConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
+}
+
+// Integer part, thousandths and value of one number field. The thousandths are
+// assigned before the integer part is read, so a field whose integer part
+// fails keeps its new thousandths, as the row variables must.
+void readNumber(QStringView field, qint32 &whole, qint32 &thousandths, double &value)
+{
+    // A decimal comma counts as the point; only the first separator splits the
+    // field, any later one makes the thousandths unreadable.
+    qsizetype sep = -1;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const QChar c = field.at(i);
+        if (c == QLatin1Char('.') || c == QLatin1Char(',')) {
+            sep = i;
+            break;
+        }
+    }
+    if (sep < 0) {
+        thousandths = readDecimal(field);
+        whole = readDecimal(field);
+    } else {
+        QStringView after = field.mid(sep + 1);
+        // A "," after a "." stays a "," and a "." after a "," is a "." again:
+        // both are non-digits, so the outcome is the same as replacing first.
+        thousandths = readDecimal(after);
+        whole = readDecimal(field.left(sep));
+    }
+    value = rowNumberValue(whole, thousandths);
+}
+
+const QString kStars = QStringLiteral("********************");
+
+QString fixed3(double v) { return QString::number(v, 'f', 3); }
+
+} // namespace
+
+double rowNumberValue(qint32 whole, qint32 thousandths)
+{
+    // Computed in extended precision and rounded once to double: a device value
+    // derived from it later must come out exactly as the device family expects
+    // for inputs such as "1.125".
+    const long double v = static_cast<long double>(thousandths) / 1000.0L + static_cast<long double>(whole);
+    return static_cast<double>(v);
+}
+
+qint32 readDecimal(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    bool negative = false;
+    if (i < n && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
+        negative = text.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    if (i == n)
+        convertFail(text);
+    qint64 acc = 0;
+    const qint64 limit = negative ? qint64(1) << 31 : (qint64(1) << 31) - 1;
+    for (; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            convertFail(text);
+        acc = acc * 10 + (c - u'0');
+        if (acc > limit)
+            convertFail(text);
+    }
+    return static_cast<qint32>(negative ? -acc : acc);
+}
+
+qint32 readDecimal(const QString &text) { return readDecimal(QStringView(text)); }
+
+QString rowField(const QString &row, int k)
+{
+    if (k < 1)
+        return QString();
+    QStringView rest(row);
+    QStringView field;
+    for (int i = 0; i < k; ++i) {
+        const qsizetype tab = rest.indexOf(QLatin1Char('\t'));
+        if (tab < 0)
+            return rest.toString(); // the rest stands for every further field
+        field = rest.left(tab);
+        rest = rest.mid(tab + 1);
+    }
+    return field.toString();
+}
+
+void Nactiradekdata(const QString &PomStringPrenos, RowVars &v)
+{
+    const RowFields f(PomStringPrenos, 8);
+
+    v.FrJm = f.at(1).toString();
+
+    if (f.at(2).isEmpty()) {
+        v.InfoMEZ = 1;
+        v.FrDwF = 0;
+    } else {
+        readNumber(f.at(2), v.FrDw, v.FrDwD, v.FrDwF);
+        v.InfoMEZ = 2;
+    }
+
+    if (!f.at(3).isEmpty())
+        readNumber(f.at(3), v.FrUp, v.FrUpD, v.FrUpF);
+
+    // A band whose limits coincide is a single frequency.
+    if (v.FrUpF == v.FrDwF) {
+        v.InfoMEZ = 1;
+        v.FrDwF = 0;
+    }
+
+    if (f.at(4).isEmpty())
+        v.SunF = 0;
+    else
+        readNumber(f.at(4), v.Sun, v.SunD, v.SunF);
+
+    const QStringView unit = f.at(5);
+    if (unit == u"Hz")
+        v.HzkHz = 1;
+    else if (unit == u"kHz")
+        v.HzkHz = 1000;
+    else if (unit == u"MHz")
+        v.HzkHz = 1000000;
+    else if (unit == u"GHz")
+        v.HzkHz = 1000000000;
+
+    if (!f.at(6).isEmpty())
+        v.CasH = readDecimal(f.at(6));
+    if (!f.at(7).isEmpty())
+        v.CasM = readDecimal(f.at(7));
+    if (!f.at(8).isEmpty())
+        v.CasS = readDecimal(f.at(8));
+}
+
+qint32 rowSeconds(qint32 CasH, qint32 CasM, qint32 CasS)
+{
+    // 32-bit arithmetic that wraps like the window's integers instead of
+    // overflowing into undefined behaviour.
+    const qint64 s = qint64(CasH) * 3600 + qint64(CasM) * 60 + qint64(CasS);
+    return static_cast<qint32>(static_cast<quint32>(static_cast<quint64>(s)));
+}
+
+qint32 rowSeconds(const RowVars &v) { return rowSeconds(v.CasH, v.CasM, v.CasS); }
+
+QString unitName(qint32 HzkHz)
+{
+    switch (HzkHz) {
+    case 1:
+        return QStringLiteral("Hz");
+    case 1000:
+        return QStringLiteral("kHz");
+    case 1000000:
+        return QStringLiteral("MHz");
+    case 1000000000:
+        return QStringLiteral("GHz");
+    default:
+        return QString();
+    }
+}
+
+QString rowDisplayLine(const RowVars &v, bool OrvatrinPower)
+{
+    const QChar tab = QLatin1Char('\t');
+    const QString duration = CasPrevod(rowSeconds(v));
+    QString out;
+    out.reserve(v.FrJm.size() + 64);
+    out += v.FrJm;
+    out += tab;
+    if (OrvatrinPower) {
+        out += kStars;
+        out += tab;
+        out += tab;
+        out += duration;
+        return out;
+    }
+    const QString blank = QStringLiteral(" ");
+    out += v.InfoMEZ == 1 ? blank : fixed3(v.FrDwF);
+    out += tab;
+    out += fixed3(v.FrUpF);
+    out += tab;
+    out += v.InfoMEZ == 1 ? blank : fixed3(v.SunF);
+    out += tab;
+    out += unitName(v.HzkHz);
+    out += tab;
+    out += duration;
+    return out;
+}
+
+} // namespace zovt

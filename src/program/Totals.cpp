@@ -1,0 +1,128 @@
+#include "program/Totals.h"
+
+#include "program/RowFields.h"
+#include "program/RowParser.h"
+
+#include <QLocale>
+#include <QTime>
+
+#include <cmath>
+
+namespace zovt {
+
+namespace {
+
+const QString kEightSpaces = QStringLiteral("        ");
+
+// Removes the time-zone parts ("t" runs outside quotes) from a Qt time format:
+// the totals are durations, a zone name would only be noise.
+QString withoutTimeZone(const QString &format)
+{
+    QString out;
+    out.reserve(format.size());
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+            out += c;
+        } else if (!quoted && c == QLatin1Char('t')) {
+            // dropped
+        } else {
+            out += c;
+        }
+    }
+    out = out.simplified();
+    return out;
+}
+
+} // namespace
+
+QString CasPrevod(qint64 seconds)
+{
+    // Division truncates towards zero, so negative totals keep their sign in
+    // every part that is not zero.
+    const qint64 h = seconds / 3600;
+    const qint64 r = seconds - h * 3600;
+    const qint64 m = r / 60;
+    const qint64 s = r - m * 60;
+    return QStringLiteral("%1:%2:%3").arg(h).arg(m).arg(s);
+}
+
+QString longTimeFormat()
+{
+    const QLocale sys = QLocale::system();
+    if (sys.language() == QLocale::C || sys.name() == QLatin1String("C"))
+        return QStringLiteral("H:mm:ss");
+    const QString f = withoutTimeZone(sys.timeFormat(QLocale::LongFormat));
+    return f.isEmpty() ? QStringLiteral("H:mm:ss") : f;
+}
+
+qint32 CasCelkSUM(const QStringList &MemoPlay, qint32 PocetRadkfr, RowVars &v, qint32 &CasCelk,
+                  const std::function<void(const QString &)> &setCasWrite)
+{
+    CasCelk = 0;
+    if (PocetRadkfr <= 0)
+        return CasCelk;
+    for (qint32 i = 1; i <= PocetRadkfr; ++i) {
+        // A row missing from the memo reads as a blank row: its fields are
+        // empty and keep the previous duration.
+        const QStringView row = i < MemoPlay.size() ? QStringView(MemoPlay.at(i)) : QStringView();
+        const RowFields f(row);
+        if (!f.at(6).isEmpty())
+            v.CasH = readDecimal(f.at(6));
+        if (!f.at(7).isEmpty())
+            v.CasM = readDecimal(f.at(7));
+        if (!f.at(8).isEmpty())
+            v.CasS = readDecimal(f.at(8));
+        CasCelk = static_cast<qint32>(static_cast<quint32>(CasCelk) + static_cast<quint32>(rowSeconds(v)));
+        if (setCasWrite)
+            setCasWrite(kEightSpaces + CasPrevod(CasCelk));
+    }
+    return CasCelk;
+}
+
+qint32 CasCelkSUM(const QStringList &MemoPlay, qint32 PocetRadkfr, RowVars &v,
+                  const std::function<void(const QString &)> &setCasWrite)
+{
+    qint32 CasCelk = 0;
+    return CasCelkSUM(MemoPlay, PocetRadkfr, v, CasCelk, setCasWrite);
+}
+
+QString fileTotalText(double totalDays)
+{
+    // The sum of many fractions of a day carries rounding noise; every row is
+    // a whole number of seconds, so the total is taken to the nearest second
+    // before it is split into days and a time of day.
+    const double secs = std::nearbyint(totalDays * 86400.0);
+    const QString fmt = longTimeFormat();
+    if (secs >= 86400.0) {
+        const double days = std::floor(secs / 86400.0);
+        const int rest = static_cast<int>(secs - days * 86400.0);
+        return QStringLiteral("   ") + QString::number(days, 'f', 0) + QStringLiteral(" D + ")
+               + QTime(0, 0).addSecs(rest).toString(fmt);
+    }
+    // Below one day (negative totals included) the time of day is that of the
+    // total's fractional part taken without its sign.
+    const int rest = static_cast<int>(std::fmod(std::fabs(secs), 86400.0));
+    return kEightSpaces + QTime(0, 0).addSecs(rest).toString(fmt);
+}
+
+QString CasSUMASUM(const QStringList &NacistMemo, RowVars &v)
+{
+    if (NacistMemo.isEmpty())
+        return QString();
+    double total = 0; // days
+    for (const QString &line : NacistMemo) {
+        if (line.contains(QLatin1Char('[')))
+            continue;
+        const RowFields f(line);
+        v.CasH = f.at(6).isEmpty() ? 0 : readDecimal(f.at(6));
+        v.CasM = f.at(7).isEmpty() ? 0 : readDecimal(f.at(7));
+        v.CasS = f.at(8).isEmpty() ? 0 : readDecimal(f.at(8));
+        total += static_cast<double>(rowSeconds(v)) / 86400.0;
+    }
+    return fileTotalText(total);
+}
+
+} // namespace zovt
