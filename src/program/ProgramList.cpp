@@ -78,10 +78,9 @@ ProgramFile::ProgramFile(QStringList lines) : m_lines(std::move(lines))
     }
 }
 
-ProgramFile ProgramFile::load(const QString &winPath)
-{
-    return ProgramFile(text::decode(files::readAll(winPath)).lines);
-}
+ProgramFile ProgramFile::load(const QString &winPath) { return fromBytes(files::readAll(winPath)); }
+
+ProgramFile ProgramFile::fromBytes(const QByteArray &bytes) { return ProgramFile(text::decode(bytes).lines); }
 
 QStringList ProgramFile::listEntries() const
 {

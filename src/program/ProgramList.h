@@ -3,6 +3,7 @@
 // its header lines indexed once, the list entry and header display texts, and
 // the names derived from a file's path.
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -46,6 +47,8 @@ public:
     // Reads and decodes a program file (byte-order mark or the 8-bit code
     // page). Throws ReadError when it cannot be read.
     static ProgramFile load(const QString &winPath);
+    // Decodes the bytes of a program file.
+    static ProgramFile fromBytes(const QByteArray &bytes);
 
     const QStringList &lines() const { return m_lines; }
     bool isEmpty() const { return m_lines.isEmpty(); }

@@ -14,9 +14,11 @@ namespace {
 
 const QString kEightSpaces = QStringLiteral("        ");
 
-// Removes the time-zone parts ("t" runs outside quotes) from a Qt time format:
-// the totals are durations, a zone name would only be noise.
-QString withoutTimeZone(const QString &format)
+} // namespace
+
+// The totals are durations: a zone name in the platform's format would only
+// be noise.
+QString timeFormatWithoutZone(const QString &format)
 {
     QString out;
     out.reserve(format.size());
@@ -36,8 +38,6 @@ QString withoutTimeZone(const QString &format)
     return out;
 }
 
-} // namespace
-
 QString CasPrevod(qint64 seconds)
 {
     // Division truncates towards zero, so negative totals keep their sign in
@@ -54,7 +54,7 @@ QString longTimeFormat()
     const QLocale sys = QLocale::system();
     if (sys.language() == QLocale::C || sys.name() == QLatin1String("C"))
         return QStringLiteral("H:mm:ss");
-    const QString f = withoutTimeZone(sys.timeFormat(QLocale::LongFormat));
+    const QString f = timeFormatWithoutZone(sys.timeFormat(QLocale::LongFormat));
     return f.isEmpty() ? QStringLiteral("H:mm:ss") : f;
 }
 

@@ -30,6 +30,8 @@ QString CasSUMASUM(const QStringList &NacistMemo, RowVars &v);
 // The long time format used for totals: the system locale's, "H:mm:ss" in
 // the C/POSIX locale.
 QString longTimeFormat();
+// A Qt time format without its time-zone parts ("t" outside quotes).
+QString timeFormatWithoutZone(const QString &format);
 
 // The whole-file total text for a total in days: "   N D + " and the time of
 // day from one day on, else eight spaces and the time.

@@ -1,0 +1,163 @@
+// Loads a program file of 5,000 programs of 100 rows (about 500,000 lines)
+// through the program list on a headless window, selects the last entry, and
+// prints the times and the peak resident memory.
+
+#include "app/AppContext.h"
+#include "app/Clock.h"
+#include "app/Dialogs.h"
+#include "app/WindowState.h"
+#include "device/DeviceLink.h"
+#include "device/PortLink.h"
+#include "device/Waits.h"
+#include "program/ProgramController.h"
+#include "storage/Paths.h"
+#include "storage/TextCodec.h"
+#include "storage/WinPath.h"
+#include "ui/ControlSurface.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace zovt;
+
+namespace {
+
+constexpr int kPrograms = 5000;
+constexpr int kRows = 100;
+
+// The hand-off file names the program, so no dialog is ever shown.
+class NoDialogs : public Dialogs {
+public:
+    void message(const QString &) override {}
+    bool confirm(const QString &) override { return false; }
+    void errorReport(const QString &) override {}
+    std::optional<QString> openFile(const OpenFile &) override { return std::nullopt; }
+};
+
+class NullPort : public PortLink {
+public:
+    void setPortNum(int n) override { m_n = n; }
+    int portNum() const override { return m_n; }
+    void open() override {}
+    void close() override {}
+    void write(const QByteArray &) override {}
+    bool active() const override { return false; }
+
+private:
+    int m_n = 3;
+};
+
+long peakRssKiB()
+{
+    rusage u {};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+// Written one program at a time so that generating does not raise the peak.
+qint64 writeProgramFile(const QString &nativePath)
+{
+    QDir().mkpath(QFileInfo(nativePath).path());
+    QFile f(nativePath);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(nativePath));
+    for (int p = 0; p < kPrograms; ++p) {
+        QStringList lines;
+        lines.reserve(kRows + 1);
+        lines << QStringLiteral("[Program %1 Žluťoučký]").arg(p);
+        for (int r = 0; r < kRows; ++r) {
+            if (r % 4 == 3)
+                lines << QStringLiteral("Band %1\t%2.250\t%3.750\t0.500\tkHz\t0\t2\t0").arg(r).arg(r).arg(r + 40);
+            else
+                lines << QStringLiteral("Step %1\t\t%2.%3\t0\tHz\t0\t1\t30").arg(r).arg(100 + p % 900).arg(r % 1000, 3, 10, QLatin1Char('0'));
+        }
+        if (p == kPrograms - 1)
+            lines << QStringLiteral("[STOP]");
+        f.write(text::encode(lines, text::Encoding::Ansi));
+    }
+    return f.size();
+}
+
+double ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir prefix;
+    qputenv("WINEPREFIX", prefix.path().toLocal8Bit());
+    winpath::ensureDriveC();
+
+    const QString program = QStringLiteral("C:\\Zov_Tool Data\\Program\\Big.txt");
+    const qint64 bytes = writeProgramFile(winpath::toNative(program));
+    const long rssBefore = peakRssKiB();
+
+    VirtualClock clock;
+    MemorySurface ui;
+    WindowState state;
+    Waits waits(clock, ui);
+    NullPort port;
+    DeviceLink device(clock, ui, state, waits, port);
+    NoDialogs dialogs;
+    AppContext ctx{clock, ui, state, waits, device, dialogs, {}};
+    ProgramController pc(ctx);
+    ui.setText(QStringLiteral("PRSAdresaPresmerovani"), paths::DefaultExportRoot);
+
+    std::vector<double> loads;
+    long rssFirstLoad = 0;
+    for (int i = 0; i < 3; ++i) {
+        QFile hand(winpath::toNative(paths::ProgramHandOff));
+        QDir().mkpath(QFileInfo(hand).path());
+        hand.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        hand.write(text::encode({program}, text::Encoding::Ansi));
+        hand.close();
+
+        QElapsedTimer t;
+        t.start();
+        pc.Open();
+        loads.push_back(ms(t));
+        if (i == 0)
+            rssFirstLoad = peakRssKiB();
+    }
+    const qsizetype lineCount = ui.lineCount(QStringLiteral("NacistMemo"));
+    const qsizetype entries = ui.lineCount(QStringLiteral("Zakladmemo"));
+
+    std::vector<double> selections;
+    for (int i = 0; i < 20; ++i) {
+        ui.setIndex(QStringLiteral("Zakladmemo"), int(entries - 1 - (i % 2) * (entries / 2)));
+        QElapsedTimer t;
+        t.start();
+        pc.ZakladMemoCliknul();
+        selections.push_back(ms(t));
+    }
+    ui.setIndex(QStringLiteral("Zakladmemo"), int(entries - 1));
+    QElapsedTimer t;
+    t.start();
+    pc.ZakladMemoCliknul();
+    const double lastSelect = ms(t);
+
+    std::sort(selections.begin(), selections.end());
+    std::printf("file: %lld bytes, %lld lines, %lld list entries\n", (long long)bytes, (long long)lineCount,
+                (long long)entries);
+    std::printf("load + list (Open with hand-off file): first %.1f ms, then %.1f ms, %.1f ms\n", loads[0], loads[1],
+                loads[2]);
+    std::printf("select last entry: %.3f ms (20 selections: median %.3f ms, max %.3f ms)\n", lastSelect,
+                selections[selections.size() / 2], selections.back());
+    std::printf("selected: %d rows, total \"%s\", file total \"%s\"\n", state.PocetRadkfr,
+                qPrintable(ui.text(QStringLiteral("CasWrite"))), qPrintable(ui.text(QStringLiteral("CasWriteSUMA"))));
+    std::printf("peak RSS: %.1f MiB overall (%.1f MiB before loading, %.1f MiB after the first load; a reload\n"
+                "holds the previous file while it reads the new one)\n",
+                peakRssKiB() / 1024.0, rssBefore / 1024.0, rssFirstLoad / 1024.0);
+    return 0;
+}
