@@ -1,0 +1,538 @@
+#include "device/VaComm.h"
+
+#include "device/PortPath.h"
+#include "storage/TextCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace zovt {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+QString systemText(int err) { return QString::fromStdString(std::generic_category().message(err)); }
+
+EVaCommError notFound(const QString &path)
+{
+    return EVaCommError(QStringLiteral("Specified device not found (%1).").arg(path));
+}
+
+EVaCommError cantOpen(const QString &path, int err)
+{
+    return EVaCommError(
+        QStringLiteral("Can't open specified device %1").arg(path)
+        + QStringLiteral(" (Error %1, %2)").arg(err).arg(systemText(err)));
+}
+
+EVaCommError dcbError(int err)
+{
+    return EVaCommError(QStringLiteral("Error writing dcb (%1), %2").arg(err).arg(systemText(err)));
+}
+
+// What "the device does not exist" looks like here: no such path, or a
+// device node with nothing behind it.
+bool meansMissing(int err) { return err == ENOENT || err == ENOTDIR || err == ENXIO || err == ENODEV; }
+
+QByteArray nativeName(const QString &path) { return QFile::encodeName(path); }
+
+// ---- UUCP lock files -------------------------------------------------------
+// A lock file holds the owner's pid as ten right-aligned digits and a line
+// feed. It is written under a private name and hard-linked into place, so a
+// lock is never seen half written.
+
+QStringList g_lockDirs; // empty: the default list
+
+QStringList defaultLockDirs()
+{
+    QStringList raw{QStringLiteral("/run/lock"), QStringLiteral("/var/lock")};
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        raw << runtime;
+    raw << QStringLiteral("/tmp");
+    QStringList dirs;
+    QStringList seen;
+    for (const QString &d : raw) {
+        const QString canonical = QFileInfo(d).canonicalFilePath();
+        if (canonical.isEmpty() || seen.contains(canonical))
+            continue;
+        seen << canonical;
+        dirs << d;
+    }
+    return dirs;
+}
+
+// The pid in a lock file, 0 when it cannot be read, -1 when it is absent.
+long lockOwner(const QByteArray &lockPath)
+{
+    const int fd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return errno == ENOENT ? -1 : 0;
+    char buf[32] = {};
+    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
+    ::close(fd);
+    if (n <= 0)
+        return 0;
+    char *end = nullptr;
+    const long pid = std::strtol(buf, &end, 10);
+    return pid > 0 && pid <= INT_MAX ? pid : 0;
+}
+
+bool processAlive(long pid) { return ::kill(pid_t(pid), 0) == 0 || errno == EPERM; }
+
+// Removes the lock at lockPath when its owner is gone. Returns false while a
+// live process (this one included) holds it.
+bool clearStale(const QByteArray &lockPath)
+{
+    const long owner = lockOwner(lockPath);
+    if (owner < 0)
+        return true;
+    if (owner > 0 && processAlive(owner))
+        return false;
+    // An unreadable or dead owner's lock is left over from a crash.
+    ::unlink(lockPath.constData());
+    return true;
+}
+
+// Creates the lock in dir. Returns 0, or the errno that stopped it there.
+int createLockIn(const QString &dir, const QString &name, QString *created)
+{
+    const QByteArray lockPath = nativeName(dir + QLatin1Char('/') + name);
+    const QByteArray tmpPath = lockPath + ".tmp" + QByteArray::number(qint64(::getpid()));
+    ::unlink(tmpPath.constData());
+    const int fd = ::open(tmpPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return errno;
+    char text[16];
+    const int len = std::snprintf(text, sizeof text, "%10ld\n", long(::getpid()));
+    const bool written = ::write(fd, text, size_t(len)) == len;
+    const int writeErr = errno;
+    ::close(fd);
+    if (!written) {
+        ::unlink(tmpPath.constData());
+        return writeErr ? writeErr : EIO;
+    }
+    int result = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (::link(tmpPath.constData(), lockPath.constData()) == 0) {
+            result = 0;
+            break;
+        }
+        result = errno;
+        if (result != EEXIST)
+            break;
+        if (!clearStale(lockPath)) {
+            result = EBUSY;
+            break;
+        }
+    }
+    ::unlink(tmpPath.constData());
+    if (result == 0)
+        *created = QFile::decodeName(lockPath);
+    return result;
+}
+
+// Takes the device's lock. Returns 0 or the errno for the open error.
+int acquireLock(const QString &name, QString *created)
+{
+    const QStringList dirs = TVaComm::lockDirectories();
+    // Another user's process may have had to fall back to a later directory:
+    // a live lock anywhere on the list counts.
+    for (const QString &dir : dirs)
+        if (!clearStale(nativeName(dir + QLatin1Char('/') + name)))
+            return EBUSY;
+    int err = ENOENT;
+    for (const QString &dir : dirs) {
+        err = createLockIn(dir, name, created);
+        if (err == 0 || err == EBUSY)
+            return err;
+    }
+    return err;
+}
+
+void releaseLock(const QString &lockFile)
+{
+    if (lockFile.isEmpty())
+        return;
+    const QByteArray p = nativeName(lockFile);
+    if (lockOwner(p) == long(::getpid()))
+        ::unlink(p.constData());
+}
+
+void applyLineSettings(termios &t)
+{
+    t.c_iflag &= ~tcflag_t(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
+    t.c_oflag &= ~tcflag_t(OPOST);
+    t.c_lflag &= ~tcflag_t(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tcflag_t clear = CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS;
+#ifdef CMSPAR
+    clear |= CMSPAR;
+#endif
+    t.c_cflag &= ~clear;
+    t.c_cflag |= CS8 | CREAD | CLOCAL;
+    cfsetispeed(&t, B9600);
+    cfsetospeed(&t, B9600);
+    // Reads return at once with whatever arrived (nothing is ever read).
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    t.c_cc[VSTART] = 17;
+    t.c_cc[VSTOP] = 19;
+}
+
+} // namespace
+
+QStringList lineSettingsProblems(const termios &t)
+{
+    QStringList p;
+    // Linux keeps one speed for both directions unless they were split;
+    // an input speed of B0 means "as the output".
+    const speed_t in = cfgetispeed(&t);
+    if (cfgetospeed(&t) != B9600)
+        p << QStringLiteral("speed is not 9600 bit/s");
+    else if (in != B9600 && in != B0)
+        p << QStringLiteral("input speed is not 9600 bit/s");
+    if ((t.c_cflag & CSIZE) != CS8)
+        p << QStringLiteral("not 8 data bits");
+    if (t.c_cflag & PARENB)
+        p << QStringLiteral("parity on");
+    if (t.c_cflag & CSTOPB)
+        p << QStringLiteral("2 stop bits");
+    if (!(t.c_cflag & CREAD))
+        p << QStringLiteral("receiver off");
+    if (!(t.c_cflag & CLOCAL))
+        p << QStringLiteral("modem-control lines not ignored");
+    if (t.c_cflag & CRTSCTS)
+        p << QStringLiteral("RTS/CTS flow control on");
+    if (t.c_iflag & IXON)
+        p << QStringLiteral("XON/XOFF output flow control on");
+    if (t.c_iflag & IXOFF)
+        p << QStringLiteral("XON/XOFF input flow control on");
+    if (t.c_iflag & (ISTRIP | INLCR | IGNCR | ICRNL))
+        p << QStringLiteral("input characters translated");
+    if (t.c_iflag & (IGNBRK | BRKINT | PARMRK))
+        p << QStringLiteral("break handling not raw");
+    if (t.c_oflag & OPOST)
+        p << QStringLiteral("output post-processing on");
+    if (t.c_lflag & ICANON)
+        p << QStringLiteral("canonical (line) input on");
+    if (t.c_lflag & (ECHO | ECHONL))
+        p << QStringLiteral("echo on");
+    if (t.c_lflag & ISIG)
+        p << QStringLiteral("signal characters on");
+    if (t.c_lflag & IEXTEN)
+        p << QStringLiteral("extended input processing on");
+    return p;
+}
+
+// ---- TVaComm ---------------------------------------------------------------
+
+TVaComm::TVaComm()
+{
+    m_closeDelay = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+}
+
+TVaComm::~TVaComm()
+{
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+void TVaComm::setCloseDelay(std::function<void(int)> delay)
+{
+    if (delay)
+        m_closeDelay = std::move(delay);
+    else
+        m_closeDelay = [](int) {};
+}
+
+void TVaComm::setLockDirectories(const QStringList &dirs) { g_lockDirs = dirs; }
+
+QStringList TVaComm::lockDirectories() { return g_lockDirs.isEmpty() ? defaultLockDirs() : g_lockDirs; }
+
+QString TVaComm::lockName(const QString &devicePath)
+{
+    QString p = QFileInfo(devicePath).canonicalFilePath();
+    if (p.isEmpty())
+        p = devicePath;
+    if (p.startsWith(QLatin1String("/dev/")))
+        p = p.mid(5);
+    while (p.startsWith(QLatin1Char('/')))
+        p.remove(0, 1);
+    p.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return QStringLiteral("LCK..") + p;
+}
+
+void TVaComm::checkClosed() const
+{
+    if (Active())
+        throw EVaCommError(QStringLiteral("Can't perform this operation while port is open"));
+}
+
+void TVaComm::SetPortNum(int n)
+{
+    checkClosed();
+    m_portNum = n;
+}
+
+QString TVaComm::DeviceName() const { return portpath::devicePath(m_portNum); }
+
+void TVaComm::Open()
+{
+    checkClosed();
+    createHandle(DeviceName());
+    try {
+        setLineSettings();
+        startWriter();
+    } catch (...) {
+        destroyHandle();
+        throw;
+    }
+}
+
+void TVaComm::createHandle(const QString &path)
+{
+    if (!portpath::namesDevice(m_portNum))
+        throw notFound(path);
+    const QByteArray native = nativeName(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0) {
+        const int err = errno;
+        if (meansMissing(err))
+            throw notFound(path);
+        throw cantOpen(path, err);
+    }
+
+    QString lock;
+    if (const int err = acquireLock(lockName(path), &lock))
+        throw cantOpen(path, err);
+
+    // Never O_CREAT: only a device that is already there is opened.
+    const int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        releaseLock(lock);
+        if (meansMissing(err))
+            throw notFound(path);
+        throw cantOpen(path, err);
+    }
+    // Keeps non-root processes off the tty; the lock file covers root.
+    if (::ioctl(fd, TIOCEXCL) != 0) {
+        const int err = errno;
+        ::close(fd);
+        releaseLock(lock);
+        throw cantOpen(path, err);
+    }
+    const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wake < 0) {
+        const int err = errno;
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        releaseLock(lock);
+        throw cantOpen(path, err);
+    }
+    m_fd = fd;
+    m_wakeFd = wake;
+    m_lockFile = lock;
+}
+
+void TVaComm::setLineSettings()
+{
+    termios t;
+    if (::tcgetattr(m_fd, &t) != 0)
+        throw dcbError(errno);
+    applyLineSettings(t);
+    // tcsetattr reports success when any part was taken; read back for the rest.
+    if (::tcsetattr(m_fd, TCSANOW, &t) != 0)
+        throw dcbError(errno);
+    termios back;
+    if (::tcgetattr(m_fd, &back) != 0)
+        throw dcbError(errno);
+    if (!lineSettingsProblems(back).isEmpty())
+        throw dcbError(EINVAL);
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    // A pseudo-terminal has no modem lines and says so; that is no failure.
+    if (::ioctl(m_fd, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL)
+        throw dcbError(errno);
+}
+
+void TVaComm::startWriter()
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    m_queue.clear();
+    m_stop = false;
+    m_writeFailed = false;
+    m_writer = std::thread([this] { writerLoop(); });
+}
+
+void TVaComm::wakeWriter() noexcept
+{
+    const std::uint64_t one = 1;
+    // A full counter (never reached) still leaves the writer woken.
+    [[maybe_unused]] const ssize_t n = ::write(m_wakeFd, &one, sizeof one);
+}
+
+void TVaComm::writerLoop()
+{
+    char chunk[kWriteSize];
+    for (;;) {
+        bool wantWrite;
+        {
+            std::lock_guard<std::mutex> g(m_lock);
+            if (m_stop)
+                return;
+            wantWrite = !m_queue.isEmpty() && !m_writeFailed;
+        }
+        pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {m_fd, POLLOUT, 0}};
+        const int n = ::poll(fds, wantWrite ? 2 : 1, -1);
+        if (n < 0) {
+            if (errno != EINTR)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            continue;
+        }
+        if (fds[0].revents & POLLIN) {
+            std::uint64_t v;
+            [[maybe_unused]] const ssize_t r = ::read(m_wakeFd, &v, sizeof v);
+            std::lock_guard<std::mutex> g(m_lock);
+            if (m_stop)
+                return;
+            m_writeFailed = false; // every new signal earns a new attempt
+            continue;
+        }
+        if (!wantWrite || fds[1].revents == 0)
+            continue;
+        if (!(fds[1].revents & POLLOUT)) { // hang-up or error without room to write
+            std::lock_guard<std::mutex> g(m_lock);
+            m_writeFailed = true;
+            m_changed.notify_all();
+            continue;
+        }
+        qsizetype len;
+        {
+            std::lock_guard<std::mutex> g(m_lock);
+            len = qMin<qsizetype>(m_queue.size(), kWriteSize);
+            std::memcpy(chunk, m_queue.constData(), size_t(len));
+        }
+        const ssize_t w = ::write(m_fd, chunk, size_t(len));
+        if (w < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            continue;
+        std::lock_guard<std::mutex> g(m_lock);
+        if (w > 0)
+            m_queue.remove(0, qsizetype(w));
+        else
+            m_writeFailed = true; // not reported: the text stays queued for a retry
+        m_changed.notify_all();
+    }
+}
+
+bool TVaComm::WriteText(const QByteArray &text)
+{
+    if (!Active())
+        return text.isEmpty();
+    if (text.isEmpty())
+        return true;
+    {
+        std::unique_lock<std::mutex> g(m_lock);
+        const auto fits = [&] { return m_queue.size() + text.size() <= kWriteSize; };
+        if (!fits()) {
+            g.unlock();
+            wakeWriter(); // lets a writer that gave up try again
+            g.lock();
+            const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
+            if (!m_changed.wait_until(g, deadline, fits))
+                throw EVaCommError(QStringLiteral("Output buffer is full. Please check comm status."));
+        }
+        m_queue.append(text);
+    }
+    wakeWriter();
+    return true;
+}
+
+bool TVaComm::WriteText(const QString &text) { return WriteText(text::toAnsi(text)); }
+
+void TVaComm::drain()
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kDrainLimitMs);
+    {
+        std::unique_lock<std::mutex> g(m_lock);
+        m_changed.wait_until(g, deadline, [this] { return m_queue.isEmpty() || m_writeFailed; });
+    }
+    // The driver's own buffer: a device that stopped taking bytes must not
+    // make close() wait for the kernel's closing timeout, so whatever is left
+    // at the deadline is dropped.
+    for (;;) {
+        int pending = 0;
+        if (::ioctl(m_fd, TIOCOUTQ, &pending) != 0 || pending <= 0)
+            return;
+        if (Clock::now() >= deadline) {
+            ::tcflush(m_fd, TCOFLUSH);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+void TVaComm::stopWriter() noexcept
+{
+    if (!m_writer.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_stop = true;
+    }
+    wakeWriter();
+    m_writer.join();
+    std::lock_guard<std::mutex> g(m_lock);
+    m_queue.clear();
+    m_stop = false;
+    m_writeFailed = false;
+}
+
+void TVaComm::destroyHandle() noexcept
+{
+    stopWriter();
+    if (m_fd >= 0) {
+        // The exclusive mark would outlive us on a tty someone else keeps open.
+        ::ioctl(m_fd, TIOCNXCL);
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (m_wakeFd >= 0) {
+        ::close(m_wakeFd);
+        m_wakeFd = -1;
+    }
+    releaseLock(m_lockFile);
+    m_lockFile.clear();
+}
+
+void TVaComm::Close()
+{
+    if (!Active())
+        return;
+    drain();
+    destroyHandle();
+    m_closeDelay(kCloseDelayMs);
+}
+
+} // namespace zovt

@@ -1,0 +1,125 @@
+#pragma once
+// The serial component on a POSIX tty, reduced to what the controller uses:
+// a port number, open, queued writes of plain texts, close.
+//
+// Open takes the device exclusively (TIOCEXCL plus a UUCP lock file, so that
+// even root processes keep off a port in use), sets 9600 bit/s 8N1 raw with
+// no flow control and drops DTR and RTS. Writes go into a 2048-byte queue
+// that a writer thread empties into the device; a text that cannot be queued
+// within 1000 ms raises "Output buffer is full...". Close lets the queue and
+// the driver drain for a bounded time, undoes the exclusive mark, removes the
+// lock, closes the device and then pauses 300 ms, the pause every port cycle
+// pays. The line settings stay on the device after close, as a Windows driver
+// keeps its DCB; nothing else the open did survives it.
+//
+// All calls come from one thread (the GUI thread). The writer thread never
+// calls back: a write that fails after its text was queued is not reported,
+// the text simply stays queued until the next write or close retries it.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+struct termios;
+
+namespace zovt {
+
+// Every failure of the serial component. Deliberately not a FileError: the
+// exception handler turns these into the port-error message.
+class EVaCommError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+    explicit EVaCommError(const QString &message) : std::runtime_error(message.toStdString()) {}
+    QString message() const { return QString::fromStdString(what()); }
+};
+
+class TVaComm {
+public:
+    static constexpr int kBaudrate = 9600;
+    static constexpr int kReadSize = 4096;   // input is never read; kept for reference
+    static constexpr int kWriteSize = 2048;  // the write queue
+    static constexpr int kWriteTimeoutMs = 1000;
+    static constexpr int kCloseDelayMs = 300;
+    // How long Close waits at most for queued and driver-buffered bytes.
+    static constexpr int kDrainLimitMs = 1000;
+
+    TVaComm();
+    ~TVaComm();
+    TVaComm(const TVaComm &) = delete;
+    TVaComm &operator=(const TVaComm &) = delete;
+
+    // Refused with "Can't perform this operation while port is open" while open.
+    void SetPortNum(int n);
+    int PortNum() const { return m_portNum; }
+    // The device path the current port number names.
+    QString DeviceName() const;
+
+    void Open();
+    // Open: drains (bounded), closes and pauses kCloseDelayMs. Closed: returns at once.
+    void Close();
+    bool Active() const { return m_fd >= 0; }
+
+    // Queues exactly these bytes. Closed port: nothing happens, the result is
+    // false (true for an empty text). Open: true, or EVaCommError when the
+    // queue cannot take the text within kWriteTimeoutMs.
+    bool WriteText(const QByteArray &text);
+    bool WriteText(const QString &text); // converted to the ANSI code page
+    bool WriteText(const char *text) { return WriteText(QByteArray(text)); }
+
+    // The pause after closing. Defaults to a plain sleep of the calling thread
+    // (no event processing, so nothing re-enters the caller meanwhile). The
+    // program may route it through Clock::sleep; tests make it instant.
+    void setCloseDelay(std::function<void(int ms)> delay);
+
+    // Lock-file directories, searched in this order for a lock held by
+    // another process; the lock is created in the first one that takes it.
+    // Default: /run/lock, /var/lock, $XDG_RUNTIME_DIR, /tmp (duplicates and
+    // missing entries dropped). An empty list restores the default.
+    static void setLockDirectories(const QStringList &dirs);
+    static QStringList lockDirectories();
+    // "LCK..ttyS0" for /dev/ttyS0, "LCK..pts_3" for /dev/pts/3: the UUCP
+    // name of the device a path resolves to.
+    static QString lockName(const QString &devicePath);
+    // The lock file this component holds while open (empty while closed).
+    QString lockFile() const { return m_lockFile; }
+
+private:
+    void checkClosed() const;
+    void createHandle(const QString &path);
+    void setLineSettings();
+    void startWriter();
+    void destroyHandle() noexcept;
+    void drain();
+    void stopWriter() noexcept;
+    void writerLoop();
+    void wakeWriter() noexcept;
+
+    int m_portNum = 0;
+    int m_fd = -1;
+    int m_wakeFd = -1; // eventfd that wakes the writer thread
+    QString m_lockFile;
+    std::function<void(int)> m_closeDelay;
+
+    // Shared with the writer thread, guarded by m_lock.
+    std::mutex m_lock;
+    std::condition_variable m_changed; // queue shrank or the writer gave up
+    QByteArray m_queue;
+    bool m_stop = false;
+    bool m_writeFailed = false; // the last attempt failed; retried on the next signal
+    std::thread m_writer;
+};
+
+// Problems of a tty's line settings compared with what the component sets
+// (9600 8N1, raw, receiver on, modem lines ignored, no flow control), as
+// short English phrases; empty when the settings are right.
+QStringList lineSettingsProblems(const struct termios &t);
+
+} // namespace zovt
