@@ -1,0 +1,69 @@
+#pragma once
+// The main window Form19: its controls, built from the design table, with
+// their names, places, captions and colours. It has no behaviour of its own;
+// the controllers act on it through a WidgetSurface and the composing code
+// binds their operations to the widgets' signals.
+
+#include <QHash>
+#include <QString>
+#include <QWidget>
+
+#include <stdexcept>
+
+namespace zovt {
+
+class TForm19 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm19(QWidget *parent = nullptr);
+    ~TForm19() override;
+
+    // The widget of a named control, or nullptr (also for state-only names).
+    QWidget *widget(const QString &name) const { return m_widgets.value(name); }
+
+    // The widget of a named control as its class, for binding signals:
+    //   connect(w.control<QPushButton>("Play"), &QPushButton::clicked, ...)
+    // A missing name or a different class is a programming error.
+    template <class T = QWidget>
+    T *control(const QString &name) const
+    {
+        T *w = qobject_cast<T *>(widget(name));
+        if (!w)
+            throw std::logic_error("Main window has no control \"" + name.toStdString() + "\" of the requested class");
+        return w;
+    }
+    template <class T = QWidget>
+    T *control(const char *name) const
+    {
+        return control<T>(QString::fromLatin1(name));
+    }
+
+    // Colours of the window and its panels: the dark scheme, or the light one.
+    void applyColourScheme(bool dark);
+    // Point sizes: `main` for the wish text and the close button, `secondary`
+    // for the labels, lists, fields and buttons that follow the font scale.
+    void applyFontSizes(int main, int secondary);
+    // Places the window in the middle of the screen it is on.
+    void centreOnScreen();
+
+signals:
+    // Every change of the window's size, the first sizing included.
+    void resized();
+    // The window is closing, by whatever means.
+    void closing();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void addDecorations();
+    void applyFixedColours();
+    void setPointSize(const QString &name, int points);
+
+    QHash<QString, QWidget *> m_widgets;
+};
+
+} // namespace zovt
