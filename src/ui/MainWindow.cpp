@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
@@ -303,6 +304,8 @@ void TForm19::buildControls()
         }
         if (w->property("autoSize").toBool())
             w->adjustSize();
+        if (c.kind == Kind::Picture)
+            w->installEventFilter(this);
         if (!c.visible)
             w->hide();
         if (!c.enabled)
@@ -401,7 +404,12 @@ void TForm19::centreOnScreen()
 
 bool TForm19::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Resize) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto *picture = qobject_cast<QLabel *>(watched);
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (picture && mouse->button() == Qt::LeftButton && picture->rect().contains(mouse->position().toPoint()))
+            emit pictureClicked(picture->objectName());
+    } else if (event->type() == QEvent::Resize) {
         auto *panel = static_cast<QWidget *>(watched);
         for (QWidget *child : panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             if (child->property("fill").toBool())

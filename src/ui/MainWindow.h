@@ -51,6 +51,9 @@ signals:
     void resized();
     // The window is closing, by whatever means.
     void closing();
+    // A click on a picture control (pictures have no click signal of their
+    // own), with the picture's name.
+    void pictureClicked(const QString &name);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
