@@ -1,0 +1,402 @@
+#include "playback/PlaybackController.h"
+
+#include "app/Clock.h"
+#include "app/WindowState.h"
+#include "device/DeviceLink.h"
+#include "device/VaComm.h"
+#include "device/Waits.h"
+#include "program/RowFields.h"
+#include "program/RowParser.h"
+#include "program/Totals.h"
+#include "storage/DataFiles.h"
+#include "storage/Paths.h"
+#include "ui/ControlSurface.h"
+
+#include <stdexcept>
+
+namespace zovt {
+
+namespace {
+
+const QString kZakladmemo = QStringLiteral("Zakladmemo");
+const QString kMemoPlay = QStringLiteral("MemoPlay");
+const QString kCasWrite = QStringLiteral("CasWrite");
+const QString kPause = QStringLiteral("Pause");
+const QString kStop = QStringLiteral("Stop");
+const QString kPlayUkaz = QStringLiteral("PlayUkaz");
+const QString kTherapyL1 = QStringLiteral("TherapyL1");
+const QString kKikratebar = QStringLiteral("Kikratebar");
+const QString kKolikrate = QStringLiteral("Kolikrate");
+const QString kMemoWish = QStringLiteral("MemoWish");
+const QString kRunning = QStringLiteral("||");
+const QString kPaused = QStringLiteral(">");
+const QString kStopShown = QStringLiteral("          STOP");
+
+constexpr int kNextProgramMs = 500;
+constexpr int kBarStepMs = 2000;
+constexpr int kBarFrames = 28;
+
+// The first row of a program whose duration fields do not convert (what the
+// total stumbles over), or 0.
+int firstBadDurationRow(const QStringList &memoPlay, qint32 rows)
+{
+    for (qint32 i = 1; i <= rows; ++i) {
+        const QStringView row = i < memoPlay.size() ? QStringView(memoPlay.at(i)) : QStringView();
+        const RowFields f(row);
+        try {
+            for (int k = 6; k <= 8; ++k)
+                if (!f.at(k).isEmpty())
+                    readDecimal(f.at(k));
+        } catch (const ConvertError &) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+PlaybackController::PlaybackController(AppContext &ctx)
+    : m_ctx(ctx), m_engine(ctx), m_timerStrtVse(ctx.clock.createTimer()), m_casovLista(ctx.clock.createTimer())
+{
+    m_timerStrtVse->setSingleShot(true);
+    m_timerStrtVse->setInterval(kNextProgramMs);
+    m_timerStrtVse->setCallback([this] { TimerStrtVseElapsed(); });
+    m_casovLista->setSingleShot(false);
+    m_casovLista->setInterval(kBarStepMs);
+    m_casovLista->setCallback([this] { CasovListaElapsed(); });
+}
+
+PlaybackController::~PlaybackController() = default;
+
+void PlaybackController::PlayVse()
+{
+    m_ctx.state.playopakTl = true;
+    Play();
+}
+
+void PlaybackController::Play()
+{
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+
+    // 1. Mark the entry, or take its client.
+    const int entryIndex = st.Pozadplay;
+    if (entryIndex < 0 || entryIndex >= ui.lineCount(kZakladmemo))
+        throw std::out_of_range("List index out of bounds (" + std::to_string(entryIndex) + ")");
+    QString entry = ui.line(kZakladmemo, entryIndex);
+    const qsizetype eq = entry.indexOf(QLatin1Char('='));
+    if (eq < 0)
+        entry.prepend(QLatin1Char('#'));
+    else if (m_ctx.ops.fillClientFromRecord)
+        m_ctx.ops.fillClientFromRecord(entry.mid(eq + 1));
+    ui.setLine(kZakladmemo, entryIndex, entry);
+
+    // 2. Not while a device write is being shown.
+    if (m_ctx.waits.running(Waits::Timer3) || m_ctx.waits.running(Waits::Timer5))
+        return;
+
+    // 3. Wish mode.
+    if (ui.isVisible(kMemoWish))
+        Operations::run(m_ctx.ops.wishPlayStart);
+
+    // 4. The running bar.
+    if (files::fileExists(paths::PicBarFlag)) {
+        st.timercas = 0;
+        m_casovLista->start();
+    }
+
+    // 5.
+    switchControlsToPlaying();
+    m_lastFault.reset();
+    if (playStarted)
+        playStarted(entryIndex);
+
+    Stage stage = Stage::Start;
+    try {
+        // 6.
+        startLight();
+        // 7.
+        stage = Stage::Total;
+        computeTotal();
+        stage = Stage::Start;
+        // 8.
+        Operations::run(m_ctx.ops.protocolStart);
+        // 9.
+        if (m_ctx.device.newFirmware())
+            newFirmwareStartCycle();
+        // 10.
+        stage = Stage::Rows;
+        m_engine.run();
+    } catch (const ExitUnwind &) {
+        throw;
+    } catch (const EVaCommError &) {
+        // The exception handler reports it and ends the program.
+        throw;
+    } catch (const std::logic_error &) {
+        throw;
+    } catch (const std::exception &e) {
+        // A row or total that does not convert, or a value the device cannot
+        // take: the playback ends as after its last row, so the device goes
+        // back to stand-by and the window leaves the playing state.
+        recordFault(stage, e);
+    }
+
+    // 11 to 15.
+    endSteps();
+    if (playEnded)
+        playEnded(entryIndex);
+}
+
+void PlaybackController::recordFault(Stage stage, const std::exception &e)
+{
+    PlaybackFault f;
+    f.entry = m_ctx.state.Pozadplay;
+    f.reason = QString::fromLocal8Bit(e.what());
+    if (stage == Stage::Rows)
+        f.row = m_engine.currentRow();
+    else if (stage == Stage::Total)
+        f.row = firstBadDurationRow(m_ctx.ui.lines(kMemoPlay), m_ctx.state.PocetRadkfr);
+    m_lastFault = f;
+    if (faulted)
+        faulted(f);
+}
+
+void PlaybackController::switchControlsToPlaying()
+{
+    ControlSurface &ui = m_ctx.ui;
+    ui.enable({"Open", "ZovToolEdit", "OpenZov", "OpenSBZ", "Konec", "Colortype", "Play", "PlayVse", "Orva_Tlac",
+               "Wishes", "KlientOpen", "Novy", "DeleteJm"},
+              false);
+    ui.enable({"Stop", "StopVse", "Pause"}, true);
+    ui.setText(kPause, kRunning);
+    ui.show({"JasLED", "VykonIR", "ZpomalLED"}, false);
+    ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, true);
+    ui.showPicture(kPlayUkaz, paths::PicRed);
+    ui.show({"OrvatrinPowerPc", "OrvatrinPowerPcPanel"}, m_ctx.state.OrvatrinPower);
+}
+
+void PlaybackController::newFirmwareStartCycle()
+{
+    DeviceLink &d = m_ctx.device;
+    d.cycle([&] {
+        m_ctx.waits.TimenZapsat();
+        d.runLightByRun();
+        m_ctx.waits.TimenZapsat();
+    });
+}
+
+void PlaybackController::startLight()
+{
+    DeviceLink &d = m_ctx.device;
+    if (d.newFirmware()) {
+        newFirmwareStartCycle();
+    } else if (d.colourBlending()) {
+        d.cycle([&] {
+            d.write("55", QStringLiteral("I55"));
+            m_ctx.waits.TimenZapsat();
+        });
+    } else {
+        d.cycle([&] {
+            d.write("44", QStringLiteral("I44"));
+            m_ctx.waits.TimenZapsat();
+        });
+    }
+}
+
+void PlaybackController::computeTotal()
+{
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+    EngineVars &e = st.engine;
+    // Only the last running text can be seen: nothing runs between two rows.
+    QString text;
+    bool haveText = false;
+    const auto show = [&] {
+        if (haveText)
+            ui.setText(kCasWrite, text);
+    };
+    try {
+        CasCelkSUM(ui.lines(kMemoPlay), st.PocetRadkfr, st.row, e.CasCelk, [&](const QString &t) {
+            text = t;
+            haveText = true;
+        });
+    } catch (...) {
+        show();
+        throw;
+    }
+    show();
+    e.CasCelkp = e.CasCelk;
+    e.CasCelkFIX = e.CasCelk;
+}
+
+void PlaybackController::endLightCycle(bool first)
+{
+    DeviceLink &d = m_ctx.device;
+    d.cycle([&] {
+        if (d.newFirmware())
+            d.runLightByPause();
+        else if (first)
+            d.write("12", QStringLiteral("I12"));
+        else
+            d.write("12");
+        m_ctx.waits.TimenZapsatSTOP();
+    });
+}
+
+void PlaybackController::endSteps()
+{
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+    Waits &w = m_ctx.waits;
+    DeviceLink &d = m_ctx.device;
+
+    // 11. The device back to stand-by.
+    ui.setText(kCasWrite, kStopShown);
+    ui.setText(kPause, kRunning);
+    m_ctx.clock.notify();
+    w.TimenZapsatSTOP();
+    if (d.newFirmware()) {
+        for (int i = 0; i < 2; ++i) {
+            if (i)
+                w.TimenZapsatPul();
+            d.cycle([&] {
+                d.write("13");
+                w.TimenZapsatSTOP();
+            });
+        }
+    }
+    endLightCycle(true);
+    w.TimenZapsatPul();
+    endLightCycle(false);
+
+    // 12.
+    Operations::run(m_ctx.ops.protocolEnd);
+
+    // 13. Controls back.
+    ui.setEnabled(kPause, false);
+    ui.enable({"Open", "ZovToolEdit", "OpenZov", "OpenSBZ", "Konec", "Colortype", "Orva_Tlac", "Wishes", "KlientOpen",
+               "Novy", "DeleteJm"},
+              true);
+    ui.setText(kCasWrite, QString());
+    ui.showPicture(kPlayUkaz, paths::PicGreen);
+    ui.show({"OrvatrinPowerPc", "OrvatrinPowerPcPanel"}, false);
+    m_ctx.clock.processPending();
+    ui.show({"JasLED", "VykonIR", "ZpomalLED"}, true);
+    ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, false);
+    m_casovLista->stop();
+    if (files::fileExists(paths::PicBarFlag))
+        ui.showPicture(kTherapyL1, paths::PicBarIdle);
+    if (ui.isVisible(kMemoWish))
+        Operations::run(m_ctx.ops.wishPlayEnd);
+
+    // 14. What follows.
+    const int entries = ui.lineCount(kZakladmemo);
+    if (st.playopakTl && st.Pozadplay < entries - 1) {
+        m_timerStrtVse->start();
+    } else if (st.playopakTl && files::fileExists(paths::RepeatAllFlag) && ui.index(kKikratebar) > 1) {
+        m_timerStrtVse->start();
+    } else {
+        st.playopakTl = false;
+        // Stop still enabled: the playback ran to its end.
+        if (ui.isEnabled(kStop) && files::fileExists(paths::CloseByStopFlag))
+            Operations::run(m_ctx.ops.Konec);
+    }
+
+    // 15.
+    ui.enable({"Stop", "StopVse"}, false);
+}
+
+void PlaybackController::TimerStrtVseElapsed()
+{
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+    m_timerStrtVse->stop();
+    const int entries = ui.lineCount(kZakladmemo);
+    if (st.playopakTl && st.Pozadplay < entries - 1) {
+        ++st.Pozadplay;
+        ui.setIndex(kZakladmemo, st.Pozadplay);
+        Operations::run(m_ctx.ops.ZakladMemoCliknul);
+        Play();
+    } else if (st.playopakTl && files::fileExists(paths::RepeatAllFlag) && ui.index(kKikratebar) > 1) {
+        st.Pozadplay = 0;
+        ui.setIndex(kZakladmemo, 0);
+        Operations::run(m_ctx.ops.ZakladMemoCliknul);
+        ui.setIndex(kKikratebar, ui.index(kKikratebar) - 1);
+        KikratebarChange();
+        Play();
+    } else {
+        st.playopakTl = false;
+        if (ui.isEnabled(kStop) && files::fileExists(paths::CloseByStopFlag))
+            Operations::run(m_ctx.ops.Konec);
+    }
+}
+
+void PlaybackController::Pause()
+{
+    ControlSurface &ui = m_ctx.ui;
+    if (ui.text(kPause) == kRunning) {
+        ui.setText(kPause, kPaused);
+        m_ctx.clock.notify();
+        ui.showPicture(kPlayUkaz, paths::PicYellow);
+    } else {
+        ui.setText(kPause, kRunning);
+        m_ctx.clock.notify();
+        ui.showPicture(kPlayUkaz, paths::PicRed);
+    }
+}
+
+void PlaybackController::Stop()
+{
+    ControlSurface &ui = m_ctx.ui;
+    // A paused playback is released so that it can end.
+    if (ui.text(kPause) == kPaused)
+        ui.setText(kPause, kRunning);
+    ui.enable({"Stop", "StopVse"}, false);
+    m_ctx.state.playopakTl = false;
+    ui.setIndex(kKikratebar, 1);
+    KikratebarChange();
+    m_ctx.clock.notify();
+}
+
+void PlaybackController::StopVse()
+{
+    m_ctx.ui.setVisible(kStop, true);
+    Stop();
+}
+
+void PlaybackController::KikratebarChange()
+{
+    m_ctx.ui.setText(kKolikrate, QString::number(m_ctx.ui.index(kKikratebar)));
+}
+
+void PlaybackController::CasovListaElapsed()
+{
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+    // 1. The bar stands still while paused.
+    if (ui.text(kPause) != kRunning)
+        return;
+    // 2.
+    ++st.timercas;
+    if (st.timercas > kBarFrames || st.timercas < 1)
+        st.timercas = 1;
+    // 3.
+    if (files::fileExists(paths::WishPlaying))
+        Operations::run(m_ctx.ops.reloadWishText);
+    // 4.
+    const QString frame = paths::picBarFrame(barFrame(st.timercas));
+    if (files::fileExists(frame))
+        ui.showPicture(kTherapyL1, frame);
+    m_ctx.clock.processPending();
+    // 5.
+    ui.showPicture(kPlayUkaz, st.timercas % 2 == 0 ? paths::PicOrange : paths::PicRed);
+}
+
+void PlaybackController::stopPlaybackTimers()
+{
+    m_timerStrtVse->stop();
+    m_casovLista->stop();
+}
+
+} // namespace zovt

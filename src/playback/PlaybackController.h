@@ -1,0 +1,91 @@
+#pragma once
+// The operator's side of playback: Play and PlayVse with the steps before and
+// after the row loop (control states, start and end lighting, the running
+// indicator), Pause, Stop and StopVse, the repeat counter, the play-all timer
+// TimerStrtVse that chains one playback to the next, and the running-bar
+// animation CasovLista.
+//
+// Pause, Stop, StopVse, the repeat counter and CasovLista run nested inside
+// the waits of Play (every wait handles events); they only change controls
+// and flags, which the row loop looks at once per tick. A play-all run is a
+// chain of separate Play operations, 500 ms apart, each started from the
+// expiry of TimerStrtVse after the previous one has returned.
+
+#include "app/AppContext.h"
+#include "playback/PlaybackEngine.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace zovt {
+
+class ClockTimer;
+
+// Why a playback ended before its last row: a row or total that does not
+// convert, or a value the device cannot take. The playback still ran its end
+// steps.
+struct PlaybackFault {
+    int entry = -1;  // list entry (Pozadplay)
+    int row = 0;     // row of the program (1-based); 0: not at a row
+    QString reason;
+};
+
+class PlaybackController {
+public:
+    explicit PlaybackController(AppContext &ctx);
+    ~PlaybackController();
+    PlaybackController(const PlaybackController &) = delete;
+    PlaybackController &operator=(const PlaybackController &) = delete;
+
+    // The playback operation on the entry at Pozadplay.
+    void Play();
+    // Play-all from the entry at Pozadplay.
+    void PlayVse();
+    void Pause();
+    void Stop();
+    void StopVse();
+    // The repeat counter moved: Kolikrate shows its position.
+    void KikratebarChange();
+
+    // Timer expiries (the timers call these themselves).
+    void TimerStrtVseElapsed();
+    void CasovListaElapsed();
+    // Stops TimerStrtVse and CasovLista (start-up and shutdown).
+    void stopPlaybackTimers();
+
+    ClockTimer &TimerStrtVse() { return *m_timerStrtVse; }
+    ClockTimer &CasovLista() { return *m_casovLista; }
+    PlaybackEngine &engine() { return m_engine; }
+
+    // Frame of the running bar shown at animation step timercas (1 to 28).
+    static int barFrame(int timercas) { return ((timercas + 10) % 28) + 1; }
+
+    // The fault of the last playback that ended early, if it did.
+    const std::optional<PlaybackFault> &lastFault() const { return m_lastFault; }
+
+    // Observers (the schedule preview): a playback passed its guards and
+    // begins; a playback has run its end steps; a playback ended early.
+    std::function<void(int entry)> playStarted;
+    std::function<void(int entry)> playEnded;
+    std::function<void(const PlaybackFault &)> faulted;
+
+private:
+    enum class Stage { Start, Total, Rows };
+    void switchControlsToPlaying();
+    void startLight();
+    void newFirmwareStartCycle();
+    void computeTotal();
+    void endSteps();
+    void endLightCycle(bool first);
+    void recordFault(Stage stage, const std::exception &e);
+
+    AppContext &m_ctx;
+    PlaybackEngine m_engine;
+    std::unique_ptr<ClockTimer> m_timerStrtVse;
+    std::unique_ptr<ClockTimer> m_casovLista;
+    std::optional<PlaybackFault> m_lastFault;
+};
+
+} // namespace zovt

@@ -1,0 +1,197 @@
+#include "playback/PlaybackEngine.h"
+
+#include "app/Clock.h"
+#include "app/WindowState.h"
+#include "device/DeviceLink.h"
+#include "device/Waits.h"
+#include "playback/DeviceValue.h"
+#include "program/RowParser.h"
+#include "program/Totals.h"
+#include "ui/ControlSurface.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace zovt {
+
+namespace {
+
+const QString kMemoPlay = QStringLiteral("MemoPlay");
+const QString kMemoPlayShow = QStringLiteral("MemoPlayShow");
+const QString kCasWrite = QStringLiteral("CasWrite");
+const QString kPause = QStringLiteral("Pause");
+const QString kStop = QStringLiteral("Stop");
+const QString kOrvaTGener = QStringLiteral("OrvaTGener");
+const QString kPaused = QStringLiteral(">");
+// The marker of the row being played: a bullet and a space.
+const QString kMarker = QString(QChar(0x2022)) + QLatin1Char(' ');
+
+// 32-bit arithmetic of the window's variables: wraps, never undefined.
+qint32 wrap32(qint64 v) { return static_cast<qint32>(static_cast<quint32>(static_cast<quint64>(v))); }
+
+// A single frequency is kept alive by writing it again on every 23rd tick.
+constexpr qint32 kResendAfter = 22;
+// A band moves on every third tick.
+constexpr qint32 kSweepAfter = 2;
+// Lowest value the device is ever sent.
+constexpr qint32 kLowest = 100;
+
+} // namespace
+
+RowPlan prepareRow(RowVars &row, EngineVars &e, bool generator, std::mt19937 &rng)
+{
+    RowPlan plan;
+    e.CasStop = wrap32(qint64(row.CasH) * 3600000 + qint64(row.CasM) * 60000 + qint64(row.CasS) * 1000);
+    e.FrqCOMHM = deviceValue(row.FrUpF, row.HzkHz);
+    if (generator) {
+        row.InfoMEZ = 1;
+        e.FrqCOMHM = generatorValue(rng);
+    }
+    if (row.InfoMEZ == 2) {
+        e.FrqCOMDM = deviceValue(row.FrDwF, row.HzkHz);
+        if (row.HzkHz == 1 && row.SunF < 0.01)
+            row.SunF = 0.01;
+        e.SunCOM = stepDeviceValue(row.SunF, row.HzkHz);
+        if (e.CasStop < 10000)
+            row.InfoMEZ = 1;
+    }
+    // Made for single rows too, against the band values of an earlier row.
+    const qint64 span = qint64(e.FrqCOMHM) - qint64(e.FrqCOMDM);
+    if (span <= e.SunCOM)
+        row.InfoMEZ = 1;
+    if (row.InfoMEZ == 2) {
+        const qint64 periods = e.CasStop / 3000; // whole 3-second sweep periods, at least 3
+        if (span >= qint64(e.SunCOM) * periods) {
+            // The row's step cannot cross the band in the row's time: spread
+            // the band over the periods instead.
+            plan.stepRecomputed = true;
+            e.SunCOM = roundToDeviceValue(static_cast<long double>(span) / static_cast<long double>(periods - 1),
+                                          "device value of the step");
+            // A long row over a narrow band would otherwise stand still.
+            if (e.SunCOM == 0) {
+                e.SunCOM = 1;
+                plan.stepRaised = true;
+            }
+        }
+    }
+    if (e.FrqCOMHM < kLowest)
+        e.FrqCOMHM = 1000;
+    return plan;
+}
+
+void sweepStep(EngineVars &e)
+{
+    qint64 v = qint64(e.FrqCOMInt) - qint64(e.SunCOM);
+    if (v > e.FrqCOMHM)
+        v = e.FrqCOMHM;
+    if (v < e.FrqCOMDM)
+        v = e.FrqCOMDM;
+    if (v < kLowest)
+        v = kLowest;
+    e.FrqCOMInt = static_cast<qint32>(v);
+    // A band reaching below 100 is clamped at 100 and must turn there, or it
+    // would stay at 100 for the rest of the row.
+    const qint32 lower = std::max(e.FrqCOMDM, kLowest);
+    if (e.FrqCOMInt >= e.FrqCOMHM || e.FrqCOMInt <= lower)
+        e.SunCOM = wrap32(-qint64(e.SunCOM));
+}
+
+PlaybackEngine::PlaybackEngine(AppContext &ctx) : m_ctx(ctx) {}
+
+void PlaybackEngine::run()
+{
+    m_row = 0;
+    int last = m_ctx.state.PocetRadkfr;
+    for (int k = 1; k <= last; ++k)
+        playRow(k, last);
+}
+
+void PlaybackEngine::writeValue(bool firstOfRow)
+{
+    EngineVars &e = m_ctx.state.engine;
+    const QByteArray text = e.FrqCOM.toLatin1();
+    m_ctx.device.cycle([&] {
+        m_ctx.device.write(text);
+        if (firstOfRow)
+            m_ctx.waits.TimenZapsat1();
+        else
+            m_ctx.waits.TimenZapsat();
+    });
+}
+
+void PlaybackEngine::playRow(int k, int &last)
+{
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+    EngineVars &e = st.engine;
+    m_row = k;
+
+    // 1. Mark the row.
+    e.PomString1 = ui.line(kMemoPlayShow, k);
+    ui.setLine(kMemoPlayShow, k, kMarker + e.PomString1);
+
+    // 2 to 9. Parse and prepare.
+    Nactiradekdata(ui.line(kMemoPlay, k), st.row);
+    prepareRow(st.row, e, ui.isChecked(kOrvaTGener), st.rng);
+    if (rowStarted)
+        rowStarted(k);
+
+    // 10. The first value.
+    e.FrqCOM = QString::number(e.FrqCOMHM);
+    writeValue(true);
+
+    // 11.
+    e.MezeCount = 0;
+    e.FrqCOMInt = e.FrqCOMHM;
+    e.CasCelk = e.CasCelkp;
+    e.CasPLAY = 0;
+
+    while (e.CasPLAY < e.CasStop) {
+        // 1. Countdown.
+        e.CasCelkp = wrap32(qint64(e.CasCelk) - (qint64(e.CasPLAY) / 1000 + 1));
+        ui.setText(kCasWrite, QLatin1Char(' ') + CasPrevod(e.CasCelkFIX) + QStringLiteral(" / ") + CasPrevod(e.CasCelkp));
+
+        if (st.row.InfoMEZ == 2) {
+            // 3. Band.
+            if (e.MezeCount == kSweepAfter) {
+                sweepStep(e);
+                e.FrqCOM = QString::number(e.FrqCOMInt);
+                writeValue(false);
+                m_ctx.clock.processPending();
+                e.MezeCount = 0;
+            } else {
+                ++e.MezeCount;
+                m_ctx.waits.TimenZapsat1();
+            }
+        } else {
+            // 2. Single frequency (the parser leaves no other mode).
+            if (e.MezeCount == kResendAfter) {
+                writeValue(false);
+                m_ctx.clock.processPending();
+                e.MezeCount = 0;
+            } else {
+                ++e.MezeCount;
+                m_ctx.waits.TimenZapsat1();
+            }
+        }
+
+        // 4. Pause: time stands still and nothing is written.
+        if (ui.text(kPause) == kPaused)
+            m_ctx.clock.processUntil([&ui] { return ui.text(kPause) != kPaused; });
+
+        // 5. Stop.
+        if (!ui.isEnabled(kStop)) {
+            ui.setLine(kMemoPlayShow, k, e.PomString1);
+            e.CasPLAY = e.CasStop;
+            last = k;
+        }
+
+        // 6. Kept from wrapping past the end of a row near the 32-bit limit.
+        e.CasPLAY = static_cast<qint32>(std::min<qint64>(qint64(e.CasPLAY) + 1000, std::numeric_limits<qint32>::max()));
+    }
+
+    if (ui.isEnabled(kStop))
+        ui.setLine(kMemoPlayShow, k, e.PomString1);
+}
+
+} // namespace zovt

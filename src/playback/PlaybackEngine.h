@@ -1,0 +1,71 @@
+#pragma once
+// The row loop of a playback: for each row of the selected program (MemoPlay
+// rows 1 to PocetRadkfr) it parses the row, computes the device values, writes
+// the first value in a port cycle and lets the row's duration pass in ticks of
+// one second, re-sending a single frequency every 23 ticks or stepping a band
+// every third tick. It counts the remaining time down in CasWrite, marks the
+// row being played in MemoPlayShow, holds while the Pause caption is ">" and
+// ends at the end of the tick in which Stop was found disabled.
+//
+// Timing is by tick count: CasPLAY advances by exactly 1000 per tick whatever
+// the tick's writes and port closes cost.
+
+#include "app/AppContext.h"
+
+#include <QString>
+#include <functional>
+#include <random>
+
+namespace zovt {
+
+struct RowVars;
+struct EngineVars;
+
+// The device values of a row, prepared as the loop prepares them before the
+// row's first write (steps 3 to 9 of the row preparation), working on the
+// engine variables. Exposed for the schedule preview and for tests.
+struct RowPlan {
+    // Whether the step recomputation ran and whether its result was raised
+    // from 0 to 1.
+    bool stepRecomputed = false;
+    bool stepRaised = false;
+};
+
+// Steps 3 to 9 of preparing a row that has just been parsed into 'row':
+// CasStop, FrqCOMHM (the random value when 'generator' is set, drawn from
+// rng), the band's FrqCOMDM and SunCOM, the fall-backs to single mode, the
+// step recomputation and the raise of a first value below 100 to 1000.
+// Throws DeviceValueError.
+RowPlan prepareRow(RowVars &row, EngineVars &e, bool generator, std::mt19937 &rng);
+
+// One sweep step (tick with a write in band mode): the next value, clamped to
+// the band and to 100, and the turn of the direction at the limits. A band
+// whose lower value lies below 100 turns at 100.
+void sweepStep(EngineVars &e);
+
+class PlaybackEngine {
+public:
+    explicit PlaybackEngine(AppContext &ctx);
+
+    // Plays rows 1 to PocetRadkfr. CasCelkFIX and CasCelkp must hold the
+    // program's total seconds. Throws ConvertError at a row that does not
+    // parse and DeviceValueError at a value the device cannot take (the row
+    // keeps its marker then); serial-port errors and the exit unwind pass
+    // through.
+    void run();
+
+    // The row being prepared or played (1-based), 0 before the first row.
+    int currentRow() const { return m_row; }
+
+    // Called when a row has been prepared, right before its first write.
+    std::function<void(int row)> rowStarted;
+
+private:
+    void playRow(int k, int &last);
+    void writeValue(bool firstOfRow);
+
+    AppContext &m_ctx;
+    int m_row = 0;
+};
+
+} // namespace zovt

@@ -1,0 +1,232 @@
+#include "playback/Schedule.h"
+
+#include "app/Clock.h"
+#include "app/Dialogs.h"
+#include "app/WindowState.h"
+#include "device/CommandMeaning.h"
+#include "device/DeviceLink.h"
+#include "device/PortLink.h"
+#include "device/Waits.h"
+#include "playback/DeviceValue.h"
+#include "program/ProgramController.h"
+#include "program/RowParser.h"
+#include "storage/FileError.h"
+#include "storage/Paths.h"
+#include "storage/WinPath.h"
+#include "ui/ControlSurface.h"
+#include "ui/MainWindowDesign.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace zovt {
+
+namespace {
+
+const QString kZakladmemo = QStringLiteral("Zakladmemo");
+const QString kMemoPlay = QStringLiteral("MemoPlay");
+
+bool isValueText(const QByteArray &text)
+{
+    if (text.size() < 3)
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+// The first row of the selected program that does not parse, or 0. A parse
+// fails only on a field's own text, never on what earlier rows left.
+int firstBadRow(const QStringList &memoPlay)
+{
+    RowVars scratch;
+    for (qsizetype i = 1; i < memoPlay.size(); ++i) {
+        try {
+            Nactiradekdata(memoPlay.at(i), scratch);
+        } catch (const ConvertError &) {
+            return int(i);
+        }
+    }
+    return 0;
+}
+
+QString describe(const std::exception_ptr &e)
+{
+    try {
+        std::rethrow_exception(e);
+    } catch (const std::exception &ex) {
+        return QString::fromLocal8Bit(ex.what());
+    } catch (...) {
+        return QStringLiteral("unknown error");
+    }
+}
+
+} // namespace
+
+QString scheduleTime(qint64 ms)
+{
+    const qint64 h = ms / 3600000;
+    const qint64 m = ms / 60000 % 60;
+    const qint64 s = ms / 1000 % 60;
+    return QStringLiteral("%1:%2:%3.%4")
+        .arg(h)
+        .arg(m, 2, 10, QLatin1Char('0'))
+        .arg(s, 2, 10, QLatin1Char('0'))
+        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
+
+bool makeScratchPrefix(const QString &dir)
+{
+    if (!QDir().mkpath(dir + QStringLiteral("/drive_c")) || !QDir().mkpath(dir + QStringLiteral("/dosdevices")))
+        return false;
+    const QString z = dir + QStringLiteral("/dosdevices/z:");
+    return QFileInfo(z).isSymLink() || QFile::link(QStringLiteral("/"), z);
+}
+
+ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &sink)
+{
+    ScheduleResult result;
+
+    VirtualClock clock;
+    clock.setProcessQtEvents(false);
+    MemorySurface ui;
+    applyDesignState(ui);
+    WindowState st;
+    Waits waits(clock, ui);
+    RecordingPort port(clock);
+    DeviceLink device(clock, ui, st, waits, port);
+    ScriptedDialogs dialogs;
+    AppContext ctx{clock, ui, st, waits, device, dialogs, {}};
+    ProgramController programs(ctx);
+    PlaybackController playback(ctx);
+
+    // The state start-up leaves with default settings.
+    ui.setChecked(QStringLiteral("VerzeSwZovT"), options.newFirmware);
+    ui.setText(QStringLiteral("Pause"), QStringLiteral("||"));
+    ui.setIndex(QStringLiteral("Kikratebar"), 1);
+    playback.KikratebarChange();
+    ui.setText(QStringLiteral("PRSAdresaDBZ"), paths::DefaultClientDir);
+    ui.setText(QStringLiteral("PRSAdresaPresmerovani"), paths::DefaultExportRoot);
+    ui.setEnabled(QStringLiteral("Konec"), true);
+    ctx.ops.ZakladMemoCliknul = [&] { programs.ZakladMemoCliknul(); };
+    ctx.ops.Stop = [&] { playback.Stop(); };
+    ctx.ops.stopPlaybackTimers = [&] { playback.stopPlaybackTimers(); };
+
+    const auto fileLine = [&](int entry0, int row) {
+        const ProgramFile &f = programs.programFile();
+        if (entry0 < 0 || entry0 >= f.headerCount())
+            return 0;
+        return int(f.headerLine(entry0)) + row + 1;
+    };
+    const auto report = [&](ScheduleProblem p) {
+        p.ms = clock.nowMs();
+        result.problems.append(p);
+        if (sink.problem)
+            sink.problem(p);
+    };
+
+    port.setOnWrite([&](const RecordingPort::Write &w) {
+        ScheduleWrite out{w.ms, w.text, QString()};
+        if (isValueText(w.text)) {
+            const qint64 v = w.text.toLongLong();
+            out.meaning = deviceValueInUnit(v, st.row.HzkHz);
+            if (out.meaning.isEmpty())
+                out.meaning = commandMeaning(w.text, options.newFirmware) + QStringLiteral(" (no unit read yet)");
+            if (ui.isChecked(QStringLiteral("OrvaTGener")))
+                out.meaning = QStringLiteral("random value, read as ") + out.meaning;
+        } else {
+            out.meaning = commandMeaning(w.text, options.newFirmware);
+        }
+        result.writes.append(out);
+        if (sink.write)
+            sink.write(out);
+    });
+
+    ScheduleProgram current;
+    playback.playStarted = [&](int entry) {
+        current = ScheduleProgram();
+        current.entry = entry + 1;
+        current.header = ui.line(kMemoPlay, 0);
+        current.startMs = clock.nowMs();
+        if (sink.programStarted)
+            sink.programStarted(current);
+    };
+    playback.playEnded = [&](int) {
+        current.endMs = clock.nowMs();
+        current.totalSeconds = st.engine.CasCelkFIX;
+        result.programs.append(current);
+        if (sink.programEnded)
+            sink.programEnded(current);
+    };
+    playback.faulted = [&](const PlaybackFault &f) {
+        ScheduleProblem p;
+        p.entry = f.entry + 1;
+        p.row = f.row;
+        p.line = fileLine(f.entry, f.row);
+        p.reason = f.reason;
+        p.consequence = QStringLiteral("the playback ends here");
+        report(p);
+    };
+    // Errors of timer handlers: the next program of a play-all run whose
+    // rows do not all parse ends the run before it is played.
+    clock.setErrorSink([&](const char *, std::exception_ptr e) {
+        ScheduleProblem p;
+        p.entry = st.Pozadplay + 1;
+        p.row = firstBadRow(ui.lines(kMemoPlay));
+        p.line = fileLine(st.Pozadplay, p.row);
+        p.reason = describe(e);
+        p.consequence = QStringLiteral("the play-all run ends before this program");
+        report(p);
+    });
+
+    // Load the file as the "Orva Therapy" button does, from its dialog.
+    try {
+        dialogs.chooseFile(winpath::toWindows(options.file));
+        programs.Open();
+    } catch (const ConvertError &) {
+        // The whole-file total stumbled over a row; the list is built.
+    } catch (const std::exception &e) {
+        result.error = QStringLiteral("cannot load %1: %2").arg(options.file, QString::fromLocal8Bit(e.what()));
+        return result;
+    }
+    ui.setIndex(QStringLiteral("Colortype"), options.colortype);
+
+    const int count = ui.lineCount(kZakladmemo);
+    QList<int> entries = options.entries;
+    if (entries.isEmpty())
+        entries << 1;
+    for (int e : entries) {
+        if (e < 1 || e > count) {
+            result.error = count == 0 ? QStringLiteral("the file lists no programs")
+                                      : QStringLiteral("entry %1 does not exist (the list has %2)").arg(e).arg(count);
+            return result;
+        }
+    }
+
+    const auto select = [&](int entry) {
+        ui.setIndex(kZakladmemo, entry - 1);
+        try {
+            programs.ZakladMemoCliknul();
+        } catch (const ConvertError &) {
+            // The display stops at the bad row; Play stays possible and the
+            // playback reports the row.
+        }
+    };
+
+    if (options.playAll) {
+        select(entries.first());
+        playback.PlayVse();
+        clock.processUntil([&] { return !playback.TimerStrtVse().isActive(); });
+    } else {
+        for (int e : entries) {
+            select(e);
+            playback.Play();
+        }
+    }
+    result.totalMs = clock.nowMs();
+    return result;
+}
+
+} // namespace zovt

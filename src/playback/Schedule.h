@@ -1,0 +1,76 @@
+#pragma once
+// The schedule preview: plays a program file as a freshly started controller
+// with default settings would, through the same program, playback and device
+// code, on a virtual clock and a recording port, and reports every text the
+// device receives with its time and meaning.
+
+#include "playback/PlaybackController.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+#include <optional>
+
+namespace zovt {
+
+struct ScheduleOptions {
+    QString file;          // native path of the program file
+    QList<int> entries;    // 1-based list entries; none: the first
+    bool playAll = false;  // play-all from the first entry instead
+    bool newFirmware = false;
+    int colortype = 0;     // Colortype item after loading
+};
+
+struct ScheduleWrite {
+    qint64 ms = 0;
+    QByteArray text;
+    QString meaning;
+};
+
+struct ScheduleProgram {
+    int entry = 0;          // 1-based
+    QString header;         // the header line in the file
+    qint32 totalSeconds = 0;
+    qint64 startMs = 0;
+    qint64 endMs = 0;
+};
+
+struct ScheduleProblem {
+    qint64 ms = 0;          // when it happened
+    int line = 0;           // 1-based line of the file; 0 when unknown
+    int entry = 0;          // 1-based list entry
+    int row = 0;            // row of the program; 0 when not at a row
+    QString reason;         // the error
+    QString consequence;    // what it does to the run
+};
+
+struct ScheduleResult {
+    QVector<ScheduleWrite> writes;
+    QVector<ScheduleProgram> programs;
+    QVector<ScheduleProblem> problems;
+    qint64 totalMs = 0;
+    QString error;          // the file could not be loaded or an entry does not exist
+};
+
+// "h:mm:ss.mmm".
+QString scheduleTime(qint64 ms);
+
+// The lines the preview prints for each event, as they happen.
+struct ScheduleSink {
+    std::function<void(const ScheduleWrite &)> write;
+    std::function<void(const ScheduleProgram &)> programStarted;
+    std::function<void(const ScheduleProgram &)> programEnded;
+    std::function<void(const ScheduleProblem &)> problem;
+};
+
+// Runs the preview in the current WINEPREFIX (the caller provides a scratch
+// one). The program file is loaded through its Windows path.
+ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &sink = {});
+
+// Makes dir a minimal Wine prefix: an empty drive C: and drive Z: on "/".
+bool makeScratchPrefix(const QString &dir);
+
+} // namespace zovt
