@@ -8,10 +8,14 @@
 //   --show A,B,...      show these controls (hidden ones of the design)
 //   --hide A,B,...      hide these controls
 //   --size WxH          resize the window before grabbing
+//   --picture NAME=PATH show a picture (a Windows path, resolved through
+//                       WINEPREFIX) in a picture control
 //
 // The default output is /tmp/mainwindow.png.
 
+#include "storage/FileError.h"
 #include "ui/MainWindow.h"
+#include "ui/WidgetSurface.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -23,6 +27,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     zovt::TForm19 w;
+    zovt::WidgetSurface surface(&w);
 
     QString out = QStringLiteral("/tmp/mainwindow.png");
     const QStringList args = app.arguments().mid(1);
@@ -42,6 +47,14 @@ int main(int argc, char **argv)
                     c->setVisible(a == QLatin1String("--show"));
                 else
                     std::fprintf(stderr, "no control %s\n", qPrintable(n));
+            }
+            ++i;
+        } else if (a == QLatin1String("--picture")) {
+            const qsizetype eq = next.indexOf(QLatin1Char('='));
+            try {
+                surface.showPicture(next.left(eq), next.mid(eq + 1));
+            } catch (const std::exception &e) {
+                std::fprintf(stderr, "%s\n", e.what());
             }
             ++i;
         } else if (a == QLatin1String("--size")) {
