@@ -20,6 +20,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <memory>
+
 namespace zovt {
 
 namespace {
@@ -63,6 +65,32 @@ QString describe(const std::exception_ptr &e)
     }
 }
 
+// Passes everything to the port underneath and reports each text that
+// reaches an open port.
+class ObservingPort : public PortLink {
+public:
+    ObservingPort(PortLink &inner, std::function<void(const QByteArray &)> seen)
+        : m_inner(inner), m_seen(std::move(seen))
+    {
+    }
+    void setPortNum(int n) override { m_inner.setPortNum(n); }
+    int portNum() const override { return m_inner.portNum(); }
+    void open() override { m_inner.open(); }
+    void close() override { m_inner.close(); }
+    void write(const QByteArray &text) override
+    {
+        const bool open = m_inner.active();
+        m_inner.write(text);
+        if (open)
+            m_seen(text);
+    }
+    bool active() const override { return m_inner.active(); }
+
+private:
+    PortLink &m_inner;
+    std::function<void(const QByteArray &)> m_seen;
+};
+
 } // namespace
 
 QString scheduleTime(qint64 ms)
@@ -89,13 +117,25 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
 {
     ScheduleResult result;
 
-    VirtualClock clock;
-    clock.setProcessQtEvents(false);
+    std::unique_ptr<VirtualClock> ownClock;
+    if (!options.clock) {
+        ownClock = std::make_unique<VirtualClock>();
+        ownClock->setProcessQtEvents(false);
+    }
+    Clock &clock = options.clock ? *options.clock : *ownClock;
+    std::unique_ptr<RecordingPort> ownPort;
+    if (!options.port)
+        ownPort = std::make_unique<RecordingPort>(clock);
+    PortLink &innerPort = options.port ? *options.port : *ownPort;
+    const qint64 origin = clock.nowMs();
+    const auto now = [&] { return clock.nowMs() - origin; };
+
     MemorySurface ui;
     applyDesignState(ui);
     WindowState st;
     Waits waits(clock, ui);
-    RecordingPort port(clock);
+    std::function<void(const QByteArray &)> seen;
+    ObservingPort port(innerPort, [&](const QByteArray &text) { seen(text); });
     DeviceLink device(clock, ui, st, waits, port);
     ScriptedDialogs dialogs;
     AppContext ctx{clock, ui, st, waits, device, dialogs, {}};
@@ -103,6 +143,7 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
     PlaybackController playback(ctx);
 
     // The state start-up leaves with default settings.
+    st.comPort = options.comPort;
     ui.setChecked(QStringLiteral("VerzeSwZovT"), options.newFirmware);
     ui.setText(QStringLiteral("Pause"), QStringLiteral("||"));
     ui.setIndex(QStringLiteral("Kikratebar"), 1);
@@ -121,40 +162,40 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
         return int(f.headerLine(entry0)) + row + 1;
     };
     const auto report = [&](ScheduleProblem p) {
-        p.ms = clock.nowMs();
+        p.ms = now();
         result.problems.append(p);
         if (sink.problem)
             sink.problem(p);
     };
 
-    port.setOnWrite([&](const RecordingPort::Write &w) {
-        ScheduleWrite out{w.ms, w.text, QString()};
-        if (isValueText(w.text)) {
-            const qint64 v = w.text.toLongLong();
+    seen = [&](const QByteArray &text) {
+        ScheduleWrite out{now(), text, QString()};
+        if (isValueText(text)) {
+            const qint64 v = text.toLongLong();
             out.meaning = deviceValueInUnit(v, st.row.HzkHz);
             if (out.meaning.isEmpty())
-                out.meaning = commandMeaning(w.text, options.newFirmware) + QStringLiteral(" (no unit read yet)");
+                out.meaning = commandMeaning(text, options.newFirmware) + QStringLiteral(" (no unit read yet)");
             if (ui.isChecked(QStringLiteral("OrvaTGener")))
                 out.meaning = QStringLiteral("random value, read as ") + out.meaning;
         } else {
-            out.meaning = commandMeaning(w.text, options.newFirmware);
+            out.meaning = commandMeaning(text, options.newFirmware);
         }
         result.writes.append(out);
         if (sink.write)
             sink.write(out);
-    });
+    };
 
     ScheduleProgram current;
     playback.playStarted = [&](int entry) {
         current = ScheduleProgram();
         current.entry = entry + 1;
         current.header = ui.line(kMemoPlay, 0);
-        current.startMs = clock.nowMs();
+        current.startMs = now();
         if (sink.programStarted)
             sink.programStarted(current);
     };
     playback.playEnded = [&](int) {
-        current.endMs = clock.nowMs();
+        current.endMs = now();
         current.totalSeconds = st.engine.CasCelkFIX;
         result.programs.append(current);
         if (sink.programEnded)
@@ -171,6 +212,10 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
     };
     // Errors of timer handlers: the next program of a play-all run whose
     // rows do not all parse ends the run before it is played.
+    struct SinkReset {
+        Clock &c;
+        ~SinkReset() { c.setErrorSink(nullptr); }
+    } sinkReset{clock};
     clock.setErrorSink([&](const char *, std::exception_ptr e) {
         ScheduleProblem p;
         p.entry = st.Pozadplay + 1;
@@ -225,7 +270,7 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
             playback.Play();
         }
     }
-    result.totalMs = clock.nowMs();
+    result.totalMs = now();
     return result;
 }
 

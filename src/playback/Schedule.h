@@ -16,12 +16,21 @@
 
 namespace zovt {
 
+class Clock;
+class PortLink;
+
 struct ScheduleOptions {
     QString file;          // native path of the program file
     QList<int> entries;    // 1-based list entries; none: the first
     bool playAll = false;  // play-all from the first entry instead
     bool newFirmware = false;
     int colortype = 0;     // Colortype item after loading
+    int comPort = 3;       // port number, as without "COM_Nr.dat"
+    // Where to play: by default a virtual clock and a recording port. A real
+    // clock and a serial port play in real time (bench tests, measurements);
+    // the clock's error sink is taken for the run and cleared afterwards.
+    Clock *clock = nullptr;
+    PortLink *port = nullptr;
 };
 
 struct ScheduleWrite {
@@ -67,7 +76,8 @@ struct ScheduleSink {
 };
 
 // Runs the preview in the current WINEPREFIX (the caller provides a scratch
-// one). The program file is loaded through its Windows path.
+// one). The program file is loaded through its Windows path. Times are those
+// of the clock, from the moment the run begins.
 ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &sink = {});
 
 // Makes dir a minimal Wine prefix: an empty drive C: and drive Z: on "/".
