@@ -1,0 +1,76 @@
+#pragma once
+// Which control gets which catalogue text: the caption tables of the main
+// window and the client editor, the item texts of the language dialog, and
+// the functions that put a table onto a window's controls.
+
+#include "i18n/Catalogue.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace zovt {
+
+class ControlSurface;
+
+// A line of a caption list that stays empty.
+inline constexpr int BlankLine = -1;
+
+// One control and the catalogue number of its caption.
+struct Caption {
+    QString control; // objectName
+    int number = 0;
+};
+
+// A list box filled line by line; each line a catalogue number or BlankLine.
+struct CaptionList {
+    QString control;
+    QList<int> lines;
+};
+
+// Captions are applied first, in their order, then the lists.
+struct CaptionTable {
+    QList<Caption> captions;
+    QList<CaptionList> lists;
+
+    // The text lines of a list in a language.
+    static QStringList linesOf(const CaptionList &list, const Texts &texts);
+};
+
+namespace captions {
+
+// Main window, start-up: the captions and the two help lists (`PopisPT1`,
+// `PopisPT2`) set right after the font sizes.
+const CaptionTable &mainWindowStartup();
+// Main window, start-up: `OpenPopis` and `Konec`, set a little later.
+const CaptionTable &mainWindowLate();
+
+// Client editor, every time it opens (its `Language` operation).
+const CaptionTable &clientEditor();
+// Client editor: the name labels for a person and for an animal.
+const CaptionTable &clientEditorPerson();
+const CaptionTable &clientEditorAnimal();
+// Client editor: its window title, text 2001 followed by " / Edit".
+inline constexpr int ClientEditorTitleNumber = 2001;
+QString clientEditorTitle(const Texts &texts);
+
+// Items of the language dialog's radio group `Language`, in the order of the
+// language index. They are the same in every language.
+const QStringList &languageDialogItems();
+
+} // namespace captions
+
+// Puts a caption table onto a widget tree. Each control is looked up by its
+// objectName among the descendants of root (root itself included); names
+// that are not there are skipped. Buttons and check boxes get their text,
+// labels and line edits their text, group boxes their title; lists are
+// emptied and refilled (QListWidget, QPlainTextEdit, QComboBox).
+void applyCaptions(QWidget *root, const CaptionTable &table, const Texts &texts);
+
+// The same over a control surface; every control of the table must be known
+// to the surface.
+void applyCaptions(ControlSurface &ui, const CaptionTable &table, const Texts &texts);
+
+} // namespace zovt
