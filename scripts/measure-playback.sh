@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Plays a program of about three minutes (single and band rows) in real time
+# to the device simulator and compares the time each text arrived with the
+# time zovt-schedule predicts for it. Reports the deviation per write (median
+# and maximum, after aligning the first text) and the CPU time of the
+# controller's playback code.
+#
+# The real-time player is zovt-schedule --port: the controller's own program,
+# playback and serial code on the real clock and the real serial component,
+# without the window.
+#
+# Usage: scripts/measure-playback.sh [--build DIR] [--port N] [--new-firmware] [PROGRAM.txt]
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${BUILD_DIR:-$ROOT/build-measure}
+PORT=9
+FIRMWARE=()
+PROGRAM=
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build) BUILD=$2; shift 2 ;;
+    --port) PORT=$2; shift 2 ;;
+    --new-firmware) FIRMWARE=(--new-firmware); shift ;;
+    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -*) echo "measure-playback: unknown option $1" >&2; exit 2 ;;
+    *) PROGRAM=$1; shift ;;
+  esac
+done
+
+if [ ! -f "$BUILD/build.ninja" ]; then
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOVT_BUILD_TESTS=OFF >/dev/null
+fi
+cmake --build "$BUILD" --target zovt-schedule zovt-devsim >/dev/null
+SCHEDULE=$BUILD/tools/zovt-schedule
+DEVSIM=$BUILD/tools/zovt-devsim
+
+WORK=$(mktemp -d)
+DEVSIM_PID=
+cleanup() {
+  if [ -n "$DEVSIM_PID" ]; then kill "$DEVSIM_PID" 2>/dev/null || true; wait "$DEVSIM_PID" 2>/dev/null || true; fi
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+if [ -z "$PROGRAM" ]; then
+  # 3 minutes: single rows re-sent every 23 s, bands stepped every 3 s.
+  PROGRAM=$WORK/measure.txt
+  printf '%s\r\n' \
+    '[Measure]' \
+    $'Single 10 Hz\t\t10.000\t0\tHz\t0\t1\t0' \
+    $'Band 100-200 Hz\t100.000\t200.000\t\tHz\t0\t1\t0' \
+    $'Single 7.83 Hz\t\t7.830\t0\tHz\t0\t0\t30' \
+    $'Band 1-2 kHz\t1.000\t2.000\t0.050\tkHz\t0\t0\t30' \
+    '[STOP]' > "$PROGRAM"
+fi
+
+# The prediction, on the virtual clock.
+"$SCHEDULE" "${FIRMWARE[@]}" "$PROGRAM" > "$WORK/predicted.out"
+awk '/^[0-9]+:[0-9][0-9]:[0-9][0-9]\.[0-9][0-9][0-9]  [0-9]+ / {
+       split($1, t, /[:.]/); print (t[1] * 3600 + t[2] * 60 + t[3]) * 1000 + t[4] "\t" $2 }' \
+  "$WORK/predicted.out" > "$WORK/predicted.tsv"
+
+# The simulator on a pseudo-terminal as COM$PORT of a scratch prefix.
+export WINEPREFIX=$WORK/prefix
+mkdir -p "$WINEPREFIX"
+"$DEVSIM" --port "$PORT" "${FIRMWARE[@]}" --quiet --log "$WORK/received.tsv" > "$WORK/devsim.out" 2>&1 &
+DEVSIM_PID=$!
+for _ in $(seq 50); do
+  [ -L "$WINEPREFIX/dosdevices/com$PORT" ] && break
+  sleep 0.1
+done
+[ -L "$WINEPREFIX/dosdevices/com$PORT" ] || { echo "measure-playback: the simulator did not start" >&2; cat "$WORK/devsim.out" >&2; exit 1; }
+
+expected_ms=$(tail -n 1 "$WORK/predicted.tsv" | cut -f1)
+echo "Playing $(basename "$PROGRAM") in real time to COM$PORT (about $(( expected_ms / 1000 + 2 )) s)..."
+"$SCHEDULE" "${FIRMWARE[@]}" --port "$PORT" "$PROGRAM" > "$WORK/real.out"
+sleep 0.5 # the simulator ends a text after a quiet gap
+kill "$DEVSIM_PID" 2>/dev/null || true
+wait "$DEVSIM_PID" 2>/dev/null || true
+DEVSIM_PID=
+
+predicted_n=$(wc -l < "$WORK/predicted.tsv")
+received_n=$(wc -l < "$WORK/received.tsv")
+if ! diff <(cut -f2 "$WORK/predicted.tsv") <(cut -f2 "$WORK/received.tsv") > "$WORK/texts.diff"; then
+  echo "The texts differ from the prediction ($predicted_n predicted, $received_n received):"
+  head -20 "$WORK/texts.diff"
+  exit 1
+fi
+
+# Deviation of each write: received minus predicted, both taken from the first text.
+paste "$WORK/predicted.tsv" "$WORK/received.tsv" |
+  awk -F'\t' 'NR == 1 { p0 = $1; r0 = $3 } { d = ($3 - r0) - ($1 - p0); print d }' > "$WORK/deviation"
+sort -n "$WORK/deviation" | awk '
+  { v[NR] = $1; a = $1 < 0 ? -$1 : $1; if (a > max) { max = a; signed = $1 } }
+  END {
+    median = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+    printf "Writes: %d\nDeviation from the prediction (ms): median %s, largest %s (first %s, last %s)\n",
+           NR, median, signed, v[1], v[NR]
+  }'
+echo "Last text: predicted at $(tail -n 1 "$WORK/predicted.tsv" | cut -f1) ms, received at $(( $(tail -n 1 "$WORK/received.tsv" | cut -f1) - $(head -n 1 "$WORK/received.tsv" | cut -f1) + $(head -n 1 "$WORK/predicted.tsv" | cut -f1) )) ms"
+grep '^whole run:' "$WORK/real.out" | sed 's/^whole run: /Real-time run: /'
