@@ -60,7 +60,7 @@ else
   mkdir -p "$(dirname "$LOG")"
   echo "No device mapped at COM$PORT: starting the device simulator (zovt-devsim)."
   echo "  What the device receives is shown here and logged to $LOG"
-  "$BUILD/zovt-devsim" --port "$PORT" --log "$LOG" &
+  "$BUILD/tools/zovt-devsim" --port "$PORT" --log "$LOG" &
   SIM_PID=$!
   trap '[ -n "$SIM_PID" ] && kill "$SIM_PID" 2>/dev/null; wait 2>/dev/null || true' EXIT
   for _ in $(seq 50); do [ -L "$LINK" ] && break; sleep 0.1; done

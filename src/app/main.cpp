@@ -1,17 +1,24 @@
 #include "app/Clock.h"
+#include "app/MainWindowController.h"
 #include "storage/WinPath.h"
 
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("ZovT Generator"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    zovt::winpath::ensureDriveC();
+
     zovt::QtClock clock;
     zovt::Clock::setInstance(&clock);
-    zovt::winpath::ensureDriveC();
-    QLabel placeholder(QStringLiteral("ZovT Generator 1.6.04"));
-    placeholder.resize(1030, 617);
-    placeholder.show();
-    return app.exec();
+
+    zovt::MainWindowController form19(clock);
+    form19.FormCreate();
+    if (form19.ended())
+        return form19.exitCode();
+    const int rc = app.exec();
+    zovt::Clock::setInstance(nullptr);
+    return rc;
 }

@@ -1,0 +1,108 @@
+#include "app/MainWindowController.h"
+
+#include "app/Clock.h"
+#include "device/SettingsPanel.h"
+#include "device/Waits.h"
+#include "playback/PlaybackController.h"
+#include "program/ProgramController.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScrollBar>
+
+namespace zovt {
+
+MainWindowController::MainWindowController(Clock &clock)
+    : m_clock(clock), m_ui(&m_window), m_port(clock)
+{
+    WindowHooks hooks;
+    hooks.show = [this] {
+        m_window.centreOnScreen();
+        m_window.show();
+    };
+    hooks.restoreIfMinimized = [this] {
+        if (m_window.isMinimized())
+            m_window.showNormal();
+    };
+    hooks.applyColourScheme = [this](bool dark) { m_window.applyColourScheme(dark); };
+    hooks.applyFontSizes = [this](int main, int secondary) { m_window.applyFontSizes(main, secondary); };
+    hooks.placeOpenButtons = [this] {
+        QWidget *open = m_window.widget(QStringLiteral("Open"));
+        QWidget *zov = m_window.widget(QStringLiteral("OpenZov"));
+        QWidget *sbz = m_window.widget(QStringLiteral("OpenSBZ"));
+        zov->setGeometry(open->x() + open->width(), zov->y(), 100, zov->height());
+        sbz->setGeometry(zov->x() + zov->width(), sbz->y(), 40, sbz->height());
+    };
+    hooks.closeWindow = [this] { m_window.close(); };
+    hooks.quit = [](int code) { QCoreApplication::exit(code); };
+    m_app = std::make_unique<Application>(clock, m_ui, m_port, m_dialogs, std::move(hooks));
+    // Waits while the program runs restore a minimised window.
+    bind();
+}
+
+MainWindowController::~MainWindowController() = default;
+
+void MainWindowController::FormCreate()
+{
+    m_app->waits().enableCreationTimers();
+    m_app->run("Nastav", [this] { m_app->shell().Nastav(); });
+}
+
+void MainWindowController::onClick(const char *name, std::function<void()> f)
+{
+    auto *b = m_window.control<QAbstractButton>(name);
+    QObject::connect(b, &QAbstractButton::clicked, &m_window, [this, name, f] { m_app->run(name, f); });
+}
+
+void MainWindowController::bind()
+{
+    Application &a = *m_app;
+    onClick("Konec", [&a] { a.shell().Konec(); });
+    onClick("Open", [&a] { a.program().Open(); });
+    onClick("OpenZov", [&a] { a.program().OpenZov(); });
+    onClick("OpenSBZ", [&a] { a.program().OpenSBZ(); });
+    onClick("Play", [&a] { a.playback().Play(); });
+    onClick("PlayVse", [&a] { a.playback().PlayVse(); });
+    onClick("Pause", [&a] { a.playback().Pause(); });
+    onClick("Stop", [&a] { a.playback().Stop(); });
+    onClick("StopVse", [&a] { a.playback().StopVse(); });
+    onClick("StopPrekryv", [&a] { a.playback().Stop(); });
+    onClick("PausePrekryv", [&a] { a.playback().Stop(); });
+    onClick("Setting", [&a] { a.settings().SettingClick(); });
+    onClick("SettSave", [&a] {
+        if (a.settings().COM_NrExit())
+            a.settings().SettSaveClick();
+    });
+    onClick("CloseSett", [&a] { a.settings().CloseSettClick(); });
+    onClick("VerzeSwZovT", [&a] { a.settings().VerzeSwZovTClick(); });
+    onClick("C_Max", [&a] { a.settings().C_MaxClick(); });
+
+    auto *list = m_window.control<QListWidget>("Zakladmemo");
+    const auto select = [this] { m_app->run("ZakladMemoCliknul", [this] { m_app->program().ZakladMemoCliknul(); }); };
+    QObject::connect(list, &QListWidget::itemClicked, &m_window, select);
+    QObject::connect(list, &QListWidget::itemActivated, &m_window, select);
+
+    auto *bar = m_window.control<QScrollBar>("Kikratebar");
+    QObject::connect(bar, &QScrollBar::valueChanged, &m_window,
+                     [this] { m_app->run("Kikratebar", [this] { m_app->playback().KikratebarChange(); }); });
+
+    auto *com = m_window.control<QLineEdit>("COM_Nr");
+    QObject::connect(com, &QLineEdit::editingFinished, &m_window, [this, com] {
+        m_app->run("COM_Nr", [this, com] {
+            if (!m_app->settings().COM_NrExit())
+                com->setFocus();
+        });
+    });
+
+    QObject::connect(&m_window, &TForm19::closing, &m_window, [this] {
+        m_app->shell().FormClose();
+        // Closing by any means ends every running operation and the program.
+        m_clock.requestExit();
+        QCoreApplication::exit(m_app->shell().exitCode());
+    });
+}
+
+} // namespace zovt

@@ -1,0 +1,39 @@
+#pragma once
+// The real main window: the window definition, its named controls as a
+// surface, Qt's dialogs, the serial port, and the controllers bound to the
+// widgets' signals.
+
+#include "app/Application.h"
+#include "app/QtDialogs.h"
+#include "device/VaCommPort.h"
+#include "ui/MainWindow.h"
+#include "ui/WidgetSurface.h"
+
+namespace zovt {
+
+class MainWindowController {
+public:
+    explicit MainWindowController(Clock &clock);
+    ~MainWindowController();
+
+    // Creates the window's state: the create event runs the start-up sequence.
+    void FormCreate();
+    bool ended() const { return m_app->shell().ended(); }
+    int exitCode() const { return m_app->shell().exitCode(); }
+
+    TForm19 &window() { return m_window; }
+    Application &app() { return *m_app; }
+
+private:
+    void bind();
+    void onClick(const char *name, std::function<void()> f);
+
+    Clock &m_clock;
+    TForm19 m_window;
+    WidgetSurface m_ui;
+    QtDialogs m_dialogs;
+    VaCommPort m_port;
+    std::unique_ptr<Application> m_app;
+};
+
+} // namespace zovt

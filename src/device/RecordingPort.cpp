@@ -1,0 +1,34 @@
+#include "app/Clock.h"
+#include "device/PortLink.h"
+#include "device/VaComm.h"
+
+namespace zovt {
+
+RecordingPort::RecordingPort(Clock &clock, int closeDelayMs) : m_clock(clock), m_closeDelay(closeDelayMs) {}
+
+void RecordingPort::open()
+{
+    if (m_failOpen || m_port <= 0)
+        throw EVaCommError(QStringLiteral("Specified device not found (COM%1).").arg(m_port).toStdString());
+    m_open = true;
+    ++m_opens;
+}
+
+void RecordingPort::close()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_clock.sleep(m_closeDelay);
+}
+
+void RecordingPort::write(const QByteArray &text)
+{
+    if (!m_open) // a closed port takes nothing and reports nothing
+        return;
+    m_writes.push_back({m_clock.nowMs(), text});
+    if (m_onWrite)
+        m_onWrite(m_writes.back());
+}
+
+} // namespace zovt

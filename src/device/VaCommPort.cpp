@@ -1,0 +1,12 @@
+#include "device/VaCommPort.h"
+
+#include "app/Clock.h"
+
+namespace zovt {
+
+VaCommPort::VaCommPort(Clock &clock)
+{
+    m_comm.setCloseDelay([&clock](int ms) { clock.sleep(ms); });
+}
+
+} // namespace zovt
