@@ -1,0 +1,568 @@
+// The playback operation around the row loop: start and end lighting for
+// both firmware variants and the colour modes, control states in every
+// phase, the played marks, play-all sequencing with and without repetition,
+// closing at the end, Stop, the running bar, and how errors end a playback.
+
+#include "app/AppContext.h"
+#include "app/Clock.h"
+#include "app/Dialogs.h"
+#include "app/WindowState.h"
+#include "device/DeviceLink.h"
+#include "device/PortLink.h"
+#include "device/VaComm.h"
+#include "device/Waits.h"
+#include "playback/PlaybackController.h"
+#include "program/ProgramController.h"
+#include "program/RowParser.h"
+#include "storage/Paths.h"
+#include "support/TempDrive.h"
+#include "ui/ControlSurface.h"
+#include "ui/MainWindowDesign.h"
+
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+using namespace zovt;
+
+namespace {
+
+QString row(const char *s) { return QString::fromUtf8(s).replace(QLatin1Char('|'), QLatin1Char('\t')); }
+
+// A window after start-up with default settings, headless.
+struct Window {
+    test::TempDrive drive;
+    VirtualClock clock;
+    MemorySurface ui;
+    WindowState state;
+    Waits waits{clock, ui};
+    RecordingPort port{clock};
+    DeviceLink device{clock, ui, state, waits, port};
+    ScriptedDialogs dialogs;
+    AppContext ctx{clock, ui, state, waits, device, dialogs, {}};
+    ProgramController programs{ctx};
+    PlaybackController playback{ctx};
+    std::vector<std::unique_ptr<ClockTimer>> actions;
+    QStringList calls;     // hooks in the order they ran, with their time
+    QList<int> started;    // entries as their playbacks began
+    int konec = 0;
+
+    Window()
+    {
+        clock.setProcessQtEvents(false);
+        applyDesignState(ui);
+        ui.enable({"Open", "OpenZov", "OpenSBZ", "JasLED", "VykonIR", "ZpomalLED", "Wishes", "Konec"}, true);
+        ui.setText(QStringLiteral("Pause"), QStringLiteral("||"));
+        ui.setIndex(QStringLiteral("Kikratebar"), 1);
+        playback.KikratebarChange();
+        ui.showPicture(QStringLiteral("PlayUkaz"), paths::PicGreen);
+        ctx.ops.ZakladMemoCliknul = [this] { select(ui.index(QStringLiteral("Zakladmemo"))); };
+        ctx.ops.Konec = [this] { ++konec; };
+        ctx.ops.protocolStart = [this] { log("protocolStart"); };
+        ctx.ops.protocolEnd = [this] { log("protocolEnd"); };
+        ctx.ops.wishPlayStart = [this] { log("wishPlayStart"); };
+        ctx.ops.wishPlayEnd = [this] { log("wishPlayEnd"); };
+        ctx.ops.reloadWishText = [this] { log("reloadWishText"); };
+        ctx.ops.fillClientFromRecord = [this](const QString &r) { log("client " + r); };
+        playback.playStarted = [this](int e) { started << e; };
+    }
+
+    void log(const QString &what) { calls << QStringLiteral("%1 %2").arg(clock.nowMs()).arg(what); }
+
+    void load(const QStringList &lines)
+    {
+        ui.setLines(QStringLiteral("NacistMemo"), lines);
+        try {
+            programs.VyplnZaklMemo();
+        } catch (const ConvertError &) {
+            // The file total stumbled over a row; the list is built.
+        }
+    }
+    // A click on a list entry; a bad row only ends the display build.
+    void select(int entry)
+    {
+        ui.setIndex(QStringLiteral("Zakladmemo"), entry);
+        try {
+            programs.ZakladMemoCliknul();
+        } catch (const ConvertError &) {
+        }
+    }
+    void at(qint64 ms, std::function<void()> f)
+    {
+        auto t = clock.createTimer();
+        t->setSingleShot(true);
+        t->setInterval(int(ms - clock.nowMs()));
+        t->setCallback(std::move(f));
+        t->start();
+        actions.push_back(std::move(t));
+    }
+    // Lets a play-all run go on until no further program is due.
+    void finishRun() { clock.processUntil([this] { return !playback.TimerStrtVse().isActive(); }); }
+
+    QStringList writes() const
+    {
+        QStringList out;
+        for (const auto &w : port.writes())
+            out << QStringLiteral("%1 %2").arg(w.ms).arg(QString::fromLatin1(w.text));
+        return out;
+    }
+    QString entry(int i) const { return ui.line(QStringLiteral("Zakladmemo"), i); }
+
+    // The playback controls as the operator sees them.
+    QString controls() const
+    {
+        const auto on = [this](const char *n) { return ui.isEnabled(QString::fromLatin1(n)) ? "1" : "0"; };
+        const auto shown = [this](const char *n) { return ui.isVisible(QString::fromLatin1(n)) ? "1" : "0"; };
+        QString pic = ui.picture(QStringLiteral("PlayUkaz"));
+        pic = pic.mid(pic.lastIndexOf(QLatin1Char('\\')) + 1);
+        return QStringLiteral("play %1%2 pause %3'%4' stop %5%6 ukaz %7 open %8%9%10%11 konec %12 colortype %13 "
+                              "other %14%15%16%17%18%19 lights %20%21%22 aux %23%24%25 orvatrin %26 caswrite '%27'")
+            .arg(on("Play"), on("PlayVse"), on("Pause"), ui.text(QStringLiteral("Pause")), on("Stop"), on("StopVse"), pic)
+            .arg(on("Open"), on("ZovToolEdit"), on("OpenZov"), on("OpenSBZ"), on("Konec"), on("Colortype"))
+            .arg(on("Orva_Tlac"), on("Wishes"), on("KlientOpen"), on("Novy"), on("DeleteJm"), on("Play"))
+            .arg(shown("JasLED"), shown("VykonIR"), shown("ZpomalLED"), shown("JasLED_Pom"), shown("VykonIR_Pom"),
+                 shown("ZpomalLED_Pom"), shown("OrvatrinPowerPc"))
+            .arg(ui.text(QStringLiteral("CasWrite")));
+    }
+};
+
+QStringList programFile(int programs, const char *rowText, const char *header = "[P%1]")
+{
+    QStringList lines;
+    for (int i = 1; i <= programs; ++i)
+        lines << QString::fromLatin1(header).arg(i) << row(rowText);
+    lines << QStringLiteral("[STOP]");
+    return lines;
+}
+
+const char *const kZeroRow = "a||10.000|0|Hz|0|0|0";
+const char *const kMinuteRow = "a||10.000|0|Hz|0|1|0";
+
+} // namespace
+
+class TestPlayback : public QObject {
+    Q_OBJECT
+private slots:
+    void lights_data();
+    void lights();
+    void controlStates();
+    void controlStatesBetweenPrograms();
+    void playedMarks();
+    void clientEntry();
+    void playWhileWriteShown();
+    void wishModeHooks();
+    void playAllOrder_data();
+    void playAllOrder();
+    void closeAtEnd_data();
+    void closeAtEnd();
+    void stopDuringPlayAll_data();
+    void stopDuringPlayAll();
+    void errorRunsEndSteps_data();
+    void errorRunsEndSteps();
+    void portErrorAndExitPassThrough();
+    void barFrames_data();
+    void barFrames();
+    void barAnimation();
+};
+
+void TestPlayback::lights_data()
+{
+    QTest::addColumn<bool>("newFirmware");
+    QTest::addColumn<int>("colortype");
+    QTest::addColumn<bool>("orvatrin");
+    QTest::addColumn<QStringList>("writes");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QStringList>("protocol");
+
+    const QStringList oldTail{"1300 1000", "4100 12", "6900 12"};
+    const QStringList oldProtocol{"1300 protocolStart", "8700 protocolEnd"};
+    QTest::newRow("old, predefined, plain") << false << 0 << false << QStringList{"0 44"} + oldTail << "I12" << oldProtocol;
+    QTest::newRow("old, predefined, Orvatrin") << false << 0 << true << QStringList{"0 55"} + oldTail << "I12" << oldProtocol;
+    QTest::newRow("old, blending") << false << 1 << false << QStringList{"0 55"} + oldTail << "I12" << oldProtocol;
+    QTest::newRow("old, constant, Orvatrin") << false << 2 << true << QStringList{"0 44"} + oldTail << "I12" << oldProtocol;
+
+    // Run lighting before and after the protocol start, "13" twice, then the
+    // stand-by lighting twice.
+    const auto newFw = [](const char *run) {
+        return QStringList{QStringLiteral("1000 %1").arg(run), QStringLiteral("4300 %1").arg(run), "6600 1000",
+                           "9400 13", "12200 13", "14000 20", "16800 20"};
+    };
+    const QStringList newProtocol{"3300 protocolStart", "18600 protocolEnd"};
+    QTest::newRow("new, predefined, plain") << true << 0 << false << newFw("30") << "20" << newProtocol;
+    QTest::newRow("new, predefined, Orvatrin") << true << 0 << true << newFw("50") << "20" << newProtocol;
+    QTest::newRow("new, blending") << true << 1 << false << newFw("50") << "20" << newProtocol;
+    QTest::newRow("new, constant, Orvatrin") << true << 2 << true << newFw("30") << "20" << newProtocol;
+}
+
+void TestPlayback::lights()
+{
+    QFETCH(bool, newFirmware);
+    QFETCH(int, colortype);
+    QFETCH(bool, orvatrin);
+    QFETCH(QStringList, writes);
+    QFETCH(QString, shown);
+    QFETCH(QStringList, protocol);
+
+    Window w;
+    w.ui.setChecked(QStringLiteral("VerzeSwZovT"), newFirmware);
+    w.load(programFile(1, kZeroRow, orvatrin ? "[QQZovT %1]" : "[P%1]"));
+    w.ui.setIndex(QStringLiteral("Colortype"), colortype);
+    QString atStart;
+    w.at(1100, [&] { atStart = w.ui.text(QStringLiteral("WritedCom")); });
+    w.select(0);
+    QCOMPARE(w.state.OrvatrinPower, orvatrin);
+    w.playback.Play();
+    QCOMPARE(w.writes(), writes);
+    QCOMPARE(w.ui.text(QStringLiteral("WritedCom")), shown);
+    QCOMPARE(w.calls, protocol);
+    if (!newFirmware)
+        QCOMPARE(atStart, QStringLiteral("I") + writes.first().section(QLatin1Char(' '), 1));
+    QVERIFY(!w.ui.isChecked(QStringLiteral("PortOpen")));
+}
+
+void TestPlayback::controlStates()
+{
+    Window w;
+    w.load(programFile(1, kMinuteRow, "[QQZovT %1]"));
+    w.select(0);
+    const QString selected = w.controls();
+    QStringList seen;
+    // Ticks end at 2600 + 1000 k: tick 8 ends at 10600 and holds until 12000,
+    // so the row ends 1.4 s late.
+    w.at(5000, [&] { seen << w.controls(); });
+    w.at(10000, [&] { w.playback.Pause(); });
+    w.at(11000, [&] { seen << w.controls(); });
+    w.at(12000, [&] { w.playback.Pause(); });
+    w.at(12100, [&] { seen << w.controls(); });
+    w.at(65000, [&] { seen << w.controls(); });
+    w.playback.Play();
+    seen << w.controls();
+
+    QCOMPARE(selected, QStringLiteral("play 11 pause 0'||' stop 00 ukaz 4GREEN.jpg open 1111 konec 1 colortype 1 "
+                                      "other 111111 lights 111 aux 000 orvatrin 0 caswrite '        0:1:0'"));
+    const QString playing = QStringLiteral("play 00 pause 1'||' stop 11 ukaz 1RED.jpg open 0000 konec 0 colortype 0 "
+                                           "other 000000 lights 000 aux 111 orvatrin 1 caswrite ' 0:1:0 / 0:0:%1'");
+    QCOMPARE(seen.at(0), playing.arg(57));
+    QCOMPARE(seen.at(1), QString(playing.arg(52)).replace("1'||'", "1'>'").replace("1RED", "3YELLOW"));
+    QCOMPARE(seen.at(2), playing.arg(51));
+    QCOMPARE(seen.at(3), QString(playing).replace("' 0:1:0 / 0:0:%1'", "'          STOP'"));
+    QCOMPARE(seen.at(4), QStringLiteral("play 00 pause 0'||' stop 00 ukaz 4GREEN.jpg open 1111 konec 1 colortype 1 "
+                                        "other 111110 lights 111 aux 000 orvatrin 0 caswrite ''"));
+    QCOMPARE(w.clock.nowMs(), 63200 + 1400 + 6100);
+}
+
+void TestPlayback::controlStatesBetweenPrograms()
+{
+    Window w;
+    w.ui.setChecked(QStringLiteral("VerzeSwZovT"), false);
+    w.load(programFile(2, kZeroRow));
+    w.select(0);
+    QString between;
+    w.playback.PlayVse();
+    // The first playback ended at 8700; the next starts 500 ms later.
+    QVERIFY(w.playback.TimerStrtVse().isActive());
+    w.at(8900, [&] { between = w.controls(); });
+    w.finishRun();
+    QCOMPARE(between, QStringLiteral("play 00 pause 0'||' stop 00 ukaz 4GREEN.jpg open 1111 konec 1 colortype 1 "
+                                     "other 111110 lights 111 aux 000 orvatrin 0 caswrite ''"));
+    QCOMPARE(w.started, (QList<int>{0, 1}));
+    QCOMPARE(w.port.writes().at(4).ms, 9200); // "44" of the second program
+}
+
+void TestPlayback::playedMarks()
+{
+    Window w;
+    w.load(programFile(2, kZeroRow));
+    w.select(1);
+    w.playback.Play();
+    w.select(1);
+    w.playback.Play();
+    QCOMPARE(w.entry(0), QStringLiteral(" P1 "));
+    QCOMPARE(w.entry(1), QStringLiteral("## P2 "));
+    QCOMPARE(w.started, (QList<int>{1, 1}));
+}
+
+void TestPlayback::clientEntry()
+{
+    Window w;
+    w.load({QStringLiteral("[=Novak;Jan;A;1.2.1990]"), row(kZeroRow), QStringLiteral("[STOP]")});
+    w.select(0);
+    w.playback.Play();
+    QCOMPARE(w.entry(0), QStringLiteral(" =Novak;Jan;A;1.2.1990 "));
+    QCOMPARE(w.calls.first(), QStringLiteral("0 client Novak;Jan;A;1.2.1990 "));
+    QVERIFY(w.writes().contains(QStringLiteral("1300 1000")));
+}
+
+void TestPlayback::playWhileWriteShown()
+{
+    Window w;
+    w.load(programFile(1, kZeroRow));
+    w.select(0);
+    const QString before = w.controls();
+    w.waits.timer(Waits::Timer5).start();
+    w.playback.Play();
+    QCOMPARE(w.entry(0), QStringLiteral("# P1 "));
+    QVERIFY(w.port.writes().isEmpty());
+    QCOMPARE(w.controls(), before);
+    QVERIFY(w.started.isEmpty());
+}
+
+void TestPlayback::wishModeHooks()
+{
+    Window w;
+    w.load(programFile(1, kZeroRow));
+    w.ui.setVisible(QStringLiteral("MemoWish"), true);
+    w.select(0);
+    w.playback.Play();
+    QCOMPARE(w.calls,
+             (QStringList{"0 wishPlayStart", "1300 protocolStart", "8700 protocolEnd", "8700 wishPlayEnd"}));
+}
+
+void TestPlayback::playAllOrder_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("repeat");
+    QTest::addColumn<int>("passes");
+    QTest::addColumn<QList<int>>("order");
+
+    QTest::newRow("from the third of five") << 5 << 2 << false << 1 << QList<int>{2, 3, 4};
+    QTest::newRow("last entry only") << 5 << 4 << false << 1 << QList<int>{4};
+    QTest::newRow("counter without the option") << 5 << 2 << false << 3 << QList<int>{2, 3, 4};
+    QTest::newRow("repeat, counter at 1") << 5 << 2 << true << 1 << QList<int>{2, 3, 4};
+    QTest::newRow("repeat, third of five, counter 2") << 5 << 2 << true << 2 << QList<int>{2, 3, 4, 0, 1, 2, 3, 4};
+    QTest::newRow("repeat, counter 3") << 2 << 0 << true << 3 << QList<int>{0, 1, 0, 1, 0, 1};
+}
+
+void TestPlayback::playAllOrder()
+{
+    QFETCH(int, entries);
+    QFETCH(int, from);
+    QFETCH(bool, repeat);
+    QFETCH(int, passes);
+    QFETCH(QList<int>, order);
+
+    Window w;
+    if (repeat)
+        w.drive.put(paths::RepeatAllFlag, {});
+    w.load(programFile(entries, kZeroRow));
+    w.ui.setIndex(QStringLiteral("Kikratebar"), passes);
+    w.playback.KikratebarChange();
+    w.select(from);
+    w.playback.PlayVse();
+    w.finishRun();
+    QCOMPARE(w.started, order);
+    QVERIFY(!w.state.playopakTl);
+    const int left = repeat ? 1 : passes;
+    QCOMPARE(w.ui.index(QStringLiteral("Kikratebar")), left);
+    QCOMPARE(w.ui.text(QStringLiteral("Kolikrate")), QString::number(left));
+    // Each playback of one empty row takes 8.7 s; the next follows 500 ms later.
+    QCOMPARE(w.clock.nowMs(), qint64(order.size()) * 9200 - 500);
+    QCOMPARE(w.konec, 0);
+}
+
+void TestPlayback::closeAtEnd_data()
+{
+    QTest::addColumn<bool>("flag");
+    QTest::addColumn<int>("programs");
+    QTest::addColumn<bool>("playAll");
+    QTest::addColumn<int>("konec");
+
+    QTest::newRow("single Play, option on") << true << 1 << false << 1;
+    QTest::newRow("single Play, option off") << false << 1 << false << 0;
+    QTest::newRow("play-all closes after the last") << true << 3 << true << 1;
+}
+
+void TestPlayback::closeAtEnd()
+{
+    QFETCH(bool, flag);
+    QFETCH(int, programs);
+    QFETCH(bool, playAll);
+    QFETCH(int, konec);
+
+    Window w;
+    if (flag)
+        w.drive.put(paths::CloseByStopFlag, {});
+    w.load(programFile(programs, kZeroRow));
+    w.select(0);
+    int startedWhenClosed = -1;
+    w.ctx.ops.Konec = [&] {
+        ++w.konec;
+        startedWhenClosed = int(w.started.size());
+    };
+    playAll ? w.playback.PlayVse() : w.playback.Play();
+    w.finishRun();
+    QCOMPARE(w.konec, konec);
+    if (konec)
+        QCOMPARE(startedWhenClosed, programs);
+}
+
+void TestPlayback::stopDuringPlayAll_data()
+{
+    QTest::addColumn<bool>("viaStopVse");
+    QTest::newRow("Stop") << false;
+    QTest::newRow("StopVse") << true;
+}
+
+void TestPlayback::stopDuringPlayAll()
+{
+    QFETCH(bool, viaStopVse);
+    Window w;
+    w.drive.put(paths::RepeatAllFlag, {});
+    w.drive.put(paths::CloseByStopFlag, {});
+    w.load(programFile(3, kMinuteRow));
+    w.ui.setIndex(QStringLiteral("Kikratebar"), 3);
+    w.playback.KikratebarChange();
+    w.select(0);
+    if (viaStopVse)
+        w.ui.setVisible(QStringLiteral("Stop"), false);
+    // Tick 8 runs from 9600 to 10600.
+    w.at(10000, [&] { viaStopVse ? w.playback.StopVse() : w.playback.Stop(); });
+    w.playback.PlayVse();
+    w.finishRun();
+    QCOMPARE(w.started, QList<int>{0});
+    QCOMPARE(w.writes(), (QStringList{"0 44", "1300 1000", "12100 12", "14900 12"}));
+    QCOMPARE(w.ui.index(QStringLiteral("Kikratebar")), 1);
+    QCOMPARE(w.ui.text(QStringLiteral("Kolikrate")), QStringLiteral("1"));
+    QVERIFY(!w.state.playopakTl);
+    QCOMPARE(w.konec, 0);
+    QVERIFY(w.ui.isVisible(QStringLiteral("Stop")));
+    QVERIFY(!w.ui.isEnabled(QStringLiteral("Stop")));
+    QVERIFY(!w.ui.isEnabled(QStringLiteral("StopVse")));
+}
+
+void TestPlayback::errorRunsEndSteps_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("writes");
+    QTest::addColumn<int>("faultRow");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("row that does not parse")
+        << QStringList{row(kZeroRow), row("b||1x.000|0|Hz|0|0|5")}
+        << QStringList{"0 44", "1300 1000", "4100 12", "6900 12"} << 2 << "'1x' is not a valid integer value";
+    QTest::newRow("value beyond 32 bits")
+        << QStringList{row("k||30000.000|0|kHz|0|0|5")} << QStringList{"0 44", "2800 12", "5600 12"} << 1
+        << "device value 3000000000 does not fit 32 bits";
+    QTest::newRow("negative MHz")
+        << QStringList{row("m||-1.000|0|MHz|0|0|5")} << QStringList{"0 44", "2800 12", "5600 12"} << 1
+        << "negative frequency -1.000 has no square-root device value";
+    QTest::newRow("duration that does not convert: the total fails")
+        << QStringList{row(kZeroRow), row("b||10.000|0|Hz|0|x|5")}
+        << QStringList{"0 44", "2800 12", "5600 12"} << 2 << "'x' is not a valid integer value";
+}
+
+void TestPlayback::errorRunsEndSteps()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, writes);
+    QFETCH(int, faultRow);
+    QFETCH(QString, reason);
+
+    Window w;
+    w.load(QStringList{QStringLiteral("[P]")} + rows);
+    w.select(0);
+    w.playback.Play();
+    QCOMPARE(w.writes(), writes);
+    QVERIFY(w.playback.lastFault().has_value());
+    QCOMPARE(w.playback.lastFault()->entry, 0);
+    QCOMPARE(w.playback.lastFault()->row, faultRow);
+    QCOMPARE(w.playback.lastFault()->reason, reason);
+    QCOMPARE(w.controls(), QStringLiteral("play 00 pause 0'||' stop 00 ukaz 4GREEN.jpg open 1111 konec 1 colortype 1 "
+                                          "other 111110 lights 111 aux 000 orvatrin 0 caswrite ''"));
+    QCOMPARE(w.calls.last().section(QLatin1Char(' '), 1), QStringLiteral("protocolEnd"));
+
+    // A playback that runs through clears the fault.
+    w.load(programFile(1, kZeroRow));
+    w.select(0);
+    w.playback.Play();
+    QVERIFY(!w.playback.lastFault().has_value());
+}
+
+void TestPlayback::portErrorAndExitPassThrough()
+{
+    {
+        Window w;
+        w.load(programFile(1, kMinuteRow));
+        w.select(0);
+        w.at(5000, [&] { w.port.setFailOpen(true); });
+        QVERIFY_THROWS_EXCEPTION(EVaCommError, w.playback.Play());
+        // The re-send at tick 23 found no device: no end steps ran.
+        QCOMPARE(w.writes(), (QStringList{"0 44", "1300 1000"}));
+        QVERIFY(w.ui.isEnabled(QStringLiteral("Stop")));
+        QVERIFY(!w.ui.isEnabled(QStringLiteral("Konec")));
+        QVERIFY(!w.playback.lastFault().has_value());
+    }
+    {
+        Window w;
+        w.load(programFile(1, kMinuteRow));
+        w.select(0);
+        w.at(5000, [&] { w.clock.requestExit(); });
+        QVERIFY_THROWS_EXCEPTION(ExitUnwind, w.playback.Play());
+        QCOMPARE(w.writes(), (QStringList{"0 44", "1300 1000"}));
+        QVERIFY(!w.calls.contains(QStringLiteral("protocolEnd")));
+    }
+}
+
+void TestPlayback::barFrames_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("frame");
+    QTest::newRow("1") << 1 << 12;
+    QTest::newRow("17") << 17 << 28;
+    QTest::newRow("18") << 18 << 1;
+    QTest::newRow("28") << 28 << 11;
+}
+
+void TestPlayback::barFrames()
+{
+    QFETCH(int, step);
+    QFETCH(int, frame);
+    QCOMPARE(PlaybackController::barFrame(step), frame);
+}
+
+void TestPlayback::barAnimation()
+{
+    Window w;
+    w.drive.put(paths::PicBarFlag, {});
+    for (int n = 1; n <= 28; ++n)
+        if (n != 13)
+            w.drive.put(paths::picBarFrame(n), {});
+    w.drive.put(paths::WishPlaying, {});
+    w.load(programFile(1, kMinuteRow));
+    w.select(0);
+
+    const auto name = [](const QString &p) { return p.mid(p.lastIndexOf(QLatin1Char('\\')) + 1); };
+    QStringList seen;
+    const auto look = [&] {
+        seen << QStringLiteral("%1 %2 %3")
+                    .arg(w.state.timercas)
+                    .arg(name(w.ui.picture(QStringLiteral("TherapyL1"))), name(w.ui.picture(QStringLiteral("PlayUkaz"))));
+    };
+    int reloadsAtPause = 0;
+    // Steps every 2 s from the start; frame 13 is missing and not shown.
+    for (int t : {2100, 4100, 6100})
+        w.at(t, look);
+    w.at(7000, [&] {
+        w.playback.Pause();
+        reloadsAtPause = int(w.calls.filter(QStringLiteral("reloadWishText")).size());
+    });
+    w.at(14100, [&] {
+        look();
+        QCOMPARE(int(w.calls.filter(QStringLiteral("reloadWishText")).size()), reloadsAtPause);
+    });
+    w.at(15000, [&] { w.playback.Pause(); });
+    w.at(16100, look);
+    w.playback.Play();
+
+    QCOMPARE(seen, (QStringList{"1 TherapyL12.png 1RED.jpg", "2 TherapyL12.png 2ORANGE.jpg",
+                                "3 TherapyL14.png 1RED.jpg", "3 TherapyL14.png 3YELLOW.jpg",
+                                "4 TherapyL15.png 2ORANGE.jpg"}));
+    QVERIFY(reloadsAtPause == 3);
+    QCOMPARE(name(w.ui.picture(QStringLiteral("TherapyL1"))), QStringLiteral("TherapyLA.png"));
+    QVERIFY(!w.playback.CasovLista().isActive());
+}
+
+QTEST_GUILESS_MAIN(TestPlayback)
+#include "tst_playback.moc"

@@ -1,0 +1,204 @@
+// zovt-schedule: what the generator would receive for a program file, and
+// when. Plays the file as a freshly started controller with default settings
+// does, through the same program, playback and device code, on a virtual
+// clock, so an hour of program takes a moment. Nothing of the user's is
+// touched: the run has a scratch Wine prefix of its own.
+
+#include "app/Clock.h"
+#include "device/PortLink.h"
+#include "device/PortPath.h"
+#include "device/VaComm.h"
+#include "playback/Schedule.h"
+#include "program/Totals.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+#include <memory>
+
+#include <sys/resource.h>
+
+using namespace zovt;
+
+namespace {
+
+// The controller's serial component as the device link's port.
+class SerialPort : public PortLink {
+public:
+    void setPortNum(int n) override { m_com.SetPortNum(n); }
+    int portNum() const override { return m_com.PortNum(); }
+    void open() override { m_com.Open(); }
+    void close() override { m_com.Close(); }
+    void write(const QByteArray &text) override { m_com.WriteText(text); }
+    bool active() const override { return m_com.Active(); }
+
+private:
+    TVaComm m_com;
+};
+
+double seconds(const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; }
+
+QString programName(const ScheduleProgram &p)
+{
+    return QStringLiteral("program %1 \"%2\"").arg(p.entry).arg(p.header);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zovt-schedule"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Prints every text the generator device would receive when the program file FILE is played,\n"
+        "with its time from the press of Play (h:mm:ss.mmm) and its meaning, then each program's and\n"
+        "the whole run's real duration. The controller's own code plays the file on a virtual clock,\n"
+        "as a freshly started controller with default settings would (old firmware, light mode\n"
+        "\"predefined\", no repetition).\n"
+        "\n"
+        "ENTRY is the 1-based number of a program in the program list (the order of the headers in\n"
+        "the file, \"[STOP]\" not counted). Without ENTRY the first program is played. Several\n"
+        "ENTRYs are played one after another, each with its own Play as soon as the previous\n"
+        "playback has ended. With --all the first ENTRY (or the first program) is played with\n"
+        "play-all (\">>\"): it and every later program of the list, 500 ms apart.\n"
+        "\n"
+        "A row that would end the playback early (a number that does not convert, a value the\n"
+        "device cannot take) is reported with its line in FILE and the reason; the exit status\n"
+        "is then 2. Exit status 1: the file cannot be loaded or an ENTRY does not exist.\n"
+        "\n"
+        "With --port N the file is played in real time to serial port COMN (as the controller\n"
+        "would open it under the current WINEPREFIX) with the controller's serial component, and\n"
+        "the times printed are real; the run ends with the process's CPU time. Meant for bench\n"
+        "tests with a device or the device simulator zovt-devsim."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The program file."));
+    parser.addPositionalArgument(QStringLiteral("ENTRY"), QStringLiteral("Programs to play (1-based)."),
+                                 QStringLiteral("[ENTRY...]"));
+    const QCommandLineOption newFirmware(QStringLiteral("new-firmware"),
+                                         QStringLiteral("The device has the firmware after 1. 1. 2022."));
+    const QCommandLineOption colortype(QStringLiteral("colortype"),
+                                       QStringLiteral("Light mode during the program: 0 predefined, 1 blending of "
+                                                      "colors, 2 constant light (default 0)."),
+                                       QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption all(QStringLiteral("all"), QStringLiteral("Play-all from the first ENTRY."));
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Play in real time to serial port COMN."),
+                                  QStringLiteral("N"));
+    parser.addOptions({newFirmware, colortype, all, port});
+    parser.process(app);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList args = parser.positionalArguments();
+    if (args.isEmpty()) {
+        err << "zovt-schedule: no program file given (see --help)" << Qt::endl;
+        return 1;
+    }
+
+    ScheduleOptions options;
+    options.file = QFileInfo(args.first()).absoluteFilePath();
+    options.newFirmware = parser.isSet(newFirmware);
+    options.playAll = parser.isSet(all);
+    bool ok = false;
+    options.colortype = parser.value(colortype).toInt(&ok);
+    if (!ok || options.colortype < 0 || options.colortype > 2) {
+        err << "zovt-schedule: --colortype takes 0, 1 or 2" << Qt::endl;
+        return 1;
+    }
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const int e = args.at(i).toInt(&ok);
+        if (!ok || e < 1) {
+            err << "zovt-schedule: ENTRY must be a number of 1 or more, not \"" << args.at(i) << "\"" << Qt::endl;
+            return 1;
+        }
+        options.entries << e;
+    }
+    QString device;
+    if (parser.isSet(port)) {
+        options.comPort = parser.value(port).toInt(&ok);
+        if (!ok || options.comPort < 1) {
+            err << "zovt-schedule: --port needs a number of 1 or more" << Qt::endl;
+            return 1;
+        }
+        // Resolved in the caller's prefix, before the run takes its own.
+        const QString path = portpath::devicePath(options.comPort);
+        device = QFileInfo(path).canonicalFilePath();
+        if (device.isEmpty()) {
+            err << "zovt-schedule: COM" << options.comPort << " (" << path << ") does not exist" << Qt::endl;
+            return 1;
+        }
+    }
+    if (!QFileInfo(options.file).isFile()) {
+        err << "zovt-schedule: no such file: " << options.file << Qt::endl;
+        return 1;
+    }
+
+    QTemporaryDir scratch;
+    if (!scratch.isValid() || !makeScratchPrefix(scratch.path())) {
+        err << "zovt-schedule: cannot make a scratch Wine prefix" << Qt::endl;
+        return 1;
+    }
+    qputenv("WINEPREFIX", scratch.path().toLocal8Bit());
+
+    std::unique_ptr<QtClock> realClock;
+    std::unique_ptr<SerialPort> serial;
+    if (!device.isEmpty()) {
+        if (!QFile::link(device, portpath::dosDeviceLink(options.comPort))) {
+            err << "zovt-schedule: cannot link COM" << options.comPort << " to " << device << Qt::endl;
+            return 1;
+        }
+        realClock = std::make_unique<QtClock>();
+        Clock::setInstance(realClock.get());
+        serial = std::make_unique<SerialPort>();
+        options.clock = realClock.get();
+        options.port = serial.get();
+    }
+
+    ScheduleSink sink;
+    sink.write = [&](const ScheduleWrite &w) {
+        out << scheduleTime(w.ms) << "  " << QString::fromLatin1(w.text).leftJustified(9) << ' ' << w.meaning
+            << Qt::endl;
+    };
+    sink.programStarted = [&](const ScheduleProgram &p) {
+        out << scheduleTime(p.startMs) << "  " << programName(p) << ": Play" << Qt::endl;
+    };
+    sink.programEnded = [&](const ScheduleProgram &p) {
+        out << scheduleTime(p.endMs) << "  " << programName(p) << ": ended; program time "
+            << CasPrevod(p.totalSeconds) << ", real duration " << scheduleTime(p.endMs - p.startMs) << Qt::endl;
+    };
+    sink.problem = [&](const ScheduleProblem &p) {
+        out << scheduleTime(p.ms) << "  line " << p.line << " (program " << p.entry;
+        if (p.row > 0)
+            out << ", row " << p.row;
+        out << "): " << p.reason << "; " << p.consequence << Qt::endl;
+    };
+
+    ScheduleResult r;
+    try {
+        r = runSchedule(options, sink);
+    } catch (const EVaCommError &e) {
+        err << "zovt-schedule: port error: " << e.message() << Qt::endl;
+        return 1;
+    }
+    if (!r.error.isEmpty()) {
+        err << "zovt-schedule: " << r.error << Qt::endl;
+        return 1;
+    }
+    out << "whole run: " << r.programs.size() << (r.programs.size() == 1 ? " program" : " programs")
+        << ", real duration " << scheduleTime(r.totalMs);
+    if (realClock) {
+        rusage use{};
+        ::getrusage(RUSAGE_SELF, &use);
+        out << QStringLiteral(", CPU time %1 s user, %2 s system")
+                   .arg(seconds(use.ru_utime), 0, 'f', 3)
+                   .arg(seconds(use.ru_stime), 0, 'f', 3);
+    }
+    out << Qt::endl;
+    return r.problems.isEmpty() ? 0 : 2;
+}
