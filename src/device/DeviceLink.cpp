@@ -31,8 +31,13 @@ void DeviceLink::openCycle()
     m_clock.throwIfExiting();
     waitPortFree();
     setPortOpen(true);
-    m_port.setPortNum(m_state.comPort);
-    m_port.open();
+    try {
+        m_port.setPortNum(m_state.comPort);
+        m_port.open();
+    } catch (...) {
+        setPortOpen(false);
+        throw;
+    }
 }
 
 void DeviceLink::closeCycle()

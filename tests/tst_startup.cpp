@@ -1,0 +1,367 @@
+// Start-up, the delayed stand-by lighting, the exits and the exception
+// handler, run headless in virtual time with scripted dialogs.
+
+#include "app/Application.h"
+#include "app/Clock.h"
+#include "app/Dialogs.h"
+#include "device/DeviceLink.h"
+#include "device/PortLink.h"
+#include "device/SettingsPanel.h"
+#include "device/Waits.h"
+#include "storage/Paths.h"
+#include "support/TempDrive.h"
+#include "ui/ControlSurface.h"
+#include "ui/MainWindowDesign.h"
+
+#include <QtTest>
+
+using namespace zovt;
+using Writes = QVector<RecordingPort::Write>;
+
+namespace {
+
+struct Fixture {
+    test::TempDrive drive;
+    VirtualClock clock;
+    MemorySurface ui;
+    RecordingPort port{clock};
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Application> app;
+
+    explicit Fixture(bool pictures = true)
+    {
+        Clock::setInstance(&clock);
+        if (pictures)
+            drive.installPictures();
+        applyDesignState(ui);
+        ui.setLoadPictures(true);
+        app = std::make_unique<Application>(clock, ui, port, dialogs);
+        clock.setErrorSink({});
+    }
+    ~Fixture() { Clock::setInstance(nullptr); }
+    void start()
+    {
+        app->run("Nastav", [this] { app->shell().Nastav(); });
+    }
+    QStringList texts() const
+    {
+        QStringList t;
+        for (const auto &w : port.writes())
+            t << QString::fromLatin1(w.text);
+        return t;
+    }
+};
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartOnEmptyDrive();
+    void oldFirmwareStream();
+    void newFirmwareSendsOnlyStandBy();
+    void settingsFiles_data();
+    void settingsFiles();
+    void malformedFileStopsBeforeThePort_data();
+    void malformedFileStopsBeforeThePort();
+    void markerQuestion_data();
+    void markerQuestion();
+    void konecEndsAndRemovesMarker();
+    void exitInsideAWaitWritesNothingMore();
+    void formCloseDeletesOnlyTheMarker();
+    void portErrorAtStartUp_data();
+    void portErrorAtStartUp();
+    void portErrorAfterStartUp();
+    void otherErrorsAreDroppedSilently();
+    void waitPictures();
+    void cycleUnwoundByErrorReleasesThePort();
+};
+
+void TestStartup::firstStartOnEmptyDrive()
+{
+    Fixture f;
+    f.start();
+    for (const char *dir : {"C:\\OrvaTherapy", "C:\\OrvaTherapy\\QDBZ5", "C:\\WooZovDaz9"})
+        QVERIFY2(f.drive.has(QString::fromLatin1(dir)), dir);
+    QVERIFY(f.drive.has(paths::RunMarker));
+    QVERIFY(f.dialogs.shown().empty());
+    const WindowState &st = f.app->state();
+    QCOMPARE(st.Languagem, 0);
+    QCOMPARE(st.comPort, 3);
+    QCOMPARE(st.ScaleFontTXT, 10);
+    for (const char *g : {"R_Night", "R_Stadby", "R_Power"})
+        QCOMPARE(f.ui.index(QString::fromLatin1(g)), 0);
+    for (const char *hidden : {"Wishes", "OpenSBZ", "Kikratebar", "Kolikrate"})
+        QVERIFY2(!f.ui.isVisible(QString::fromLatin1(hidden)), hidden);
+    QCOMPARE(f.ui.text("Konec"), QString::fromUtf8("Konec"));
+    QCOMPARE(f.ui.text("WritedCom"), QStringLiteral("I12"));
+    QCOMPARE(f.ui.picture("COMconct"), paths::PicGreen);
+    QVERIFY(f.ui.isEnabled("Open"));
+    QVERIFY(st.Staruji);
+    f.clock.advance(4000);
+    QVERIFY(!st.Staruji);
+}
+
+void TestStartup::oldFirmwareStream()
+{
+    Fixture f;
+    f.start();
+    f.clock.advance(5000);
+    // Five commands a second apart; the port closes (300 ms) and the stand-by
+    // lighting follows 3000 ms after start-up has finished.
+    const Writes expected{{0, "22"}, {1000, "88"}, {2000, "66"}, {3000, "44"}, {4000, "12"}, {8300, "20"}};
+    QCOMPARE(f.port.writes(), expected);
+    QCOMPARE(f.port.openCount(), 2);
+    QVERIFY(!f.port.active());
+    QVERIFY(!f.ui.isChecked("PortOpen"));
+}
+
+void TestStartup::newFirmwareSendsOnlyStandBy()
+{
+    Fixture f;
+    f.drive.put(paths::NewFirmwareFlag, {});
+    f.drive.put(paths::LightSettingsFile, "2\r\n1\r\n4\r\n\r\n\r\n\r\n\r\n");
+    f.start();
+    f.clock.advance(5000);
+    const Writes expected{{3300, "21"}};
+    QCOMPARE(f.port.writes(), expected);
+    QCOMPARE(f.ui.index("R_Power"), 4);
+    QCOMPARE(f.ui.text("WritedCom"), QStringLiteral("21"));
+}
+
+void TestStartup::settingsFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("check");
+    QTest::newRow("dLangv english") << paths::LangFile << QByteArray("\x01\x00\x00\x00", 4) << "lang=1";
+    QTest::newRow("dLangv german") << paths::LangFile << QByteArray("\x02\x00\x00\x00", 4) << "lang=2";
+    QTest::newRow("companion language text") << paths::ZovToolLangFile << QByteArray("1") << "lang=1";
+    QTest::newRow("font scale 12") << paths::FontScaleFile << QByteArray("\x0c") << "font=12/10";
+    QTest::newRow("companion font scale") << paths::ZovToolFontScaleFile << QByteArray("\x09") << "font=9/9";
+    QTest::newRow("smaller fonts") << paths::ScaleWindowsFlag << QByteArray() << "font=10/8";
+    QTest::newRow("port 7") << paths::ComNrFile << QByteArray("7\r\n") << "port=7";
+    QTest::newRow("DBZ button") << paths::VisDbzFlag << QByteArray() << "visible=OpenSBZ";
+    QTest::newRow("repeat counter") << paths::RepeatAllFlag << QByteArray() << "visible=Kikratebar";
+    QTest::newRow("client folder") << paths::ClientDirFile << QByteArray("D:\\Clients\\\r\n") << "text=PRSAdresaDBZ=D:\\Clients\\";
+    QTest::newRow("export root") << paths::ExportRootFile << QByteArray("E:\\Export\r\n") << "text=PRSAdresaPresmerovani=E:\\Export";
+    QTest::newRow("wish flag is deleted first") << paths::WishesFlag << QByteArray() << "hidden=Wishes";
+}
+
+void TestStartup::settingsFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, check);
+    Fixture f;
+    f.drive.put(file, bytes);
+    f.start();
+    const WindowState &st = f.app->state();
+    const QStringList c = check.split(QLatin1Char('='));
+    if (c[0] == "lang")
+        QCOMPARE(st.Languagem, c[1].toInt());
+    else if (c[0] == "font")
+        QCOMPARE(QStringLiteral("%1/%2").arg(st.ScaleFontTXT).arg(st.ScaleFontTXTSec), c[1]);
+    else if (c[0] == "port") {
+        QCOMPARE(st.comPort, c[1].toInt());
+        QCOMPARE(f.port.portNum(), c[1].toInt());
+    } else if (c[0] == "visible")
+        QVERIFY(f.ui.isVisible(c[1]));
+    else if (c[0] == "hidden") {
+        QVERIFY(!f.ui.isVisible(c[1]));
+        QVERIFY(!f.drive.has(file));
+    } else if (c[0] == "text")
+        QCOMPARE(f.ui.text(c[1]), c[2]);
+    QVERIFY(f.dialogs.shown().empty());
+}
+
+void TestStartup::malformedFileStopsBeforeThePort_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty dLangv") << paths::LangFile << QByteArray();
+    QTest::newRow("empty font scale") << paths::FontScaleFile << QByteArray();
+    QTest::newRow("port not a number") << paths::ComNrFile << QByteArray("COM3");
+    QTest::newRow("lighting line not a number") << paths::LightSettingsFile << QByteArray("1\r\nx\r\n2\r\n");
+    QTest::newRow("lighting too short") << paths::LightSettingsFile << QByteArray("1\r\n2\r\n");
+    QTest::newRow("missing picture") << paths::PicRed << QByteArray();
+}
+
+void TestStartup::malformedFileStopsBeforeThePort()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    Fixture f;
+    if (file == paths::PicRed)
+        QFile::remove(f.drive.native(file));
+    else
+        f.drive.put(file, bytes);
+    f.start();
+    f.clock.advance(5000);
+    QCOMPARE(int(f.dialogs.shown().size()), 1);
+    QCOMPARE(f.dialogs.shown().front().kind, ScriptedDialogs::Shown::Error);
+    QCOMPARE(f.port.openCount(), 0);
+    QVERIFY(f.port.writes().isEmpty());
+    QVERIFY(!f.ui.isEnabled("Open"));
+    QVERIFY(f.ui.isEnabled("Konec"));
+    QVERIFY(!f.app->shell().ended());
+}
+
+void TestStartup::markerQuestion_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes runs") << true;
+    QTest::newRow("no ends at once") << false;
+}
+
+void TestStartup::markerQuestion()
+{
+    QFETCH(bool, yes);
+    Fixture f;
+    f.drive.put(paths::RunMarker, "keep");
+    yes ? f.dialogs.answerYes() : f.dialogs.answerNo();
+    f.start();
+    QCOMPARE(int(f.dialogs.shown().size()), 1);
+    QCOMPARE(f.dialogs.shown().front().text,
+             QString::fromUtf8("Program je již spuštěn, nebo nebyl správně ukončen. Chcete opravdu spustit?"));
+    QCOMPARE(f.app->shell().ended(), !yes);
+    QCOMPARE(f.port.openCount(), yes ? 1 : 0);
+    // Yes recreates the marker empty; No leaves it untouched.
+    QCOMPARE(f.drive.get(paths::RunMarker), yes ? QByteArray() : QByteArray("keep"));
+}
+
+void TestStartup::konecEndsAndRemovesMarker()
+{
+    Fixture f;
+    f.start();
+    f.clock.advance(4000);
+    f.app->run("Konec", [&] { f.app->shell().Konec(); });
+    QVERIFY(f.app->shell().ended());
+    QVERIFY(!f.drive.has(paths::RunMarker));
+    QVERIFY(f.clock.exiting());
+}
+
+void TestStartup::exitInsideAWaitWritesNothingMore()
+{
+    Fixture f;
+    auto click = f.clock.createTimer();
+    click->setSingleShot(true);
+    click->setInterval(1500);
+    click->setCallback([&] { f.app->shell().Konec(); });
+    click->start();
+    f.start();
+    const Writes expected{{0, "22"}, {1000, "88"}};
+    QCOMPARE(f.port.writes(), expected);
+    QVERIFY(!f.port.active());
+    QVERIFY(!f.drive.has(paths::RunMarker));
+}
+
+void TestStartup::formCloseDeletesOnlyTheMarker()
+{
+    Fixture f;
+    f.start();
+    f.app->shell().FormClose();
+    QVERIFY(!f.drive.has(paths::RunMarker));
+    QVERIFY(!f.app->shell().ended());
+}
+
+void TestStartup::portErrorAtStartUp_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes shows the port strip") << true;
+    QTest::newRow("no ends") << false;
+}
+
+void TestStartup::portErrorAtStartUp()
+{
+    QFETCH(bool, yes);
+    Fixture f;
+    f.drive.put(paths::ComNrFile, "7\r\n");
+    f.port.setFailOpen(true);
+    yes ? f.dialogs.answerYes() : f.dialogs.answerNo();
+    f.start();
+    QCOMPARE(int(f.dialogs.shown().size()), 1);
+    QCOMPARE(f.dialogs.shown().front().kind, ScriptedDialogs::Shown::Confirm);
+    QVERIFY(f.dialogs.shown().front().text.startsWith(QString::fromUtf8("Chyba portu, zařízení nebude pracovat.")));
+    QVERIFY(!f.ui.isChecked("PortOpen"));
+    if (!yes) {
+        QVERIFY(f.app->shell().ended());
+        QVERIFY(!f.drive.has(paths::RunMarker));
+        return;
+    }
+    QVERIFY(!f.app->shell().ended());
+    QVERIFY(f.ui.isVisible("PanelSettigCOM"));
+    QVERIFY(!f.ui.isVisible("PanelSettig"));
+    QCOMPARE(f.ui.text("COM_Nr"), QStringLiteral("7"));
+    f.drive.put(paths::VisDbzFlag, {});
+    f.ui.setText("COM_Nr", QStringLiteral("5"));
+    f.app->run("SettSave", [&] {
+        QVERIFY(f.app->settings().COM_NrExit());
+        f.app->settings().SettSaveClick();
+    });
+    QCOMPARE(f.drive.get(paths::ComNrFile), QByteArray("5\r\n"));
+    QVERIFY(f.drive.has(paths::VisDbzFlag)); // the strip alone leaves the options
+    QVERIFY(f.app->shell().ended());
+}
+
+void TestStartup::portErrorAfterStartUp()
+{
+    Fixture f;
+    f.start();
+    f.clock.advance(4000);
+    QVERIFY(!f.app->state().Staruji);
+    f.port.setFailOpen(true); // the device was pulled
+    f.app->run("C_Max", [&] { f.app->settings().C_MaxClick(); });
+    QCOMPARE(int(f.dialogs.shown().size()), 1);
+    QCOMPARE(f.dialogs.shown().front().kind, ScriptedDialogs::Shown::Message);
+    QCOMPARE(f.dialogs.shown().front().text,
+             QString::fromUtf8("Chyba portu, zařízení nebude pracovat.") + QString(36, QLatin1Char(' ')) +
+                 QStringLiteral("Alt+F4    (Ctrl+ Alt+ Delete)"));
+    QVERIFY(f.app->shell().ended());
+}
+
+void TestStartup::otherErrorsAreDroppedSilently()
+{
+    Fixture f;
+    f.start();
+    f.clock.advance(4000);
+    QFile::remove(f.drive.native(paths::PicRed));
+    const int writes = f.port.writes().size();
+    f.app->run("C_Max", [&] { f.app->settings().C_MaxClick(); });
+    QVERIFY(f.dialogs.shown().empty());
+    QVERIFY(!f.app->shell().ended());
+    QCOMPARE(f.port.writes().size(), writes + 1); // "98" went out before the wait failed
+    // The next cycle is not blocked by a port left held.
+    f.drive.installPictures();
+    f.app->run("C_Max", [&] { f.app->settings().C_MaxClick(); });
+    QCOMPARE(f.port.writes().size(), writes + 2);
+}
+
+void TestStartup::waitPictures()
+{
+    Fixture f;
+    QStringList seen;
+    auto probe = f.clock.createTimer();
+    probe->setInterval(250);
+    probe->setCallback([&] { seen << f.ui.picture("COMconct").section(QLatin1Char('\\'), -1); });
+    probe->start();
+    f.app->waits().TimenZapsatPul();
+    QCOMPARE(seen, (QStringList{"1RED.jpg", "2ORANGE.jpg", "2ORANGE.jpg"}));
+    QCOMPARE(f.ui.picture("COMconct"), paths::PicGreen);
+    seen.clear();
+    probe->start();
+    f.app->waits().TimenZapsat();
+    QCOMPARE(seen, (QStringList{"2ORANGE.jpg", "1RED.jpg", "1RED.jpg"}));
+    QVERIFY(!f.app->waits().running(Waits::Timer3));
+}
+
+void TestStartup::cycleUnwoundByErrorReleasesThePort()
+{
+    Fixture f;
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, f.app->device().cycle([] { throw std::runtime_error("x"); }));
+    QVERIFY(!f.ui.isChecked("PortOpen"));
+    QVERIFY(!f.port.active());
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
