@@ -75,6 +75,7 @@ private slots:
     void otherErrorsAreDroppedSilently();
     void waitPictures();
     void cycleUnwoundByErrorReleasesThePort();
+    void standByLightingWaitsForAPlaybackToEnd();
 };
 
 void TestStartup::firstStartOnEmptyDrive()
@@ -361,6 +362,23 @@ void TestStartup::cycleUnwoundByErrorReleasesThePort()
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, f.app->device().cycle([] { throw std::runtime_error("x"); }));
     QVERIFY(!f.ui.isChecked("PortOpen"));
     QVERIFY(!f.port.active());
+}
+
+void TestStartup::standByLightingWaitsForAPlaybackToEnd()
+{
+    Fixture f;
+    f.start();
+    // A playback holds the port when the delayed lighting is due.
+    f.ui.setEnabled("Konec", false);
+    f.ui.setChecked("PortOpen", true);
+    f.clock.advance(4000);
+    QCOMPARE(f.port.writes().size(), 5);
+    QVERIFY(f.app->state().Staruji);
+    f.ui.setChecked("PortOpen", false);
+    f.ui.setEnabled("Konec", true);
+    f.clock.advance(1000);
+    QCOMPARE(f.port.writes().last().text, QByteArray("20"));
+    QVERIFY(!f.app->state().Staruji);
 }
 
 QTEST_MAIN(TestStartup)

@@ -270,6 +270,15 @@ void Shell::startupSteps23to31()
 void Shell::TimerColorByStartElapsed()
 {
     m_timerColorByStart->stop();
+    // The timer fires inside the waits of whatever runs then. Opening a cycle
+    // over a playback that holds the port would wait for that port forever,
+    // and stand-by lighting in the middle of a playback is wrong anyway: it
+    // goes out once the port is free and no program plays.
+    if (m_ctx.ui.isChecked(QStringLiteral("PortOpen")) || !m_ctx.ui.isEnabled(QStringLiteral("Konec"))) {
+        m_timerColorByStart->setInterval(100);
+        m_timerColorByStart->start();
+        return;
+    }
     m_ctx.device.startupLighting();
 }
 
