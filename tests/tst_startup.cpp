@@ -76,6 +76,9 @@ private slots:
     void waitPictures();
     void cycleUnwoundByErrorReleasesThePort();
     void standByLightingWaitsForAPlaybackToEnd();
+    void portNumberCheck_data();
+    void portNumberCheck();
+    void settingsPanelSavesTheOptions();
 };
 
 void TestStartup::firstStartOnEmptyDrive()
@@ -379,6 +382,63 @@ void TestStartup::standByLightingWaitsForAPlaybackToEnd()
     f.clock.advance(1000);
     QCOMPARE(f.port.writes().last().text, QByteArray("20"));
     QVERIFY(!f.app->state().Staruji);
+}
+
+void TestStartup::portNumberCheck_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("7") << "7" << true;
+    QTest::newRow("12") << "12" << true;
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("service code") << "2649" << true;
+    QTest::newRow("0") << "0" << false;
+    QTest::newRow("03") << "03" << false;
+    QTest::newRow("100") << "100" << false;
+    QTest::newRow("leading blank") << " 1" << false;
+    QTest::newRow("letter") << "a" << false;
+}
+
+void TestStartup::portNumberCheck()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    Fixture f;
+    f.ui.setText("COM_Nr", text);
+    QCOMPARE(f.app->settings().COM_NrExit(), accepted);
+    QCOMPARE(f.ui.isVisible("C_Max"), text == QLatin1String("2649"));
+    if (accepted) {
+        QVERIFY(f.dialogs.shown().empty());
+        QCOMPARE(f.ui.text("COM_Nr"), text);
+    } else {
+        QCOMPARE(f.dialogs.shown().front().text, QString::fromUtf8("POZOR: špatně zadaný COM port!"));
+        QCOMPARE(f.ui.text("COM_Nr"), QString());
+    }
+}
+
+void TestStartup::settingsPanelSavesTheOptions()
+{
+    Fixture f;
+    f.drive.put(paths::LightSettingsFile, "1\r\n2\r\n5\r\n\r\n\r\n\r\n\r\n");
+    f.drive.put(paths::NewFirmwareFlag, {});
+    f.start();
+    f.clock.advance(4000);
+    f.app->run("Setting", [&] { f.app->settings().SettingClick(); });
+    QVERIFY(f.ui.isVisible("PanelSettig"));
+    QCOMPARE(f.ui.index("R_Power"), 5);
+    f.ui.setIndex("R_Stadby", 1);
+    f.ui.setChecked("OpakVSEZ", true);
+    f.ui.setText("COM_Nr", QString());
+    const int before = f.port.writes().size();
+    f.app->run("SettSave", [&] { f.app->settings().SettSaveClick(); });
+    QCOMPARE(f.drive.get(paths::LightSettingsFile), QByteArray("1\r\n1\r\n5\r\n\r\n\r\n\r\n\r\n"));
+    QVERIFY(f.drive.has(paths::RepeatAllFlag));
+    QVERIFY(!f.drive.has(paths::ComNrFile));
+    QVERIFY(f.ui.isVisible("Kikratebar"));
+    QCOMPARE(f.port.writes().size(), before + 1);
+    QCOMPARE(f.port.writes().last().text, QByteArray("21"));
+    QVERIFY(!f.ui.isVisible("PanelSettig"));
+    QVERIFY(!f.app->shell().ended());
 }
 
 QTEST_MAIN(TestStartup)

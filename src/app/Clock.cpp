@@ -241,9 +241,4 @@ bool VirtualClock::runUntil(const std::function<bool()> &done, qint64 limitMs)
     return reached;
 }
 
-int VirtualClock::activeTimerCount() const
-{
-    return int(std::count_if(m_timers.begin(), m_timers.end(), [](auto *t) { return t->m_active; }));
-}
-
 } // namespace zovt

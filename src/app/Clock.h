@@ -136,8 +136,6 @@ public:
     bool runUntil(const std::function<bool()> &done, qint64 limitMs);
     // Also dispatch Qt's posted events at every step (off for pure logic).
     void setProcessQtEvents(bool on) { m_qtEvents = on; }
-    // The timers currently scheduled (for diagnostics in tests).
-    int activeTimerCount() const;
 
 private:
     friend class VirtualTimer;

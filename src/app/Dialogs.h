@@ -65,7 +65,6 @@ public:
     }
 
     const std::deque<Shown> &shown() const { return m_shown; }
-    void clearShown() { m_shown.clear(); }
 
 private:
     std::deque<bool> m_answers;

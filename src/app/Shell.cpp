@@ -5,6 +5,7 @@
 #include "app/WindowState.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
+#include "device/SettingsPanel.h"
 #include "device/VaComm.h"
 #include "device/Waits.h"
 #include "i18n/Captions.h"
@@ -204,17 +205,8 @@ void Shell::startupSteps1to22()
     // 21
     st.comPort = files::exists(paths::ComNrFile) ? files::readLineInteger(paths::ComNrFile) : paths::DefaultComPort;
     // 22
-    if (files::exists(paths::LightSettingsFile)) {
-        const QStringList l = files::readLines(paths::LightSettingsFile);
-        const char *groups[] = {"R_Night", "R_Stadby", "R_Power"};
-        for (int i = 0; i < 3; ++i) {
-            if (i >= l.size())
-                throw ReadError(QStringLiteral("%1: fewer than three lines").arg(paths::LightSettingsFile).toStdString());
-            if (l.at(i).trimmed().isEmpty())
-                throw ReadError(QStringLiteral("'' is not a valid integer value").toStdString());
-            ui.setIndex(QString::fromLatin1(groups[i]), files::parseLineInteger(l.at(i), paths::LightSettingsFile));
-        }
-    }
+    if (files::exists(paths::LightSettingsFile))
+        readLightingSelections(ui);
 }
 
 void Shell::startupSteps23to31()

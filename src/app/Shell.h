@@ -51,13 +51,11 @@ public:
 
     ClockTimer &TimerColorByStart() { return *m_timerColorByStart; }
 
-    // Applies the start-up captions of the current language (tests call it
-    // after changing Languagem).
-    void applyCaptions();
     // The port-number strip after a start-up port error.
     std::function<void()> showComStripAlone;
 
 private:
+    void applyCaptions();
     void startupSteps1to22();
     void startupSteps23to31();
     void restore();

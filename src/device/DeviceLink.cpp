@@ -129,14 +129,6 @@ void DeviceLink::runLightByPause()
     m_clock.processUntil([this] { return m_state.Dododo; });
 }
 
-void DeviceLink::runCurrentLighting()
-{
-    if (m_ui.isEnabled(QStringLiteral("Konec")))
-        runLightByPause();
-    else
-        runLightByRun();
-}
-
 void DeviceLink::startupLighting()
 {
     cycle([this] {

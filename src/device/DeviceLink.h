@@ -57,9 +57,6 @@ public:
     // Unticks Dododo, runs the selector and goes on once Dododo is ticked.
     void runLightByRun();
     void runLightByPause();
-    // New firmware: the current lighting command (stand-by while Konec is
-    // enabled, run lighting while a program plays).
-    void runCurrentLighting();
 
     // The delayed stand-by lighting after start-up.
     void startupLighting();

@@ -17,6 +17,18 @@ const QString kStrip = QStringLiteral("PanelSettigCOM");
 const QString kComNr = QStringLiteral("COM_Nr");
 } // namespace
 
+void readLightingSelections(ControlSurface &ui)
+{
+    const QStringList l = files::readLines(paths::LightSettingsFile);
+    const char *groups[] = {"R_Night", "R_Stadby", "R_Power"};
+    for (int i = 0; i < 3; ++i) {
+        const QString line = i < l.size() ? l.at(i) : QString();
+        if (line.trimmed().isEmpty())
+            throw ReadError(QStringLiteral("%1: line %2 is not a whole number").arg(paths::LightSettingsFile).arg(i + 1).toStdString());
+        ui.setIndex(QString::fromLatin1(groups[i]), files::parseLineInteger(line, paths::LightSettingsFile));
+    }
+}
+
 SettingsPanel::SettingsPanel(AppContext &ctx) : m_ctx(ctx) {}
 
 bool SettingsPanel::fullPanelShown() const { return m_ctx.ui.isVisible(kPanel); }
@@ -34,17 +46,9 @@ void SettingsPanel::SettingClick()
     ui.setChecked(QStringLiteral("VisDBZ"), files::exists(paths::VisDbzFlag));
     ui.setChecked(QStringLiteral("OpakVSEZ"), files::exists(paths::RepeatAllFlag));
     ui.setText(kComNr, files::exists(paths::ComNrFile) ? files::readFirstLine(paths::ComNrFile) : QString());
-    if (files::exists(paths::LightSettingsFile)) {
-        // A malformed line stops here; the panel stays open with what was applied.
-        const QStringList l = files::readLines(paths::LightSettingsFile);
-        const char *groups[] = {"R_Night", "R_Stadby", "R_Power"};
-        for (int i = 0; i < 3; ++i) {
-            const QString line = i < l.size() ? l.at(i) : QString();
-            if (line.trimmed().isEmpty())
-                throw ReadError("'' is not a valid integer value");
-            ui.setIndex(QString::fromLatin1(groups[i]), files::parseLineInteger(line, paths::LightSettingsFile));
-        }
-    }
+    // A malformed line stops here; the panel stays open with what was applied.
+    if (files::exists(paths::LightSettingsFile))
+        readLightingSelections(ui);
 }
 
 void SettingsPanel::ShowComStripAlone()

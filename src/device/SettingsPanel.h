@@ -8,6 +8,13 @@
 
 namespace zovt {
 
+class ControlSurface;
+
+// Reads the three lighting selections from their file into R_Night,
+// R_Stadby and R_Power, in this order. A missing or malformed line raises
+// ReadError; the groups before it keep their new items.
+void readLightingSelections(ControlSurface &ui);
+
 class SettingsPanel {
 public:
     explicit SettingsPanel(AppContext &ctx);

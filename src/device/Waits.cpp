@@ -38,23 +38,18 @@ void Waits::runTimer(TimerId id, int ms)
     m_clock.processUntil([&t] { return !t.isActive(); });
 }
 
-void Waits::TimenZapsat()
+void Waits::twoHalves(TimerId first, const QString &firstPicture, TimerId second, const QString &secondPicture)
 {
-    m_ui.showPicture(kIndicator, paths::PicOrange);
-    runTimer(Timer3, 500);
-    m_ui.showPicture(kIndicator, paths::PicRed);
-    runTimer(Timer5, 500);
+    m_ui.showPicture(kIndicator, firstPicture);
+    runTimer(first, 500);
+    m_ui.showPicture(kIndicator, secondPicture);
+    runTimer(second, 500);
     m_ui.showPicture(kIndicator, paths::PicGreen);
 }
 
-void Waits::TimenZapsatPul()
-{
-    m_ui.showPicture(kIndicator, paths::PicRed);
-    runTimer(Timer2, 500);
-    m_ui.showPicture(kIndicator, paths::PicOrange);
-    runTimer(Timer6, 500);
-    m_ui.showPicture(kIndicator, paths::PicGreen);
-}
+void Waits::TimenZapsat() { twoHalves(Timer3, paths::PicOrange, Timer5, paths::PicRed); }
+
+void Waits::TimenZapsatPul() { twoHalves(Timer2, paths::PicRed, Timer6, paths::PicOrange); }
 
 void Waits::TimenZapsatSTOP()
 {

@@ -35,6 +35,7 @@ public:
 
 private:
     void runTimer(TimerId id, int ms);
+    void twoHalves(TimerId first, const QString &firstPicture, TimerId second, const QString &secondPicture);
     Clock &m_clock;
     ControlSurface &m_ui;
     std::unique_ptr<ClockTimer> m_timers[TimerCount];
