@@ -2,26 +2,30 @@
 # Plays a program of about three minutes (single and band rows) in real time
 # to the device simulator and compares the time each text arrived with the
 # time zovt-schedule predicts for it. Reports the deviation per write (median
-# and maximum, after aligning the first text) and the CPU time of the
-# controller's playback code.
+# and maximum, after aligning the first text) and the CPU time the controller
+# used during the playback.
 #
-# The real-time player is zovt-schedule --port: the controller's own program,
-# playback and serial code on the real clock and the real serial component,
-# without the window.
+# The controller is the real one: zovt-drive starts it as zovt-generator does
+# (main window on the offscreen platform, start-up, its data folder in a
+# scratch Wine prefix), clicks the program's entry and Play, and presses Konec
+# when the playback has ended. With --headless the player is zovt-schedule
+# --port instead: the same program, playback and serial code without a window.
 #
-# Usage: scripts/measure-playback.sh [--build DIR] [--port N] [--new-firmware] [PROGRAM.txt]
+# Usage: scripts/measure-playback.sh [--build DIR] [--port N] [--new-firmware] [--headless] [PROGRAM.txt]
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD_DIR:-$ROOT/build-measure}
 PORT=9
 FIRMWARE=()
 PROGRAM=
+HEADLESS=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) BUILD=$2; shift 2 ;;
     --port) PORT=$2; shift 2 ;;
     --new-firmware) FIRMWARE=(--new-firmware); shift ;;
-    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --headless) HEADLESS=1; shift ;;
+    -h|--help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "measure-playback: unknown option $1" >&2; exit 2 ;;
     *) PROGRAM=$1; shift ;;
   esac
@@ -30,9 +34,10 @@ done
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOVT_BUILD_TESTS=OFF >/dev/null
 fi
-cmake --build "$BUILD" --target zovt-schedule zovt-devsim >/dev/null
+cmake --build "$BUILD" --target zovt-schedule zovt-devsim zovt-drive >/dev/null
 SCHEDULE=$BUILD/tools/zovt-schedule
 DEVSIM=$BUILD/tools/zovt-devsim
+DRIVE=$BUILD/tools/zovt-drive
 
 WORK=$(mktemp -d)
 DEVSIM_PID=
@@ -63,6 +68,17 @@ awk '/^[0-9]+:[0-9][0-9]:[0-9][0-9]\.[0-9][0-9][0-9]  [0-9]+ / {
 # The simulator on a pseudo-terminal as COM$PORT of a scratch prefix.
 export WINEPREFIX=$WORK/prefix
 mkdir -p "$WINEPREFIX"
+if [ "$HEADLESS" = 0 ]; then
+  # The controller's data folder: default pictures, the port, the firmware,
+  # and the program handed over so that start-up loads it.
+  DATA=$WINEPREFIX/drive_c/WooZovDaz9
+  mkdir -p "$DATA/PicWorvat" "$WINEPREFIX/drive_c/Measure"
+  cp "$ROOT"/data/PicWorvat/* "$DATA/PicWorvat/"
+  printf '%s\r\n' "$PORT" > "$DATA/COM_Nr.dat"
+  [ ${#FIRMWARE[@]} -eq 0 ] || printf '1' > "$DATA/ZovT_Color.dat"
+  cp "$PROGRAM" "$WINEPREFIX/drive_c/Measure/program.txt"
+  printf 'C:\\Measure\\program.txt\r\n' > "$DATA/AdresaAktZov.txt"
+fi
 "$DEVSIM" --port "$PORT" "${FIRMWARE[@]}" --quiet --log "$WORK/received.tsv" > "$WORK/devsim.out" 2>&1 &
 DEVSIM_PID=$!
 for _ in $(seq 50); do
@@ -72,12 +88,29 @@ done
 [ -L "$WINEPREFIX/dosdevices/com$PORT" ] || { echo "measure-playback: the simulator did not start" >&2; cat "$WORK/devsim.out" >&2; exit 1; }
 
 expected_ms=$(tail -n 1 "$WORK/predicted.tsv" | cut -f1)
-echo "Playing $(basename "$PROGRAM") in real time to COM$PORT (about $(( expected_ms / 1000 + 2 )) s)..."
-"$SCHEDULE" "${FIRMWARE[@]}" --port "$PORT" "$PROGRAM" > "$WORK/real.out"
+if [ "$HEADLESS" = 1 ]; then
+  echo "Playing $(basename "$PROGRAM") in real time to COM$PORT without a window (about $(( expected_ms / 1000 + 2 )) s)..."
+  "$SCHEDULE" "${FIRMWARE[@]}" --port "$PORT" "$PROGRAM" > "$WORK/real.out"
+else
+  echo "Starting the controller and playing $(basename "$PROGRAM") in real time to COM$PORT (about $(( expected_ms / 1000 + 8 )) s)..."
+  if ! QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$DRIVE" 1 > "$WORK/real.out" 2> "$WORK/drive.err"; then
+    echo "measure-playback: the controller failed:" >&2
+    cat "$WORK/real.out" "$WORK/drive.err" >&2
+    exit 1
+  fi
+fi
 sleep 0.5 # the simulator ends a text after a quiet gap
 kill "$DEVSIM_PID" 2>/dev/null || true
 wait "$DEVSIM_PID" 2>/dev/null || true
 DEVSIM_PID=
+if [ "$HEADLESS" = 0 ]; then
+  # Start-up writes its own lighting stream first; the playback is what follows.
+  total=$(wc -l < "$WORK/received.tsv")
+  predicted_n=$(wc -l < "$WORK/predicted.tsv")
+  [ "$total" -ge "$predicted_n" ] || { echo "Only $total texts arrived; $predicted_n were predicted."; exit 1; }
+  tail -n "$predicted_n" "$WORK/received.tsv" > "$WORK/played.tsv"
+  mv "$WORK/played.tsv" "$WORK/received.tsv"
+fi
 
 predicted_n=$(wc -l < "$WORK/predicted.tsv")
 received_n=$(wc -l < "$WORK/received.tsv")
@@ -94,8 +127,12 @@ sort -n "$WORK/deviation" | awk '
   { v[NR] = $1; a = $1 < 0 ? -$1 : $1; if (a > max) { max = a; signed = $1 } }
   END {
     median = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-    printf "Writes: %d\nDeviation from the prediction (ms): median %s, largest %s (first %s, last %s)\n",
+    printf "Writes: %d\nDeviation from the prediction (ms): median %s, largest %s (range %s to %s)\n",
            NR, median, signed, v[1], v[NR]
   }'
 echo "Last text: predicted at $(tail -n 1 "$WORK/predicted.tsv" | cut -f1) ms, received at $(( $(tail -n 1 "$WORK/received.tsv" | cut -f1) - $(head -n 1 "$WORK/received.tsv" | cut -f1) + $(head -n 1 "$WORK/predicted.tsv" | cut -f1) )) ms"
-grep '^whole run:' "$WORK/real.out" | sed 's/^whole run: /Real-time run: /'
+if [ "$HEADLESS" = 1 ]; then
+  grep '^whole run:' "$WORK/real.out" | sed 's/^whole run: /Real-time run: /'
+else
+  grep '^playback:' "$WORK/real.out" | sed 's/^playback: /Controller: /'
+fi

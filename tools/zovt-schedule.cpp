@@ -5,7 +5,7 @@
 // touched: the run has a scratch Wine prefix of its own.
 
 #include "app/Clock.h"
-#include "device/PortLink.h"
+#include "device/VaCommPort.h"
 #include "device/PortPath.h"
 #include "device/VaComm.h"
 #include "playback/Schedule.h"
@@ -28,19 +28,6 @@ using namespace zovt;
 namespace {
 
 // The controller's serial component as the device link's port.
-class SerialPort : public PortLink {
-public:
-    void setPortNum(int n) override { m_com.SetPortNum(n); }
-    int portNum() const override { return m_com.PortNum(); }
-    void open() override { m_com.Open(); }
-    void close() override { m_com.Close(); }
-    void write(const QByteArray &text) override { m_com.WriteText(text); }
-    bool active() const override { return m_com.Active(); }
-
-private:
-    TVaComm m_com;
-};
-
 double seconds(const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; }
 
 QString programName(const ScheduleProgram &p)
@@ -147,7 +134,7 @@ int main(int argc, char **argv)
     qputenv("WINEPREFIX", scratch.path().toLocal8Bit());
 
     std::unique_ptr<QtClock> realClock;
-    std::unique_ptr<SerialPort> serial;
+    std::unique_ptr<VaCommPort> serial;
     if (!device.isEmpty()) {
         if (!QFile::link(device, portpath::dosDeviceLink(options.comPort))) {
             err << "zovt-schedule: cannot link COM" << options.comPort << " to " << device << Qt::endl;
@@ -155,7 +142,7 @@ int main(int argc, char **argv)
         }
         realClock = std::make_unique<QtClock>();
         Clock::setInstance(realClock.get());
-        serial = std::make_unique<SerialPort>();
+        serial = std::make_unique<VaCommPort>(*realClock);
         options.clock = realClock.get();
         options.port = serial.get();
     }

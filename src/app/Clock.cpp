@@ -3,11 +3,13 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <optional>
+#include <thread>
 
 namespace zovt {
 
@@ -68,6 +70,17 @@ void ClockTimer::fire()
 
 struct QtClock::Impl {
     QElapsedTimer elapsed;
+    // Due time of the one-shot timer or sleep that ended last, in ns of elapsed.
+    std::optional<qint64> lastDueNs;
+
+    // A one-shot timer or sleep that starts right after another one ended
+    // counts from the moment that one was due, not from when it was
+    // serviced: the way Qt keeps a repeating precise timer on its grid. A
+    // playback is a chain of such waits, so the timer's wake-up latency and
+    // the short work between the waits (a port opening, a picture) never add
+    // up over a long program.
+    qint64 scheduleFrom(qint64 nowNs) const;
+
     struct Loop {
         QEventLoop *loop;
         const std::function<bool()> *done;
@@ -76,12 +89,20 @@ struct QtClock::Impl {
 };
 
 namespace {
+// How far behind its predecessor's due time a one-shot timer or sleep may start
+// and still count from that due time. Beyond it (a modal dialog, a suspended
+// machine, a slow disk) the schedule starts afresh, so nothing ever catches up
+// in a burst.
+constexpr qint64 kChainNs = 50'000'000;
+
 class QtTimer : public ClockTimer {
 public:
-    explicit QtTimer(QtClock &clock) : ClockTimer(clock)
+    QtTimer(QtClock &clock, QtClock::Impl &d) : ClockTimer(clock), m_d(d)
     {
         m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (m_singleShot)
+                m_d.lastDueNs = m_dueNs;
             fire();
             m_clock.notify();
         });
@@ -89,22 +110,38 @@ public:
     void start() override
     {
         m_timer.setSingleShot(m_singleShot);
-        m_timer.start(m_interval);
+        if (!m_singleShot) {
+            // Qt keeps precise repeating timers on their own grid.
+            m_timer.start(m_interval);
+            return;
+        }
+        const qint64 now = m_d.elapsed.nsecsElapsed();
+        m_dueNs = m_d.scheduleFrom(now) + qint64(std::max(0, m_interval)) * 1'000'000;
+        m_timer.start(int(std::max<qint64>(0, (m_dueNs - now + 500'000) / 1'000'000)));
     }
     void stop() override { m_timer.stop(); }
     bool isActive() const override { return m_timer.isActive(); }
 
 private:
+    QtClock::Impl &m_d;
     QTimer m_timer;
+    qint64 m_dueNs = 0;
 };
 } // namespace
+
+qint64 QtClock::Impl::scheduleFrom(qint64 nowNs) const
+{
+    if (lastDueNs && *lastDueNs <= nowNs && nowNs - *lastDueNs <= kChainNs)
+        return *lastDueNs;
+    return nowNs;
+}
 
 QtClock::QtClock() : d(std::make_unique<Impl>()) { d->elapsed.start(); }
 QtClock::~QtClock() = default;
 
 qint64 QtClock::nowMs() const { return d->elapsed.elapsed(); }
 
-std::unique_ptr<ClockTimer> QtClock::createTimer() { return std::make_unique<QtTimer>(*this); }
+std::unique_ptr<ClockTimer> QtClock::createTimer() { return std::make_unique<QtTimer>(*this, *d); }
 
 void QtClock::processUntil(const std::function<bool()> &done)
 {
@@ -126,8 +163,11 @@ void QtClock::processPending()
 
 void QtClock::sleep(int ms)
 {
-    if (ms > 0)
-        QThread::msleep(ulong(ms));
+    const qint64 now = d->elapsed.nsecsElapsed();
+    const qint64 due = d->scheduleFrom(now) + qint64(std::max(0, ms)) * 1'000'000;
+    if (due > now)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(due - now));
+    d->lastDueNs = due;
 }
 
 void QtClock::notify()

@@ -69,7 +69,10 @@ public:
     void wait(int ms);
 
     // Blocks the thread for ms milliseconds without handling anything (the
-    // serial component's close delay); timers due meanwhile fire late.
+    // serial component's close delay); timers due meanwhile fire late. On the
+    // real clock a sleep, like a one-shot timer, that starts right after
+    // another ended counts from that one's due time, so a chain of waits keeps
+    // its grid.
     virtual void sleep(int ms) = 0;
 
     // Tells running waits that state they test may have changed (a handler
@@ -113,8 +116,9 @@ public:
 
     void notify() override;
 
+    struct Impl; // shared with the clock's timers
+
 private:
-    struct Impl;
     std::unique_ptr<Impl> d;
 };
 

@@ -59,7 +59,7 @@ public:
         m_shown.push_back({Shown::Open, r.initialFolder, r.fileName});
         if (m_files.empty())
             return std::nullopt;
-        auto f = m_files.front();
+        std::optional<QString> f = std::move(m_files.front());
         m_files.pop_front();
         return f;
     }

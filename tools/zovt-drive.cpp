@@ -1,0 +1,108 @@
+// zovt-drive: runs the controller exactly as zovt-generator does (its main
+// window, the precise clock, the serial port) and operates it the way an
+// operator would: once the start-up lighting is sent it clicks a program entry
+// in the list, presses Play, lets the playback run to its end and presses
+// Konec. It then reports the playback's real duration and the CPU time the
+// whole controller used meanwhile.
+//
+//   zovt-drive ENTRY
+//
+// ENTRY is the number of the entry in the program list (1 is the first). The
+// program file is the one start-up loads (the hand-off file of the data
+// folder). scripts/measure-playback.sh uses it to time the real controller
+// against the schedule preview.
+
+#include "app/Application.h"
+#include "app/Clock.h"
+#include "app/MainWindowController.h"
+#include "app/WindowState.h"
+#include "storage/WinPath.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <cstdio>
+
+#include <sys/resource.h>
+
+namespace {
+
+double cpuSeconds(const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; }
+
+struct Cpu {
+    double user = 0, system = 0;
+    static Cpu now()
+    {
+        rusage u{};
+        ::getrusage(RUSAGE_SELF, &u);
+        return {cpuSeconds(u.ru_utime), cpuSeconds(u.ru_stime)};
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QStringList args = app.arguments().mid(1);
+    bool ok = false;
+    const int entry = args.size() == 1 ? args.first().toInt(&ok) : 0;
+    if (!ok || entry < 1) {
+        std::fprintf(stderr, "usage: zovt-drive ENTRY\n");
+        return 2;
+    }
+    zovt::winpath::ensureDriveC();
+
+    zovt::QtClock clock;
+    zovt::Clock::setInstance(&clock);
+    int rc = 0;
+    {
+        zovt::MainWindowController form(clock);
+        form.FormCreate();
+        if (form.ended()) {
+            std::fprintf(stderr, "zovt-drive: the controller ended during start-up\n");
+            zovt::Clock::setInstance(nullptr);
+            return 1;
+        }
+        try {
+            while (form.app().state().Staruji)
+                clock.wait(100);
+        } catch (const zovt::ExitUnwind &) {
+        }
+
+        auto *list = form.window().control<QListWidget>("Zakladmemo");
+        auto *play = form.window().control<QPushButton>("Play");
+        if (entry > list->count()) {
+            std::fprintf(stderr, "zovt-drive: the list has %d entries, not %d\n", int(list->count()), entry);
+            rc = 1;
+        } else {
+            QListWidgetItem *item = list->item(entry - 1);
+            list->setCurrentItem(item);
+            emit list->itemClicked(item);
+            if (!play->isEnabled()) {
+                std::fprintf(stderr, "zovt-drive: Play is not enabled after selecting entry %d\n", entry);
+                rc = 1;
+            } else {
+                std::printf("playing: %s\n", qPrintable(item->text()));
+                std::fflush(stdout);
+                const Cpu before = Cpu::now();
+                QElapsedTimer real;
+                real.start();
+                play->click(); // returns when the playback has ended
+                const Cpu after = Cpu::now();
+                const double seconds = double(real.nsecsElapsed()) / 1e9;
+                const double cpu = (after.user - before.user) + (after.system - before.system);
+                std::printf("playback: real duration %.3f s, CPU time %.3f s user, %.3f s system (%.2f %% of one core)\n",
+                            seconds, after.user - before.user, after.system - before.system,
+                            seconds > 0 ? 100.0 * cpu / seconds : 0.0);
+            }
+        }
+        if (!form.ended())
+            form.window().control<QPushButton>("Konec")->click();
+    }
+    zovt::Clock::setInstance(nullptr);
+    return rc;
+}
