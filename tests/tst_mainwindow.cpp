@@ -7,6 +7,9 @@
 #include "ui/WidgetSurface.h"
 #include "support/TempDrive.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QImage>
@@ -34,6 +37,7 @@ private slots:
     void controlAccessor();
     void colourSchemes();
     void fontSizes();
+    void programRowFitsTheDisplay();
 
     void surfaceText_data();
     void surfaceText();
@@ -285,6 +289,25 @@ void TestMainWindow::fontSizes()
     w.applyFontSizes(10, 8);
     QCOMPARE(size("Konec"), 10);
     QCOMPARE(size("Zakladmemo"), 8);
+}
+
+// Tab stops follow the memo's font, inherited or set: at the design size a
+// whole band row, its duration included, stays within the display.
+void TestMainWindow::programRowFitsTheDisplay()
+{
+    TForm19 w;
+    auto *memo = w.control<QPlainTextEdit>("MemoPlayShow");
+    memo->setPlainText(QStringLiteral("\u2022 Band kHz\t100.000\t200.000\t0.050\tkHz\t1:30:0"));
+    const auto rowWidth = [&] {
+        memo->document()->documentLayout()->documentSize(); // lays the row out
+        const QTextLayout *l = memo->document()->firstBlock().layout();
+        return l->lineCount() ? l->lineAt(0).naturalTextWidth() : 0.0;
+    };
+    QVERIFY2(rowWidth() < memo->contentsRect().width(),
+             qPrintable(QStringLiteral("%1 of %2 px").arg(rowWidth()).arg(memo->contentsRect().width())));
+    const qreal designStop = memo->tabStopDistance();
+    w.applyFontSizes(10, 10);
+    QVERIFY(memo->tabStopDistance() > designStop);
 }
 
 void TestMainWindow::surfaceText_data()

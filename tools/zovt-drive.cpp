@@ -5,9 +5,11 @@
 // Konec. It then reports the playback's real duration and the CPU time the
 // whole controller used meanwhile.
 //
-//   zovt-drive ENTRY
+//   zovt-drive [--grab FILE [--grab-after S]] ENTRY
 //
-// ENTRY is the number of the entry in the program list (1 is the first). The
+// ENTRY is the number of the entry in the program list (1 is the first).
+// --grab saves a picture of the window S seconds (5 by default) into the
+// playback, to look at the window as the operator sees it. The
 // program file is the one start-up loads (the hand-off file of the data
 // folder). scripts/measure-playback.sh uses it to time the real controller
 // against the schedule preview.
@@ -47,11 +49,24 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    const QStringList args = app.arguments().mid(1);
-    bool ok = false;
-    const int entry = args.size() == 1 ? args.first().toInt(&ok) : 0;
+    QStringList args = app.arguments().mid(1);
+    QString grabFile;
+    double grabAfter = 5.0;
+    bool ok = true;
+    for (int i = 0; ok && i + 1 < args.size();) {
+        if (args.at(i) == QLatin1String("--grab")) {
+            grabFile = args.takeAt(i + 1);
+            args.removeAt(i);
+        } else if (args.at(i) == QLatin1String("--grab-after")) {
+            grabAfter = args.takeAt(i + 1).toDouble(&ok);
+            args.removeAt(i);
+        } else {
+            ++i;
+        }
+    }
+    const int entry = ok && args.size() == 1 ? args.first().toInt(&ok) : 0;
     if (!ok || entry < 1) {
-        std::fprintf(stderr, "usage: zovt-drive ENTRY\n");
+        std::fprintf(stderr, "usage: zovt-drive [--grab FILE [--grab-after S]] ENTRY\n");
         return 2;
     }
     zovt::winpath::ensureDriveC();
@@ -88,6 +103,16 @@ int main(int argc, char **argv)
             } else {
                 std::printf("playing: %s\n", qPrintable(item->text()));
                 std::fflush(stdout);
+                auto grab = clock.createTimer();
+                if (!grabFile.isEmpty()) {
+                    grab->setSingleShot(true);
+                    grab->setInterval(int(grabAfter * 1000));
+                    grab->setCallback([&] {
+                        if (!form.window().grab().save(grabFile))
+                            std::fprintf(stderr, "zovt-drive: cannot save %s\n", qPrintable(grabFile));
+                    });
+                    grab->start();
+                }
                 const Cpu before = Cpu::now();
                 QElapsedTimer real;
                 real.start();

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,6 +28,26 @@ namespace zovt {
 namespace {
 
 using design::Kind;
+
+// Program rows are tab-separated columns. Qt's default stop (80 px) pushes the
+// duration out of sight; a memo on the original platform stops every eight
+// average characters, which keeps a whole row within the display. The stops
+// follow the font, whether it is set on the memo or inherited.
+class Memo : public QPlainTextEdit {
+public:
+    explicit Memo(QWidget *parent) : QPlainTextEdit(parent) { fitTabStops(); }
+
+protected:
+    void changeEvent(QEvent *e) override
+    {
+        QPlainTextEdit::changeEvent(e);
+        if (e->type() == QEvent::FontChange)
+            fitTabStops();
+    }
+
+private:
+    void fitTabStops() { setTabStopDistance(8.0 * QFontMetricsF(font()).averageCharWidth()); }
+};
 
 // The glass look: a dark rounded face with a light rim. The settings button
 // has a larger silver caption.
@@ -234,7 +255,7 @@ QWidget *makeWidget(const design::Control &c, QWidget *parent)
         return l;
     }
     case Kind::Memo: {
-        auto *m = new QPlainTextEdit(parent);
+        auto *m = new Memo(parent);
         m->setReadOnly(c.readOnly);
         if (c.readOnly) {
             // A display that the program rewrites line by line all through a
