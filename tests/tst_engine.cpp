@@ -3,52 +3,27 @@
 // loop on its own (no start or end lighting), so the first write of the
 // first row is at virtual time 0.
 
-#include "app/AppContext.h"
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/WindowState.h"
-#include "device/DeviceLink.h"
-#include "device/PortLink.h"
-#include "device/Waits.h"
 #include "playback/DeviceValue.h"
 #include "playback/PlaybackEngine.h"
 #include "program/RowParser.h"
 #include "program/Totals.h"
-#include "ui/ControlSurface.h"
-#include "ui/MainWindowDesign.h"
+#include "support/Headless.h"
 
 #include <QtTest>
 
 #include <algorithm>
-#include <memory>
-#include <vector>
 
 using namespace zovt;
 
 namespace {
 
-QString row(const char *s) { return QString::fromUtf8(s).replace(QLatin1Char('|'), QLatin1Char('\t')); }
+using test::row;
 
 const QString kMarker = QString(QChar(0x2022)) + QLatin1Char(' ');
 
 // The row loop with a headless window and a recording port.
-struct Loop {
-    VirtualClock clock;
-    MemorySurface ui;
-    WindowState state;
-    Waits waits{clock, ui};
-    RecordingPort port{clock};
-    DeviceLink device{clock, ui, state, waits, port};
-    ScriptedDialogs dialogs;
-    AppContext ctx{clock, ui, state, waits, device, dialogs, {}};
+struct Loop : test::Headless {
     PlaybackEngine engine{ctx};
-    std::vector<std::unique_ptr<ClockTimer>> actions;
-
-    Loop()
-    {
-        clock.setProcessQtEvents(false);
-        applyDesignState(ui);
-    }
 
     // Puts the rows into MemoPlay and its display, as selecting the program
     // does, and runs the loop as a playback does (Stop enabled, not paused).
@@ -81,33 +56,7 @@ struct Loop {
         engine.run();
     }
 
-    // Runs f at virtual time ms (inside whatever wait is running then).
-    void at(qint64 ms, std::function<void()> f)
-    {
-        auto t = clock.createTimer();
-        t->setSingleShot(true);
-        t->setInterval(int(ms - clock.nowMs()));
-        t->setCallback(std::move(f));
-        t->start();
-        actions.push_back(std::move(t));
-    }
-
     void pause() { ui.setText(QStringLiteral("Pause"), ui.text(QStringLiteral("Pause")) == QLatin1String("||") ? ">" : "||"); }
-
-    QStringList writes() const
-    {
-        QStringList out;
-        for (const auto &w : port.writes())
-            out << QStringLiteral("%1 %2").arg(w.ms).arg(QString::fromLatin1(w.text));
-        return out;
-    }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const auto &w : port.writes())
-            out << QString::fromLatin1(w.text);
-        return out;
-    }
 };
 
 // The values of a sweep that starts at 'from', moves by 'step' every third

@@ -3,55 +3,38 @@
 // phase, the played marks, play-all sequencing with and without repetition,
 // closing at the end, Stop, the running bar, and how errors end a playback.
 
-#include "app/AppContext.h"
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/WindowState.h"
-#include "device/DeviceLink.h"
-#include "device/PortLink.h"
 #include "device/VaComm.h"
-#include "device/Waits.h"
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
 #include "program/RowParser.h"
 #include "storage/Paths.h"
+#include "support/Headless.h"
 #include "support/TempDrive.h"
-#include "ui/ControlSurface.h"
-#include "ui/MainWindowDesign.h"
 
 #include <QtTest>
 
-#include <memory>
-#include <vector>
 
 using namespace zovt;
 
 namespace {
 
-QString row(const char *s) { return QString::fromUtf8(s).replace(QLatin1Char('|'), QLatin1Char('\t')); }
+using test::row;
+
+// The data files of the window below; made before it.
+struct WithDrive {
+    test::TempDrive drive;
+};
 
 // A window after start-up with default settings, headless.
-struct Window {
-    test::TempDrive drive;
-    VirtualClock clock;
-    MemorySurface ui;
-    WindowState state;
-    Waits waits{clock, ui};
-    RecordingPort port{clock};
-    DeviceLink device{clock, ui, state, waits, port};
-    ScriptedDialogs dialogs;
-    AppContext ctx{clock, ui, state, waits, device, dialogs, {}};
+struct Window : WithDrive, test::Headless {
     ProgramController programs{ctx};
     PlaybackController playback{ctx};
-    std::vector<std::unique_ptr<ClockTimer>> actions;
     QStringList calls;     // hooks in the order they ran, with their time
     QList<int> started;    // entries as their playbacks began
     int konec = 0;
 
     Window()
     {
-        clock.setProcessQtEvents(false);
-        applyDesignState(ui);
         ui.enable({"Open", "OpenZov", "OpenSBZ", "JasLED", "VykonIR", "ZpomalLED", "Wishes", "Konec"}, true);
         ui.setText(QStringLiteral("Pause"), QStringLiteral("||"));
         ui.setIndex(QStringLiteral("Kikratebar"), 1);
@@ -88,25 +71,9 @@ struct Window {
         } catch (const ConvertError &) {
         }
     }
-    void at(qint64 ms, std::function<void()> f)
-    {
-        auto t = clock.createTimer();
-        t->setSingleShot(true);
-        t->setInterval(int(ms - clock.nowMs()));
-        t->setCallback(std::move(f));
-        t->start();
-        actions.push_back(std::move(t));
-    }
     // Lets a play-all run go on until no further program is due.
     void finishRun() { clock.processUntil([this] { return !playback.TimerStrtVse().isActive(); }); }
 
-    QStringList writes() const
-    {
-        QStringList out;
-        for (const auto &w : port.writes())
-            out << QStringLiteral("%1 %2").arg(w.ms).arg(QString::fromLatin1(w.text));
-        return out;
-    }
     QString entry(int i) const { return ui.line(QStringLiteral("Zakladmemo"), i); }
 
     // The playback controls as the operator sees them.

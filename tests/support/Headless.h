@@ -1,0 +1,49 @@
+#pragma once
+// The window's controllers without a window: a virtual clock, the named
+// controls in memory in their design state, and a port that records every
+// text with its virtual time. Fixtures of the playback tests build on it.
+
+#include "app/AppContext.h"
+#include "app/Clock.h"
+#include "app/Dialogs.h"
+#include "app/WindowState.h"
+#include "device/DeviceLink.h"
+#include "device/PortLink.h"
+#include "device/Waits.h"
+#include "ui/ControlSurface.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace zovt::test {
+
+// A program row written with '|' for its tabs.
+QString row(const char *s);
+
+struct Headless {
+    VirtualClock clock;
+    MemorySurface ui;
+    WindowState state;
+    Waits waits{clock, ui};
+    RecordingPort port{clock};
+    DeviceLink device{clock, ui, state, waits, port};
+    ScriptedDialogs dialogs;
+    AppContext ctx{clock, ui, state, waits, device, dialogs, {}};
+
+    Headless();
+
+    // Runs f at virtual time ms, inside whatever wait is running then.
+    void at(qint64 ms, std::function<void()> f);
+
+    // What the device received: "ms text" per write, or the texts alone.
+    QStringList writes() const;
+    QStringList texts() const;
+
+private:
+    std::vector<std::unique_ptr<ClockTimer>> m_actions;
+};
+
+} // namespace zovt::test
