@@ -3,6 +3,7 @@
 // phase, the played marks, play-all sequencing with and without repetition,
 // closing at the end, Stop, the running bar, and how errors end a playback.
 
+#include "device/SettingsPanel.h"
 #include "device/VaComm.h"
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
@@ -128,6 +129,9 @@ private slots:
     void errorRunsEndSteps_data();
     void errorRunsEndSteps();
     void portErrorAndExitPassThrough();
+    void missingPicturesStillEndThePlayback();
+    void settingsCommandsWaitForThePlayback_data();
+    void settingsCommandsWaitForThePlayback();
     void barFrames_data();
     void barFrames();
     void barAnimation();
@@ -405,19 +409,23 @@ void TestPlayback::errorRunsEndSteps_data()
     QTest::addColumn<QStringList>("writes");
     QTest::addColumn<int>("faultRow");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<QStringList>("protocol");
 
+    const QStringList begunAndEnded{"protocolStart", "protocolEnd"};
     QTest::newRow("row that does not parse")
         << QStringList{row(kZeroRow), row("b||1x.000|0|Hz|0|0|5")}
-        << QStringList{"0 44", "1300 1000", "4100 12", "6900 12"} << 2 << "'1x' is not a valid integer value";
+        << QStringList{"0 44", "1300 1000", "4100 12", "6900 12"} << 2 << "'1x' is not a valid integer value"
+        << begunAndEnded;
     QTest::newRow("value beyond 32 bits")
         << QStringList{row("k||30000.000|0|kHz|0|0|5")} << QStringList{"0 44", "2800 12", "5600 12"} << 1
-        << "device value 3000000000 does not fit 32 bits";
+        << "device value 3000000000 does not fit 32 bits" << begunAndEnded;
     QTest::newRow("negative MHz")
         << QStringList{row("m||-1.000|0|MHz|0|0|5")} << QStringList{"0 44", "2800 12", "5600 12"} << 1
-        << "negative frequency -1.000 has no square-root device value";
+        << "negative frequency -1.000 has no square-root device value" << begunAndEnded;
+    // The total comes before the protocol is begun: there is none to end.
     QTest::newRow("duration that does not convert: the total fails")
         << QStringList{row(kZeroRow), row("b||10.000|0|Hz|0|x|5")}
-        << QStringList{"0 44", "2800 12", "5600 12"} << 2 << "'x' is not a valid integer value";
+        << QStringList{"0 44", "2800 12", "5600 12"} << 2 << "'x' is not a valid integer value" << QStringList{};
 }
 
 void TestPlayback::errorRunsEndSteps()
@@ -426,6 +434,7 @@ void TestPlayback::errorRunsEndSteps()
     QFETCH(QStringList, writes);
     QFETCH(int, faultRow);
     QFETCH(QString, reason);
+    QFETCH(QStringList, protocol);
 
     Window w;
     w.load(QStringList{QStringLiteral("[P]")} + rows);
@@ -438,7 +447,11 @@ void TestPlayback::errorRunsEndSteps()
     QCOMPARE(w.playback.lastFault()->reason, reason);
     QCOMPARE(w.controls(), QStringLiteral("play 00 pause 0'||' stop 00 ukaz 4GREEN.jpg open 1111 konec 1 colortype 1 "
                                           "other 111110 lights 111 aux 000 orvatrin 0 caswrite ''"));
-    QCOMPARE(w.calls.last().section(QLatin1Char(' '), 1), QStringLiteral("protocolEnd"));
+    QStringList protocolCalls;
+    for (const QString &c : std::as_const(w.calls))
+        if (c.contains(QLatin1String("protocol")))
+            protocolCalls << c.section(QLatin1Char(' '), 1);
+    QCOMPARE(protocolCalls, protocol);
 
     // A playback that runs through clears the fault.
     w.load(programFile(1, kZeroRow));
@@ -470,6 +483,84 @@ void TestPlayback::portErrorAndExitPassThrough()
         QCOMPARE(w.writes(), (QStringList{"0 44", "1300 1000"}));
         QVERIFY(!w.calls.contains(QStringLiteral("protocolEnd")));
     }
+}
+
+// The indicator pictures are required files; without them every wait fails
+// at once. The playback still sends stand-by and gives the window back.
+void TestPlayback::missingPicturesStillEndThePlayback()
+{
+    Window w;
+    w.load(programFile(1, kMinuteRow));
+    w.select(0);
+    w.ui.setLoadPictures(true);
+    w.playback.Play();
+    // The playing indicator fails first: no start light, straight to stand-by.
+    QCOMPARE(w.writes(), (QStringList{"0 12", "300 12"}));
+    QVERIFY(w.playback.lastFault().has_value());
+    QVERIFY2(w.playback.lastFault()->reason.contains(QLatin1String("1RED.jpg")),
+             qPrintable(w.playback.lastFault()->reason));
+    QVERIFY(!w.ui.isChecked(QStringLiteral("PortOpen")));
+    QVERIFY(w.ui.isEnabled(QStringLiteral("Konec")));
+    QVERIFY(w.ui.isEnabled(QStringLiteral("Open")));
+    QVERIFY(!w.ui.isEnabled(QStringLiteral("Stop")));
+    QVERIFY(!w.ui.isEnabled(QStringLiteral("Pause")));
+    QVERIFY(w.ui.isVisible(QStringLiteral("JasLED")));
+}
+
+void TestPlayback::settingsCommandsWaitForThePlayback_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("newFirmware");
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QString>("command");
+    // Inside the first write's cycle, then in a tick. OK closes the panel,
+    // which cannot be opened again while a program plays.
+    QTest::newRow("MAX") << "C_Max" << false << QList<int>{700, 1500} << "98";
+    QTest::newRow("OK sends stand-by lighting") << "SettSave" << true << QList<int>{700} << "20";
+}
+
+// The settings panel may still be open when a program is started. Its device
+// commands go out after the playback, never into a cycle the playback holds.
+void TestPlayback::settingsCommandsWaitForThePlayback()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, newFirmware);
+    QFETCH(QList<int>, clicks);
+    QFETCH(QString, command);
+
+    Window w;
+    w.drive.put(paths::NewFirmwareFlag, {}); // a data folder to save into
+    SettingsPanel settings(w.ctx);
+    w.ui.setChecked(QStringLiteral("VerzeSwZovT"), newFirmware);
+    settings.SettingClick();
+    w.load(programFile(1, "a||10.000|0|Hz|0|0|5"));
+    w.select(0);
+    int clicked = 0;
+    for (int at : clicks)
+        w.at(at, [&] {
+            QVERIFY(w.ui.isChecked(QStringLiteral("PortOpen")) || !w.ui.isEnabled(QStringLiteral("Konec")));
+            ++clicked;
+            if (button == QLatin1String("C_Max"))
+                settings.C_MaxClick();
+            else
+                settings.SettSaveClick();
+        });
+    w.playback.Play();
+    QCOMPARE(clicked, clicks.size());
+    const qint64 ended = w.clock.nowMs();
+    const QStringList played = w.writes();
+    w.clock.advance(10000);
+
+    const QStringList all = w.writes();
+    QCOMPARE(all.mid(0, played.size()), played);
+    const QStringList after = all.mid(played.size());
+    QCOMPARE(after.size(), clicks.size());
+    for (const QString &wr : after) {
+        QCOMPARE(wr.section(QLatin1Char(' '), 1), command);
+        QVERIFY(wr.section(QLatin1Char(' '), 0, 0).toLongLong() >= ended);
+    }
+    QVERIFY(!w.ui.isChecked(QStringLiteral("PortOpen")));
+    QCOMPARE(w.konec, 0);
 }
 
 void TestPlayback::barFrames_data()

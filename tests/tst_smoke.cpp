@@ -6,6 +6,7 @@
 #include "app/Clock.h"
 #include "app/MainWindowController.h"
 #include "device/PortLink.h"
+#include "device/Waits.h"
 #include "playback/PlaybackController.h"
 #include "playback/Schedule.h"
 #include "program/ProgramController.h"
@@ -15,6 +16,7 @@
 
 #include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 using namespace zovt;
@@ -48,6 +50,15 @@ void TestSmoke::startUpPlaysToSimulatorAndExitsCleanly()
         QVERIFY(!form.ended());
         QVERIFY(drive.has(paths::RunMarker));
         QTRY_VERIFY_WITH_TIMEOUT(!form.app().state().Staruji, 5000); // stand-by lighting sent
+
+        // Minimised during a wait, the window comes back; while idle it stays down.
+        QTimer::singleShot(200, &form.window(), [&form] { form.window().showMinimized(); });
+        form.app().waits().TimenZapsat1();
+        QVERIFY(!form.window().isMinimized());
+        form.window().showMinimized();
+        QTest::qWait(100);
+        QVERIFY(form.window().isMinimized());
+        form.window().showNormal();
         form.window().control<QPushButton>("Konec")->click();
         QVERIFY(form.ended());
         QVERIFY(!drive.has(paths::RunMarker));

@@ -12,6 +12,7 @@ namespace zovt {
 Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialogs &dialogs, WindowHooks hooks)
 {
     m_waits = std::make_unique<Waits>(clock, ui);
+    m_waits->setRestore(hooks.restoreIfMinimized);
     m_device = std::make_unique<DeviceLink>(clock, ui, m_state, *m_waits, port);
     m_ctx = std::unique_ptr<AppContext>(new AppContext{clock, ui, m_state, *m_waits, *m_device, dialogs, {}});
     m_shell = std::make_unique<Shell>(*m_ctx, std::move(hooks));

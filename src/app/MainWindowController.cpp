@@ -12,8 +12,23 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace zovt {
+
+// A window minimised while a wait runs (a playback, a device cycle) comes
+// straight back, as each wait would bring it back on its next round.
+bool MainWindowController::RestoreWhileWaiting::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::WindowStateChange && owner->m_window.isMinimized() && owner->m_app &&
+        owner->m_app->waits().holding()) {
+        QTimer::singleShot(0, &owner->m_window, [w = &owner->m_window] {
+            if (w->isMinimized())
+                w->showNormal();
+        });
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 MainWindowController::MainWindowController(Clock &clock)
     : m_clock(clock), m_ui(&m_window), m_port(clock)
@@ -39,7 +54,7 @@ MainWindowController::MainWindowController(Clock &clock)
     hooks.closeWindow = [this] { m_window.close(); };
     hooks.quit = [](int code) { QCoreApplication::exit(code); };
     m_app = std::make_unique<Application>(clock, m_ui, m_port, m_dialogs, std::move(hooks));
-    // Waits while the program runs restore a minimised window.
+    m_window.installEventFilter(&m_restoreWhileWaiting);
     bind();
 }
 

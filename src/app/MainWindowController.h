@@ -28,12 +28,19 @@ private:
     void bind();
     void onClick(const char *name, std::function<void()> f);
 
+    struct RestoreWhileWaiting : QObject {
+        explicit RestoreWhileWaiting(MainWindowController *o) : owner(o) {}
+        bool eventFilter(QObject *watched, QEvent *event) override;
+        MainWindowController *owner;
+    };
+
     Clock &m_clock;
     TForm19 m_window;
     WidgetSurface m_ui;
     QtDialogs m_dialogs;
     VaCommPort m_port;
     std::unique_ptr<Application> m_app;
+    RestoreWhileWaiting m_restoreWhileWaiting{this};
 };
 
 } // namespace zovt

@@ -222,6 +222,7 @@ void Shell::startupSteps23to31()
 
     try {
         // 24 to 28: one port cycle; with new firmware opening the port is the port test.
+        dev.waitPortFree();
         dev.cycle([&] {
             ui.enable({"Stop", "StopVse", "Play", "PlayVse", "Pause"}, false);
             const bool old = !dev.newFirmware();
@@ -262,16 +263,10 @@ void Shell::startupSteps23to31()
 void Shell::TimerColorByStartElapsed()
 {
     m_timerColorByStart->stop();
-    // The timer fires inside the waits of whatever runs then. Opening a cycle
-    // over a playback that holds the port would wait for that port forever,
-    // and stand-by lighting in the middle of a playback is wrong anyway: it
-    // goes out once the port is free and no program plays.
-    if (m_ctx.ui.isChecked(QStringLiteral("PortOpen")) || !m_ctx.ui.isEnabled(QStringLiteral("Konec"))) {
-        m_timerColorByStart->setInterval(100);
-        m_timerColorByStart->start();
-        return;
-    }
-    m_ctx.device.startupLighting();
+    // The timer fires inside the waits of whatever runs then; stand-by
+    // lighting in the middle of a playback is wrong, so it goes out once the
+    // port is free and no program plays.
+    m_ctx.device.whenIdle([this] { m_ctx.device.startupLighting(); });
 }
 
 void Shell::HandleException(const char *where, std::exception_ptr error)

@@ -14,8 +14,44 @@ const QString kWritedCom = QStringLiteral("WritedCom");
 } // namespace
 
 DeviceLink::DeviceLink(Clock &clock, ControlSurface &ui, WindowState &state, Waits &waits, PortLink &port)
-    : m_clock(clock), m_ui(ui), m_state(state), m_waits(waits), m_port(port)
+    : m_clock(clock), m_ui(ui), m_state(state), m_waits(waits), m_port(port), m_idleCheck(clock.createTimer())
 {
+    m_idleCheck->setSingleShot(true);
+    m_idleCheck->setInterval(100);
+    m_idleCheck->setCallback([this] { runDeferred(); });
+}
+
+DeviceLink::~DeviceLink() = default;
+
+bool DeviceLink::idle() const
+{
+    return !m_ui.isChecked(kPortOpen) && m_ui.isEnabled(QStringLiteral("Konec"));
+}
+
+void DeviceLink::whenIdle(std::function<void()> operation)
+{
+    if (m_deferred.empty() && idle()) {
+        operation();
+        return;
+    }
+    m_deferred.push_back(std::move(operation));
+    if (!m_idleCheck->isActive())
+        m_idleCheck->start();
+}
+
+void DeviceLink::runDeferred()
+{
+    if (m_deferred.empty())
+        return;
+    if (!idle()) {
+        m_idleCheck->start();
+        return;
+    }
+    auto operation = std::move(m_deferred.front());
+    m_deferred.pop_front();
+    if (!m_deferred.empty())
+        m_idleCheck->start();
+    operation();
 }
 
 void DeviceLink::setPortOpen(bool on) { m_ui.setChecked(kPortOpen, on); }
@@ -29,7 +65,6 @@ void DeviceLink::waitPortFree()
 void DeviceLink::openCycle()
 {
     m_clock.throwIfExiting();
-    waitPortFree();
     setPortOpen(true);
     try {
         m_port.setPortNum(m_state.comPort);

@@ -6,9 +6,14 @@
 #include <QByteArray>
 #include <QString>
 
+#include <deque>
+#include <functional>
+#include <memory>
+
 namespace zovt {
 
 class Clock;
+class ClockTimer;
 class ControlSurface;
 class PortLink;
 class Waits;
@@ -17,9 +22,14 @@ struct WindowState;
 class DeviceLink {
 public:
     DeviceLink(Clock &clock, ControlSurface &ui, WindowState &state, Waits &waits, PortLink &port);
+    ~DeviceLink();
 
-    // Opens a cycle: waits (100 ms steps) while another cycle holds the port,
-    // ticks PortOpen and opens the port.
+    // Waits in 100 ms steps while PortOpen is ticked (start-up does, before
+    // its cycle).
+    void waitPortFree();
+    // Opens a cycle: ticks PortOpen and opens the port. A port that is open
+    // already refuses, as the serial component does; device operations of
+    // their own go through whenIdle.
     void openCycle();
     // Closes the port, unticks PortOpen and waits until it is clear.
     void closeCycle();
@@ -58,6 +68,16 @@ public:
     void runLightByRun();
     void runLightByPause();
 
+    // No program plays and no cycle holds the port.
+    bool idle() const;
+    // Runs a device operation of its own (one or more cycles) now when the
+    // device is idle, else as soon as it is, in the order asked (checked
+    // every 100 ms). Everything runs on one thread: a cycle that finds the
+    // port held lies above the cycle that holds it and could only wait for it
+    // forever, and commands in the middle of a program would change what
+    // the program shows.
+    void whenIdle(std::function<void()> operation);
+
     // The delayed stand-by lighting after start-up.
     void startupLighting();
     // The MAX service command.
@@ -69,13 +89,15 @@ public:
 
 private:
     void setPortOpen(bool on);
-    void waitPortFree();
+    void runDeferred();
 
     Clock &m_clock;
     ControlSurface &m_ui;
     WindowState &m_state;
     Waits &m_waits;
     PortLink &m_port;
+    std::unique_ptr<ClockTimer> m_idleCheck;
+    std::deque<std::function<void()>> m_deferred;
 };
 
 } // namespace zovt

@@ -10,6 +10,8 @@ void RecordingPort::open()
 {
     if (m_failOpen || m_port <= 0)
         throw EVaCommError(QStringLiteral("Specified device not found (COM%1).").arg(m_port).toStdString());
+    if (m_open)
+        throw EVaCommError(QStringLiteral("Can't perform this operation while port is open"));
     m_open = true;
     ++m_opens;
 }

@@ -98,9 +98,12 @@ void SettingsPanel::SettSaveClick()
                                QString::number(ui.index(QStringLiteral("R_Stadby"))),
                                QString::number(ui.index(QStringLiteral("R_Power"))), QString(), QString(), QString(),
                                QString()});
-            m_ctx.device.cycle([this] {
-                m_ctx.device.runLightByPause();
-                m_ctx.waits.TimenZapsatPul();
+            // The panel may have been left open when a program was started.
+            m_ctx.device.whenIdle([this] {
+                m_ctx.device.cycle([this] {
+                    m_ctx.device.runLightByPause();
+                    m_ctx.waits.TimenZapsatPul();
+                });
             });
         } else {
             files::remove(paths::LightSettingsFile);
@@ -140,6 +143,9 @@ void SettingsPanel::CloseSettClick()
     m_ctx.ui.show({"PanelSettig", "PanelSettigCOM"}, false);
 }
 
-void SettingsPanel::C_MaxClick() { m_ctx.device.maxCycle(); }
+void SettingsPanel::C_MaxClick()
+{
+    m_ctx.device.whenIdle([this] { m_ctx.device.maxCycle(); });
+}
 
 } // namespace zovt

@@ -30,12 +30,30 @@ void Waits::enableCreationTimers()
         m_timers[id]->start();
 }
 
+void Waits::process(const std::function<bool()> &done)
+{
+    struct Holding {
+        int &n;
+        explicit Holding(int &count) : n(count) { ++n; }
+        ~Holding() { --n; }
+    } holding(m_holding);
+    if (m_restore)
+        m_restore();
+    m_clock.processUntil(done);
+}
+
 void Waits::runTimer(TimerId id, int ms)
 {
     ClockTimer &t = *m_timers[id];
     t.setInterval(ms);
     t.start();
-    m_clock.processUntil([&t] { return !t.isActive(); });
+    process([&t] { return !t.isActive(); });
+}
+
+void Waits::holdWhile(const std::function<bool()> &held)
+{
+    if (held())
+        process([&held] { return !held(); });
 }
 
 void Waits::twoHalves(TimerId first, const QString &firstPicture, TimerId second, const QString &secondPicture)

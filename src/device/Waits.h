@@ -7,6 +7,7 @@
 #include "app/Clock.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace zovt {
@@ -26,6 +27,16 @@ public:
     void TimenZapsat1();    // Timer1 1000 ms, no picture
     void ZapsatCOM();       // TimerCOM 100 ms, no picture
 
+    // Handles events for as long as held() is true, like a wait without a
+    // timer (a paused playback).
+    void holdWhile(const std::function<bool()> &held);
+
+    // Waits bring a minimised window back: a playback runs in them, and the
+    // operator is not to lose sight of it. The window calls restore while
+    // holding() is true; every wait also restores as it begins.
+    void setRestore(std::function<void()> restore) { m_restore = std::move(restore); }
+    bool holding() const { return m_holding > 0; }
+
     ClockTimer &timer(TimerId id) { return *m_timers[id]; }
     bool running(TimerId id) const { return m_timers[id]->isActive(); }
     // The timers' state as the window is created: Timer1, 3, 4, 5, 6 enabled.
@@ -35,10 +46,13 @@ public:
 
 private:
     void runTimer(TimerId id, int ms);
+    void process(const std::function<bool()> &done);
     void twoHalves(TimerId first, const QString &firstPicture, TimerId second, const QString &secondPicture);
     Clock &m_clock;
     ControlSurface &m_ui;
     std::unique_ptr<ClockTimer> m_timers[TimerCount];
+    std::function<void()> m_restore;
+    int m_holding = 0;
 };
 
 } // namespace zovt

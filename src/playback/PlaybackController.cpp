@@ -106,14 +106,14 @@ void PlaybackController::Play()
         m_casovLista->start();
     }
 
-    // 5.
-    switchControlsToPlaying();
     m_lastFault.reset();
-    if (playStarted)
-        playStarted(entryIndex);
-
     Stage stage = Stage::Start;
+    bool protocolStarted = false;
     try {
+        // 5.
+        switchControlsToPlaying();
+        if (playStarted)
+            playStarted(entryIndex);
         // 6.
         startLight();
         // 7.
@@ -122,6 +122,7 @@ void PlaybackController::Play()
         stage = Stage::Start;
         // 8.
         Operations::run(m_ctx.ops.protocolStart);
+        protocolStarted = true;
         // 9.
         if (m_ctx.device.newFirmware())
             newFirmwareStartCycle();
@@ -143,7 +144,7 @@ void PlaybackController::Play()
     }
 
     // 11 to 15.
-    endSteps();
+    endSteps(protocolStarted);
     if (playEnded)
         playEnded(entryIndex);
 }
@@ -244,7 +245,26 @@ void PlaybackController::endLightCycle(bool first)
     });
 }
 
-void PlaybackController::endSteps()
+void PlaybackController::endStep(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const ExitUnwind &) {
+        throw;
+    } catch (const EVaCommError &) {
+        throw;
+    } catch (const std::logic_error &) {
+        throw;
+    } catch (const std::exception &e) {
+        // A missing indicator picture ends this step only: the steps after it
+        // still bring the device to stand-by and the controls back, so the
+        // window never stays in its playing state.
+        if (!m_lastFault)
+            recordFault(Stage::End, e);
+    }
+}
+
+void PlaybackController::endSteps(bool protocolStarted)
 {
     ControlSurface &ui = m_ctx.ui;
     WindowState &st = m_ctx.state;
@@ -255,23 +275,26 @@ void PlaybackController::endSteps()
     ui.setText(kCasWrite, kStopShown);
     ui.setText(kPause, kRunning);
     m_ctx.clock.notify();
-    w.TimenZapsatSTOP();
+    endStep([&] { w.TimenZapsatSTOP(); });
     if (d.newFirmware()) {
         for (int i = 0; i < 2; ++i) {
             if (i)
-                w.TimenZapsatPul();
-            d.cycle([&] {
-                d.write("13");
-                w.TimenZapsatSTOP();
+                endStep([&] { w.TimenZapsatPul(); });
+            endStep([&] {
+                d.cycle([&] {
+                    d.write("13");
+                    w.TimenZapsatSTOP();
+                });
             });
         }
     }
-    endLightCycle(true);
-    w.TimenZapsatPul();
-    endLightCycle(false);
+    endStep([&] { endLightCycle(true); });
+    endStep([&] { w.TimenZapsatPul(); });
+    endStep([&] { endLightCycle(false); });
 
-    // 12.
-    Operations::run(m_ctx.ops.protocolEnd);
+    // 12. Only a protocol that was begun is ended.
+    if (protocolStarted)
+        Operations::run(m_ctx.ops.protocolEnd);
 
     // 13. Controls back.
     ui.setEnabled(kPause, false);
@@ -279,14 +302,14 @@ void PlaybackController::endSteps()
                "Novy", "DeleteJm"},
               true);
     ui.setText(kCasWrite, QString());
-    ui.showPicture(kPlayUkaz, paths::PicGreen);
+    endStep([&] { ui.showPicture(kPlayUkaz, paths::PicGreen); });
     ui.show({"OrvatrinPowerPc", "OrvatrinPowerPcPanel"}, false);
     m_ctx.clock.processPending();
     ui.show({"JasLED", "VykonIR", "ZpomalLED"}, true);
     ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, false);
     m_casovLista->stop();
     if (files::fileExists(paths::PicBarFlag))
-        ui.showPicture(kTherapyL1, paths::PicBarIdle);
+        endStep([&] { ui.showPicture(kTherapyL1, paths::PicBarIdle); });
     if (ui.isVisible(kMemoWish))
         Operations::run(m_ctx.ops.wishPlayEnd);
 

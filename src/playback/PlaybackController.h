@@ -72,12 +72,13 @@ public:
     std::function<void(const PlaybackFault &)> faulted;
 
 private:
-    enum class Stage { Start, Total, Rows };
+    enum class Stage { Start, Total, Rows, End };
     void switchControlsToPlaying();
     void startLight();
     void newFirmwareStartCycle();
     void computeTotal();
-    void endSteps();
+    void endSteps(bool protocolStarted);
+    void endStep(const std::function<void()> &step);
     void endLightCycle(bool first);
     void recordFault(Stage stage, const std::exception &e);
 

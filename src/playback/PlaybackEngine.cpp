@@ -176,8 +176,7 @@ void PlaybackEngine::playRow(int k, int &last)
         }
 
         // 4. Pause: time stands still and nothing is written.
-        if (ui.text(kPause) == kPaused)
-            m_ctx.clock.processUntil([&ui] { return ui.text(kPause) != kPaused; });
+        m_ctx.waits.holdWhile([&ui] { return ui.text(kPause) == kPaused; });
 
         // 5. Stop.
         if (!ui.isEnabled(kStop)) {
