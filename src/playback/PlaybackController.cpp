@@ -9,6 +9,7 @@
 #include "program/RowParser.h"
 #include "program/Totals.h"
 #include "storage/DataFiles.h"
+#include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "ui/ControlSurface.h"
 
@@ -173,7 +174,7 @@ void PlaybackController::switchControlsToPlaying()
     ui.setText(kPause, kRunning);
     ui.show({"JasLED", "VykonIR", "ZpomalLED"}, false);
     ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, true);
-    ui.showPicture(kPlayUkaz, paths::PicRed);
+    showIndicator(kPlayUkaz, paths::PicRed);
     ui.show({"OrvatrinPowerPc", "OrvatrinPowerPcPanel"}, m_ctx.state.OrvatrinPower);
 }
 
@@ -245,6 +246,16 @@ void PlaybackController::endLightCycle(bool first)
     });
 }
 
+void PlaybackController::showIndicator(const QString &name, const QString &picture)
+{
+    // The playing indicator and the running bar are decoration: a picture
+    // that cannot be shown leaves the old one, and the playback goes on.
+    try {
+        m_ctx.ui.showPicture(name, picture);
+    } catch (const ReadError &) {
+    }
+}
+
 void PlaybackController::endStep(const std::function<void()> &step)
 {
     try {
@@ -302,14 +313,14 @@ void PlaybackController::endSteps(bool protocolStarted)
                "Novy", "DeleteJm"},
               true);
     ui.setText(kCasWrite, QString());
-    endStep([&] { ui.showPicture(kPlayUkaz, paths::PicGreen); });
+    showIndicator(kPlayUkaz, paths::PicGreen);
     ui.show({"OrvatrinPowerPc", "OrvatrinPowerPcPanel"}, false);
     m_ctx.clock.processPending();
     ui.show({"JasLED", "VykonIR", "ZpomalLED"}, true);
     ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, false);
     m_casovLista->stop();
     if (files::fileExists(paths::PicBarFlag))
-        endStep([&] { ui.showPicture(kTherapyL1, paths::PicBarIdle); });
+        showIndicator(kTherapyL1, paths::PicBarIdle);
     if (ui.isVisible(kMemoWish))
         Operations::run(m_ctx.ops.wishPlayEnd);
 
@@ -361,11 +372,11 @@ void PlaybackController::Pause()
     if (ui.text(kPause) == kRunning) {
         ui.setText(kPause, kPaused);
         m_ctx.clock.notify();
-        ui.showPicture(kPlayUkaz, paths::PicYellow);
+        showIndicator(kPlayUkaz, paths::PicYellow);
     } else {
         ui.setText(kPause, kRunning);
         m_ctx.clock.notify();
-        ui.showPicture(kPlayUkaz, paths::PicRed);
+        showIndicator(kPlayUkaz, paths::PicRed);
     }
 }
 
@@ -410,10 +421,10 @@ void PlaybackController::CasovListaElapsed()
     // 4.
     const QString frame = paths::picBarFrame(barFrame(st.timercas));
     if (files::fileExists(frame))
-        ui.showPicture(kTherapyL1, frame);
+        showIndicator(kTherapyL1, frame);
     m_ctx.clock.processPending();
     // 5.
-    ui.showPicture(kPlayUkaz, st.timercas % 2 == 0 ? paths::PicOrange : paths::PicRed);
+    showIndicator(kPlayUkaz, st.timercas % 2 == 0 ? paths::PicOrange : paths::PicRed);
 }
 
 void PlaybackController::stopPlaybackTimers()

@@ -79,6 +79,7 @@ private:
     void computeTotal();
     void endSteps(bool protocolStarted);
     void endStep(const std::function<void()> &step);
+    void showIndicator(const QString &name, const QString &picture);
     void endLightCycle(bool first);
     void recordFault(Stage stage, const std::exception &e);
 
