@@ -114,6 +114,8 @@ class TestPlayback : public QObject {
 private slots:
     void lights_data();
     void lights();
+    void lightingCommands_data();
+    void lightingCommands();
     void controlStates();
     void controlStatesBetweenPrograms();
     void playedMarks();
@@ -191,6 +193,58 @@ void TestPlayback::lights()
     if (!newFirmware)
         QCOMPARE(atStart, QStringLiteral("I") + writes.first().section(QLatin1Char(' '), 1));
     QVERIFY(!w.ui.isChecked(QStringLiteral("PortOpen")));
+}
+
+void TestPlayback::lightingCommands_data()
+{
+    QTest::addColumn<int>("colortype");
+    QTest::addColumn<bool>("orvatrin");
+    QTest::addColumn<bool>("bright");
+    QTest::addColumn<bool>("slow");
+    QTest::addColumn<bool>("night");
+    QTest::addColumn<int>("power");
+    QTest::addColumn<int>("standby");
+    QTest::addColumn<QString>("run");
+    QTest::addColumn<QString>("pause");
+
+    QTest::newRow("blending, bright, slow") << 1 << false << true << true << true << 0 << 0 << "50" << "20";
+    QTest::newRow("blending, bright, fast") << 1 << false << true << false << true << 0 << 0 << "51" << "20";
+    QTest::newRow("blending, dim, slow") << 1 << false << false << true << true << 0 << 1 << "52" << "26";
+    QTest::newRow("blending, dim, fast") << 1 << false << false << false << true << 0 << 2 << "53" << "27";
+    QTest::newRow("predefined, Orvatrin blends") << 0 << true << true << true << true << 4 << 0 << "50" << "20";
+    QTest::newRow("predefined, plain: constant") << 0 << false << true << true << true << 4 << 1 << "34" << "21";
+    QTest::newRow("constant, Orvatrin, bright") << 2 << true << true << true << true << 5 << 2 << "35" << "22";
+    QTest::newRow("constant, dim") << 2 << false << false << true << true << 3 << 0 << "43" << "25";
+    QTest::newRow("night toggle off: shown, not sent") << 2 << false << true << true << false << 1 << 0 << "31" << "20";
+}
+
+// What the two lighting selectors send and show for each mode and setting.
+void TestPlayback::lightingCommands()
+{
+    QFETCH(int, colortype);
+    QFETCH(bool, orvatrin);
+    QFETCH(bool, bright);
+    QFETCH(bool, slow);
+    QFETCH(bool, night);
+    QFETCH(int, power);
+    QFETCH(int, standby);
+    QFETCH(QString, run);
+    QFETCH(QString, pause);
+
+    test::Headless h;
+    h.ui.setIndex(QStringLiteral("Colortype"), colortype);
+    h.ui.setIndex(QStringLiteral("R_Power"), power);
+    h.ui.setIndex(QStringLiteral("R_Stadby"), standby);
+    h.state.OrvatrinPower = orvatrin;
+    h.state.JasLED_Pc_Swich = bright;
+    h.state.ZpomalLED_Pc_Swich = slow;
+    h.state.VykonIR_Pc_Swich = night;
+
+    h.device.cycle([&] { h.device.runLightByRun(); });
+    QCOMPARE(h.ui.text(QStringLiteral("WritedCom")), run);
+    h.device.cycle([&] { h.device.runLightByPause(); });
+    QCOMPARE(h.ui.text(QStringLiteral("WritedCom")), pause);
+    QCOMPARE(h.texts(), (night ? QStringList{run, pause} : QStringList{}));
 }
 
 void TestPlayback::controlStates()
