@@ -120,6 +120,7 @@ private slots:
     void controlStatesBetweenPrograms();
     void playedMarks();
     void clientEntry();
+    void playWhileWriteShown_data();
     void playWhileWriteShown();
     void wishModeHooks();
     void playAllOrder_data();
@@ -320,13 +321,21 @@ void TestPlayback::clientEntry()
     QVERIFY(w.writes().contains(QStringLiteral("1300 1000")));
 }
 
+void TestPlayback::playWhileWriteShown_data()
+{
+    QTest::addColumn<int>("timer");
+    QTest::newRow("first half") << int(Waits::Timer3);
+    QTest::newRow("second half") << int(Waits::Timer5);
+}
+
 void TestPlayback::playWhileWriteShown()
 {
+    QFETCH(int, timer);
     Window w;
     w.load(programFile(1, kZeroRow));
     w.select(0);
     const QString before = w.controls();
-    w.waits.timer(Waits::Timer5).start();
+    w.waits.timer(Waits::TimerId(timer)).start();
     w.playback.Play();
     QCOMPARE(w.entry(0), QStringLiteral("# P1 "));
     QVERIFY(w.port.writes().isEmpty());
