@@ -118,6 +118,7 @@ private slots:
 
     void open1WithHandOff();
     void open1HandOffToMissingFile();
+    void open1WithBadDuration();
     void open1WithoutHandOff();
     void openFolders();
     void openCancelledClearsMarks();
@@ -313,6 +314,25 @@ void TestProgramList::open1HandOffToMissingFile()
     QCOMPARE(w.dialogs.shown().front().fileName, QString());
     QVERIFY(w.lines("Zakladmemo").isEmpty());
     QVERIFY(w.ui.isEnabled(QStringLiteral("Open")));
+}
+
+// A handed-over file whose total stumbles over a row still leaves start-up
+// with its open buttons: the list is there, the total as far as it got.
+void TestProgramList::open1WithBadDuration()
+{
+    Window w;
+    w.clock.setErrorSink([](const char *, std::exception_ptr) {});
+    const QString prog = QStringLiteral("C:\\OrvaTherapy\\prog.txt");
+    w.drive.put(prog, ansiFile(rows({"[Alpha]", "a1||10.000|0|Hz|0|10|0", "; a comment, not a row", "[Beta]",
+                                     "b1||10.000|0|Hz|0|1|0", "[STOP]"})));
+    w.drive.put(paths::ProgramHandOff, ansiFile({prog}));
+
+    w.pc.Open1();
+
+    QCOMPARE(w.lines("Zakladmemo"), (QStringList{" Alpha ", " Beta "}));
+    QVERIFY(!w.drive.has(paths::ProgramHandOff));
+    for (const char *b : {"Open", "OpenZov", "OpenSBZ", "JasLED", "VykonIR", "ZpomalLED", "Wishes"})
+        QVERIFY2(w.ui.isEnabled(QString::fromLatin1(b)), b);
 }
 
 void TestProgramList::open1WithoutHandOff()

@@ -12,6 +12,7 @@
 #pragma GCC diagnostic pop
 #endif
 #include "app/WindowState.h"
+#include "device/VaComm.h"
 #include "device/Waits.h"
 #include "program/RowParser.h"
 #include "program/Totals.h"
@@ -83,7 +84,18 @@ void ProgramController::Open1()
             st.openDialogFileName = st.SouborExport;
         else
             files::remove(paths::ProgramHandOff);
-        Open();
+        // A file that cannot be read, or a duration that stops the file's
+        // total, ends the loading only: the operator still gets the buttons
+        // to open another file, and start-up goes on to its stand-by lighting.
+        try {
+            Open();
+        } catch (const ExitUnwind &) {
+            throw;
+        } catch (const EVaCommError &) {
+            throw;
+        } catch (...) {
+            m_ctx.clock.reportError("Open1", std::current_exception());
+        }
     } else {
         st.openDialogFileName.clear();
     }
