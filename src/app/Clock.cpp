@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <optional>
 #include <thread>
@@ -131,7 +132,8 @@ private:
 
 qint64 QtClock::Impl::scheduleFrom(qint64 nowNs) const
 {
-    if (lastDueNs && *lastDueNs <= nowNs && nowNs - *lastDueNs <= kChainNs)
+    // A timer Qt serviced a fraction of a millisecond early counts as well.
+    if (lastDueNs && std::abs(nowNs - *lastDueNs) <= kChainNs)
         return *lastDueNs;
     return nowNs;
 }
