@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <deque>
 #include <optional>
+#include <utility>
 
 namespace zovt {
 
@@ -41,7 +42,10 @@ public:
     void answerYes() { m_answers.push_back(true); }
     void answerNo() { m_answers.push_back(false); }
     // Next file dialog returns this Windows path; an empty optional cancels.
-    void chooseFile(std::optional<QString> winPath) { m_files.push_back(std::move(winPath)); }
+    void chooseFile(const std::optional<QString> &winPath)
+    {
+        m_files.push_back({winPath.has_value(), winPath.value_or(QString())});
+    }
 
     void message(const QString &text) override { m_shown.push_back({Shown::Message, text, {}}); }
     bool confirm(const QString &text) override
@@ -59,16 +63,18 @@ public:
         m_shown.push_back({Shown::Open, r.initialFolder, r.fileName});
         if (m_files.empty())
             return std::nullopt;
-        std::optional<QString> f = std::move(m_files.front());
+        const auto [chosen, path] = m_files.front();
         m_files.pop_front();
-        return f;
+        if (!chosen)
+            return std::nullopt;
+        return path;
     }
 
     const std::deque<Shown> &shown() const { return m_shown; }
 
 private:
     std::deque<bool> m_answers;
-    std::deque<std::optional<QString>> m_files;
+    std::deque<std::pair<bool, QString>> m_files; // chosen, and the file (cancelled: false)
     std::deque<Shown> m_shown;
 };
 

@@ -1,16 +1,7 @@
 #include "program/ProgramController.h"
 
 #include "app/Clock.h"
-// GCC 12 at -O2 speculatively inlines the test dialogs' openFile here and
-// then misreads the moved std::optional<QString> as maybe uninitialized.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
 #include "app/Dialogs.h"
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 #include "app/WindowState.h"
 #include "device/VaComm.h"
 #include "device/Waits.h"
