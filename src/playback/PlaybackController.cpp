@@ -55,6 +55,17 @@ int firstBadDurationRow(const QStringList &memoPlay, qint32 rows)
     return 0;
 }
 
+
+// A row or total that does not convert, a value the device cannot take, a
+// missing picture: such an error ends the playback (or one of its end steps)
+// and nothing more. A port error goes on to the window's handler, which ends
+// the program; the exit and programming errors go on as well.
+bool endsPlaybackOnly(const std::exception &e)
+{
+    return !dynamic_cast<const ExitUnwind *>(&e) && !dynamic_cast<const EVaCommError *>(&e) &&
+           !dynamic_cast<const std::logic_error *>(&e);
+}
+
 } // namespace
 
 PlaybackController::PlaybackController(AppContext &ctx)
@@ -130,17 +141,11 @@ void PlaybackController::Play()
         // 10.
         stage = Stage::Rows;
         m_engine.run();
-    } catch (const ExitUnwind &) {
-        throw;
-    } catch (const EVaCommError &) {
-        // The exception handler reports it and ends the program.
-        throw;
-    } catch (const std::logic_error &) {
-        throw;
     } catch (const std::exception &e) {
-        // A row or total that does not convert, or a value the device cannot
-        // take: the playback ends as after its last row, so the device goes
-        // back to stand-by and the window leaves the playing state.
+        if (!endsPlaybackOnly(e))
+            throw;
+        // The playback ends as after its last row, so the device goes back to
+        // stand-by and the window leaves the playing state.
         recordFault(stage, e);
     }
 
@@ -260,13 +265,9 @@ void PlaybackController::endStep(const std::function<void()> &step)
 {
     try {
         step();
-    } catch (const ExitUnwind &) {
-        throw;
-    } catch (const EVaCommError &) {
-        throw;
-    } catch (const std::logic_error &) {
-        throw;
     } catch (const std::exception &e) {
+        if (!endsPlaybackOnly(e))
+            throw;
         // A missing indicator picture ends this step only: the steps after it
         // still bring the device to stand-by and the controls back, so the
         // window never stays in its playing state.
