@@ -23,6 +23,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace zovt;
 using design::Kind;
 
@@ -598,34 +600,15 @@ void TestMainWindow::designStateMatchesTheWidgets()
         QVERIFY2(m.has(n), qPrintable(n));
         QVERIFY2(m.isEnabled(n) == s.isEnabled(n), qPrintable(n));
         QVERIFY2(m.isVisible(n) == s.isVisible(n), qPrintable(n));
-        switch (c.kind) {
-        case Kind::CheckBox:
-        case Kind::State:
+        const auto oneOf = [&c](std::initializer_list<Kind> kinds) {
+            return std::find(kinds.begin(), kinds.end(), c.kind) != kinds.end();
+        };
+        if (oneOf({Kind::CheckBox, Kind::State}))
             QVERIFY2(m.isChecked(n) == s.isChecked(n), qPrintable(n));
-            break;
-        default:
-            break;
-        }
-        switch (c.kind) {
-        case Kind::RadioGroup:
-        case Kind::ListBox:
-        case Kind::ScrollBar:
-        case Kind::State:
+        if (oneOf({Kind::RadioGroup, Kind::ListBox, Kind::ScrollBar, Kind::State}))
             QVERIFY2(m.index(n) == s.index(n), qPrintable(n));
-            break;
-        default:
-            break;
-        }
-        switch (c.kind) {
-        case Kind::RadioGroup:
-        case Kind::ListBox:
-        case Kind::Memo:
-        case Kind::State:
+        if (oneOf({Kind::RadioGroup, Kind::ListBox, Kind::Memo, Kind::State}))
             QVERIFY2(m.lines(n) == s.lines(n), qPrintable(n));
-            break;
-        default:
-            break;
-        }
         if (c.kind != Kind::ScrollBar)
             QVERIFY2(m.text(n) == s.text(n), qPrintable(n));
     }

@@ -54,6 +54,26 @@ QList<QStringList> manifest(const QString &suite)
     return rows;
 }
 
+// One row per file of a public suite: its path, whether it must decode, its
+// size, and the reference hash from the manifest's column hashColumn.
+void suiteRows(const QString &suite, int hashColumn)
+{
+    const QString dir = zovt::test::sharedTestData();
+    if (dir.isEmpty())
+        QSKIP("public image suites not found");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QByteArray>("hash");
+    const QString folder = dir + QLatin1Char('/') + suite;
+    for (const QStringList &r : manifest(folder)) {
+        QTest::newRow(qPrintable(r.value(0))) << folder + QLatin1Char('/') + r.value(0) << (r.value(1) == QLatin1String("ok"))
+                                              << r.value(2).toInt() << r.value(3).toInt()
+                                              << r.value(hashColumn).toLatin1();
+    }
+}
+
 // --- hand-made PNG files ---
 
 QByteArray be32(quint32 v)
@@ -167,22 +187,7 @@ private slots:
     void defaultPicturesLoad();
 };
 
-void TestPictures::pngSuite_data()
-{
-    const QString dir = zovt::test::sharedTestData();
-    if (dir.isEmpty())
-        QSKIP("public image suites not found");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QByteArray>("hash");
-    for (const QStringList &r : manifest(dir + QStringLiteral("/pngsuite"))) {
-        const bool ok = r.value(1) == QLatin1String("ok");
-        QTest::newRow(qPrintable(r.value(0))) << dir + QStringLiteral("/pngsuite/") + r.value(0) << ok
-                                              << r.value(2).toInt() << r.value(3).toInt() << r.value(4).toLatin1();
-    }
-}
+void TestPictures::pngSuite_data() { suiteRows(QStringLiteral("pngsuite"), 4); }
 
 void TestPictures::pngSuite()
 {
@@ -201,22 +206,7 @@ void TestPictures::pngSuite()
     QCOMPARE(pixelHash(image, QImage::Format_RGBA8888, 4), hash);
 }
 
-void TestPictures::jpegSuite_data()
-{
-    const QString dir = zovt::test::sharedTestData();
-    if (dir.isEmpty())
-        QSKIP("public image suites not found");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QByteArray>("hash");
-    for (const QStringList &r : manifest(dir + QStringLiteral("/jpeg"))) {
-        const bool ok = r.value(1) == QLatin1String("ok");
-        QTest::newRow(qPrintable(r.value(0))) << dir + QStringLiteral("/jpeg/") + r.value(0) << ok
-                                              << r.value(2).toInt() << r.value(3).toInt() << r.value(5).toLatin1();
-    }
-}
+void TestPictures::jpegSuite_data() { suiteRows(QStringLiteral("jpeg"), 5); }
 
 void TestPictures::jpegSuite()
 {

@@ -15,6 +15,7 @@
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "storage/TextCodec.h"
+#include "support/Rows.h"
 #include "support/TempDrive.h"
 #include "ui/ControlSurface.h"
 
@@ -24,16 +25,8 @@ using namespace zovt;
 
 namespace {
 
-QString row(const QString &s) { return QString(s).replace(QLatin1Char('|'), QLatin1Char('\t')); }
-QString row(const char *s) { return row(QString::fromUtf8(s)); }
-
-QStringList rows(std::initializer_list<const char *> l)
-{
-    QStringList out;
-    for (const char *s : l)
-        out << row(s);
-    return out;
-}
+using test::row;
+using test::rows;
 
 QByteArray ansiFile(const QStringList &lines) { return text::encode(lines, text::Encoding::Ansi); }
 

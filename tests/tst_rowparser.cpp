@@ -2,6 +2,7 @@
 // that carry over from the rows before, and the display line of a row.
 
 #include "program/RowParser.h"
+#include "support/Rows.h"
 
 #include <QtTest>
 
@@ -11,8 +12,7 @@ using namespace zovt;
 
 namespace {
 
-// Row text with "|" standing for the tab, so the table stays readable.
-QString row(const char *s) { return QString::fromUtf8(s).replace(QLatin1Char('|'), QLatin1Char('\t')); }
+using test::row;
 
 QString valueOf(const RowVars &v, const QString &name)
 {

@@ -4,6 +4,7 @@
 
 #include "playback/Schedule.h"
 #include "storage/TextCodec.h"
+#include "support/Rows.h"
 #include "support/TempDrive.h"
 
 #include <QDir>
@@ -14,7 +15,7 @@ using namespace zovt;
 
 namespace {
 
-QString row(const char *s) { return QString::fromUtf8(s).replace(QLatin1Char('|'), QLatin1Char('\t')); }
+using test::row;
 
 QByteArray file(std::initializer_list<const char *> lines)
 {

@@ -3,6 +3,7 @@
 
 #include "program/RowParser.h"
 #include "program/Totals.h"
+#include "support/Rows.h"
 
 #include <QTime>
 #include <QtTest>
@@ -11,15 +12,8 @@ using namespace zovt;
 
 namespace {
 
-QString row(const char *s) { return QString::fromUtf8(s).replace(QLatin1Char('|'), QLatin1Char('\t')); }
-
-QStringList rows(std::initializer_list<const char *> l)
-{
-    QStringList out;
-    for (const char *s : l)
-        out << row(s);
-    return out;
-}
+using test::row;
+using test::rows;
 
 QString timeOfDay(int secs) { return QTime(0, 0).addSecs(secs).toString(longTimeFormat()); }
 

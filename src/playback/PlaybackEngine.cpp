@@ -151,28 +151,20 @@ void PlaybackEngine::playRow(int k, int &last)
         e.CasCelkp = wrap32(qint64(e.CasCelk) - (qint64(e.CasPLAY) / 1000 + 1));
         ui.setText(kCasWrite, QLatin1Char(' ') + CasPrevod(e.CasCelkFIX) + QStringLiteral(" / ") + CasPrevod(e.CasCelkp));
 
-        if (st.row.InfoMEZ == 2) {
-            // 3. Band.
-            if (e.MezeCount == kSweepAfter) {
+        // 2. A single frequency is sent again, 3. a band moves on by a step,
+        // every so many ticks (the parser leaves no mode but these two).
+        const bool band = st.row.InfoMEZ == 2;
+        if (e.MezeCount == (band ? kSweepAfter : kResendAfter)) {
+            if (band) {
                 sweepStep(e);
                 e.FrqCOM = QString::number(e.FrqCOMInt);
-                writeValue(false);
-                m_ctx.clock.processPending();
-                e.MezeCount = 0;
-            } else {
-                ++e.MezeCount;
-                m_ctx.waits.TimenZapsat1();
             }
+            writeValue(false);
+            m_ctx.clock.processPending();
+            e.MezeCount = 0;
         } else {
-            // 2. Single frequency (the parser leaves no other mode).
-            if (e.MezeCount == kResendAfter) {
-                writeValue(false);
-                m_ctx.clock.processPending();
-                e.MezeCount = 0;
-            } else {
-                ++e.MezeCount;
-                m_ctx.waits.TimenZapsat1();
-            }
+            ++e.MezeCount;
+            m_ctx.waits.TimenZapsat1();
         }
 
         // 4. Pause: time stands still and nothing is written.

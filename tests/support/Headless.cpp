@@ -4,8 +4,6 @@
 
 namespace zovt::test {
 
-QString row(const char *s) { return QString::fromUtf8(s).replace(QLatin1Char('|'), QLatin1Char('\t')); }
-
 Headless::Headless()
 {
     clock.setProcessQtEvents(false);

@@ -10,6 +10,7 @@
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
 #include "device/Waits.h"
+#include "support/Rows.h"
 #include "ui/ControlSurface.h"
 
 #include <QStringList>
@@ -19,9 +20,6 @@
 #include <vector>
 
 namespace zovt::test {
-
-// A program row written with '|' for its tabs.
-QString row(const char *s);
 
 struct Headless {
     VirtualClock clock;
