@@ -132,6 +132,7 @@ private slots:
     void errorRunsEndSteps_data();
     void errorRunsEndSteps();
     void portErrorAndExitPassThrough();
+    void pausedPlaybackRestoresTheWindow();
     void missingPictures_data();
     void missingPictures();
     void settingsCommandsWaitForThePlayback_data();
@@ -547,6 +548,38 @@ void TestPlayback::portErrorAndExitPassThrough()
         QCOMPARE(w.writes(), (QStringList{"0 44", "1300 1000"}));
         QVERIFY(!w.calls.contains(QStringLiteral("protocolEnd")));
     }
+}
+
+// A paused playback holds in an event loop of its own; the window brings
+// itself back while anything holds, and the hold restores it as it begins.
+void TestPlayback::pausedPlaybackRestoresTheWindow()
+{
+    Window w;
+    int restores = 0;
+    w.waits.setRestore([&] { ++restores; });
+    w.load(programFile(1, "a||10.000|0|Hz|0|0|5"));
+    w.select(0);
+    int atPause = -1;
+    int whilePaused = -1;
+    bool holding = false;
+    bool waitRunning = true;
+    w.at(2500, [&] {
+        atPause = restores;
+        w.playback.Pause();
+    });
+    w.at(6000, [&] {
+        whilePaused = restores;
+        holding = w.waits.holding();
+        waitRunning = false;
+        for (int t = 0; t < Waits::TimerCount; ++t)
+            waitRunning = waitRunning || w.waits.running(Waits::TimerId(t));
+        w.playback.Pause();
+    });
+    w.playback.Play();
+    QVERIFY(holding);
+    QVERIFY(!waitRunning);
+    QCOMPARE(whilePaused, atPause + 1);
+    QVERIFY(restores > whilePaused); // and every wait after it
 }
 
 void TestPlayback::missingPictures_data()
