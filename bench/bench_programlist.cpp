@@ -2,10 +2,10 @@
 // through the program list on a headless window, selects the last entry, and
 // prints the times and the peak resident memory.
 
-#include "app/AppContext.h"
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/WindowState.h"
+#include "core/AppContext.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
+#include "core/WindowState.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
 #include "device/Waits.h"
@@ -13,7 +13,8 @@
 #include "storage/Paths.h"
 #include "storage/TextCodec.h"
 #include "storage/WinPath.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
+#include "ui/MainWindowDesign.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -104,7 +105,7 @@ int main(int argc, char **argv)
     const long rssBefore = peakRssKiB();
 
     VirtualClock clock;
-    MemorySurface ui;
+    MemorySurface ui{design::mainWindowControls()};
     WindowState state;
     Waits waits(clock, ui);
     NullPort port;

@@ -3,7 +3,9 @@
 
 #include "i18n/Captions.h"
 #include "i18n/Catalogue.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
+#include "ui/ClientEditorDesign.h"
+#include "ui/MainWindowDesign.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -16,6 +18,9 @@
 #include <climits>
 
 using namespace zovt;
+
+Q_DECLARE_METATYPE(const zovt::CaptionTable *)
+Q_DECLARE_METATYPE(const zovt::design::Form *)
 
 namespace {
 
@@ -62,6 +67,8 @@ private slots:
     void applyToWidgets();
     void applyOutOfRangeLanguage();
     void applyToSurface();
+    void captionTablesNameControlsOfTheirWindow_data();
+    void captionTablesNameControlsOfTheirWindow();
 };
 
 void TestCatalogue::lookup_data()
@@ -419,20 +426,47 @@ void TestCatalogue::applyOutOfRangeLanguage()
 
 void TestCatalogue::applyToSurface()
 {
-    MemorySurface ui;
-    ui.setLines(u("PopisPT1"), {u("old")});
-    applyCaptions(ui, captions::clientEditor(), Texts{English, &Catalogue::clientEditor()});
-    applyCaptions(ui, captions::clientEditorAnimal(), Texts{English, &Catalogue::clientEditor()});
-    QCOMPARE(ui.text(u("Konec")), u("End"));
-    QCOMPARE(ui.text(u("Telefon_popis")), u("Telefon:"));
-    QCOMPARE(ui.text(u("PersonL")), u("Name or Feature:"));
-    QCOMPARE(ui.text(u("PersonL2")), u("Species or genus of animal:"));
+    // Each window takes its own captions: the editor and the main window
+    // share control names (Konec, PersonL, Telefon_popis) but not controls.
+    MemorySurface editor{design::clientEditorControls()};
+    applyCaptions(editor, captions::clientEditor(), Texts{English, &Catalogue::clientEditor()});
+    applyCaptions(editor, captions::clientEditorAnimal(), Texts{English, &Catalogue::clientEditor()});
+    QCOMPARE(editor.text(u("Konec")), u("End"));
+    QCOMPARE(editor.text(u("Telefon_popis")), u("Telefon:"));
+    QCOMPARE(editor.text(u("PersonL")), u("Name or Feature:"));
+    QCOMPARE(editor.text(u("PersonL2")), u("Species or genus of animal:"));
 
-    applyCaptions(ui, captions::mainWindowStartup(), Texts{Swedish, &Catalogue::mainWindow()});
-    QCOMPARE(ui.text(u("Telefon_popis")), u("Telephone:"));
-    QCOMPARE(ui.lines(u("PopisPT1")),
+    MemorySurface main{design::mainWindowControls()};
+    main.setLines(u("PopisPT1"), {u("old")});
+    applyCaptions(main, captions::mainWindowStartup(), Texts{Swedish, &Catalogue::mainWindow()});
+    QCOMPARE(main.text(u("Telefon_popis")), u("Telephone:"));
+    QCOMPARE(main.text(u("Konec")), design::findControl(u("Konec"))->caption); // not the editor's
+    QCOMPARE(main.lines(u("PopisPT1")),
              (QStringList{u("Ljusstyrka i alla lägen"), QString(), u("Släcker belysningen för nattläge"), QString(),
                           u("Styr hastigheten för färgändringar i Orvatrin-läge")}));
+}
+
+void TestCatalogue::captionTablesNameControlsOfTheirWindow_data()
+{
+    QTest::addColumn<const CaptionTable *>("table");
+    QTest::addColumn<const design::Form *>("form");
+    QTest::newRow("main window at start-up") << &captions::mainWindowStartup() << &design::mainWindowControls();
+    QTest::newRow("main window, late") << &captions::mainWindowLate() << &design::mainWindowControls();
+    QTest::newRow("client editor") << &captions::clientEditor() << &design::clientEditorControls();
+    QTest::newRow("client editor, animal") << &captions::clientEditorAnimal() << &design::clientEditorControls();
+}
+
+void TestCatalogue::captionTablesNameControlsOfTheirWindow()
+{
+    QFETCH(const CaptionTable *, table);
+    QFETCH(const design::Form *, form);
+    QStringList names;
+    for (const Caption &c : table->captions)
+        names.append(c.control);
+    for (const CaptionList &l : table->lists)
+        names.append(l.control);
+    for (const QString &name : names)
+        QVERIFY2(design::findIn(*form, name), qPrintable(name));
 }
 
 QTEST_MAIN(TestCatalogue)

@@ -2,7 +2,7 @@
 // set, so a long playback does not drift, and a stall does not make later waits
 // catch up in a burst.
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -34,12 +34,10 @@ private:
 void TestClock::init()
 {
     m_clock = std::make_unique<QtClock>();
-    Clock::setInstance(m_clock.get());
 }
 
 void TestClock::cleanup()
 {
-    Clock::setInstance(nullptr);
     m_clock.reset();
 }
 

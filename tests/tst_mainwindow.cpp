@@ -23,6 +23,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <functional>
+#include <stdexcept>
+
 #include <algorithm>
 
 using namespace zovt;
@@ -48,6 +51,8 @@ private slots:
     void surfaceIndex();
     void surfaceLines_data();
     void surfaceLines();
+    void surfacesRefuseWhatTheWindowLacks_data();
+    void surfacesRefuseWhatTheWindowLacks();
     void surfaceLineEditing_data();
     void surfaceLineEditing();
     void surfaceLongListAndWishSignal();
@@ -226,7 +231,7 @@ void TestMainWindow::designStates()
     QFETCH(bool, enabled);
     QFETCH(QString, text);
     TForm19 w;
-    WidgetSurface s(&w);
+    WidgetSurface s(&w, design::mainWindowControls());
     QCOMPARE(s.isVisible(name), visible);
     QCOMPARE(s.isEnabled(name), enabled);
     if (!w.widget(name)->inherits("QScrollBar"))
@@ -330,7 +335,7 @@ void TestMainWindow::surfaceText()
     QFETCH(QString, name);
     QFETCH(QString, className);
     TForm19 w;
-    WidgetSurface s(&w);
+    WidgetSurface s(&w, design::mainWindowControls());
     const QString text = QStringLiteral("Příliš <b>žluťoučký</b> kůň");
     s.setText(name, text);
     QCOMPARE(s.text(name), text);
@@ -353,7 +358,7 @@ void TestMainWindow::surfaceText()
 void TestMainWindow::surfaceOwnFlagsIgnoreThePanel()
 {
     TForm19 w;
-    WidgetSurface s(&w);
+    WidgetSurface s(&w, design::mainWindowControls());
     // A control reports its own flags: Memory1 can be shown while its panel
     // is hidden, and Colortype stays enabled inside a disabled panel.
     s.setVisible(QStringLiteral("Memory1"), true);
@@ -399,7 +404,7 @@ void TestMainWindow::surfaceIndex()
     QFETCH(int, set);
     QFETCH(int, expected);
     TForm19 w;
-    WidgetSurface s(&w);
+    WidgetSurface s(&w, design::mainWindowControls());
     s.setLines(QStringLiteral("Zakladmemo"), {QStringLiteral(" a "), QStringLiteral(" b "), QStringLiteral(" c ")});
     s.setIndex(QStringLiteral("Zakladmemo"), 1);
     s.setIndex(name, set);
@@ -436,7 +441,7 @@ void TestMainWindow::surfaceLines()
     QFETCH(QString, name);
     QFETCH(QStringList, lines);
     TForm19 w;
-    WidgetSurface s(&w);
+    WidgetSurface s(&w, design::mainWindowControls());
     s.setLines(name, {QStringLiteral("old")});
     s.setLines(name, lines);
     QCOMPARE(s.lines(name), lines);
@@ -448,6 +453,39 @@ void TestMainWindow::surfaceLines()
     QCOMPARE(s.text(name), lines.join(QLatin1Char('\n')));
     s.clear(name);
     QCOMPARE(s.lineCount(name), 0);
+}
+
+using SurfaceOp = std::function<void(ControlSurface &)>;
+Q_DECLARE_METATYPE(SurfaceOp)
+
+void TestMainWindow::surfacesRefuseWhatTheWindowLacks_data()
+{
+    QTest::addColumn<SurfaceOp>("op");
+    const QString misspelt = QStringLiteral("PanelSetting"); // the control is PanelSettig
+    QTest::newRow("misspelt name, enable") << SurfaceOp([=](ControlSurface &ui) { ui.setEnabled(misspelt, true); });
+    QTest::newRow("misspelt name, read") << SurfaceOp([=](ControlSurface &ui) { ui.isVisible(misspelt); });
+    QTest::newRow("editor control on the main window")
+        << SurfaceOp([](ControlSurface &ui) { ui.setText(QStringLiteral("Zvire"), QStringLiteral("x")); });
+    QTest::newRow("check mark of a list")
+        << SurfaceOp([](ControlSurface &ui) { ui.setChecked(QStringLiteral("Zakladmemo"), true); });
+    QTest::newRow("item index of a button")
+        << SurfaceOp([](ControlSurface &ui) { ui.index(QStringLiteral("Play")); });
+    QTest::newRow("lines of a button")
+        << SurfaceOp([](ControlSurface &ui) { ui.appendLine(QStringLiteral("Play"), QStringLiteral("x")); });
+    QTest::newRow("text of a scroll bar")
+        << SurfaceOp([](ControlSurface &ui) { ui.text(QStringLiteral("Kikratebar")); });
+}
+
+// A name or an operation that the real window would refuse must fail the
+// headless tests as well, not only the window.
+void TestMainWindow::surfacesRefuseWhatTheWindowLacks()
+{
+    QFETCH(SurfaceOp, op);
+    TForm19 w;
+    WidgetSurface real(&w, design::mainWindowControls());
+    MemorySurface headless{design::mainWindowControls()};
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, op(real));
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, op(headless));
 }
 
 void TestMainWindow::surfaceLineEditing_data()
@@ -462,8 +500,8 @@ void TestMainWindow::surfaceLineEditing()
 {
     QFETCH(QString, name);
     TForm19 w;
-    WidgetSurface s(&w);
-    MemorySurface m;
+    WidgetSurface s(&w, design::mainWindowControls());
+    MemorySurface m{design::mainWindowControls()};
     for (ControlSurface *c : {static_cast<ControlSurface *>(&s), static_cast<ControlSurface *>(&m)}) {
         c->appendLine(name, QStringLiteral("header"));
         c->appendLine(name, QString());
@@ -491,7 +529,7 @@ void TestMainWindow::surfaceLineEditing()
 void TestMainWindow::surfaceLongListAndWishSignal()
 {
     TForm19 w;
-    WidgetSurface s(&w);
+    WidgetSurface s(&w, design::mainWindowControls());
     QStringList entries;
     for (int i = 0; i < 5000; ++i)
         entries.append(QStringLiteral(" Program %1 ").arg(i));
@@ -513,7 +551,7 @@ void TestMainWindow::surfaceLongListAndWishSignal()
 void TestMainWindow::surfaceStateNamesLiveInMemory()
 {
     TForm19 w;
-    WidgetSurface s(&w);
+    WidgetSurface s(&w, design::mainWindowControls());
     for (const char *n : {"PRSAdresaAkt", "PRSAdresaProt", "PRSAdresKlentaData", "PRSAdresaDBZ",
                           "PRSAdresaPresmerovani", "PRSAdresaData"}) {
         const QString name = QString::fromLatin1(n);
@@ -537,7 +575,7 @@ void TestMainWindow::surfaceStateNamesLiveInMemory()
 void TestMainWindow::surfaceRefusesUnknownNamesAndKinds()
 {
     TForm19 w;
-    WidgetSurface s(&w);
+    WidgetSurface s(&w, design::mainWindowControls());
     const QString typo = QStringLiteral("Zakladmemo ");
     QVERIFY_THROWS_EXCEPTION(std::logic_error, s.isEnabled(typo));
     QVERIFY_THROWS_EXCEPTION(std::logic_error, s.setVisible(typo, true));
@@ -573,7 +611,7 @@ void TestMainWindow::surfacePictures()
     QVERIFY(image.save(drive.native(green), "PNG"));
 
     TForm19 w;
-    WidgetSurface s(&w);
+    WidgetSurface s(&w, design::mainWindowControls());
     for (const char *name : {"COMconct", "PlayUkaz", "JasLED_Pc_Zn", "TherapyL1"}) {
         const QString n = QString::fromLatin1(name);
         s.showPicture(n, green);
@@ -592,9 +630,8 @@ void TestMainWindow::surfacePictures()
 void TestMainWindow::designStateMatchesTheWidgets()
 {
     TForm19 w;
-    WidgetSurface s(&w);
-    MemorySurface m;
-    applyDesignState(m);
+    WidgetSurface s(&w, design::mainWindowControls());
+    MemorySurface m{design::mainWindowControls()};
     for (const design::Control &c : design::mainWindowControls()) {
         const QString &n = c.name;
         QVERIFY2(m.has(n), qPrintable(n));

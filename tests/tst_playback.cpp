@@ -43,12 +43,12 @@ struct Window : WithDrive, test::Headless {
         ui.showPicture(QStringLiteral("PlayUkaz"), paths::PicGreen);
         ctx.ops.ZakladMemoCliknul = [this] { select(ui.index(QStringLiteral("Zakladmemo"))); };
         ctx.ops.Konec = [this] { ++konec; };
-        ctx.ops.protocolStart = [this] { log("protocolStart"); };
-        ctx.ops.protocolEnd = [this] { log("protocolEnd"); };
-        ctx.ops.wishPlayStart = [this] { log("wishPlayStart"); };
-        ctx.ops.wishPlayEnd = [this] { log("wishPlayEnd"); };
-        ctx.ops.reloadWishText = [this] { log("reloadWishText"); };
-        ctx.ops.fillClientFromRecord = [this](const QString &r) { log("client " + r); };
+        playback.hooks.protocolStart = [this] { log("protocolStart"); };
+        playback.hooks.protocolEnd = [this] { log("protocolEnd"); };
+        playback.hooks.wishPlayStart = [this] { log("wishPlayStart"); };
+        playback.hooks.wishPlayEnd = [this] { log("wishPlayEnd"); };
+        playback.hooks.reloadWishText = [this] { log("reloadWishText"); };
+        playback.hooks.fillClientFromRecord = [this](const QString &r) { log("client " + r); };
         playback.playStarted = [this](int e) { started << e; };
     }
 
@@ -614,7 +614,7 @@ void TestPlayback::missingPictures()
     }
     w.load(programFile(1, kZeroRow));
     w.select(0);
-    w.ui.setLoadPictures(true);
+    test::checkPictures(w.ui);
     w.at(500, [&] { w.playback.Pause(); });
     w.at(700, [&] { w.playback.Pause(); });
     w.playback.Play();

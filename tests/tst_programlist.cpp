@@ -2,10 +2,10 @@
 // names from paths, and the open and selection operations on a headless
 // window.
 
-#include "app/AppContext.h"
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/WindowState.h"
+#include "core/AppContext.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
+#include "core/WindowState.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
 #include "device/Waits.h"
@@ -17,7 +17,8 @@
 #include "storage/TextCodec.h"
 #include "support/Rows.h"
 #include "support/TempDrive.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
+#include "ui/MainWindowDesign.h"
 
 #include <QtTest>
 
@@ -51,7 +52,7 @@ private:
 struct Window {
     test::TempDrive drive;
     VirtualClock clock;
-    MemorySurface ui;
+    MemorySurface ui{design::mainWindowControls()};
     WindowState state;
     Waits waits{clock, ui};
     NullPort port;
@@ -267,7 +268,7 @@ void TestProgramList::open1WithHandOff()
     w.drive.put(prog, ansiFile(kTwoPrograms));
     w.drive.put(paths::ProgramHandOff, ansiFile({prog}));
     bool handOffAtClient = false;
-    w.ctx.ops.Nactiklient = [&] { handOffAtClient = w.drive.has(paths::ProgramHandOff); };
+    w.pc.Nactiklient = [&] { handOffAtClient = w.drive.has(paths::ProgramHandOff); };
 
     w.pc.Open1();
 

@@ -3,7 +3,7 @@
 // Also checks that the schedule preview predicts what the window plays.
 
 #include "app/Application.h"
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "app/MainWindowController.h"
 #include "device/PortLink.h"
 #include "device/Waits.h"
@@ -42,7 +42,6 @@ void TestSmoke::startUpPlaysToSimulatorAndExitsCleanly()
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(drive.prefix() + QStringLiteral("/dosdevices/com3")).isSymLink(), 5000);
 
     QtClock clock;
-    Clock::setInstance(&clock);
     {
         MainWindowController form(clock);
         form.FormCreate(); // the start-up stream takes a little over five seconds
@@ -63,7 +62,6 @@ void TestSmoke::startUpPlaysToSimulatorAndExitsCleanly()
         QVERIFY(form.ended());
         QVERIFY(!drive.has(paths::RunMarker));
     }
-    Clock::setInstance(nullptr);
     sim.terminate();
     QVERIFY(sim.waitForFinished(5000));
 
@@ -86,9 +84,7 @@ void TestSmoke::schedulePreviewAgreesWithTheController()
 
     // The controller as the window runs it, headless in virtual time.
     VirtualClock clock;
-    Clock::setInstance(&clock);
-    MemorySurface ui;
-    applyDesignState(ui);
+    MemorySurface ui{design::mainWindowControls()};
     RecordingPort port(clock);
     ScriptedDialogs dialogs;
     Application app(clock, ui, port, dialogs);
@@ -104,7 +100,6 @@ void TestSmoke::schedulePreviewAgreesWithTheController()
     QVector<RecordingPort::Write> played;
     for (const auto &w : port.writes())
         played.push_back({w.ms - t0, w.text});
-    Clock::setInstance(nullptr);
 
     ScheduleOptions o;
     o.file = program;

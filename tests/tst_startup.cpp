@@ -2,15 +2,15 @@
 // handler, run headless in virtual time with scripted dialogs.
 
 #include "app/Application.h"
-#include "app/Clock.h"
-#include "app/Dialogs.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
 #include "storage/Paths.h"
 #include "support/TempDrive.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
 #include "ui/MainWindowDesign.h"
 
 #include <QtTest>
@@ -23,22 +23,19 @@ namespace {
 struct Fixture {
     test::TempDrive drive;
     VirtualClock clock;
-    MemorySurface ui;
+    MemorySurface ui{design::mainWindowControls()};
     RecordingPort port{clock};
     ScriptedDialogs dialogs;
     std::unique_ptr<Application> app;
 
     explicit Fixture(bool pictures = true)
     {
-        Clock::setInstance(&clock);
         if (pictures)
             drive.installPictures();
-        applyDesignState(ui);
-        ui.setLoadPictures(true);
+        test::checkPictures(ui);
         app = std::make_unique<Application>(clock, ui, port, dialogs);
         clock.setErrorSink({});
     }
-    ~Fixture() { Clock::setInstance(nullptr); }
     void start()
     {
         app->run("Nastav", [this] { app->shell().Nastav(); });
@@ -58,6 +55,7 @@ class TestStartup : public QObject {
     Q_OBJECT
 private slots:
     void firstStartOnEmptyDrive();
+    void hooksBetweenSubsystemsAreBound();
     void oldFirmwareStream();
     void newFirmwareSendsOnlyStandBy();
     void settingsFiles_data();
@@ -104,6 +102,19 @@ void TestStartup::firstStartOnEmptyDrive()
     QVERIFY(st.Staruji);
     f.clock.advance(4000);
     QVERIFY(!st.Staruji);
+}
+
+// A hook nobody binds would make its subsystem silently do nothing. The
+// subsystems that are still to come are listed until they bind theirs.
+void TestStartup::hooksBetweenSubsystemsAreBound()
+{
+    Fixture f;
+    const QStringList stillToCome = {
+        QStringLiteral("Nactiklient"), QStringLiteral("fillClientFromRecord"), QStringLiteral("protocolStart"),
+        QStringLiteral("protocolEnd"), QStringLiteral("wishPlayStart"), QStringLiteral("wishPlayEnd"),
+        QStringLiteral("reloadWishText"),
+    };
+    QCOMPARE(f.app->unboundHooks(), stillToCome);
 }
 
 void TestStartup::oldFirmwareStream()

@@ -15,9 +15,9 @@
 // against the schedule preview.
 
 #include "app/Application.h"
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "app/MainWindowController.h"
-#include "app/WindowState.h"
+#include "core/WindowState.h"
 #include "storage/WinPath.h"
 
 #include <QApplication>
@@ -72,14 +72,12 @@ int main(int argc, char **argv)
     zovt::winpath::ensureDriveC();
 
     zovt::QtClock clock;
-    zovt::Clock::setInstance(&clock);
     int rc = 0;
     {
         zovt::MainWindowController form(clock);
         form.FormCreate();
         if (form.ended()) {
             std::fprintf(stderr, "zovt-drive: the controller ended during start-up\n");
-            zovt::Clock::setInstance(nullptr);
             return 1;
         }
         try {
@@ -128,6 +126,5 @@ int main(int argc, char **argv)
         if (!form.ended())
             form.window().control<QPushButton>("Konec")->click();
     }
-    zovt::Clock::setInstance(nullptr);
     return rc;
 }

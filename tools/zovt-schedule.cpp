@@ -4,7 +4,7 @@
 // clock, so an hour of program takes a moment. Nothing of the user's is
 // touched: the run has a scratch Wine prefix of its own.
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "device/VaCommPort.h"
 #include "device/PortPath.h"
 #include "device/VaComm.h"
@@ -141,7 +141,6 @@ int main(int argc, char **argv)
             return 1;
         }
         realClock = std::make_unique<QtClock>();
-        Clock::setInstance(realClock.get());
         serial = std::make_unique<VaCommPort>(*realClock);
         options.clock = realClock.get();
         options.port = serial.get();

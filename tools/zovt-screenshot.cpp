@@ -15,6 +15,7 @@
 
 #include "storage/FileError.h"
 #include "ui/MainWindow.h"
+#include "ui/MainWindowDesign.h"
 #include "ui/WidgetSurface.h"
 
 #include <QApplication>
@@ -27,7 +28,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     zovt::TForm19 w;
-    zovt::WidgetSurface surface(&w);
+    zovt::WidgetSurface surface(&w, zovt::design::mainWindowControls());
 
     QString out = QStringLiteral("/tmp/mainwindow.png");
     const QStringList args = app.arguments().mid(1);

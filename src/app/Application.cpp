@@ -1,6 +1,6 @@
 #include "app/Application.h"
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "device/DeviceLink.h"
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
@@ -23,7 +23,6 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     Operations &ops = m_ctx->ops;
     ops.Konec = [this] { m_shell->Konec(); };
     ops.Stop = [this] { m_playback->Stop(); };
-    ops.Play = [this] { m_playback->Play(); };
     ops.ZakladMemoCliknul = [this] { m_program->ZakladMemoCliknul(); };
     ops.Open1 = [this] { m_program->Open1(); };
     ops.stopPlaybackTimers = [this] { m_playback->stopPlaybackTimers(); };
@@ -32,6 +31,14 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
 
 Application::~Application() = default;
 
-void Application::run(const char *operation, const std::function<void()> &f) { guarded(operation, f); }
+QStringList Application::unboundHooks() const
+{
+    QStringList names = m_playback->hooks.unbound();
+    if (!m_program->Nactiklient)
+        names.prepend(QStringLiteral("Nactiklient"));
+    return names;
+}
+
+void Application::run(const char *operation, const std::function<void()> &f) { m_ctx->clock.guarded(operation, f); }
 
 } // namespace zovt

@@ -2,9 +2,9 @@
 // The controllers of the main window, composed over any control surface: the
 // real window, a headless surface in tests, or the schedule preview.
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "app/Shell.h"
-#include "app/WindowState.h"
+#include "core/WindowState.h"
 
 #include <memory>
 
@@ -33,6 +33,9 @@ public:
     ProgramController &program() { return *m_program; }
     PlaybackController &playback() { return *m_playback; }
     SettingsPanel &settings() { return *m_settings; }
+
+    // The hooks between subsystems that nothing bound.
+    QStringList unboundHooks() const;
 
     // Runs a named operation as a handler entry point (errors go to the
     // exception handler, an exit unwind ends here).

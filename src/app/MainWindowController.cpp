@@ -1,6 +1,7 @@
 #include "app/MainWindowController.h"
 
-#include "app/Clock.h"
+#include "core/Clock.h"
+#include "ui/MainWindowDesign.h"
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
@@ -31,7 +32,7 @@ bool MainWindowController::RestoreWhileWaiting::eventFilter(QObject *watched, QE
 }
 
 MainWindowController::MainWindowController(Clock &clock)
-    : m_clock(clock), m_ui(&m_window), m_port(clock)
+    : m_clock(clock), m_ui(&m_window, design::mainWindowControls()), m_port(clock)
 {
     WindowHooks hooks;
     hooks.show = [this] {

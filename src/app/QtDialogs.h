@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Dialogs.h"
+#include "core/Dialogs.h"
 
 namespace zovt {
 

@@ -1,8 +1,8 @@
 #include "app/Shell.h"
 
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/WindowState.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
+#include "core/WindowState.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
 #include "device/SettingsPanel.h"
@@ -12,7 +12,7 @@
 #include "i18n/Catalogue.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
 
 #include <QDateTime>
 #include <cstdio>
@@ -35,16 +35,6 @@ void logDropped(const char *where, std::exception_ptr error)
 }
 
 } // namespace
-
-void guarded(const char *where, const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const ExitUnwind &) {
-    } catch (...) {
-        Clock::instance().reportError(where, std::current_exception());
-    }
-}
 
 Shell::Shell(AppContext &ctx, WindowHooks hooks) : m_ctx(ctx), m_hooks(std::move(hooks))
 {

@@ -2,7 +2,7 @@
 // The application shell: the start-up sequence of the main window, the
 // delayed stand-by lighting, the exits and the single-instance marker.
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 
 #include <functional>
 #include <memory>
@@ -69,8 +69,5 @@ private:
     int m_exitCode = 0;
 };
 
-// Runs a handler entry point: the exit unwind ends here, every other error
-// goes to the clock's error sink (the exception handler).
-void guarded(const char *where, const std::function<void()> &f);
 
 } // namespace zovt

@@ -1,4 +1,4 @@
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "app/MainWindowController.h"
 #include "storage/WinPath.h"
 
@@ -12,13 +12,11 @@ int main(int argc, char **argv)
     zovt::winpath::ensureDriveC();
 
     zovt::QtClock clock;
-    zovt::Clock::setInstance(&clock);
 
     zovt::MainWindowController form19(clock);
     form19.FormCreate();
     if (form19.ended())
         return form19.exitCode();
     const int rc = app.exec();
-    zovt::Clock::setInstance(nullptr);
     return rc;
 }

@@ -1,10 +1,10 @@
 #include "device/DeviceLink.h"
 
-#include "app/Clock.h"
-#include "app/WindowState.h"
+#include "core/Clock.h"
+#include "core/WindowState.h"
 #include "device/PortLink.h"
 #include "device/Waits.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
 
 namespace zovt {
 

@@ -1,4 +1,4 @@
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "device/PortLink.h"
 #include "device/VaComm.h"
 

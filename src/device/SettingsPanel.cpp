@@ -1,13 +1,13 @@
 #include "device/SettingsPanel.h"
 
-#include "app/Dialogs.h"
-#include "app/WindowState.h"
+#include "core/Dialogs.h"
+#include "core/WindowState.h"
 #include "device/DeviceLink.h"
 #include "device/Waits.h"
 #include "i18n/Catalogue.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
 
 namespace zovt {
 

@@ -4,7 +4,7 @@
 // after a port error at start-up; confirming or closing it then ends the
 // program.
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 
 namespace zovt {
 

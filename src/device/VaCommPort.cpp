@@ -1,6 +1,6 @@
 #include "device/VaCommPort.h"
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 
 namespace zovt {
 

@@ -1,7 +1,7 @@
 #include "device/Waits.h"
 
 #include "storage/Paths.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
 
 namespace zovt {
 

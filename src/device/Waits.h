@@ -4,7 +4,7 @@
 // their phases on the port indicator COMconct. A wait is "running" while its
 // timer is enabled, which other operations test.
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 
 #include <QString>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "i18n/Captions.h"
 
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

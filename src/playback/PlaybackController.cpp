@@ -1,7 +1,7 @@
 #include "playback/PlaybackController.h"
 
-#include "app/Clock.h"
-#include "app/WindowState.h"
+#include "core/Clock.h"
+#include "core/WindowState.h"
 #include "device/DeviceLink.h"
 #include "device/VaComm.h"
 #include "device/Waits.h"
@@ -11,7 +11,7 @@
 #include "storage/DataFiles.h"
 #include "storage/FileError.h"
 #include "storage/Paths.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
 
 #include <stdexcept>
 
@@ -68,6 +68,23 @@ bool endsPlaybackOnly(const std::exception &e)
 
 } // namespace
 
+QStringList PlaybackHooks::unbound() const
+{
+    QStringList names;
+    const std::pair<const char *, bool> all[] = {
+        {"fillClientFromRecord", bool(fillClientFromRecord)},
+        {"protocolStart", bool(protocolStart)},
+        {"protocolEnd", bool(protocolEnd)},
+        {"wishPlayStart", bool(wishPlayStart)},
+        {"wishPlayEnd", bool(wishPlayEnd)},
+        {"reloadWishText", bool(reloadWishText)},
+    };
+    for (const auto &[name, bound] : all)
+        if (!bound)
+            names.append(QString::fromLatin1(name));
+    return names;
+}
+
 PlaybackController::PlaybackController(AppContext &ctx)
     : m_ctx(ctx), m_engine(ctx), m_timerStrtVse(ctx.clock.createTimer()), m_casovLista(ctx.clock.createTimer())
 {
@@ -100,8 +117,8 @@ void PlaybackController::Play()
     const qsizetype eq = entry.indexOf(QLatin1Char('='));
     if (eq < 0)
         entry.prepend(QLatin1Char('#'));
-    else if (m_ctx.ops.fillClientFromRecord)
-        m_ctx.ops.fillClientFromRecord(entry.mid(eq + 1));
+    else if (hooks.fillClientFromRecord)
+        hooks.fillClientFromRecord(entry.mid(eq + 1));
     ui.setLine(kZakladmemo, entryIndex, entry);
 
     // 2. Not while a device write is being shown.
@@ -110,7 +127,7 @@ void PlaybackController::Play()
 
     // 3. Wish mode.
     if (ui.isVisible(kMemoWish))
-        Operations::run(m_ctx.ops.wishPlayStart);
+        Operations::run(hooks.wishPlayStart);
 
     // 4. The running bar.
     if (files::fileExists(paths::PicBarFlag)) {
@@ -133,7 +150,7 @@ void PlaybackController::Play()
         computeTotal();
         stage = Stage::Start;
         // 8.
-        Operations::run(m_ctx.ops.protocolStart);
+        Operations::run(hooks.protocolStart);
         protocolStarted = true;
         // 9.
         if (m_ctx.device.newFirmware())
@@ -306,7 +323,7 @@ void PlaybackController::endSteps(bool protocolStarted)
 
     // 12. Only a protocol that was begun is ended.
     if (protocolStarted)
-        Operations::run(m_ctx.ops.protocolEnd);
+        Operations::run(hooks.protocolEnd);
 
     // 13. Controls back.
     ui.setEnabled(kPause, false);
@@ -323,7 +340,7 @@ void PlaybackController::endSteps(bool protocolStarted)
     if (files::fileExists(paths::PicBarFlag))
         showIndicator(kTherapyL1, paths::PicBarIdle);
     if (ui.isVisible(kMemoWish))
-        Operations::run(m_ctx.ops.wishPlayEnd);
+        Operations::run(hooks.wishPlayEnd);
 
     // 14. What follows.
     const int entries = ui.lineCount(kZakladmemo);
@@ -418,7 +435,7 @@ void PlaybackController::CasovListaElapsed()
         st.timercas = 1;
     // 3.
     if (files::fileExists(paths::WishPlaying))
-        Operations::run(m_ctx.ops.reloadWishText);
+        Operations::run(hooks.reloadWishText);
     // 4.
     const QString frame = paths::picBarFrame(barFrame(st.timercas));
     if (files::fileExists(frame))

@@ -11,10 +11,11 @@
 // chain of separate Play operations, 500 ms apart, each started from the
 // expiry of TimerStrtVse after the previous one has returned.
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "playback/PlaybackEngine.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,6 +31,20 @@ struct PlaybackFault {
     int entry = -1;  // list entry (Pozadplay)
     int row = 0;     // row of the program (1-based); 0: not at a row
     QString reason;
+};
+
+// What a playback asks of the client, protocol and wish subsystems; the
+// application binds them.
+struct PlaybackHooks {
+    std::function<void(const QString &record)> fillClientFromRecord; // client header of a program
+    std::function<void()> protocolStart;
+    std::function<void()> protocolEnd;
+    std::function<void()> wishPlayStart;
+    std::function<void()> wishPlayEnd;
+    std::function<void()> reloadWishText;
+
+    // The names of the hooks nobody bound.
+    QStringList unbound() const;
 };
 
 class PlaybackController {
@@ -64,6 +79,8 @@ public:
 
     // The fault of the last playback that ended early, if it did.
     const std::optional<PlaybackFault> &lastFault() const { return m_lastFault; }
+
+    PlaybackHooks hooks;
 
     // Observers (the schedule preview): a playback passed its guards and
     // begins; a playback has run its end steps; a playback ended early.

@@ -1,13 +1,13 @@
 #include "playback/PlaybackEngine.h"
 
-#include "app/Clock.h"
-#include "app/WindowState.h"
+#include "core/Clock.h"
+#include "core/WindowState.h"
 #include "device/DeviceLink.h"
 #include "device/Waits.h"
 #include "playback/DeviceValue.h"
 #include "program/RowParser.h"
 #include "program/Totals.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
 
 #include <algorithm>
 #include <limits>

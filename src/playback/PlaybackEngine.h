@@ -10,7 +10,7 @@
 // Timing is by tick count: CasPLAY advances by exactly 1000 per tick whatever
 // the tick's writes and port closes cost.
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 
 #include <QString>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "playback/Schedule.h"
 
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/WindowState.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
+#include "core/WindowState.h"
 #include "device/CommandMeaning.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
@@ -13,7 +13,7 @@
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "storage/WinPath.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
 #include "ui/MainWindowDesign.h"
 
 #include <QDir>
@@ -130,8 +130,7 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
     const qint64 origin = clock.nowMs();
     const auto now = [&] { return clock.nowMs() - origin; };
 
-    MemorySurface ui;
-    applyDesignState(ui);
+    MemorySurface ui{design::mainWindowControls()};
     WindowState st;
     Waits waits(clock, ui);
     std::function<void(const QByteArray &)> seen;

@@ -1,15 +1,15 @@
 #include "program/ProgramController.h"
 
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/WindowState.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
+#include "core/WindowState.h"
 #include "device/VaComm.h"
 #include "device/Waits.h"
 #include "program/RowParser.h"
 #include "program/Totals.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
 
 namespace zovt {
 
@@ -67,7 +67,7 @@ void ProgramController::loadFile(const QString &winPath)
 void ProgramController::Open1()
 {
     WindowState &st = m_ctx.state;
-    Operations::run(m_ctx.ops.Nactiklient);
+    Operations::run(Nactiklient);
 
     if (files::fileExists(paths::ProgramHandOff)) {
         st.SouborExport = files::readFirstLine(paths::ProgramHandOff);

@@ -3,10 +3,12 @@
 // or file dialogs), building the list, and making an entry the selected
 // program with its display and totals.
 
-#include "app/AppContext.h"
+#include "core/AppContext.h"
 #include "program/ProgramList.h"
 
 #include <QString>
+
+#include <functional>
 
 namespace zovt {
 
@@ -25,6 +27,10 @@ public:
     // "NacistMemo" is the truth: a list that another operation put there is
     // taken over (and indexed) the next time it is needed.
     const ProgramFile &programFile();
+
+    // Loads the current client (the client panel binds it); Open1 runs it
+    // once the hand-off file has been taken.
+    std::function<void()> Nactiklient;
 
 private:
     void syncFromSurface();

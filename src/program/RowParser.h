@@ -2,7 +2,7 @@
 // The program row: eight tab-separated fields read into the window-wide row
 // variables, and the display line of a parsed row.
 
-#include "program/RowVars.h"
+#include "core/RowVars.h"
 
 #include <QString>
 #include <QStringView>

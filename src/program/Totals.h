@@ -1,7 +1,7 @@
 #pragma once
 // Program time totals and the duration text used everywhere in playback.
 
-#include "program/RowVars.h"
+#include "core/RowVars.h"
 
 #include <QString>
 #include <QStringList>

@@ -61,7 +61,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void buildControls();
     void addDecorations();
     void applyFixedColours();
     void setPointSize(const QString &name, int points);

@@ -1,6 +1,8 @@
 #include "ui/MainWindowDesign.h"
 
-#include "ui/ControlSurface.h"
+#include "ui/DesignRows.h"
+
+#include "core/ControlSurface.h"
 
 #include <QFontDatabase>
 #include <QHash>
@@ -8,68 +10,6 @@
 namespace zovt::design {
 
 namespace {
-
-// Fluent rows keep the table readable: one line per control.
-struct Row {
-    Control c;
-    Row &hidden()
-    {
-        c.visible = false;
-        return *this;
-    }
-    Row &disabled()
-    {
-        c.enabled = false;
-        return *this;
-    }
-    Row &text(const char *utf8)
-    {
-        c.caption = QString::fromUtf8(utf8);
-        return *this;
-    }
-    Row &items(int count, int selected)
-    {
-        c.items = QStringList(count, QString());
-        c.index = selected;
-        return *this;
-    }
-    Row &readOnly()
-    {
-        c.readOnly = true;
-        return *this;
-    }
-    Row &fill()
-    {
-        c.fill = true;
-        return *this;
-    }
-    Row &range(int lo, int hi, int pos)
-    {
-        c.minimum = lo;
-        c.maximum = hi;
-        c.index = pos;
-        return *this;
-    }
-};
-
-Row ctl(Kind kind, const char *name, const char *parent, int x, int y, int w, int h)
-{
-    Row r;
-    r.c.name = QString::fromLatin1(name);
-    r.c.kind = kind;
-    r.c.parent = QString::fromLatin1(parent);
-    r.c.geometry = QRect(x, y, w, h);
-    return r;
-}
-
-Row state(const char *name)
-{
-    Row r;
-    r.c.name = QString::fromLatin1(name);
-    r.c.kind = Kind::State;
-    r.c.visible = false;
-    return r;
-}
 
 QList<Control> buildTable()
 {
@@ -228,19 +168,7 @@ QList<Control> buildTable()
         state("PRSAdresaData"),
         state("Dododo"),
     };
-    QList<Control> table;
-    table.reserve(rows.size());
-    for (const Row &r : rows)
-        table.append(r.c);
-    return table;
-}
-
-QStringList names(std::initializer_list<const char *> list)
-{
-    QStringList out;
-    for (const char *n : list)
-        out.append(QString::fromLatin1(n));
-    return out;
+    return toForm(rows);
 }
 
 } // namespace
@@ -264,7 +192,7 @@ QString designFontFamily()
     return family;
 }
 
-const QList<Control> &mainWindowControls()
+const Form &mainWindowControls()
 {
     static const QList<Control> table = buildTable();
     return table;
@@ -326,25 +254,3 @@ const QStringList &clientPanelLabels()
 }
 
 } // namespace zovt::design
-
-namespace zovt {
-
-void applyDesignState(MemorySurface &surface)
-{
-    using design::Kind;
-    for (const design::Control &c : design::mainWindowControls()) {
-        surface.setEnabled(c.name, c.enabled);
-        surface.setVisible(c.name, c.visible);
-        surface.setChecked(c.name, c.checked);
-        surface.setIndex(c.name, c.index);
-        if (c.kind == Kind::ListBox || c.kind == Kind::Memo) {
-            surface.setLines(c.name, c.items);
-            surface.setText(c.name, c.items.join(QLatin1Char('\n')));
-        } else {
-            surface.setText(c.name, c.caption);
-            surface.setLines(c.name, c.items);
-        }
-    }
-}
-
-} // namespace zovt

@@ -1,9 +1,11 @@
 #pragma once
 // The design of the main window as data: every named control with its kind,
 // its panel, its place at the design size and its state before start-up
-// touches it. The real window (TForm19) is built from this table, and
-// applyDesignState gives a headless MemorySurface the very same states, so
+// touches it. The real window (TForm19) is built from this table, and a
+// headless MemorySurface made from it takes the very same states, so
 // controllers behave alike on both.
+
+#include "core/FormDesign.h"
 
 #include <QColor>
 #include <QList>
@@ -14,41 +16,7 @@
 
 namespace zovt {
 
-class MemorySurface;
-
 namespace design {
-
-enum class Kind {
-    Panel,       // QFrame; children are placed relative to it
-    Button,      // QPushButton
-    GlassButton, // QPushButton drawn as a rounded glass button
-    Label,       // QLabel with text
-    CheckBox,    // QCheckBox
-    RadioGroup,  // QGroupBox of QRadioButtons; index = the checked item
-    ListBox,     // QListWidget; index = the selected row
-    Memo,        // QPlainTextEdit, line by line
-    Edit,        // QLineEdit, one line
-    Picture,     // QLabel showing a stretched pixmap
-    ScrollBar,   // horizontal QScrollBar; index = its position
-    State,       // a hidden control that only holds a value: no widget
-};
-
-struct Control {
-    QString name;
-    Kind kind = Kind::State;
-    QString parent;       // name of the panel; empty: the window itself
-    QRect geometry;       // relative to the parent, at the design size
-    bool visible = true;
-    bool enabled = true;
-    QString caption;      // language-independent or Czech design text
-    QStringList items;    // radio group items, initial lines of lists
-    int index = -1;       // radio item, list row, scroll bar position
-    bool checked = false;
-    bool readOnly = false;
-    bool fill = false;    // the control fills its parent panel
-    int minimum = 0;      // scroll bar range
-    int maximum = 0;
-};
 
 // Client area at the design size.
 inline constexpr QSize ClientSize{1030, 617};
@@ -63,7 +31,7 @@ QString designFontFamily();
 
 // All named controls of the main window; parents come before their children
 // and later siblings lie on top of earlier ones.
-const QList<Control> &mainWindowControls();
+const Form &mainWindowControls();
 // The row of a name, or nullptr.
 const Control *findControl(const QString &name);
 
@@ -89,8 +57,5 @@ const QStringList &clientPanelLabels();
 
 } // namespace design
 
-// Gives a memory surface the design state of every control of the main
-// window (enabled, visible, caption, checked, index, lines).
-void applyDesignState(MemorySurface &surface);
 
 } // namespace zovt

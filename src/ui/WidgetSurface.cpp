@@ -1,7 +1,6 @@
 #include "ui/WidgetSurface.h"
 
 #include "storage/Picture.h"
-#include "ui/MainWindowDesign.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -93,20 +92,12 @@ void listSetLines(QListWidget *l, const QStringList &lines)
 
 } // namespace
 
-WidgetSurface::WidgetSurface(QWidget *root)
-    : m_root(root)
+WidgetSurface::WidgetSurface(QWidget *root, const design::Form &form)
+    : MemorySurface(form), m_root(root)
 {
-    for (const design::Control &c : design::mainWindowControls()) {
-        if (c.kind != design::Kind::State)
-            continue;
-        m_state.insert(c.name);
-        MemorySurface::setEnabled(c.name, c.enabled);
-        MemorySurface::setVisible(c.name, c.visible);
-        MemorySurface::setChecked(c.name, c.checked);
-        MemorySurface::setIndex(c.name, c.index);
-        MemorySurface::setText(c.name, c.caption);
-        MemorySurface::setLines(c.name, c.items);
-    }
+    for (const design::Control &c : form)
+        if (c.kind == design::Kind::State)
+            m_state.insert(c.name);
 }
 
 QWidget *WidgetSurface::find(const QString &name) const

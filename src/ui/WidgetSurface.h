@@ -1,11 +1,11 @@
 #pragma once
 // The control surface over the real widgets of a window: every operation
 // finds the widget by its objectName and acts on it. Hidden controls that
-// only hold a value (declared as state in the main window's design) have no
+// only hold a value (declared as state in the window's design) have no
 // widget and keep their value in memory; any other name without a widget is
 // a programming error and throws std::logic_error naming it.
 
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
 
 #include <QHash>
 #include <QPointer>
@@ -17,9 +17,9 @@ namespace zovt {
 
 class WidgetSurface : public MemorySurface {
 public:
-    // The state-only names are those of the main window's design table; they
-    // start in their design state.
-    explicit WidgetSurface(QWidget *root);
+    // The state-only names are those of the window's design table; they start
+    // in their design state.
+    WidgetSurface(QWidget *root, const design::Form &form);
 
     bool isEnabled(const QString &name) const override;
     void setEnabled(const QString &name, bool on) override;

@@ -7,7 +7,6 @@ namespace zovt::test {
 Headless::Headless()
 {
     clock.setProcessQtEvents(false);
-    applyDesignState(ui);
 }
 
 void Headless::at(qint64 ms, std::function<void()> f)

@@ -3,15 +3,16 @@
 // controls in memory in their design state, and a port that records every
 // text with its virtual time. Fixtures of the playback tests build on it.
 
-#include "app/AppContext.h"
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/WindowState.h"
+#include "core/AppContext.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
+#include "core/WindowState.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
 #include "device/Waits.h"
 #include "support/Rows.h"
-#include "ui/ControlSurface.h"
+#include "core/ControlSurface.h"
+#include "ui/MainWindowDesign.h"
 
 #include <QStringList>
 
@@ -23,7 +24,7 @@ namespace zovt::test {
 
 struct Headless {
     VirtualClock clock;
-    MemorySurface ui;
+    MemorySurface ui{design::mainWindowControls()};
     WindowState state;
     Waits waits{clock, ui};
     RecordingPort port{clock};

@@ -1,3 +1,6 @@
+#include "core/ControlSurface.h"
+#include "storage/DataFiles.h"
+#include "storage/FileError.h"
 #include "support/TempDrive.h"
 
 #include "storage/WinPath.h"
@@ -9,6 +12,14 @@
 #include <QtTest>
 
 namespace zovt::test {
+
+void checkPictures(MemorySurface &ui)
+{
+    ui.setPictureLoader([](const QString &winPath) {
+        if (!files::fileExists(winPath))
+            throw ReadError(QStringLiteral("Cannot open picture \"%1\"").arg(winPath).toStdString());
+    });
+}
 
 TempDrive::TempDrive()
 {

@@ -6,7 +6,15 @@
 #include <QString>
 #include <QTemporaryDir>
 
+namespace zovt {
+class MemorySurface;
+}
+
 namespace zovt::test {
+
+// Makes a headless surface refuse a picture that is not on the drive, as the
+// real window does.
+void checkPictures(MemorySurface &ui);
 
 class TempDrive {
 public:

@@ -2,7 +2,8 @@
 // What the controllers of the subsystems share: the clock, the window's named
 // controls, the window-wide variables, the waits, the device link and the
 // dialogs; and the named operations of other subsystems, which the window
-// that composes the controllers binds (an unbound one does nothing).
+// that composes the controllers binds. Hooks into a single subsystem live on
+// the controller that calls them.
 
 #include <QString>
 #include <functional>
@@ -19,16 +20,8 @@ struct WindowState;
 struct Operations {
     std::function<void()> Konec;
     std::function<void()> Stop;
-    std::function<void()> Play;
     std::function<void()> ZakladMemoCliknul;
     std::function<void()> Open1;
-    std::function<void()> Nactiklient;             // load the current client
-    std::function<void(const QString &)> fillClientFromRecord; // client header of a program
-    std::function<void()> protocolStart;           // playback protocol
-    std::function<void()> protocolEnd;
-    std::function<void()> wishPlayStart;           // wish mode parts of a playback
-    std::function<void()> wishPlayEnd;
-    std::function<void()> reloadWishText;
     std::function<void()> stopPlaybackTimers;       // TimerStrtVse and CasovLista
 
     static void run(const std::function<void()> &f)

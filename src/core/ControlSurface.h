@@ -4,9 +4,13 @@
 // widget), so the same controller code drives the real window, a headless
 // surface in tests and the schedule preview tool.
 
+#include "core/FormDesign.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace zovt {
 
@@ -58,12 +62,16 @@ public:
     }
 };
 
-// A surface of plain values: every control is just its state. Used by tests
-// of the controllers and by the schedule preview; also the store of the real
-// window's hidden state controls.
+// A surface of plain values over one window's design: every control is just
+// its state, starting in its design state. Like the real window's surface it
+// refuses a name the design lacks and an operation the control's kind has
+// not (std::logic_error naming it), so a misspelt name fails headless too.
+// Used by tests of the controllers and by the schedule preview; also the
+// store of the real window's hidden state controls.
 class MemorySurface : public ControlSurface {
 public:
     struct State {
+        design::Kind kind = design::Kind::State;
         bool enabled = true;
         bool visible = true;
         bool checked = false;
@@ -73,25 +81,28 @@ public:
         QString picture; // Windows path of the picture last shown
     };
 
-    // When set, showPicture checks that the file exists and decodes it.
-    void setLoadPictures(bool on) { m_loadPictures = on; }
+    explicit MemorySurface(const design::Form &form);
+
+    // When set, showPicture hands the picture's Windows path to this loader
+    // first; it throws (a read error) for a missing or unreadable picture.
+    void setPictureLoader(std::function<void(const QString &winPath)> load) { m_loadPicture = std::move(load); }
 
     bool isEnabled(const QString &name) const override { return get(name).enabled; }
     void setEnabled(const QString &name, bool on) override { at(name).enabled = on; }
     bool isVisible(const QString &name) const override { return get(name).visible; }
     void setVisible(const QString &name, bool on) override { at(name).visible = on; }
-    QString text(const QString &name) const override { return get(name).text; }
-    void setText(const QString &name, const QString &text) override { at(name).text = text; }
-    bool isChecked(const QString &name) const override { return get(name).checked; }
-    void setChecked(const QString &name, bool on) override { at(name).checked = on; }
-    int index(const QString &name) const override { return get(name).index; }
-    void setIndex(const QString &name, int index) override { at(name).index = index; }
-    QStringList lines(const QString &name) const override { return get(name).lines; }
-    void setLines(const QString &name, const QStringList &lines) override { at(name).lines = lines; }
-    int lineCount(const QString &name) const override { return int(get(name).lines.size()); }
+    QString text(const QString &name) const override;
+    void setText(const QString &name, const QString &text) override;
+    bool isChecked(const QString &name) const override { return get(name, Op::Check).checked; }
+    void setChecked(const QString &name, bool on) override { at(name, Op::Check).checked = on; }
+    int index(const QString &name) const override { return get(name, Op::Index).index; }
+    void setIndex(const QString &name, int index) override { at(name, Op::Index).index = index; }
+    QStringList lines(const QString &name) const override { return get(name, Op::ReadLines).lines; }
+    void setLines(const QString &name, const QStringList &lines) override { at(name, Op::WriteLines).lines = lines; }
+    int lineCount(const QString &name) const override { return int(get(name, Op::ReadLines).lines.size()); }
     QString line(const QString &name, int i) const override;
     void setLine(const QString &name, int i, const QString &text) override;
-    void appendLine(const QString &name, const QString &text) override { at(name).lines.append(text); }
+    void appendLine(const QString &name, const QString &text) override { at(name, Op::WriteLines).lines.append(text); }
     void showPicture(const QString &name, const QString &winPath) override;
 
     // The picture last shown in a control (its Windows path).
@@ -99,12 +110,15 @@ public:
     bool has(const QString &name) const { return m_states.contains(name); }
 
 protected:
-    const State &get(const QString &name) const;
-    State &at(const QString &name) { return m_states[name]; }
+    // What an operation needs of a control's kind.
+    enum class Op { Any, Text, Check, Index, ReadLines, WriteLines, Picture };
+    static bool allows(design::Kind kind, Op op);
+    const State &get(const QString &name, Op op = Op::Any) const;
+    State &at(const QString &name, Op op = Op::Any);
 
 private:
     QHash<QString, State> m_states;
-    bool m_loadPictures = false;
+    std::function<void(const QString &)> m_loadPicture;
 };
 
 } // namespace zovt

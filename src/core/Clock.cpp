@@ -1,4 +1,4 @@
-#include "app/Clock.h"
+#include "core/Clock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,20 +14,6 @@
 
 namespace zovt {
 
-namespace {
-Clock *g_clock = nullptr;
-}
-
-Clock &Clock::instance()
-{
-    if (!g_clock) {
-        static QtClock fallback;
-        g_clock = &fallback;
-    }
-    return *g_clock;
-}
-
-void Clock::setInstance(Clock *clock) { g_clock = clock; }
 
 void Clock::wait(int ms)
 {
@@ -39,6 +25,16 @@ void Clock::wait(int ms)
 }
 
 void Clock::requestExit() { m_exiting = true; }
+
+void Clock::guarded(const char *where, const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const ExitUnwind &) {
+    } catch (...) {
+        reportError(where, std::current_exception());
+    }
+}
 
 void Clock::reportError(const char *where, std::exception_ptr e)
 {

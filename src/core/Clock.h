@@ -92,9 +92,10 @@ public:
     void setErrorSink(ErrorSink sink) { m_sink = std::move(sink); }
     void reportError(const char *where, std::exception_ptr e);
 
-    // The process-wide clock, set once by main() or a test fixture.
-    static Clock &instance();
-    static void setInstance(Clock *clock);
+    // Runs a handler entry point: Qt carries no exception through its event
+    // loop, so the exit unwind ends here and every other error goes to the
+    // error sink (the application's exception handler).
+    void guarded(const char *where, const std::function<void()> &f);
 
 protected:
     bool m_exiting = false;

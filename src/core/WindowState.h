@@ -3,7 +3,7 @@
 // controllers of the subsystems share one instance; controls (including the
 // hidden ones used as state) live on the ControlSurface.
 
-#include "program/RowVars.h"
+#include "core/RowVars.h"
 
 #include <QString>
 #include <QtGlobal>

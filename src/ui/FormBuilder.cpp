@@ -1,0 +1,181 @@
+#include "ui/FormBuilder.h"
+
+#include "ui/MainWindowDesign.h"
+
+#include <QCheckBox>
+#include <QFontMetricsF>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace zovt {
+
+namespace {
+
+using design::Kind;
+
+// Program rows are tab-separated columns. Qt's default stop (80 px) pushes the
+// duration out of sight; a memo on the original platform stops every eight
+// average characters, which keeps a whole row within the display. The stops
+// follow the font, whether it is set on the memo or inherited.
+class Memo : public QPlainTextEdit {
+public:
+    explicit Memo(QWidget *parent) : QPlainTextEdit(parent) { fitTabStops(); }
+
+protected:
+    void changeEvent(QEvent *e) override
+    {
+        QPlainTextEdit::changeEvent(e);
+        if (e->type() == QEvent::FontChange)
+            fitTabStops();
+    }
+
+private:
+    void fitTabStops() { setTabStopDistance(8.0 * QFontMetricsF(font()).averageCharWidth()); }
+};
+
+// The glass look: a dark rounded face with a light rim. The settings button
+// has a larger silver caption.
+QString glassStyle(bool large)
+{
+    const QColor glow = design::GlassGlow;
+    QString s = QStringLiteral(
+                    "QPushButton { color: %1; border: 1px solid %2; border-radius: 10px;"
+                    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4a4a4a, stop:0.48 #151515,"
+                    " stop:0.52 #000000, stop:1 #202020); %3 }"
+                    "QPushButton:hover { border: 2px solid %2; }"
+                    "QPushButton:pressed { background: #303030; }"
+                    "QPushButton:disabled { color: #707070; border-color: #505050; }")
+                    .arg(large ? QStringLiteral("silver") : QStringLiteral("white"), glow.name(),
+                         large ? QStringLiteral("font-size: 20px;") : QString());
+    return s;
+}
+
+QWidget *makeWidget(const design::Control &c, QWidget *parent)
+{
+    switch (c.kind) {
+    case Kind::Panel: {
+        auto *f = new QFrame(parent);
+        // Narrow strips and the progress strip have no frame of their own.
+        if (c.geometry.width() > 20)
+            f->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        f->setProperty("caption", c.caption);
+        return f;
+    }
+    case Kind::Button:
+    case Kind::GlassButton: {
+        auto *b = new QPushButton(c.caption, parent);
+        b->setAutoDefault(false);
+        if (c.kind == Kind::GlassButton)
+            b->setStyleSheet(glassStyle(c.name == QLatin1String("Setting")));
+        return b;
+    }
+    case Kind::Label: {
+        auto *l = new QLabel(c.caption, parent);
+        l->setTextFormat(Qt::PlainText);
+        // Labels fit their text, whatever language or size it comes in.
+        l->setProperty("autoSize", true);
+        return l;
+    }
+    case Kind::CheckBox: {
+        auto *b = new QCheckBox(c.caption, parent);
+        b->setChecked(c.checked);
+        return b;
+    }
+    case Kind::RadioGroup: {
+        auto *g = new QGroupBox(c.caption, parent);
+        auto *layout = new QVBoxLayout(g);
+        layout->setContentsMargins(8, 4, 4, 4);
+        layout->setSpacing(0);
+        for (int i = 0; i < c.items.size(); ++i) {
+            auto *r = new QRadioButton(c.items.at(i), g);
+            r->setChecked(i == c.index);
+            r->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+            // Items spread evenly over the group, level with the colour
+            // bands drawn beside it.
+            layout->addWidget(r, 1);
+        }
+        return g;
+    }
+    case Kind::ListBox: {
+        auto *l = new QListWidget(parent);
+        l->setUniformItemSizes(true);
+        l->addItems(c.items);
+        l->setCurrentRow(c.index);
+        return l;
+    }
+    case Kind::Memo: {
+        auto *m = new Memo(parent);
+        m->setReadOnly(c.readOnly);
+        if (c.readOnly) {
+            // A display that the program rewrites line by line all through a
+            // playback: no undo history to grow, no wrapping to blur the rows.
+            m->setUndoRedoEnabled(false);
+            m->setLineWrapMode(QPlainTextEdit::NoWrap);
+        }
+        return m;
+    }
+    case Kind::Edit: {
+        auto *e = new QLineEdit(c.caption, parent);
+        e->setReadOnly(c.readOnly);
+        return e;
+    }
+    case Kind::Picture: {
+        auto *p = new QLabel(parent);
+        p->setScaledContents(true);
+        return p;
+    }
+    case Kind::ScrollBar: {
+        auto *s = new QScrollBar(Qt::Horizontal, parent);
+        s->setRange(c.minimum, c.maximum);
+        s->setValue(c.index);
+        s->setPageStep(1);
+        return s;
+    }
+    case Kind::State:
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QHash<QString, QWidget *> buildForm(QWidget *window, const design::Form &form, QObject *filter)
+{
+    QHash<QString, QWidget *> widgets;
+    for (const design::Control &c : form) {
+        if (c.kind == Kind::State)
+            continue;
+        QWidget *parent = c.parent.isEmpty() ? window : widgets.value(c.parent);
+        Q_ASSERT_X(parent, "buildForm", "a panel must come before its controls");
+        QWidget *w = makeWidget(c, parent);
+        w->setObjectName(c.name);
+        if (c.fill) {
+            // Follows its panel, which the resize rules stretch.
+            w->setProperty("fill", true);
+            w->setGeometry(parent->rect());
+            parent->installEventFilter(filter);
+        } else {
+            w->setGeometry(c.geometry);
+        }
+        if (w->property("autoSize").toBool())
+            w->adjustSize();
+        if (c.kind == Kind::Picture)
+            w->installEventFilter(filter);
+        if (!c.visible)
+            w->hide();
+        if (!c.enabled)
+            w->setEnabled(false);
+        widgets.insert(c.name, w);
+    }
+    return widgets;
+}
+
+} // namespace zovt

@@ -1,0 +1,20 @@
+#include "ui/LanguageDialogDesign.h"
+
+#include "ui/DesignRows.h"
+
+namespace zovt::design {
+
+const Form &languageDialogControls()
+{
+    using K = Kind;
+    // The languages in the order of their stored index; none is chosen until
+    // the operator picks one.
+    static const Form table = toForm({
+        ctl(K::RadioGroup, "Language", "", 24, 16, 248, 300).items({"Česky", "English", "Deutsche", "Svenska", "Русский"}, -1),
+        ctl(K::Button, "OK", "", 24, 340, 160, 56).text("OK"),
+        ctl(K::Button, "X", "", 200, 340, 72, 56).text("X"),
+    });
+    return table;
+}
+
+} // namespace zovt::design
