@@ -1,0 +1,19 @@
+#pragma once
+// What the 8-bit code page of the family's text files can hold. The encoder
+// would put a control byte in place of a character it cannot hold; client
+// files and hand-off files get "?" instead, and names that become file names
+// get a character that every file system takes.
+
+#include <QString>
+
+namespace zovt {
+
+// True for a character (code point) that the code page holds and gives back
+// unchanged.
+bool inCodePage(char32_t cp);
+
+// Every character the code page cannot hold, lone surrogates included, becomes
+// one 'replacement'; a pair of surrogates counts as one character.
+QString codePageSafe(const QString &text, QChar replacement = QLatin1Char('?'));
+
+} // namespace zovt
