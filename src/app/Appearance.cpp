@@ -1,0 +1,80 @@
+#include "app/Appearance.h"
+
+#include "storage/DataFiles.h"
+#include "storage/Paths.h"
+#include "ui/MainWindowDesign.h"
+
+namespace zovt {
+
+FontSizes fontSizes(std::optional<quint8> dataFolderScale, std::optional<quint8> toolScale, bool scaleWindows)
+{
+    FontSizes f;
+    if (dataFolderScale)
+        f.ScaleFontTXT = *dataFolderScale;
+    else if (toolScale)
+        f.ScaleFontTXT = *toolScale;
+    else
+        f.ScaleFontTXT = paths::DefaultFontScale;
+    f.ScaleFontTXTSec = f.ScaleFontTXT <= 10 ? f.ScaleFontTXT : 10;
+    if (scaleWindows) {
+        if (f.ScaleFontTXT >= 10)
+            f.ScaleFontTXT = 10;
+        f.ScaleFontTXTSec = 8;
+    }
+    return f;
+}
+
+FontSizes readFontSizes()
+{
+    std::optional<quint8> data;
+    std::optional<quint8> tool;
+    // The tool's file is not even opened when the data folder has its own, so
+    // a broken one there cannot stop start-up.
+    if (files::exists(paths::FontScaleFile))
+        data = files::readByte(paths::FontScaleFile);
+    else if (files::exists(paths::ZovToolFontScaleFile))
+        tool = files::readByte(paths::ZovToolFontScaleFile);
+    return fontSizes(data, tool, files::exists(paths::ScaleWindowsFlag));
+}
+
+ColourScheme colourScheme(bool darkColorFlagExists)
+{
+    return darkColorFlagExists ? ColourScheme::Dark : ColourScheme::Light;
+}
+
+ColourScheme readColourScheme() { return colourScheme(files::exists(paths::DarkColorFlag)); }
+
+QColor systemGreyText(const QPalette &system) { return system.color(QPalette::Disabled, QPalette::Text); }
+QColor systemButtonHighlight(const QPalette &system) { return system.color(QPalette::Active, QPalette::Light); }
+QColor systemButtonShadow(const QPalette &system) { return system.color(QPalette::Active, QPalette::Dark); }
+
+SchemeColours schemeColours(ColourScheme scheme, const QPalette &system)
+{
+    const bool dark = scheme == ColourScheme::Dark;
+    SchemeColours c;
+    c.mainWindow = design::schemeColour(dark);
+    c.languageDialog = dark ? systemGreyText(system) : QColor(138, 197, 255);
+    c.clientEditor = dark ? QColor(128, 128, 128) : systemButtonHighlight(system);
+    return c;
+}
+
+QList<ColourAssignment> fixedColours(const QPalette &system)
+{
+    QList<ColourAssignment> out;
+    const auto add = [&out](const QString &name, QPalette::ColorRole role, const QColor &colour) {
+        out.append(ColourAssignment{name, role, colour});
+    };
+    for (const QString &label : design::clientPanelLabels())
+        add(label, QPalette::Window, design::ClientLabelColour);
+    add(QStringLiteral("Kolikrate"), QPalette::Window, design::ClientLabelColour);
+    add(QStringLiteral("MemoWish"), QPalette::Base, design::SkyBlue);
+    add(QStringLiteral("ZovTWisch"), QPalette::Base, design::SkyBlue);
+    add(QStringLiteral("Zakladmemo"), QPalette::Base, QColor(255, 255, 255));
+    for (const char *strip : {"Panel2", "Panel5", "PopisP1", "PopisP2"})
+        add(QString::fromLatin1(strip), QPalette::Window, systemButtonShadow(system));
+    add(QStringLiteral("PanelSettig"), QPalette::Window, ActiveBorderColour);
+    add(QStringLiteral("PanelSettigCOM"), QPalette::Window, design::ComStripGrey);
+    return out;
+}
+
+} // namespace zovt

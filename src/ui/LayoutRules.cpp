@@ -1,0 +1,174 @@
+#include "ui/LayoutRules.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace zovt::layout {
+
+int roundHalfEven(qint64 num, qint64 den)
+{
+    // Floor division first, so that negative values round like positive ones.
+    qint64 q = num / den;
+    qint64 r = num % den;
+    if (r < 0) {
+        --q;
+        r += den;
+    }
+    if (2 * r > den || (2 * r == den && (q & 1) != 0))
+        ++q;
+    return int(q);
+}
+
+const QStringList &resizedControls()
+{
+    static const QStringList names = {
+        QStringLiteral("Open"),         QStringLiteral("OpenZov"),     QStringLiteral("OpenSBZ"),
+        QStringLiteral("PanelJmeno"),   QStringLiteral("Zakladmemo"),  QStringLiteral("CasWriteSUMA"),
+        QStringLiteral("ZovToolEdit"),  QStringLiteral("Konec"),       QStringLiteral("Setting"),
+        QStringLiteral("PanelPlay"),    QStringLiteral("Panelprani"),  QStringLiteral("OrvatrinPowerPcPanel"),
+        QStringLiteral("ZovTWisch"),    QStringLiteral("MemoPlayShow"), QStringLiteral("MemoWish"),
+        QStringLiteral("Wishes1dole"),  QStringLiteral("TherapyL1Pan"),
+    };
+    return names;
+}
+
+namespace {
+
+// Scaled by a factor given in hundredths or thousandths: the rules' constants
+// are decimal fractions, and rounding them exactly keeps halves halves.
+int R(qint64 value, qint64 num, qint64 den) { return roundHalfEven(value * num, den); }
+
+} // namespace
+
+Geometries FormResize(int outerWidth, int outerHeight, const Geometries &current, bool memoWishVisible)
+{
+    const qint64 W = outerWidth;
+    const qint64 H = outerHeight;
+    if (W <= FixedLayoutMaxWidth)
+        return current;
+
+    QStringList missing;
+    for (const QString &name : resizedControls())
+        if (!current.contains(name))
+            missing.append(name);
+    if (!missing.isEmpty())
+        throw std::invalid_argument("layout: no geometry for " + missing.join(QStringLiteral(", ")).toStdString());
+
+    // Work on copies and write them back at the end: references into the
+    // hash would be one insertion away from dangling.
+    const QRect openButton = current.value(QStringLiteral("Open"));
+    QRect openZov = current.value(QStringLiteral("OpenZov"));
+    QRect openSbz = current.value(QStringLiteral("OpenSBZ"));
+    QRect panelJmeno = current.value(QStringLiteral("PanelJmeno"));
+    QRect zakladmemo = current.value(QStringLiteral("Zakladmemo"));
+    QRect casWriteSuma = current.value(QStringLiteral("CasWriteSUMA"));
+    QRect zovToolEdit = current.value(QStringLiteral("ZovToolEdit"));
+    QRect konec = current.value(QStringLiteral("Konec"));
+    QRect setting = current.value(QStringLiteral("Setting"));
+    QRect panelPlay = current.value(QStringLiteral("PanelPlay"));
+    QRect panelprani = current.value(QStringLiteral("Panelprani"));
+    QRect orvatrin = current.value(QStringLiteral("OrvatrinPowerPcPanel"));
+    QRect zovTWisch = current.value(QStringLiteral("ZovTWisch"));
+    QRect memoPlayShow = current.value(QStringLiteral("MemoPlayShow"));
+    QRect memoWish = current.value(QStringLiteral("MemoWish"));
+    QRect wishes1dole = current.value(QStringLiteral("Wishes1dole"));
+    QRect therapy = current.value(QStringLiteral("TherapyL1Pan"));
+
+    // QRect::moveLeft/moveTop keep the size, setHeight keeps the top: widths
+    // stay as they are throughout.
+    openZov.moveLeft(openButton.left() + openButton.width());
+    openSbz.moveLeft(openZov.left() + openZov.width());
+
+    const int x = R(W, 38, 100);
+    zakladmemo.moveLeft(x);
+    casWriteSuma.moveLeft(x);
+    zovToolEdit.moveLeft(x - 1);
+
+    const int u = R(W, 1, 100);
+    const int r = int(W) - memoWish.width() - therapy.width() - 3 * u;
+    memoPlayShow.moveLeft(int(W) - memoPlayShow.width() - therapy.width() - 3 * u);
+    memoWish.moveLeft(r);
+    zovTWisch.moveLeft(r);
+    therapy.moveLeft(int(W) - therapy.width() - R(u, 3, 2));
+    wishes1dole.moveLeft(memoWish.left() + memoWish.width() - wishes1dole.width());
+    panelPlay.moveLeft(r);
+    orvatrin.moveLeft(r);
+    panelprani.moveLeft(panelPlay.left() + panelPlay.width() + 2 * u);
+
+    const int v = R(H, 5, 100);
+    setting.moveTop(int(H) - R(v, 5, 2));
+    konec.moveTop(int(H) - R(v, 24, 10));
+
+    const int orvatrinHeight = memoWishVisible ? R(H, 15, 100) : R(H, 67, 100);
+    orvatrin.setHeight(orvatrinHeight);
+
+    panelJmeno.moveTop(R(H, 40, 100));
+
+    const int therapyHeight = int(H) - 7 * R(H, 1, 100);
+    therapy.setHeight(therapyHeight);
+
+    const int w = R(H, 25, 1000);
+    orvatrin.moveTop(int(H) - 30 * w);
+    memoPlayShow.moveTop(int(H) - R(w, 49, 2));
+
+    zovTWisch.moveTop(memoPlayShow.top());
+    memoWish.moveTop(zovTWisch.top() + zovTWisch.height());
+
+    therapy.setHeight(therapyHeight);
+
+    zovToolEdit.moveTop(konec.top());
+    zakladmemo.setHeight(zovToolEdit.top() - zakladmemo.top());
+
+    const int buttonsBottom = zovToolEdit.top() + zovToolEdit.height();
+    memoPlayShow.setHeight(buttonsBottom - memoPlayShow.top());
+    memoWish.setHeight(buttonsBottom - memoWish.top());
+
+    orvatrin.setHeight(orvatrinHeight);
+
+    Geometries g = current;
+    g.insert(QStringLiteral("Open"), openButton);
+    g.insert(QStringLiteral("OpenZov"), openZov);
+    g.insert(QStringLiteral("OpenSBZ"), openSbz);
+    g.insert(QStringLiteral("PanelJmeno"), panelJmeno);
+    g.insert(QStringLiteral("Zakladmemo"), zakladmemo);
+    g.insert(QStringLiteral("CasWriteSUMA"), casWriteSuma);
+    g.insert(QStringLiteral("ZovToolEdit"), zovToolEdit);
+    g.insert(QStringLiteral("Konec"), konec);
+    g.insert(QStringLiteral("Setting"), setting);
+    g.insert(QStringLiteral("PanelPlay"), panelPlay);
+    g.insert(QStringLiteral("Panelprani"), panelprani);
+    g.insert(QStringLiteral("OrvatrinPowerPcPanel"), orvatrin);
+    g.insert(QStringLiteral("ZovTWisch"), zovTWisch);
+    g.insert(QStringLiteral("MemoPlayShow"), memoPlayShow);
+    g.insert(QStringLiteral("MemoWish"), memoWish);
+    g.insert(QStringLiteral("Wishes1dole"), wishes1dole);
+    g.insert(QStringLiteral("TherapyL1Pan"), therapy);
+    return g;
+}
+
+QList<qreal> columnTabStops(const QStringList &lines, const std::function<int(const QString &)> &width, int gap,
+                            const QString &firstFieldPrefix)
+{
+    QList<int> widest;
+    for (const QString &line : lines) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        // The last field has no tab after it and pushes nothing.
+        for (qsizetype k = 0; k + 1 < fields.size(); ++k) {
+            const int w = width(k == 0 ? firstFieldPrefix + fields.at(k) : fields.at(k));
+            if (k >= widest.size())
+                widest.append(w);
+            else
+                widest[k] = std::max(widest.at(k), w);
+        }
+    }
+    QList<qreal> stops;
+    stops.reserve(widest.size());
+    int at = 0;
+    for (int w : widest) {
+        at += std::max(w, 0) + gap;
+        stops.append(at);
+    }
+    return stops;
+}
+
+} // namespace zovt::layout
