@@ -7,14 +7,17 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 using namespace zovt;
 
 namespace {
 void work(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 double msSince(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+constexpr qint64 kMs = 1'000'000;
 } // namespace
 
 class TestClock : public QObject {
@@ -22,6 +25,8 @@ class TestClock : public QObject {
 private slots:
     void init();
     void cleanup();
+    void gridDue_data();
+    void gridDue();
     void chainedWaitsKeepTheirGrid_data();
     void chainedWaitsKeepTheirGrid();
     void stallRestartsTheSchedule();
@@ -31,14 +36,41 @@ private:
     std::unique_ptr<QtClock> m_clock;
 };
 
-void TestClock::init()
+void TestClock::init() { m_clock = std::make_unique<QtClock>(); }
+
+void TestClock::cleanup() { m_clock.reset(); }
+
+void TestClock::gridDue_data()
 {
-    m_clock = std::make_unique<QtClock>();
+    QTest::addColumn<qint64>("nowNs");
+    QTest::addColumn<bool>("hasPrevious");
+    QTest::addColumn<qint64>("previousDueNs");
+    QTest::addColumn<int>("intervalMs");
+    QTest::addColumn<qint64>("dueNs");
+
+    const qint64 prev = 1000 * kMs;
+    QTest::newRow("first wait") << prev << false << qint64(0) << 40 << prev + 40 * kMs;
+    QTest::newRow("serviced late") << prev + 3 * kMs << true << prev << 40 << prev + 40 * kMs;
+    QTest::newRow("at the due time") << prev << true << prev << 40 << prev + 40 * kMs;
+    QTest::newRow("before the due time") << prev - kMs / 2 << true << prev << 40 << prev + 40 * kMs;
+    QTest::newRow("at the window's edge: due already passed")
+        << prev + kGridWindowNs << true << prev << 40 << prev + 40 * kMs;
+    QTest::newRow("just past the window") << prev + kGridWindowNs + 1 << true << prev << 40
+                                          << prev + kGridWindowNs + 1 + 40 * kMs;
+    QTest::newRow("after a stall") << prev + 150 * kMs << true << prev << 30 << prev + 180 * kMs;
+    QTest::newRow("zero interval") << prev + 2 * kMs << true << prev << 0 << prev;
+    QTest::newRow("negative interval") << prev << false << qint64(0) << -5 << prev;
+    QTest::newRow("an hour") << prev + kMs << true << prev << 3'600'000 << prev + 3'600'000 * kMs;
 }
 
-void TestClock::cleanup()
+void TestClock::gridDue()
 {
-    m_clock.reset();
+    QFETCH(qint64, nowNs);
+    QFETCH(bool, hasPrevious);
+    QFETCH(qint64, previousDueNs);
+    QFETCH(int, intervalMs);
+    QFETCH(qint64, dueNs);
+    QCOMPARE(gridDueNs(nowNs, hasPrevious ? std::optional(previousDueNs) : std::nullopt, intervalMs), dueNs);
 }
 
 void TestClock::chainedWaitsKeepTheirGrid_data()
@@ -48,42 +80,58 @@ void TestClock::chainedWaitsKeepTheirGrid_data()
     QTest::newRow("waits and sleeps") << true;
 }
 
-// Each step does 3 ms of work and then waits; without the grid the 19 steps
-// would take at least 57 ms longer than their waits.
+// Twenty waits of 40 ms with 10 ms of work before all but the first. The chain
+// starts with the first wait, so the k-th wait may end no sooner than k * 40 ms
+// after the stopwatch started. Without the grid every wait would end at least
+// 50 ms after the one before (the work, then the whole wait); on the grid the
+// waits end 40 ms apart give or take the difference of two wake-up latencies,
+// so the median gap shows the grid whatever a busy machine does to single
+// wake-ups (a very late one may even restart the chain).
 void TestClock::chainedWaitsKeepTheirGrid()
 {
     QFETCH(bool, withSleeps);
+    constexpr int kWaits = 20, kLength = 40, kWork = 10;
     Clock &clock = *m_clock;
-    clock.wait(40);
     QElapsedTimer t;
     t.start();
-    for (int i = 0; i < 19; ++i) {
-        work(3);
-        if (withSleeps && i % 2)
-            clock.sleep(40);
+    std::vector<double> ends;
+    for (int k = 1; k <= kWaits; ++k) {
+        if (k > 1)
+            work(kWork);
+        if (withSleeps && k % 2)
+            clock.sleep(kLength);
         else
-            clock.wait(40);
+            clock.wait(kLength);
+        ends.push_back(msSince(t));
+        QVERIFY2(ends.back() >= double(kLength * k),
+                 qPrintable(QStringLiteral("wait %1 ended at %2 ms").arg(k).arg(ends.back())));
     }
-    const double elapsed = msSince(t);
-    QVERIFY2(elapsed >= 19 * 40 - 3 && elapsed < 19 * 40 + 30, qPrintable(QString::number(elapsed)));
+    std::vector<double> gaps;
+    for (size_t i = 1; i < ends.size(); ++i)
+        gaps.push_back(ends[i] - ends[i - 1]);
+    std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+    const double median = gaps[gaps.size() / 2];
+    QVERIFY2(median < kLength + kWork,
+             qPrintable(QStringLiteral("median gap %1 ms, chain %2 ms").arg(median).arg(ends.back())));
 }
 
+// After a stall the next waits take their whole length again: measured from
+// the start of the new chain, none of them ends early.
 void TestClock::stallRestartsTheSchedule()
 {
     Clock &clock = *m_clock;
     clock.wait(10);
-    work(150); // far behind: the next waits take their whole length again
-    for (int i = 0; i < 3; ++i) {
-        QElapsedTimer t;
-        t.start();
-        clock.wait(30);
-        QVERIFY2(msSince(t) >= 29.0, qPrintable(QString::number(msSince(t))));
-    }
     work(150);
     QElapsedTimer t;
     t.start();
+    for (int i = 1; i <= 3; ++i) {
+        clock.wait(30);
+        QVERIFY2(msSince(t) >= 30.0 * i, qPrintable(QStringLiteral("wait %1 ended at %2 ms").arg(i).arg(msSince(t))));
+    }
+    work(150);
+    t.start();
     clock.sleep(30);
-    QVERIFY(msSince(t) >= 29.0);
+    QVERIFY2(msSince(t) >= 30.0, qPrintable(QString::number(msSince(t))));
 }
 
 void TestClock::exitUnwindsRunningWaits()

@@ -2,7 +2,7 @@
 // left for it, the bounded wait for the program file, and starting the tool
 // under wine or opening its page instead.
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "app/CompanionTool.h"
 #include "storage/FileError.h"
 #include "storage/Paths.h"

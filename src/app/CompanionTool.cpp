@@ -1,6 +1,6 @@
 #include "app/CompanionTool.h"
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "storage/WinPath.h"

@@ -70,14 +70,6 @@ struct QtClock::Impl {
     // Due time of the one-shot timer or sleep that ended last, in ns of elapsed.
     std::optional<qint64> lastDueNs;
 
-    // A one-shot timer or sleep that starts right after another one ended
-    // counts from the moment that one was due, not from when it was
-    // serviced: the way Qt keeps a repeating precise timer on its grid. A
-    // playback is a chain of such waits, so the timer's wake-up latency and
-    // the short work between the waits (a port opening, a picture) never add
-    // up over a long program.
-    qint64 scheduleFrom(qint64 nowNs) const;
-
     struct Loop {
         QEventLoop *loop;
         const std::function<bool()> *done;
@@ -86,11 +78,11 @@ struct QtClock::Impl {
 };
 
 namespace {
-// How far behind its predecessor's due time a one-shot timer or sleep may start
-// and still count from that due time. Beyond it (a modal dialog, a suspended
-// machine, a slow disk) the schedule starts afresh, so nothing ever catches up
-// in a burst.
-constexpr qint64 kChainNs = 50'000'000;
+// Whole milliseconds that cover ns, for arming a QTimer that must not end early.
+int coveringMs(qint64 ns)
+{
+    return int(std::max<qint64>(0, (ns + 999'999) / 1'000'000));
+}
 
 class QtTimer : public ClockTimer {
 public:
@@ -98,8 +90,16 @@ public:
     {
         m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (m_singleShot)
+            if (m_singleShot) {
+                // Qt services a precise timer up to a millisecond early; the
+                // rest is waited out so that no wait ends before its due time.
+                const qint64 leftNs = m_dueNs - m_d.elapsed.nsecsElapsed();
+                if (leftNs > 0) {
+                    m_timer.start(coveringMs(leftNs));
+                    return;
+                }
                 m_d.lastDueNs = m_dueNs;
+            }
             fire();
             m_clock.notify();
         });
@@ -113,8 +113,8 @@ public:
             return;
         }
         const qint64 now = m_d.elapsed.nsecsElapsed();
-        m_dueNs = m_d.scheduleFrom(now) + qint64(std::max(0, m_interval)) * 1'000'000;
-        m_timer.start(int(std::max<qint64>(0, (m_dueNs - now + 500'000) / 1'000'000)));
+        m_dueNs = gridDueNs(now, m_d.lastDueNs, m_interval);
+        m_timer.start(coveringMs(m_dueNs - now));
     }
     void stop() override { m_timer.stop(); }
     bool isActive() const override { return m_timer.isActive(); }
@@ -126,12 +126,12 @@ private:
 };
 } // namespace
 
-qint64 QtClock::Impl::scheduleFrom(qint64 nowNs) const
+qint64 gridDueNs(qint64 nowNs, std::optional<qint64> previousDueNs, int intervalMs)
 {
-    // A timer Qt serviced a fraction of a millisecond early counts as well.
-    if (lastDueNs && std::abs(nowNs - *lastDueNs) <= kChainNs)
-        return *lastDueNs;
-    return nowNs;
+    const qint64 lengthNs = qint64(std::max(0, intervalMs)) * 1'000'000;
+    if (previousDueNs && std::abs(nowNs - *previousDueNs) <= kGridWindowNs)
+        return *previousDueNs + lengthNs;
+    return nowNs + lengthNs;
 }
 
 QtClock::QtClock() : d(std::make_unique<Impl>()) { d->elapsed.start(); }
@@ -161,10 +161,10 @@ void QtClock::processPending()
 
 void QtClock::sleep(int ms)
 {
-    const qint64 now = d->elapsed.nsecsElapsed();
-    const qint64 due = d->scheduleFrom(now) + qint64(std::max(0, ms)) * 1'000'000;
-    if (due > now)
-        std::this_thread::sleep_for(std::chrono::nanoseconds(due - now));
+    const qint64 due = gridDueNs(d->elapsed.nsecsElapsed(), d->lastDueNs, ms);
+    // Each pass sleeps the whole remainder; a second one only if woken early.
+    for (qint64 leftNs = due - d->elapsed.nsecsElapsed(); leftNs > 0; leftNs = due - d->elapsed.nsecsElapsed())
+        std::this_thread::sleep_for(std::chrono::nanoseconds(leftNs));
     d->lastDueNs = due;
 }
 

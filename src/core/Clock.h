@@ -7,6 +7,7 @@
 #include <QtGlobal>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -102,8 +103,24 @@ protected:
     ErrorSink m_sink;
 };
 
+// How far behind its predecessor's due time a one-shot timer or sleep may start
+// on the real clock and still count from that due time. Beyond it (a modal
+// dialog, a suspended machine, a slow disk) the schedule starts afresh, so
+// nothing ever catches up in a burst.
+constexpr qint64 kGridWindowNs = 50'000'000;
+
+// When a one-shot timer or sleep of intervalMs that starts at nowNs is due on
+// the real clock, given the due time of the one that ended last (none at
+// first). Starting within kGridWindowNs of that due time it counts from there,
+// the way Qt keeps a repeating precise timer on its grid: a playback is a
+// chain of such waits, so wake-up latency and the short work between the waits
+// (a port opening, a picture) never add up over a long program. Negative
+// intervals count as zero.
+qint64 gridDueNs(qint64 nowNs, std::optional<qint64> previousDueNs, int intervalMs);
+
 // Production clock: precise QTimers and nested QEventLoops; a waiting program
-// sleeps in the event loop.
+// sleeps in the event loop. A one-shot timer or sleep never ends before its
+// due time on the grid.
 class QtClock : public Clock {
 public:
     QtClock();
