@@ -292,9 +292,14 @@ bool Simulator::placeLink()
         m_err << "zovt-devsim: cannot create " << dir << Qt::endl;
         return false;
     }
+    // Pinned in Wine's registry: the controller goes by the pin, and Wine
+    // makes the link itself at every session start.
+    const QString pinned = portpath::registryDevice(m_opt.port);
+    if (!pinned.isEmpty() && QDir::cleanPath(pinned) == QDir::cleanPath(m_stable))
+        return true;
     const QFileInfo existing(link);
     if (existing.isSymLink() && existing.symLinkTarget() == QFileInfo(m_stable).absoluteFilePath())
-        return true; // already ours: left by an earlier run, or pinned in Wine's registry
+        return true; // already ours: left by an earlier run, or made by Wine from the pin
     if (existing.isSymLink() || existing.exists()) {
         // A link whose target is gone was left by an earlier run (or names an
         // unplugged adapter); anything that still leads somewhere is kept.
