@@ -177,6 +177,7 @@ private:
     QString m_stable;   // our own path that leads to the pseudo-terminal
     QString m_lockPath; // beside it
     QString m_link;     // comN, when this run made it
+    bool m_pinned = false; // COMn is pinned to the stable path in Wine's registry
     QFile m_log;
 
     Mono::time_point m_started;
@@ -295,8 +296,10 @@ bool Simulator::placeLink()
     // Pinned in Wine's registry: the controller goes by the pin, and Wine
     // makes the link itself at every session start.
     const QString pinned = portpath::registryDevice(m_opt.port);
-    if (!pinned.isEmpty() && QDir::cleanPath(pinned) == QDir::cleanPath(m_stable))
+    if (!pinned.isEmpty() && QDir::cleanPath(pinned) == QDir::cleanPath(m_stable)) {
+        m_pinned = true;
         return true;
+    }
     const QFileInfo existing(link);
     if (existing.isSymLink() && existing.symLinkTarget() == QFileInfo(m_stable).absoluteFilePath())
         return true; // already ours: left by an earlier run, or made by Wine from the pin
@@ -348,8 +351,9 @@ bool Simulator::start()
         return false;
     m_started = Mono::now();
     m_lastExclusiveCheck = m_started;
+    const QString entry = m_pinned ? QStringLiteral("the pin in Wine's registry (HKLM\\Software\\Wine\\Ports)") : portpath::dosDeviceLink(m_opt.port);
     say(QStringLiteral("zovt-devsim: listening on %1 -> %2 -> %3 (COM%4, %5 firmware), started %6")
-            .arg(portpath::dosDeviceLink(m_opt.port), m_stable, m_slavePath, QString::number(m_opt.port),
+            .arg(entry, m_stable, m_slavePath, QString::number(m_opt.port),
                  m_opt.newFirmware ? QStringLiteral("new") : QStringLiteral("old"),
                  QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
     return true;
