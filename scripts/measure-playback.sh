@@ -79,7 +79,9 @@ if [ "$HEADLESS" = 0 ]; then
   cp "$PROGRAM" "$WINEPREFIX/drive_c/Measure/program.txt"
   printf 'C:\\Measure\\program.txt\r\n' > "$DATA/AdresaAktZov.txt"
 fi
-"$DEVSIM" --port "$PORT" "${FIRMWARE[@]}" --quiet --log "$WORK/received.tsv" > "$WORK/devsim.out" 2>&1 &
+# Its stable path and lock stay in the scratch folder, apart from a simulator
+# that scripts/run.sh may have running on the same port.
+XDG_STATE_HOME=$WORK/state "$DEVSIM" --port "$PORT" "${FIRMWARE[@]}" --quiet --log "$WORK/devsim.log" > "$WORK/devsim.out" 2>&1 &
 DEVSIM_PID=$!
 for _ in $(seq 50); do
   [ -L "$WINEPREFIX/dosdevices/com$PORT" ] && break
@@ -103,6 +105,10 @@ sleep 0.5 # the simulator ends a text after a quiet gap
 kill "$DEVSIM_PID" 2>/dev/null || true
 wait "$DEVSIM_PID" 2>/dev/null || true
 DEVSIM_PID=
+# The log shows each text as the terminal does: time of day, gap, text, meaning.
+awk 'index($0, "\342\206\222") && /^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\.[0-9][0-9][0-9] / {
+       split($1, t, /[:.]/); print (t[1] * 3600 + t[2] * 60 + t[3]) * 1000 + t[4] "\t" ($2 == "first" ? $3 : $4) }' \
+  "$WORK/devsim.log" > "$WORK/received.tsv"
 if [ "$HEADLESS" = 0 ]; then
   # Start-up writes its own lighting stream first; the playback is what follows.
   total=$(wc -l < "$WORK/received.tsv")

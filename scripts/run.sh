@@ -13,7 +13,12 @@ if [ ! -f "$BUILD/build.ninja" ]; then
 fi
 cmake --build "$BUILD" --target zovt-generator zovt-devsim >/dev/null
 
+# As Wine reads it: an empty WINEPREFIX is unset, a relative one is refused.
 PREFIX=${WINEPREFIX:-$HOME/.wine}
+case "$PREFIX" in
+  /*) ;;
+  *) echo "run.sh: WINEPREFIX must be an absolute path, not \"$PREFIX\"" >&2; exit 1 ;;
+esac
 export WINEPREFIX="$PREFIX"
 # Drive C: as Wine has it (a dosdevices link) or the plain drive_c folder.
 if [ -d "$PREFIX/dosdevices/c:" ]; then DRIVE_C="$PREFIX/dosdevices/c:"; else DRIVE_C="$PREFIX/drive_c"; fi
@@ -44,26 +49,58 @@ if [ -f "$DATA/COM_Nr.dat" ]; then
   [ -n "$p" ] && PORT=$p
 fi
 LINK="$PREFIX/dosdevices/com$PORT"
-SIM_PID=""
-real_device=0
-if [ -L "$LINK" ] || [ -e "$LINK" ]; then
-  target=$(readlink -f "$LINK" || true)
-  case "$target" in
-    /dev/pts/*) ;;                       # a simulator's pseudo-terminal
-    *) [ -c "$target" ] && real_device=1 ;;
-  esac
+STATE=${XDG_STATE_HOME:-$HOME/.local/state}/zovt
+STABLE="$STATE/devsim-com$PORT"   # the simulator's own path to its pseudo-terminal
+LOG="$STATE/devsim.log"
+
+# A device pinned in Wine's registry (HKLM\Software\Wine\Ports) is what the
+# controller opens; Wine makes the comN link from it at every session start.
+pinned=""
+if [ -f "$PREFIX/system.reg" ]; then
+  pinned=$(awk -v want="\"com$PORT\"" '
+    /^\[/ { inports = (tolower($0) ~ /^\[software\\\\wine\\\\ports\]/) ; next }
+    inports && index(tolower($0), want "=\"") == 1 {
+      v = substr($0, length(want) + 3); sub(/"[ \r]*$/, "", v); gsub(/\\\\/, "\\", v); print v; exit }
+  ' "$PREFIX/system.reg")
 fi
-if [ "$real_device" = 1 ]; then
+
+# Whether a path leads to a serial device that is really there. Wine links
+# com1.. to /dev/ttyS0.. whether or not a UART answers; those without one
+# report type 0.
+is_device() {
+  local target
+  target=$(readlink -f "$1" || true)
+  case "$target" in
+    /dev/pts/*) return 1 ;;                         # a simulator's pseudo-terminal
+    /dev/ttyS[0-9]*)
+      [ -c "$target" ] || return 1
+      [ "$(cat "/sys/class/tty/${target#/dev/}/type" 2>/dev/null || echo 1)" != 0 ] ;;
+    *) [ -c "$target" ] ;;
+  esac
+}
+
+SIM_PID=""
+sim_args=(--port "$PORT" --log "$LOG")
+if [ -n "$pinned" ] && [ "$pinned" != "$STABLE" ]; then
+  echo "Device: COM$PORT is pinned to $pinned in Wine's registry; no simulator started."
+elif [ -z "$pinned" ] && { [ -L "$LINK" ] || [ -e "$LINK" ]; } && is_device "$LINK"; then
   echo "Device: COM$PORT is mapped to $(readlink -f "$LINK"); no simulator started."
 else
-  LOG=${XDG_STATE_HOME:-$HOME/.local/state}/zovt/devsim.log
-  mkdir -p "$(dirname "$LOG")"
-  echo "No device mapped at COM$PORT: starting the device simulator (zovt-devsim)."
-  echo "  What the device receives is shown here and logged to $LOG"
-  "$BUILD/tools/zovt-devsim" --port "$PORT" --log "$LOG" &
-  SIM_PID=$!
-  trap '[ -n "$SIM_PID" ] && kill "$SIM_PID" 2>/dev/null; wait 2>/dev/null || true' EXIT
-  for _ in $(seq 50); do [ -L "$LINK" ] && break; sleep 0.1; done
+  # The simulator holds a lock on this file while it runs.
+  if [ -f "$STABLE.lock" ] && ! flock -n "$STABLE.lock" true 2>/dev/null; then
+    echo "The device simulator of an earlier run (pid $(cat "$STABLE.lock")) already serves COM$PORT;"
+    echo "  what the device receives shows in its terminal and in $LOG"
+  else
+    # A link Wine guessed to a serial port without a UART is replaced for this session.
+    if [ -z "$pinned" ] && [ -L "$LINK" ] && [ -e "$LINK" ]; then sim_args+=(--force); fi
+    mkdir -p "$STATE"
+    echo "No device mapped at COM$PORT: starting the device simulator (zovt-devsim)."
+    echo "  What the device receives is shown here and appended to $LOG"
+    "$BUILD/tools/zovt-devsim" "${sim_args[@]}" &
+    SIM_PID=$!
+    trap '[ -n "$SIM_PID" ] && kill "$SIM_PID" 2>/dev/null; wait 2>/dev/null || true' EXIT
+    for _ in $(seq 50); do [ -L "$STABLE" ] && break; sleep 0.1; done
+  fi
 fi
 
 set +e

@@ -1,11 +1,13 @@
 // The meaning of device texts, and the device simulator driven by the real
-// serial component.
+// serial component: its stable path beside Wine's links, its log, and the
+// port it must not leave locked.
 
 #include "device/CommandMeaning.h"
 #include "device/PortPath.h"
 #include "device/VaComm.h"
 #include "support/TempDrive.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -13,7 +15,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+
 #include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,7 +37,48 @@ QStringList logLines(const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// The texts of the received-text lines, as shown: time of day, gap, text, meaning.
+QStringList textsIn(const QStringList &lines)
+{
+    static const QRegularExpression re(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d +(first|\\+\\d+\\.\\d\\d\\d s)  (\\S+) \u2192 "));
+    QStringList out;
+    for (const QString &l : lines)
+        if (const auto m = re.match(l); m.hasMatch())
+            out << m.captured(2);
+    return out;
+}
+
+QString stablePath(int port)
+{
+    return qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/zovt/devsim-com%1").arg(port);
+}
+
+// Whether the terminal behind path is marked for exclusive use. The test runs
+// as root or as the user, so it can open the terminal either way: as root past
+// the mark, as a user only when there is none.
+bool markedExclusive(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EBUSY;
+    int on = 0;
+    const bool marked = ::ioctl(fd, TIOCGEXCL, &on) == 0 && on != 0;
+    ::close(fd);
+    return marked;
+}
+
+// Sends one text through the serial component, as one port cycle.
+void sendText(int port, const QByteArray &text)
+{
+    TVaComm comm;
+    comm.setCloseDelay({});
+    comm.SetPortNum(port);
+    comm.Open();
+    comm.WriteText(text);
+    comm.Close();
 }
 
 } // namespace
@@ -43,13 +90,38 @@ private slots:
     void meaning_data();
     void meaning();
 
+    void initTestCase();
+    void cleanupTestCase();
+
     void showsWhatTheControllerSends();
     void linkPlacement_data();
     void linkPlacement();
+    void stablePathSurvivesRecreatedLink_data();
+    void stablePathSurvivesRecreatedLink();
+    void logIsAppendedAndASecondSimulatorRefused();
+    void exclusiveUseEndsWithTheController();
 
 private:
     bool startSim(QProcess &sim, const QStringList &args);
+    QByteArray waitListening(QProcess &sim);
+
+    QTemporaryDir m_state;
+    QTemporaryDir m_locks;
 };
+
+void TestDevsim::initTestCase()
+{
+    // The simulators' stable paths and locks go here, never to the user's state folder.
+    QVERIFY(m_state.isValid() && m_locks.isValid());
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_state.path()));
+    TVaComm::setLockDirectories({m_locks.path()});
+}
+
+void TestDevsim::cleanupTestCase()
+{
+    TVaComm::setLockDirectories({});
+    qunsetenv("XDG_STATE_HOME");
+}
 
 void TestDevsim::meaning_data()
 {
@@ -130,33 +202,38 @@ bool TestDevsim::startSim(QProcess &sim, const QStringList &args)
     return sim.waitForStarted(5000);
 }
 
+QByteArray TestDevsim::waitListening(QProcess &sim)
+{
+    QByteArray out;
+    for (int i = 0; i < 100 && !out.contains("listening on") && sim.state() == QProcess::Running; ++i) {
+        sim.waitForReadyRead(100);
+        out += sim.readAll();
+    }
+    return out;
+}
+
 void TestDevsim::showsWhatTheControllerSends()
 {
     TempDrive drive;
     QTemporaryDir work;
-    TVaComm::setLockDirectories({work.path()});
-    const QString log = work.filePath(QStringLiteral("received.tsv"));
+    const QString log = work.filePath(QStringLiteral("received.log"));
     QProcess sim;
     if (!startSim(sim, {QStringLiteral("--port"), QStringLiteral("4"), QStringLiteral("--new-firmware"), QStringLiteral("--log"), log,
                         QStringLiteral("--duration"), QStringLiteral("60")}))
         QSKIP("zovt-devsim is not built");
-    QByteArray out;
-    QTRY_VERIFY_WITH_TIMEOUT((out += sim.readAll()).contains("listening on"), 10000);
+    QByteArray out = waitListening(sim);
     const QString link = portpath::dosDeviceLink(4);
     QVERIFY2(out.contains(link.toLocal8Bit()), out.constData());
-    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY2(out.contains(stablePath(4).toLocal8Bit()), out.constData());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), stablePath(4));
+    QVERIFY(QFileInfo(stablePath(4)).canonicalFilePath().startsWith(QLatin1String("/dev/pts/")));
 
-    TVaComm port;
-    port.setCloseDelay({});
-    port.SetPortNum(4);
     const QList<QByteArray> texts{"22", "1000", "13"};
     for (int i = 0; i < texts.size(); ++i) {
-        port.Open();
-        port.WriteText(texts[i]);
-        port.Close();
+        sendText(4, texts[i]);
         // The next text goes out only once this one has been logged, so the
         // simulator always sees separate bursts.
-        QTRY_COMPARE_WITH_TIMEOUT(logLines(log).size(), i + 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(textsIn(logLines(log)).size(), i + 1, 10000);
     }
 
     // A writer that leaves the line as it found it: 2 stop bits.
@@ -170,7 +247,7 @@ void TestDevsim::showsWhatTheControllerSends()
         QCOMPARE(::write(fd, "98", 2), ssize_t(2));
         ::close(fd);
     }
-    QTRY_COMPARE_WITH_TIMEOUT(logLines(log).size(), 4, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(textsIn(logLines(log)).size(), 4, 10000);
 
     sim.terminate();
     QVERIFY(sim.waitForFinished(10000));
@@ -179,6 +256,7 @@ void TestDevsim::showsWhatTheControllerSends()
     out += sim.readAll();
     const QString shown = QString::fromUtf8(out);
     QVERIFY2(!QFileInfo(link).isSymLink(), "the link outlived the simulator");
+    QVERIFY2(!QFileInfo(stablePath(4)).isSymLink(), "the stable path outlived the simulator");
 
     QVERIFY2(shown.contains(QStringLiteral("22 \u2192 new firmware: stand-by lighting yellow, brightness on")), qPrintable(shown));
     QVERIFY2(shown.contains(QStringLiteral("1000 \u2192 10.00 Hz")), qPrintable(shown));
@@ -189,20 +267,13 @@ void TestDevsim::showsWhatTheControllerSends()
     QCOMPARE(shown.count(QStringLiteral("line settings wrong")), 1);
     QVERIFY2(shown.contains(QStringLiteral("line settings wrong for \"98\": 2 stop bits")), qPrintable(shown));
 
+    // The log holds what the terminal showed, line for line: time of day,
+    // gap, text and meaning, and the start and end lines.
     const QStringList lines = logLines(log);
-    QCOMPARE(lines.size(), 4);
-    qint64 previous = -1;
-    const QByteArrayList expected{"22", "1000", "13", "98"};
-    for (int i = 0; i < lines.size(); ++i) {
-        const QStringList fields = lines[i].split(QLatin1Char('\t'));
-        QCOMPARE(fields.size(), 2);
-        bool ok = false;
-        const qint64 ms = fields[0].toLongLong(&ok);
-        QVERIFY(ok && ms > previous);
-        previous = ms;
-        QCOMPARE(fields[1].toLatin1(), expected[i]);
-    }
-    TVaComm::setLockDirectories({});
+    QCOMPARE(lines, shown.split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+    QCOMPARE(textsIn(lines), QStringList({"22", "1000", "13", "98"}));
+    QVERIFY(lines.first().startsWith(QLatin1String("zovt-devsim: listening on ")));
+    QCOMPARE(lines.last(), QStringLiteral("zovt-devsim: 4 texts received"));
 }
 
 void TestDevsim::linkPlacement_data()
@@ -237,13 +308,177 @@ void TestDevsim::linkPlacement()
         QCOMPARE(QFileInfo(link).symLinkTarget(), existing);
         return;
     }
-    QByteArray out;
-    QTRY_VERIFY_WITH_TIMEOUT((out += sim.readAll()).contains("listening on"), 10000);
-    QVERIFY(QFileInfo(link).symLinkTarget().startsWith(QLatin1String("/dev/pts/")));
+    QVERIFY(waitListening(sim).contains("listening on"));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), stablePath(3));
+    QVERIFY(QFileInfo(link).canonicalFilePath().startsWith(QLatin1String("/dev/pts/")));
     sim.terminate();
     QVERIFY(sim.waitForFinished(10000));
     QCOMPARE(sim.exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+void TestDevsim::stablePathSurvivesRecreatedLink_data()
+{
+    QTest::addColumn<QString>("wineTarget"); // what Wine's session start links comN to; "stable": the stable path
+    QTest::newRow("Wine links the pinned port to the stable path") << "stable";
+    QTest::newRow("Wine links its own guess; the pin leads past it") << "/dev/null";
+}
+
+void TestDevsim::stablePathSurvivesRecreatedLink()
+{
+    QFETCH(QString, wineTarget);
+    TempDrive drive;
+    const int port = 6;
+    const QString stable = stablePath(port);
+    if (wineTarget == QLatin1String("stable"))
+        wineTarget = stable;
+    // Pinned once, as the README shows: HKLM\Software\Wine\Ports, COM6 = the stable path.
+    {
+        QFile reg(drive.prefix() + QStringLiteral("/system.reg"));
+        QVERIFY(reg.open(QIODevice::WriteOnly));
+        reg.write("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n[Software\\\\Wine\\\\Ports] 1700000000\n"
+                  "\"COM6\"=\"" + QFile::encodeName(stable) + "\"\n");
+    }
+    const QString link = portpath::dosDeviceLink(port);
+    const auto wineSessionStarts = [&] {
+        QDir().mkpath(QFileInfo(link).path());
+        QFile::remove(link);
+        return QFile::link(wineTarget, link);
+    };
+    QTemporaryDir work;
+    const QString log = work.filePath(QStringLiteral("devsim.log"));
+    const QStringList args{QStringLiteral("--port"), QString::number(port), QStringLiteral("--log"), log,
+                           QStringLiteral("--duration"), QStringLiteral("60")};
+
+    QProcess first;
+    if (!startSim(first, args))
+        QSKIP("zovt-devsim is not built");
+    QVERIFY(waitListening(first).contains("listening on"));
+    QVERIFY(wineSessionStarts());
+    QCOMPARE(portpath::devicePath(port), stable);
+    sendText(port, "22");
+    QTRY_COMPARE_WITH_TIMEOUT(textsIn(logLines(log)), QStringList{"22"}, 10000);
+    first.terminate();
+    QVERIFY(first.waitForFinished(10000));
+    // Wine's link is not the simulator's to remove; the stable path leads nowhere now.
+    QCOMPARE(QFileInfo(link).symLinkTarget(), wineTarget);
+    QVERIFY(!QFileInfo(stable).isSymLink());
+
+    // The next simulator gets another pseudo-terminal, the same stable path,
+    // and the link Wine made stays as it is.
+    QVERIFY(wineSessionStarts());
+    QProcess second;
+    QVERIFY(startSim(second, args));
+    QVERIFY(waitListening(second).contains("listening on"));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), wineTarget);
+    QVERIFY(QFileInfo(stable).canonicalFilePath().startsWith(QLatin1String("/dev/pts/")));
+    sendText(port, "13");
+    QTRY_COMPARE_WITH_TIMEOUT(textsIn(logLines(log)), QStringList({"22", "13"}), 10000);
+    second.terminate();
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 0);
+}
+
+void TestDevsim::logIsAppendedAndASecondSimulatorRefused()
+{
+    TempDrive drive;
+    QTemporaryDir work;
+    const QString log = work.filePath(QStringLiteral("devsim.log"));
+    {
+        QFile f(log);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("earlier session\n");
+    }
+    const QStringList args{QStringLiteral("--port"), QStringLiteral("7"), QStringLiteral("--log"), log,
+                           QStringLiteral("--duration"), QStringLiteral("60")};
+    QProcess first;
+    if (!startSim(first, args))
+        QSKIP("zovt-devsim is not built");
+    QVERIFY(waitListening(first).contains("listening on"));
+    const QString pts = QFileInfo(stablePath(7)).canonicalFilePath();
+
+    // A second run of the run command: refused, and the first one's log and links stay.
+    QProcess second;
+    QVERIFY(startSim(second, args));
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 1);
+    const QByteArray refusal = second.readAll();
+    QVERIFY2(refusal.contains("COM7 is already served by another zovt-devsim (pid " + QByteArray::number(first.processId()) + ")"),
+             refusal.constData());
+    QVERIFY(!refusal.contains("listening on"));
+    QCOMPARE(QFileInfo(stablePath(7)).canonicalFilePath(), pts);
+    QCOMPARE(QFileInfo(portpath::dosDeviceLink(7)).symLinkTarget(), stablePath(7));
+
+    sendText(7, "22");
+    QTRY_COMPARE_WITH_TIMEOUT(textsIn(logLines(log)), QStringList{"22"}, 10000);
+    first.terminate();
+    QVERIFY(first.waitForFinished(10000));
+
+    // Once the first is gone the port is free again, and the log grows on.
+    QProcess third;
+    QVERIFY(startSim(third, args));
+    QVERIFY(waitListening(third).contains("listening on"));
+    third.terminate();
+    QVERIFY(third.waitForFinished(10000));
+    QCOMPARE(third.exitCode(), 0);
+    const QStringList lines = logLines(log);
+    QCOMPARE(lines.first(), QStringLiteral("earlier session"));
+    QCOMPARE(lines.filter(QStringLiteral("listening on")).size(), 2);
+    QCOMPARE(textsIn(lines), QStringList{"22"});
+}
+
+void TestDevsim::exclusiveUseEndsWithTheController()
+{
+    TempDrive drive;
+    QProcess sim;
+    if (!startSim(sim, {QStringLiteral("--port"), QStringLiteral("8"), QStringLiteral("--duration"), QStringLiteral("60")}))
+        QSKIP("zovt-devsim is not built");
+    QByteArray out = waitListening(sim);
+    QVERIFY(out.contains("listening on"));
+    const QString stable = stablePath(8);
+    const QByteArray link = QFile::encodeName(portpath::dosDeviceLink(8));
+
+    // A controller holds the port exclusively and is killed before it can close it.
+    int ready[2];
+    QVERIFY(::pipe(ready) == 0);
+    const pid_t controller = ::fork();
+    QVERIFY(controller >= 0);
+    if (controller == 0) {
+        const int fd = ::open(link.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0 || ::ioctl(fd, TIOCEXCL) != 0)
+            ::_exit(1);
+        [[maybe_unused]] const ssize_t n = ::write(ready[1], "x", 1);
+        for (;;)
+            ::pause();
+    }
+    ::close(ready[1]);
+    char c = 0;
+    const bool opened = ::read(ready[0], &c, 1) == 1;
+    ::close(ready[0]);
+    bool reaped = false;
+    const auto reap = qScopeGuard([&] {
+        if (!reaped) {
+            ::kill(controller, SIGKILL);
+            ::waitpid(controller, nullptr, 0);
+        }
+    });
+    QVERIFY2(opened, "the stand-in controller could not open the port");
+    QVERIFY(markedExclusive(stable));
+    // While the controller lives, the port stays its own.
+    QTest::qWait(1000);
+    QVERIFY(markedExclusive(stable));
+
+    QCOMPARE(::kill(controller, SIGKILL), 0);
+    QCOMPARE(::waitpid(controller, nullptr, 0), controller);
+    reaped = true;
+    QTRY_VERIFY_WITH_TIMEOUT(!markedExclusive(stable), 5000);
+
+    // The next controller's port cycle goes through.
+    sendText(8, "22");
+    QTRY_VERIFY_WITH_TIMEOUT((out += sim.readAll()).contains("22 \u2192 "), 10000);
+    QVERIFY2(out.contains("in exclusive use by a controller that is gone; released"), out.constData());
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(10000));
 }
 
 QTEST_GUILESS_MAIN(TestDevsim)

@@ -15,6 +15,7 @@
 #include "ui/MainWindowDesign.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -37,6 +38,10 @@ void TestSmoke::startUpPlaysToSimulatorAndExitsCleanly()
     drive.installPictures();
     const QString log = drive.prefix() + QStringLiteral("/devsim.log");
     QProcess sim;
+    // The simulator's stable path and lock stay inside the test's prefix.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_STATE_HOME"), drive.prefix() + QStringLiteral("/state"));
+    sim.setProcessEnvironment(env);
     sim.start(devsim, {"--port", "3", "--log", log, "--quiet", "--duration", "60"});
     QVERIFY(sim.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(drive.prefix() + QStringLiteral("/dosdevices/com3")).isSymLink(), 5000);
@@ -67,10 +72,12 @@ void TestSmoke::startUpPlaysToSimulatorAndExitsCleanly()
 
     QFile f(log);
     QVERIFY(f.open(QIODevice::ReadOnly));
+    // Each received text is logged as shown: time of day, gap, text, meaning.
+    static const QRegularExpression received(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} +(?:first|\\+[\\d.]+ s)  (\\S+) \u2192 "));
     QStringList texts;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (!line.isEmpty())
-            texts << QString::fromLatin1(line).section(QLatin1Char('\t'), 1);
+    for (const QString &line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n')))
+        if (const auto m = received.match(line); m.hasMatch())
+            texts << m.captured(1);
     QCOMPARE(texts, (QStringList{"22", "88", "66", "44", "12", "20"}));
 }
 

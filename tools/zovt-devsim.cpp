@@ -1,9 +1,17 @@
 // zovt-devsim: a stand-in for the generator device. It creates a
-// pseudo-terminal, makes it the Wine serial port COMn of the current prefix
-// ($WINEPREFIX/dosdevices/comN) and shows every text the controller writes,
-// with its time, the gap since the previous text and what it means to the
-// chosen firmware. It also reads back the line settings after every text and
+// pseudo-terminal, gives it a stable path of its own
+// ($XDG_STATE_HOME/zovt/devsim-comN, by default ~/.local/state/zovt/), makes
+// the Wine serial port COMn of the current prefix ($WINEPREFIX/dosdevices/comN)
+// a link to that stable path, and shows every text the controller writes, with
+// its time, the gap since the previous text and what it means to the chosen
+// firmware. It also reads back the line settings after every text and
 // complains when they are not 9600 8N1 raw.
+//
+// Wine re-creates the dosdevices links at each session start; a user who pins
+// COMn to the stable path in the prefix's registry (HKLM\Software\Wine\Ports)
+// keeps the simulator reachable, since only the stable path's target changes
+// from run to run. One simulator serves a port at a time: a lock file beside
+// the stable path refuses a second one.
 //
 // The device protocol has no terminators: a text is a burst of bytes, and a
 // pause of --gap milliseconds (50 by default; the controller never writes two
@@ -12,9 +20,11 @@
 #include "device/CommandMeaning.h"
 #include "device/PortPath.h"
 #include "device/VaComm.h"
+#include "storage/WinPath.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,8 +37,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -78,6 +91,53 @@ QString printable(const QByteArray &text)
     return out;
 }
 
+// Where the stable paths and their locks live.
+QString stateDirectory()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return QDir::cleanPath(base + QStringLiteral("/zovt"));
+}
+
+// Whether a process other than this one holds the tty open. Only processes
+// whose descriptors this user may list are seen, which covers a controller
+// run by the same user.
+bool othersHold(const QByteArray &ttyPath)
+{
+    DIR *proc = ::opendir("/proc");
+    if (!proc)
+        return true; // cannot tell: leave the port as it is
+    const QByteArray self = QByteArray::number(qint64(::getpid()));
+    bool held = false;
+    while (!held) {
+        const dirent *e = ::readdir(proc);
+        if (!e)
+            break;
+        const QByteArray pid(e->d_name);
+        if (pid.isEmpty() || pid == self || pid.front() < '0' || pid.front() > '9')
+            continue;
+        const QByteArray fdDir = "/proc/" + pid + "/fd";
+        DIR *fds = ::opendir(fdDir.constData());
+        if (!fds)
+            continue;
+        while (const dirent *f = ::readdir(fds)) {
+            if (f->d_name[0] == '.')
+                continue;
+            char target[256];
+            const QByteArray fdPath = fdDir + '/' + f->d_name;
+            const ssize_t n = ::readlink(fdPath.constData(), target, sizeof target);
+            if (n > 0 && QByteArray(target, qsizetype(n)) == ttyPath) {
+                held = true;
+                break;
+            }
+        }
+        ::closedir(fds);
+    }
+    ::closedir(proc);
+    return held;
+}
+
 struct Options {
     int port = 3;
     bool newFirmware = false;
@@ -97,21 +157,31 @@ public:
     int run();
 
 private:
+    bool takePort();
     bool openPty();
+    bool placeStablePath();
     bool placeLink();
     void finishText();
+    void releaseAbandonedExclusive();
     void shutdown();
+    // One line to the terminal (stdout, or stderr for a warning) and the log.
+    void say(const QString &line, bool toTerminal = true, bool warning = false);
 
     Options m_opt;
     QTextStream m_out;
     QTextStream m_err;
     int m_master = -1;
     int m_slave = -1; // held so the controller's closes never hang the line up
+    int m_lockFd = -1;
     QString m_slavePath;
-    QString m_link;
+    QString m_stable;   // our own path that leads to the pseudo-terminal
+    QString m_lockPath; // beside it
+    QString m_link;     // comN, when this run made it
+    bool m_pinned = false; // COMn is pinned to the stable path in Wine's registry
     QFile m_log;
 
     Mono::time_point m_started;
+    Mono::time_point m_lastExclusiveCheck;
     QByteArray m_text;           // the text being received
     QTime m_textWall;            // wall time of its first byte
     Mono::time_point m_textMono; // monotonic time of its first byte
@@ -120,6 +190,58 @@ private:
     Mono::time_point m_prevText;
     int m_count = 0;
 };
+
+void Simulator::say(const QString &line, bool toTerminal, bool warning)
+{
+    if (m_log.isOpen()) {
+        m_log.write(line.toUtf8() + '\n');
+        m_log.flush();
+    }
+    if (toTerminal)
+        (warning ? m_err : m_out) << line << Qt::endl;
+}
+
+bool Simulator::takePort()
+{
+    const QString dir = stateDirectory();
+    if (!QDir().mkpath(dir)) {
+        m_err << "zovt-devsim: cannot create " << dir << Qt::endl;
+        return false;
+    }
+    m_stable = dir + QStringLiteral("/devsim-com%1").arg(m_opt.port);
+    m_lockPath = m_stable + QStringLiteral(".lock");
+    const QByteArray lockName = QFile::encodeName(m_lockPath);
+    const int fd = ::open(lockName.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0) {
+        m_err << "zovt-devsim: cannot open " << m_lockPath << ": " << sysError() << Qt::endl;
+        return false;
+    }
+    // The kernel drops the lock with the process, however it ends: a lock
+    // file left by a killed simulator never blocks the next one.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        char buf[32] = {};
+        const ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
+        ::close(fd);
+        if (err == EWOULDBLOCK) {
+            const QByteArray pid = QByteArray(buf, n > 0 ? qsizetype(n) : 0).trimmed();
+            m_err << "zovt-devsim: COM" << m_opt.port << " is already served by another zovt-devsim"
+                  << (pid.isEmpty() ? QString() : QStringLiteral(" (pid %1)").arg(QString::fromLatin1(pid)))
+                  << "; not starting a second one" << Qt::endl;
+        } else {
+            m_err << "zovt-devsim: cannot lock " << m_lockPath << ": " << QString::fromLocal8Bit(std::strerror(err)) << Qt::endl;
+        }
+        return false;
+    }
+    const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.constData(), size_t(pid.size()), 0) != ssize_t(pid.size())) {
+        m_err << "zovt-devsim: cannot write " << m_lockPath << ": " << sysError() << Qt::endl;
+        ::close(fd);
+        return false;
+    }
+    m_lockFd = fd;
+    return true;
+}
 
 bool Simulator::openPty()
 {
@@ -143,6 +265,26 @@ bool Simulator::openPty()
     return true;
 }
 
+bool Simulator::placeStablePath()
+{
+    // Holding the lock makes whatever is there a leftover of an earlier run.
+    const QFileInfo existing(m_stable);
+    if (existing.isDir() && !existing.isSymLink()) {
+        m_err << "zovt-devsim: " << m_stable << " is a folder" << Qt::endl;
+        return false;
+    }
+    const QByteArray stable = QFile::encodeName(m_stable);
+    if ((existing.exists() || existing.isSymLink()) && ::unlink(stable.constData()) != 0) {
+        m_err << "zovt-devsim: cannot remove " << m_stable << ": " << sysError() << Qt::endl;
+        return false;
+    }
+    if (::symlink(QFile::encodeName(m_slavePath).constData(), stable.constData()) != 0) {
+        m_err << "zovt-devsim: cannot create " << m_stable << ": " << sysError() << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
 bool Simulator::placeLink()
 {
     const QString link = portpath::dosDeviceLink(m_opt.port);
@@ -151,7 +293,16 @@ bool Simulator::placeLink()
         m_err << "zovt-devsim: cannot create " << dir << Qt::endl;
         return false;
     }
+    // Pinned in Wine's registry: the controller goes by the pin, and Wine
+    // makes the link itself at every session start.
+    const QString pinned = portpath::registryDevice(m_opt.port);
+    if (!pinned.isEmpty() && QDir::cleanPath(pinned) == QDir::cleanPath(m_stable)) {
+        m_pinned = true;
+        return true;
+    }
     const QFileInfo existing(link);
+    if (existing.isSymLink() && existing.symLinkTarget() == QFileInfo(m_stable).absoluteFilePath())
+        return true; // already ours: left by an earlier run, or made by Wine from the pin
     if (existing.isSymLink() || existing.exists()) {
         // A link whose target is gone was left by an earlier run (or names an
         // unplugged adapter); anything that still leads somewhere is kept.
@@ -171,7 +322,7 @@ bool Simulator::placeLink()
             return false;
         }
     }
-    if (::symlink(QFile::encodeName(m_slavePath).constData(), QFile::encodeName(link).constData()) != 0) {
+    if (::symlink(QFile::encodeName(m_stable).constData(), QFile::encodeName(link).constData()) != 0) {
         m_err << "zovt-devsim: cannot create " << link << ": " << sysError() << Qt::endl;
         return false;
     }
@@ -185,18 +336,26 @@ bool Simulator::start()
         m_err << "zovt-devsim: cannot install signal handlers: " << sysError() << Qt::endl;
         return false;
     }
+    if (!takePort())
+        return false;
     if (!m_opt.logPath.isEmpty()) {
+        // Appended: an earlier session's lines stay, and a reader that follows
+        // the file never sees it cut short.
         m_log.setFileName(m_opt.logPath);
-        if (!m_log.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append)) {
             m_err << "zovt-devsim: cannot write " << m_opt.logPath << ": " << m_log.errorString() << Qt::endl;
             return false;
         }
     }
-    if (!openPty() || !placeLink())
+    if (!openPty() || !placeStablePath() || !placeLink())
         return false;
     m_started = Mono::now();
-    m_out << "zovt-devsim: listening on " << m_link << " -> " << m_slavePath << " (COM" << m_opt.port << ", "
-          << (m_opt.newFirmware ? "new" : "old") << " firmware)" << Qt::endl;
+    m_lastExclusiveCheck = m_started;
+    const QString entry = m_pinned ? QStringLiteral("the pin in Wine's registry (HKLM\\Software\\Wine\\Ports)") : portpath::dosDeviceLink(m_opt.port);
+    say(QStringLiteral("zovt-devsim: listening on %1 -> %2 -> %3 (COM%4, %5 firmware), started %6")
+            .arg(entry, m_stable, m_slavePath, QString::number(m_opt.port),
+                 m_opt.newFirmware ? QStringLiteral("new") : QStringLiteral("old"),
+                 QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
     return true;
 }
 
@@ -208,20 +367,15 @@ void Simulator::finishText()
     using std::chrono::milliseconds;
     ++m_count;
     const QString shown = printable(m_text);
-    const qint64 sinceStart = duration_cast<milliseconds>(m_textMono - m_started).count();
     QString gap = QStringLiteral("first");
     if (m_haveTexts)
         gap = QStringLiteral("+%1 s").arg(double(duration_cast<milliseconds>(m_textMono - m_prevText).count()) / 1000.0, 0, 'f', 3);
     m_haveTexts = true;
     m_prevText = m_textMono;
 
-    if (m_log.isOpen()) {
-        m_log.write(QByteArray::number(sinceStart) + '\t' + shown.toLatin1() + '\n');
-        m_log.flush();
-    }
-    if (!m_opt.quiet)
-        m_out << m_textWall.toString(QStringLiteral("hh:mm:ss.zzz")) << "  " << gap.rightJustified(10) << "  " << shown
-              << QStringLiteral(" \u2192 ") << commandMeaning(m_text, m_opt.newFirmware) << Qt::endl;
+    say(m_textWall.toString(QStringLiteral("hh:mm:ss.zzz")) + QStringLiteral("  ") + gap.rightJustified(10) + QStringLiteral("  ")
+            + shown + QStringLiteral(" \u2192 ") + commandMeaning(m_text, m_opt.newFirmware),
+        !m_opt.quiet);
 
     // The controller has set the line up by the time it writes; a wrong
     // setting would garble the text on a real device.
@@ -229,35 +383,56 @@ void Simulator::finishText()
     if (::tcgetattr(m_master, &t) == 0) {
         const QStringList problems = lineSettingsProblems(t);
         if (!problems.isEmpty())
-            (m_opt.quiet ? m_err : m_out) << "  ! line settings wrong for \"" << shown << "\": " << problems.join(QStringLiteral(", "))
-                                          << Qt::endl;
+            say(QStringLiteral("  ! line settings wrong for \"%1\": %2").arg(shown, problems.join(QStringLiteral(", "))), true, m_opt.quiet);
     }
     m_text.clear();
+}
+
+// A controller marks the port for exclusive use while it holds it and clears
+// the mark when it closes. One that was killed cannot: since this side keeps
+// the terminal open, the mark would outlive it and every later open by a
+// non-root controller would fail with "busy". A real serial port forgets the
+// mark with its last close; here it is cleared once nobody else holds the port.
+void Simulator::releaseAbandonedExclusive()
+{
+    int on = 0;
+    if (::ioctl(m_slave, TIOCGEXCL, &on) != 0 || on == 0)
+        return;
+    if (othersHold(QFile::encodeName(m_slavePath)))
+        return;
+    if (::ioctl(m_slave, TIOCNXCL) != 0)
+        return;
+    say(QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz"))
+        + QStringLiteral("  the port was left in exclusive use by a controller that is gone; released"));
 }
 
 int Simulator::run()
 {
     using std::chrono::duration_cast;
     using std::chrono::milliseconds;
+    // How often an abandoned exclusive mark is looked for.
+    constexpr milliseconds exclusiveCheck(300);
     const bool limited = m_opt.durationS > 0;
     const auto end = m_started + milliseconds(qint64(m_opt.durationS * 1000.0));
     for (;;) {
         const auto now = Mono::now();
         if (limited && now >= end)
             break;
-        int timeout = -1;
+        if (now >= m_lastExclusiveCheck + exclusiveCheck) {
+            m_lastExclusiveCheck = now;
+            releaseAbandonedExclusive();
+        }
+        int timeout = int(duration_cast<milliseconds>(m_lastExclusiveCheck + exclusiveCheck - now).count()) + 1;
         if (!m_text.isEmpty()) {
             const auto due = m_lastByte + milliseconds(m_opt.gapMs);
             if (now >= due) {
                 finishText();
                 continue;
             }
-            timeout = int(duration_cast<milliseconds>(due - now).count()) + 1;
+            timeout = qMin(timeout, int(duration_cast<milliseconds>(due - now).count()) + 1);
         }
-        if (limited) {
-            const int left = int(duration_cast<milliseconds>(end - now).count()) + 1;
-            timeout = timeout < 0 ? left : qMin(timeout, left);
-        }
+        if (limited)
+            timeout = qMin(timeout, int(duration_cast<milliseconds>(end - now).count()) + 1);
         pollfd fds[2] = {{m_master, POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
         const int n = ::poll(fds, 2, timeout);
         if (n < 0) {
@@ -283,22 +458,31 @@ int Simulator::run()
         }
     }
     finishText();
-    if (!m_opt.quiet)
-        m_out << "zovt-devsim: " << m_count << (m_count == 1 ? " text" : " texts") << " received" << Qt::endl;
+    say(QStringLiteral("zovt-devsim: %1 %2 received").arg(m_count).arg(m_count == 1 ? QStringLiteral("text") : QStringLiteral("texts")),
+        !m_opt.quiet);
     return 0;
 }
 
 void Simulator::shutdown()
 {
-    // Only our own link goes; one that was replaced meanwhile stays.
-    if (!m_link.isEmpty() && QFileInfo(m_link).symLinkTarget() == m_slavePath)
+    // Only our own links go; one that was replaced meanwhile stays. A comN
+    // link this run did not make (Wine's, pinned to the stable path) stays
+    // too, and leads nowhere until the next simulator.
+    if (!m_link.isEmpty() && QFileInfo(m_link).symLinkTarget() == QFileInfo(m_stable).absoluteFilePath())
         ::unlink(QFile::encodeName(m_link).constData());
     m_link.clear();
+    if (!m_slavePath.isEmpty() && QFileInfo(m_stable).symLinkTarget() == m_slavePath)
+        ::unlink(QFile::encodeName(m_stable).constData());
     if (m_slave >= 0)
         ::close(m_slave);
     if (m_master >= 0)
         ::close(m_master);
     m_slave = m_master = -1;
+    if (m_lockFd >= 0) {
+        ::unlink(QFile::encodeName(m_lockPath).constData());
+        ::close(m_lockFd);
+        m_lockFd = -1;
+    }
 }
 
 } // namespace
@@ -310,11 +494,11 @@ int main(int argc, char **argv)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Simulates the generator device on a pseudo-terminal linked as $WINEPREFIX/dosdevices/comN and shows what the controller sends."));
+        "Simulates the generator device on a pseudo-terminal reached through $XDG_STATE_HOME/zovt/devsim-comN and $WINEPREFIX/dosdevices/comN, and shows what the controller sends."));
     parser.addHelpOption();
     const QCommandLineOption portOpt(QStringLiteral("port"), QStringLiteral("Serial port number N (default 3)."), QStringLiteral("N"), QStringLiteral("3"));
     const QCommandLineOption newOpt(QStringLiteral("new-firmware"), QStringLiteral("Read texts as the new firmware does (default: old)."));
-    const QCommandLineOption logOpt(QStringLiteral("log"), QStringLiteral("Write every text as \"<ms since start>\\t<text>\" to FILE."), QStringLiteral("FILE"));
+    const QCommandLineOption logOpt(QStringLiteral("log"), QStringLiteral("Append every line shown (and the texts --quiet hides) to FILE."), QStringLiteral("FILE"));
     const QCommandLineOption durOpt(QStringLiteral("duration"), QStringLiteral("Stop after SECONDS (default: run until interrupted)."), QStringLiteral("SECONDS"));
     const QCommandLineOption quietOpt(QStringLiteral("quiet"), QStringLiteral("Do not print the received texts (warnings go to stderr)."));
     const QCommandLineOption forceOpt(QStringLiteral("force"), QStringLiteral("Replace a comN entry that still leads to a device."));
@@ -322,6 +506,10 @@ int main(int argc, char **argv)
     parser.addOptions({portOpt, newOpt, logOpt, durOpt, quietOpt, forceOpt, gapOpt});
     parser.process(app);
 
+    if (const QString why = winpath::prefixProblem(); !why.isEmpty()) {
+        std::fprintf(stderr, "zovt-devsim: %s\n", qPrintable(why));
+        return 2;
+    }
     Options o;
     bool ok = false;
     o.port = parser.value(portOpt).toInt(&ok);

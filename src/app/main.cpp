@@ -1,11 +1,22 @@
 #include "core/Clock.h"
 #include "app/MainWindowController.h"
+#include "storage/CodePage.h"
 #include "storage/WinPath.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char **argv)
 {
+    // Files shared with Wine programs are unusable under a wrong prefix or codec.
+    QString why = zovt::winpath::prefixProblem();
+    if (why.isEmpty())
+        why = zovt::codepage::ensureUsable();
+    if (!why.isEmpty()) {
+        std::fprintf(stderr, "zovt-generator: %s\n", qPrintable(why));
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("ZovT Generator"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -16,6 +16,9 @@ namespace {
 
 QString native(const QString &winPath) { return winpath::toNative(winPath); }
 
+// What Windows says of a name it cannot hold; such a file is never there.
+const QString kInvalidName = QStringLiteral("The filename, directory name, or volume label syntax is incorrect");
+
 [[noreturn]] void readFail(const QString &winPath, const QString &why)
 {
     throw ReadError(QStringLiteral("%1: %2").arg(winPath, why).toStdString());
@@ -34,12 +37,15 @@ bool dirExists(const QString &winPath) { return QFileInfo(native(winPath)).isDir
 
 void remove(const QString &winPath) noexcept
 {
-    QFile::remove(native(winPath));
+    if (const QString n = native(winPath); !n.isEmpty())
+        QFile::remove(n);
 }
 
 bool makeDir(const QString &winPath) noexcept
 {
     QString n = native(winPath);
+    if (n.isEmpty())
+        return false;
     while (n.size() > 1 && n.endsWith(QLatin1Char('/')))
         n.chop(1);
     if (QFileInfo(n).isDir())
@@ -49,6 +55,8 @@ bool makeDir(const QString &winPath) noexcept
 
 QByteArray readAll(const QString &winPath)
 {
+    if (native(winPath).isEmpty())
+        readFail(winPath, kInvalidName);
     QFile f(native(winPath));
     if (!f.open(QIODevice::ReadOnly))
         readFail(winPath, f.errorString());
@@ -57,6 +65,8 @@ QByteArray readAll(const QString &winPath)
 
 void writeAll(const QString &winPath, const QByteArray &bytes)
 {
+    if (native(winPath).isEmpty())
+        writeFail(winPath, kInvalidName);
     QFile f(native(winPath));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         writeFail(winPath, f.errorString());

@@ -1,5 +1,7 @@
 #include "storage/TextCodec.h"
 
+#include "storage/CodePage.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -26,7 +28,7 @@ QStringList splitLines(const QString &text)
 
 QString fromAnsi(const QByteArray &bytes)
 {
-    QStringDecoder dec("windows-1250");
+    QStringDecoder dec(codepage::codecName().constData());
     if (!dec.isValid())
         return QString::fromLatin1(bytes);
     return dec.decode(bytes);
@@ -34,7 +36,7 @@ QString fromAnsi(const QByteArray &bytes)
 
 QByteArray toAnsi(const QString &text)
 {
-    QStringEncoder enc("windows-1250");
+    QStringEncoder enc(codepage::codecName().constData());
     if (!enc.isValid())
         return text.toLatin1();
     return enc.encode(text);

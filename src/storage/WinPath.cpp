@@ -14,6 +14,14 @@ QString prefix()
     return QDir::cleanPath(QDir::homePath() + QStringLiteral("/.wine"));
 }
 
+QString prefixProblem()
+{
+    const QString p = qEnvironmentVariable("WINEPREFIX");
+    if (p.isEmpty() || QDir::isAbsolutePath(p))
+        return QString();
+    return QStringLiteral("WINEPREFIX must be an absolute path, not \"%1\" (Wine refuses it too)").arg(p);
+}
+
 QString driveDirectory(QChar letter)
 {
     const QChar l = letter.toLower();
@@ -53,12 +61,29 @@ QString appendComponent(const QString &dir, const QString &name)
 
 } // namespace
 
+QString windowsName(const QString &component)
+{
+    qsizetype n = component.size();
+    while (n > 0 && (component.at(n - 1) == QLatin1Char(' ') || component.at(n - 1) == QLatin1Char('.')))
+        --n;
+    return component.left(n);
+}
+
+bool validName(const QString &component)
+{
+    for (const QChar c : component)
+        if (c.unicode() < 0x20 || QStringView(u"<>:\"|?*").contains(c))
+            return false;
+    return true;
+}
+
 QString toNative(const QString &windowsPath)
 {
     QString p = windowsPath;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const bool windows = hasDrive(p);
     QString base;
-    if (hasDrive(p)) {
+    if (windows) {
         base = driveDirectory(p.at(0));
         p = p.mid(2);
     } else if (p.startsWith(QLatin1Char('/'))) {
@@ -68,8 +93,20 @@ QString toNative(const QString &windowsPath)
     }
     const QStringList parts = p.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QString out = base;
-    for (const QString &c : parts)
+    for (QString c : parts) {
+        if (windows) {
+            if (c == QLatin1String("..") && out == base)
+                continue; // as on Windows, nothing lies above a drive's root
+            if (c != QLatin1String(".") && c != QLatin1String("..")) {
+                // Never let such a name reach the file system: the file is
+                // simply not there.
+                if (!validName(c))
+                    return QString();
+                c = windowsName(c);
+            }
+        }
         out = appendComponent(out, c);
+    }
     if (out.isEmpty())
         out = QStringLiteral("/");
     // Keep a trailing separator: folder paths such as the client folder end with one.

@@ -1,0 +1,257 @@
+#include "storage/WineRegistry.h"
+
+#include "storage/WinPath.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QStringList>
+
+namespace zovt::winereg {
+
+namespace {
+
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
+bool isOctal(QChar c) { return c.unicode() >= '0' && c.unicode() <= '7'; }
+
+// Reads Wine's escaped text from s[i] up to the unescaped 'close' (which is
+// consumed). Escapes: \a \b \e \f \n \r \t \v, \x with up to four hex digits,
+// up to three octal digits, and a backslash before any other character
+// standing for that character. False when the text ends before 'close'.
+bool unescape(QStringView s, qsizetype &i, QChar close, QString &out)
+{
+    while (i < s.size()) {
+        QChar c = s[i++];
+        if (c == close)
+            return true;
+        if (c != QLatin1Char('\\')) {
+            out += c;
+            continue;
+        }
+        if (i >= s.size())
+            return false;
+        c = s[i++];
+        switch (c.unicode()) {
+        case 'a': out += QChar(0x07); break;
+        case 'b': out += QChar(0x08); break;
+        case 'e': out += QChar(0x1b); break;
+        case 'f': out += QChar(0x0c); break;
+        case 'n': out += QChar(0x0a); break;
+        case 'r': out += QChar(0x0d); break;
+        case 't': out += QChar(0x09); break;
+        case 'v': out += QChar(0x0b); break;
+        case 'x': {
+            uint v = 0;
+            int digits = 0;
+            while (digits < 4 && i < s.size() && hexValue(s[i]) >= 0) {
+                v = v * 16 + uint(hexValue(s[i++]));
+                ++digits;
+            }
+            out += digits ? QChar(char16_t(v)) : QLatin1Char('x');
+            break;
+        }
+        default:
+            if (isOctal(c)) {
+                uint v = c.unicode() - '0';
+                for (int digits = 1; digits < 3 && i < s.size() && isOctal(s[i]); ++digits)
+                    v = v * 8 + (s[i++].unicode() - '0');
+                out += QChar(char16_t(v));
+            } else {
+                out += c;
+            }
+        }
+    }
+    return false;
+}
+
+// The text of a string value as written after "=": "..." (REG_SZ) or
+// str(N):"..." (expandable and multi strings).
+std::optional<QString> decodeString(const QString &data)
+{
+    qsizetype i = 0;
+    if (data.startsWith(QLatin1String("str("))) {
+        i = data.indexOf(QLatin1String("):"));
+        if (i < 0)
+            return std::nullopt;
+        i += 2;
+    }
+    if (i >= data.size() || data.at(i) != QLatin1Char('"'))
+        return std::nullopt;
+    ++i;
+    QString out;
+    if (!unescape(data, i, QLatin1Char('"'), out))
+        return std::nullopt;
+    return out;
+}
+
+// hex(N):aa,bb,... as bytes.
+QByteArray decodeHex(const QString &data)
+{
+    const qsizetype colon = data.indexOf(QLatin1Char(':'));
+    QByteArray out;
+    if (colon < 0 || !data.startsWith(QLatin1String("hex")))
+        return out;
+    const QStringList bytes = data.mid(colon + 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (const QString &b : bytes) {
+        bool ok = false;
+        const uint v = b.trimmed().toUInt(&ok, 16);
+        if (!ok || v > 0xff)
+            return QByteArray();
+        out += char(v);
+    }
+    return out;
+}
+
+QStringList components(const QString &key)
+{
+    return key.toLower().split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+Registry Registry::parse(const QByteArray &bytes)
+{
+    Registry r;
+    r.m_root = QStringLiteral("\\Machine");
+    const QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    Key *current = nullptr;
+    const QLatin1String rootMark(";; All keys relative to ");
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QString line = lines[n];
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.startsWith(rootMark)) {
+            qsizetype i = rootMark.size();
+            QString root;
+            unescape(line, i, QChar(), root);
+            r.m_root = root.trimmed();
+            continue;
+        }
+        if (line.startsWith(QLatin1Char('['))) {
+            qsizetype i = 1;
+            QString key;
+            current = unescape(line, i, QLatin1Char(']'), key) ? &r.m_keys[components(key).join(QLatin1Char('\\'))] : nullptr;
+            continue;
+        }
+        if (!current)
+            continue;
+        if (line.startsWith(QLatin1String("#link"))) {
+            current->link = true;
+            continue;
+        }
+        QString name;
+        qsizetype i = 0;
+        if (line.startsWith(QLatin1Char('@'))) {
+            i = 1;
+        } else if (line.startsWith(QLatin1Char('"'))) {
+            i = 1;
+            if (!unescape(line, i, QLatin1Char('"'), name))
+                continue;
+        } else {
+            continue;
+        }
+        if (i >= line.size() || line.at(i) != QLatin1Char('='))
+            continue;
+        QString data = line.mid(i + 1);
+        // Binary data is wrapped: a line ending in "\" goes on in the next one.
+        if (!data.startsWith(QLatin1Char('"')) && !data.startsWith(QLatin1String("str("))) {
+            while (data.endsWith(QLatin1Char('\\')) && n + 1 < lines.size()) {
+                data.chop(1);
+                QString next = lines[++n];
+                if (next.endsWith(QLatin1Char('\r')))
+                    next.chop(1);
+                data += next.trimmed();
+            }
+        }
+        current->values.insert(name.toLower(), data);
+    }
+    return r;
+}
+
+const Registry::Key *Registry::find(const QString &key) const
+{
+    QStringList parts = components(key);
+    // Each link met rewrites the path; the bound stops a loop of links.
+    for (int hops = 0; hops < 16; ++hops) {
+        bool rewritten = false;
+        for (qsizetype len = 1; len <= parts.size() && !rewritten; ++len) {
+            const auto it = m_keys.constFind(parts.mid(0, len).join(QLatin1Char('\\')));
+            if (it == m_keys.constEnd() || !it->link)
+                continue;
+            const QByteArray raw = decodeHex(it->values.value(QStringLiteral("symboliclinkvalue")));
+            QString target; // UTF-16LE, ended by a NUL
+            for (qsizetype b = 0; b + 1 < raw.size(); b += 2) {
+                const char16_t u = char16_t(quint8(raw[b]) | (quint8(raw[b + 1]) << 8));
+                if (u == 0)
+                    break;
+                target += QChar(u);
+            }
+            // Targets are absolute ("\Registry\Machine\System\ControlSet001");
+            // only those inside this file's root can be followed.
+            const QString inside = QStringLiteral("\\Registry") + m_root + QLatin1Char('\\');
+            if (!target.startsWith(inside, Qt::CaseInsensitive))
+                return nullptr;
+            parts = components(target.mid(inside.size())) + parts.mid(len);
+            rewritten = true;
+        }
+        if (!rewritten) {
+            const auto it = m_keys.constFind(parts.join(QLatin1Char('\\')));
+            return it == m_keys.constEnd() ? nullptr : &*it;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<QString> Registry::string(const QString &key, const QString &name) const
+{
+    const Key *k = find(key);
+    if (!k)
+        return std::nullopt;
+    const auto it = k->values.constFind(name.toLower());
+    if (it == k->values.constEnd())
+        return std::nullopt;
+    return decodeString(*it);
+}
+
+QString systemRegPath() { return winpath::prefix() + QStringLiteral("/system.reg"); }
+
+std::optional<QString> systemString(const QString &key, const QString &name)
+{
+    struct Entry {
+        qint64 size = -1;
+        QDateTime modified;
+        std::optional<QString> value;
+    };
+    static QMutex mutex;
+    static QHash<QString, Entry> cache;
+
+    const QString path = systemRegPath();
+    const QFileInfo fi(path);
+    if (!fi.isFile())
+        return std::nullopt;
+    const QString id = path + QChar(0) + key.toLower() + QChar(0) + name.toLower();
+    QMutexLocker lock(&mutex);
+    const auto it = cache.constFind(id);
+    if (it != cache.constEnd() && it->size == fi.size() && it->modified == fi.lastModified())
+        return it->value;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    Entry e{fi.size(), fi.lastModified(), Registry::parse(f.readAll()).string(key, name)};
+    cache.insert(id, e);
+    return e.value;
+}
+
+} // namespace zovt::winereg

@@ -1,0 +1,48 @@
+#pragma once
+// The registry of the Wine prefix, read from the text files Wine saves it in
+// ($WINEPREFIX/system.reg holds HKEY_LOCAL_MACHINE). The controller never
+// writes the registry: the wineserver owns those files and would overwrite any
+// change. It only looks up a few string values: the prefix's 8-bit code page
+// and the serial ports the user pinned.
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
+namespace zovt::winereg {
+
+class Registry {
+public:
+    // Parses the text of a registry file (CR LF or LF line ends). Lines that
+    // are not understood are skipped; a text that is no registry gives an
+    // empty registry.
+    static Registry parse(const QByteArray &text);
+
+    // The string value 'name' of 'key'. The key is written relative to the
+    // file's root with single backslashes ("Software\Wine\Ports"); keys and
+    // names match case-insensitively, and keys that Wine stores as links
+    // (System\CurrentControlSet -> System\ControlSet001) are followed. Absent
+    // when the key or value is missing or the value is not a string.
+    std::optional<QString> string(const QString &key, const QString &name) const;
+
+private:
+    struct Key {
+        bool link = false;
+        QHash<QString, QString> values; // lowercased name -> data as written after "="
+    };
+    const Key *find(const QString &key) const;
+
+    QHash<QString, Key> m_keys; // lowercased path
+    QString m_root;             // "\Machine" for system.reg
+};
+
+// $WINEPREFIX/system.reg
+QString systemRegPath();
+
+// A string value of the prefix's system.reg. The file is parsed again only
+// when its size or modification time changed, so callers may ask often.
+std::optional<QString> systemString(const QString &key, const QString &name);
+
+} // namespace zovt::winereg

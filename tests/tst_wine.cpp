@@ -1,0 +1,480 @@
+// Living beside Wine: the prefix's registry (code page, pinned serial ports),
+// Windows name rules on the way to the native file system, and WINEPREFIX as
+// Wine reads it. Every prefix here is a stand-in made by the test.
+
+#include "device/PortPath.h"
+#include "storage/CodePage.h"
+#include "storage/DataFiles.h"
+#include "storage/WinPath.h"
+#include "storage/WineRegistry.h"
+#include "support/TempDrive.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zovt;
+using zovt::test::TempDrive;
+
+namespace {
+
+// A registry value holding a link target, as Wine writes it: UTF-16LE bytes,
+// wrapped over several lines.
+QByteArray linkValue(const QString &target)
+{
+    QByteArray out = "hex(6):";
+    int n = 0;
+    for (const QChar c : target) {
+        for (const int b : {c.unicode() & 0xff, c.unicode() >> 8}) {
+            if (n && n % 20 == 0)
+                out += "\\\n  ";
+            if (n)
+                out += ',';
+            out += QByteArray::number(b, 16).rightJustified(2, '0');
+            ++n;
+        }
+    }
+    return out;
+}
+
+// A system.reg as Wine saves it: the code page under ControlSet001, reached
+// through the CurrentControlSet link; acp empty leaves the value out.
+QByteArray wineSystemReg(const QByteArray &acp, const QByteArray &ports = QByteArray())
+{
+    QByteArray r = "WINE REGISTRY Version 2\n"
+                   ";; All keys relative to \\\\Machine\n"
+                   "\n"
+                   "#arch=win64\n"
+                   "\n"
+                   "[Software\\\\Wine\\\\Ports] 1700000000\n"
+                   "#time=1da1c2b3a4d5e6f\n"
+                 + ports
+                 + "\n"
+                   "[System\\\\ControlSet001\\\\Control\\\\Nls\\\\CodePage] 1700000000\n"
+                   "#time=1da1c2b3a4d5e6f\n"
+                   "\"1250\"=\"c_1250.nls\"\n"
+                   "\"1252\"=\"c_1252.nls\"\n";
+    if (!acp.isEmpty())
+        r += "\"ACP\"=\"" + acp + "\"\n";
+    r += "\"MACCP\"=\"10029\"\n"
+         "\"OEMCP\"=\"852\"\n"
+         "\n"
+         "[System\\\\CurrentControlSet] 1700000000\n"
+         "#time=1da1c2b3a4d5e6f\n"
+         "#link\n"
+         "\"SymbolicLinkValue\"="
+       + linkValue(QStringLiteral("\\Registry\\Machine\\System\\ControlSet001")) + "\n";
+    return r;
+}
+
+void putSystemReg(const TempDrive &d, const QByteArray &text)
+{
+    QFile f(d.prefix() + QStringLiteral("/system.reg"));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(text), text.size());
+}
+
+QStringList entriesUnder(const QString &dir)
+{
+    QStringList out;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << it.next();
+    out.sort();
+    return out;
+}
+
+const char *kNoFile = "<no file>";
+
+} // namespace
+
+class TestWine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+
+    void registryValue_data();
+    void registryValue();
+
+    void codePageChoice_data();
+    void codePageChoice();
+    void fileRoundTrip_data();
+    void fileRoundTrip();
+    void codecProblem_data();
+    void codecProblem();
+
+    void trailingBlanksAndDots_data();
+    void trailingBlanksAndDots();
+    void writtenNameLosesTrailingBlanksAndDots();
+    void forbiddenCharacters_data();
+    void forbiddenCharacters();
+
+    void prefixFromEnvironment_data();
+    void prefixFromEnvironment();
+    void relativePrefixStopsTheProgram_data();
+    void relativePrefixStopsTheProgram();
+
+    void pinnedPort_data();
+    void pinnedPort();
+};
+
+void TestWine::cleanup() { codepage::reset(); }
+
+void TestWine::registryValue_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QString>("value");
+
+    const QByteArray ports = "\"COM3\"=\"/dev/ttyUSB0\"\n"
+                             "\"COM4\"=\"/home/a \\\"b\\\"\\\\c\"\n"
+                             "\"Name\"=\"P\\x159\\x00edli\\x161 \\101\"\n"
+                             "@=\"default\"\n"
+                             "\"Path\"=str(2):\"%SystemRoot%\\\\x\"\n"
+                             "\"Dw\"=dword:000004e2\n"
+                             "\"Bin\"=hex:01,02,\\\n  03\n"
+                             "\"COM5\"=\"/dev/ttyACM0\"\n";
+    const QByteArray lf = wineSystemReg("1250", ports);
+    QByteArray crlf = lf;
+    crlf.replace("\n", "\r\n");
+    const QString wine = QStringLiteral("Software\\Wine\\Ports");
+    const QString nls = QStringLiteral("System\\CurrentControlSet\\Control\\Nls\\CodePage");
+
+    QTest::newRow("plain") << lf << wine << "COM3" << true << "/dev/ttyUSB0";
+    QTest::newRow("CR LF") << crlf << wine << "COM3" << true << "/dev/ttyUSB0";
+    QTest::newRow("CR LF, through the link") << crlf << nls << "ACP" << true << "1250";
+    QTest::newRow("quote and backslash escaped") << lf << wine << "COM4" << true << "/home/a \"b\"\\c";
+    QTest::newRow("hex and octal escapes") << lf << wine << "Name" << true << QString::fromUtf8("Příliš A");
+    QTest::newRow("key and name in any case") << lf << "software\\WINE\\ports" << "com3" << true << "/dev/ttyUSB0";
+    QTest::newRow("key with outer backslashes") << lf << "\\Software\\Wine\\Ports\\" << "COM3" << true << "/dev/ttyUSB0";
+    QTest::newRow("default value") << lf << wine << "" << true << "default";
+    QTest::newRow("expandable string") << lf << wine << "Path" << true << "%SystemRoot%\\x";
+    QTest::newRow("after wrapped binary data") << lf << wine << "COM5" << true << "/dev/ttyACM0";
+    QTest::newRow("through CurrentControlSet") << lf << nls << "ACP" << true << "1250";
+    QTest::newRow("link target itself") << lf << "System\\ControlSet001\\Control\\Nls\\CodePage" << "ACP" << true << "1250";
+    QTest::newRow("number is no string") << lf << wine << "Dw" << false << "";
+    QTest::newRow("binary is no string") << lf << wine << "Bin" << false << "";
+    QTest::newRow("missing value") << lf << wine << "COM9" << false << "";
+    QTest::newRow("missing key") << lf << "Software\\Wine\\Drives" << "COM3" << false << "";
+    QTest::newRow("value of another key") << lf << wine << "ACP" << false << "";
+    QTest::newRow("parent key holds no values of its child") << lf << "Software\\Wine" << "COM3" << false << "";
+    QTest::newRow("code page key written directly")
+        << QByteArray("[System\\\\CurrentControlSet\\\\Control\\\\Nls\\\\CodePage] 1234567890\r\n\"ACP\"=\"1251\"\r\n") << nls << "ACP"
+        << true << "1251";
+    QTest::newRow("value before any key") << QByteArray("\"ACP\"=\"1251\"\n") << nls << "ACP" << false << "";
+    QTest::newRow("unterminated string") << QByteArray("[Software\\\\Wine\\\\Ports]\n\"COM3\"=\"/dev/tty\n") << wine << "COM3" << false
+                                         << "";
+    QTest::newRow("no registry") << QByteArray("not a registry\x01\xff") << wine << "COM3" << false << "";
+}
+
+void TestWine::registryValue()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    QFETCH(bool, present);
+    QFETCH(QString, value);
+    const std::optional<QString> got = winereg::Registry::parse(text).string(key, name);
+    QCOMPARE(got.has_value(), present);
+    if (present)
+        QCOMPARE(*got, value);
+}
+
+void TestWine::codePageChoice_data()
+{
+    QTest::addColumn<QByteArray>("systemReg");
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QByteArray>("codec");
+    QTest::addColumn<QString>("noteMentions"); // empty: the prefix's code page is used without a note
+
+    QTest::newRow("1250") << wineSystemReg("1250") << 1250 << QByteArray("windows-1250") << "";
+    QTest::newRow("1252") << wineSystemReg("1252") << 1252 << QByteArray("windows-1252") << "";
+    QTest::newRow("1251") << wineSystemReg("1251") << 1251 << QByteArray("windows-1251") << "";
+    QTest::newRow("UTF-8") << wineSystemReg("65001") << 65001 << QByteArray("UTF-8") << "";
+    QTest::newRow("1252 under CurrentControlSet itself")
+        << QByteArray("WINE REGISTRY Version 2\r\n[System\\\\CurrentControlSet\\\\Control\\\\Nls\\\\CodePage] 1234567890\r\n"
+                      "\"ACP\"=\"1252\"\r\n")
+        << 1252 << QByteArray("windows-1252") << "";
+    QTest::newRow("holding nothing") << wineSystemReg("") << 1250 << QByteArray("windows-1250") << "ACP";
+    QTest::newRow("empty file") << QByteArray() << 1250 << QByteArray("windows-1250") << "ACP";
+    QTest::newRow("no file") << QByteArray(kNoFile) << 1250 << QByteArray("windows-1250") << "system.reg";
+    QTest::newRow("code page without a codec") << wineSystemReg("99999") << 1250 << QByteArray("windows-1250") << "99999";
+    QTest::newRow("not a number") << wineSystemReg("cp1252") << 1250 << QByteArray("windows-1250") << "cp1252";
+}
+
+void TestWine::codePageChoice()
+{
+    QFETCH(QByteArray, systemReg);
+    QFETCH(int, codePage);
+    QFETCH(QByteArray, codec);
+    QFETCH(QString, noteMentions);
+    TempDrive d;
+    if (systemReg != kNoFile)
+        putSystemReg(d, systemReg);
+    const codepage::Choice c = codepage::choose();
+    QCOMPARE(c.codePage, codePage);
+    QCOMPARE(c.codecName, codec);
+    if (noteMentions.isEmpty()) {
+        QVERIFY2(c.note.isEmpty(), qPrintable(c.note));
+    } else {
+        QVERIFY2(c.note.contains(noteMentions), qPrintable(c.note));
+        QVERIFY2(c.note.contains(QLatin1String("Windows-1250")), qPrintable(c.note));
+    }
+    // The process-wide choice is the same once it is made afresh.
+    codepage::reset();
+    QCOMPARE(codepage::codecName(), codec);
+    QVERIFY(codepage::ensureUsable().isEmpty());
+}
+
+void TestWine::fileRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("acp");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("1250") << QByteArray("1250") << QString::fromUtf8("Příliš žluťoučký kůň")
+                          << QByteArray::fromHex("50f8ed6c699a209e6c759d6f75e86bfd206bf9f2");
+    QTest::newRow("1252") << QByteArray("1252") << QString::fromUtf8("Grüße, Noël – 5 €")
+                          << QByteArray::fromHex("4772fcdf652c204e6feb6c209620352080");
+    QTest::newRow("1251") << QByteArray("1251") << QString::fromUtf8("Привет, мир") << QByteArray::fromHex("cff0e8e2e5f22c20ece8f0");
+    QTest::newRow("no registry: 1250") << QByteArray() << QString::fromUtf8("řěš") << QByteArray("\xf8\xec\x9a");
+}
+
+void TestWine::fileRoundTrip()
+{
+    QFETCH(QByteArray, acp);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    TempDrive d;
+    if (!acp.isEmpty())
+        putSystemReg(d, wineSystemReg(acp));
+    codepage::reset();
+    const QString line = QStringLiteral("C:\\WooZovDaz9\\line.txt");
+    const QString memo = QStringLiteral("C:\\WooZovDaz9\\memo.txt");
+    QVERIFY(files::makeDir(QStringLiteral("C:\\WooZovDaz9")));
+
+    files::writeLines(line, {text, QStringLiteral("2")});
+    QCOMPARE(d.get(line), bytes + "\r\n2\r\n");
+    QCOMPARE(files::readFirstLine(line), text);
+
+    files::writeMemo(memo, files::Memo{{text}, text::Encoding::Ansi});
+    QCOMPARE(d.get(memo), bytes + "\r\n");
+    const files::Memo back = files::readMemo(memo);
+    QCOMPARE(back.lines, QStringList{text});
+    QCOMPARE(int(back.encoding), int(text::Encoding::Ansi));
+}
+
+void TestWine::codecProblem_data()
+{
+    QTest::addColumn<QByteArray>("codec");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("windows-1250") << QByteArray("windows-1250") << true;
+    QTest::newRow("windows-1251") << QByteArray("windows-1251") << true;
+    QTest::newRow("UTF-8") << QByteArray("UTF-8") << true;
+    QTest::newRow("missing codec") << QByteArray("x-no-such-codec") << false;
+    QTest::newRow("no name") << QByteArray() << false;
+}
+
+void TestWine::codecProblem()
+{
+    QFETCH(QByteArray, codec);
+    QFETCH(bool, usable);
+    const QString why = codepage::problem(codec);
+    QCOMPARE(why.isEmpty(), usable);
+    if (!usable)
+        QVERIFY2(why.contains(QString::fromLatin1(codec)), qPrintable(why));
+}
+
+void TestWine::trailingBlanksAndDots_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("exact") << "C:\\Programs\\demo.txt";
+    QTest::newRow("trailing blank") << "C:\\Programs\\demo.txt ";
+    QTest::newRow("trailing dot") << "C:\\Programs\\demo.txt.";
+    QTest::newRow("blanks and dots") << "C:\\Programs\\demo.txt . .";
+    QTest::newRow("folder with a trailing blank") << "C:\\Programs \\demo.txt";
+    QTest::newRow("folder with trailing dots") << "C:\\Programs..\\demo.txt";
+    QTest::newRow("any case, everywhere") << "c:\\PROGRAMS. \\Demo.TXT  ";
+    QTest::newRow("nothing above the drive root") << "C:\\..\\..\\Programs\\.\\demo.txt";
+}
+
+void TestWine::trailingBlanksAndDots()
+{
+    QFETCH(QString, path);
+    TempDrive d;
+    d.put(QStringLiteral("C:\\Programs\\demo.txt"), "demo");
+    QCOMPARE(winpath::toNative(path), d.prefix() + QStringLiteral("/drive_c/Programs/demo.txt"));
+    QVERIFY(files::fileExists(path));
+    QCOMPARE(files::readAll(path), QByteArray("demo"));
+}
+
+void TestWine::writtenNameLosesTrailingBlanksAndDots()
+{
+    TempDrive d;
+    QVERIFY(files::makeDir(QStringLiteral("C:\\new. ")));
+    files::writeLines(QStringLiteral("C:\\new. \\file.txt. "), {QStringLiteral("x")});
+    QCOMPARE(entriesUnder(d.prefix() + QStringLiteral("/drive_c")),
+             QStringList({d.prefix() + QStringLiteral("/drive_c/new"), d.prefix() + QStringLiteral("/drive_c/new/file.txt")}));
+}
+
+void TestWine::forbiddenCharacters_data()
+{
+    QTest::addColumn<QString>("path");
+    const QString dir = QStringLiteral("C:\\WooZovDaz9\\");
+    for (const char *name : {"a?b.txt", "a*.txt", "a<b.txt", "a>b.txt", "a|b.txt", "a\"b.txt", "a:b.txt"})
+        QTest::newRow(name) << dir + QLatin1String(name);
+    QTest::newRow("tab") << dir + QStringLiteral("a\tb.txt");
+    QTest::newRow("line end") << dir + QStringLiteral("a\r\n.txt");
+    QTest::newRow("NUL") << dir + QStringLiteral("a") + QChar(0) + QStringLiteral("b.txt");
+    QTest::newRow("in a folder name") << QStringLiteral("C:\\Woo?ZovDaz9\\a.txt");
+    QTest::newRow("folder itself") << QStringLiteral("C:\\Woo*\\");
+}
+
+void TestWine::forbiddenCharacters()
+{
+    QFETCH(QString, path);
+    TempDrive d;
+    QTemporaryDir cwd;
+    const QString oldCwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(cwd.path()));
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(oldCwd); });
+
+    // A native file that carries the very name is out of reach: Windows could not name it.
+    const QString data = d.prefix() + QStringLiteral("/drive_c/WooZovDaz9");
+    QVERIFY(QDir().mkpath(data));
+    QFile native(data + QStringLiteral("/a?b.txt"));
+    QVERIFY(native.open(QIODevice::WriteOnly));
+    native.close();
+    const QStringList before = entriesUnder(d.prefix());
+
+    QCOMPARE(winpath::toNative(path), QString());
+    QVERIFY(!files::exists(path));
+    QVERIFY(!files::fileExists(path));
+    QVERIFY(!files::dirExists(path));
+    QVERIFY_THROWS_EXCEPTION(ReadError, files::readLines(path));
+    QVERIFY_THROWS_EXCEPTION(WriteError, files::writeLines(path, {QStringLiteral("x")}));
+    QVERIFY_THROWS_EXCEPTION(WriteError, files::createFlag(path));
+    QVERIFY(!files::makeDir(path));
+    files::remove(path);
+
+    QCOMPARE(entriesUnder(d.prefix()), before);
+    QCOMPARE(entriesUnder(cwd.path()), QStringList());
+}
+
+void TestWine::prefixFromEnvironment_data()
+{
+    QTest::addColumn<QByteArray>("value"); // null: unset
+    QTest::addColumn<QString>("prefix");   // "~" stands for the home folder
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("unset") << QByteArray() << "~/.wine" << false;
+    QTest::newRow("empty counts as unset") << QByteArray("") << "~/.wine" << false;
+    QTest::newRow("absolute") << QByteArray("/srv/wine/") << "/srv/wine" << false;
+    QTest::newRow("relative") << QByteArray("wine-prefix") << "wine-prefix" << true;
+    QTest::newRow("dot relative") << QByteArray("./pfx") << "pfx" << true;
+    QTest::newRow("unexpanded tilde") << QByteArray("~/.wine") << "~/.wine" << true;
+}
+
+void TestWine::prefixFromEnvironment()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(QString, prefix);
+    QFETCH(bool, refused);
+    const bool had = qEnvironmentVariableIsSet("WINEPREFIX");
+    const QByteArray old = qgetenv("WINEPREFIX");
+    const auto restore = qScopeGuard([&] {
+        if (had)
+            qputenv("WINEPREFIX", old);
+        else
+            qunsetenv("WINEPREFIX");
+    });
+    if (value.isNull())
+        qunsetenv("WINEPREFIX");
+    else
+        qputenv("WINEPREFIX", value);
+    if (!refused && prefix.startsWith(QLatin1Char('~')))
+        prefix = QDir::homePath() + prefix.mid(1);
+    QCOMPARE(winpath::prefix(), prefix);
+    const QString why = winpath::prefixProblem();
+    QCOMPARE(!why.isEmpty(), refused);
+    if (refused) {
+        QVERIFY2(why.contains(QString::fromLocal8Bit(value)), qPrintable(why));
+        QVERIFY(!why.contains(QLatin1Char('\n')));
+    }
+}
+
+void TestWine::relativePrefixStopsTheProgram_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("controller") << QStringLiteral(ZOVT_BINARY_DIR "/zovt-generator") << 1;
+    QTest::newRow("simulator") << QStringLiteral(ZOVT_BINARY_DIR "/tools/zovt-devsim") << 2;
+}
+
+void TestWine::relativePrefixStopsTheProgram()
+{
+    QFETCH(QString, program);
+    QFETCH(int, exitCode);
+    if (!QFileInfo::exists(program))
+        QSKIP("program not built");
+    QTemporaryDir cwd;
+    QProcess p;
+    p.setWorkingDirectory(cwd.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WINEPREFIX"), QStringLiteral("relative/prefix"));
+    env.insert(QStringLiteral("XDG_STATE_HOME"), cwd.path());
+    p.setProcessEnvironment(env);
+    p.start(program, {});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), exitCode);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    QVERIFY2(err.contains(QLatin1String("WINEPREFIX must be an absolute path")), qPrintable(err));
+    QVERIFY2(err.contains(QLatin1String("relative/prefix")), qPrintable(err));
+    QVERIFY2(!err.contains(QLatin1Char('\n')), qPrintable(err));
+    // Nothing was made of the relative prefix.
+    QCOMPARE(entriesUnder(cwd.path()), QStringList());
+}
+
+void TestWine::pinnedPort_data()
+{
+    QTest::addColumn<QByteArray>("ports"); // values of HKLM\Software\Wine\Ports; kNoFile: no registry
+    QTest::addColumn<QString>("link");     // target of dosdevices/comN; empty: no link
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("device"); // "@" stands for the prefix
+    QTest::newRow("pin wins over Wine's guess") << QByteArray("\"COM3\"=\"/dev/ttyUSB0\"\n") << "/dev/ttyS2" << 3 << "/dev/ttyUSB0";
+    QTest::newRow("pin without a link") << QByteArray("\"com3\"=\"/dev/ttyUSB0\"\n") << "" << 3 << "/dev/ttyUSB0";
+    QTest::newRow("pin of a missing device") << QByteArray("\"COM3\"=\"/dev/ttyUSB9\"\n") << "/dev/null" << 3 << "/dev/ttyUSB9";
+    QTest::newRow("pin of another port") << QByteArray("\"COM4\"=\"/dev/ttyUSB0\"\n") << "/dev/null" << 3 << "@/dosdevices/com3";
+    QTest::newRow("COM13 is not COM1") << QByteArray("\"COM13\"=\"/dev/ttyUSB0\"\n") << "" << 1 << "/dev/ttyS0";
+    QTest::newRow("empty pin") << QByteArray("\"COM3\"=\"\"\n") << "" << 3 << "/dev/ttyS2";
+    QTest::newRow("no pins: link") << QByteArray() << "/dev/null" << 3 << "@/dosdevices/com3";
+    QTest::newRow("no registry: link") << QByteArray(kNoFile) << "/dev/null" << 3 << "@/dosdevices/com3";
+    QTest::newRow("no registry, no link: fallback") << QByteArray(kNoFile) << "" << 3 << "/dev/ttyS2";
+    QTest::newRow("port 0 names no device") << QByteArray("\"COM0\"=\"/dev/ttyUSB0\"\n") << "" << 0 << "@/dosdevices/com0";
+}
+
+void TestWine::pinnedPort()
+{
+    QFETCH(QByteArray, ports);
+    QFETCH(QString, link);
+    QFETCH(int, port);
+    QFETCH(QString, device);
+    TempDrive d;
+    if (ports != kNoFile)
+        putSystemReg(d, wineSystemReg("1250", ports));
+    if (!link.isEmpty()) {
+        QVERIFY(QDir().mkpath(d.prefix() + QStringLiteral("/dosdevices")));
+        QVERIFY(QFile::link(link, portpath::dosDeviceLink(port)));
+    }
+    if (device.startsWith(QLatin1Char('@')))
+        device = d.prefix() + device.mid(1);
+    QCOMPARE(portpath::devicePath(port), device);
+}
+
+QTEST_GUILESS_MAIN(TestWine)
+#include "tst_wine.moc"
