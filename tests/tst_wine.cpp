@@ -5,6 +5,7 @@
 #include "device/PortPath.h"
 #include "storage/CodePage.h"
 #include "storage/DataFiles.h"
+#include "storage/TextCodec.h"
 #include "storage/WinPath.h"
 #include "storage/WineRegistry.h"
 #include "support/TempDrive.h"
@@ -104,6 +105,8 @@ private slots:
     void codePageChoice();
     void fileRoundTrip_data();
     void fileRoundTrip();
+    void charactersTheCodePageLacks_data();
+    void charactersTheCodePageLacks();
     void codecProblem_data();
     void codecProblem();
 
@@ -267,6 +270,33 @@ void TestWine::fileRoundTrip()
     const files::Memo back = files::readMemo(memo);
     QCOMPARE(back.lines, QStringList{text});
     QCOMPARE(int(back.encoding), int(text::Encoding::Ansi));
+}
+
+void TestWine::charactersTheCodePageLacks_data()
+{
+    QTest::addColumn<QByteArray>("acp");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("1250, Spanish and a sign") << QByteArray() << QString::fromUtf8("Muñoz ☺ Nováková")
+                                              << QByteArray("Mu?oz ? Nov\xe1kov\xe1");
+    QTest::newRow("1250, beyond the basic plane") << QByteArray() << QString::fromUtf8("a😀b") << QByteArray("a?b");
+    QTest::newRow("1250, a real substitute control stays") << QByteArray() << QString::fromUtf8("x\x1Añ")
+                                                           << QByteArray("x\x1A?");
+    QTest::newRow("1251, Czech") << QByteArray("1251") << QString::fromUtf8("Řek Иван") << QByteArray("?ek \xc8\xe2\xe0\xed");
+}
+
+// Whatever the code page, what it cannot hold is written as "?", never as a
+// control byte, and nothing around it is lost.
+void TestWine::charactersTheCodePageLacks()
+{
+    QFETCH(QByteArray, acp);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    TempDrive d;
+    if (!acp.isEmpty())
+        putSystemReg(d, wineSystemReg(acp));
+    codepage::reset();
+    QCOMPARE(text::toAnsi(text), bytes);
 }
 
 void TestWine::codecProblem_data()

@@ -39,7 +39,21 @@ QByteArray toAnsi(const QString &text)
     QStringEncoder enc(codepage::codecName().constData());
     if (!enc.isValid())
         return text.toLatin1();
-    return enc.encode(text);
+    QByteArray out = enc.encode(text);
+    if (!out.contains('\x1A'))
+        return out;
+    // The converter writes the substitute control 0x1A for a character the
+    // code page lacks; the family's programs write "?" there, and a control
+    // byte would end a line file early in some of them.
+    out.clear();
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QByteArray one = enc.encode(QStringView(text).mid(i, n));
+        out += one == "\x1A" && text.at(i) != QChar(0x1A) ? QByteArray("?") : one;
+        i += n;
+    }
+    return out;
 }
 
 Decoded decode(const QByteArray &bytes)
