@@ -41,9 +41,13 @@ bool returnsInTime(const std::function<void()> &op, const QString &fifo, int rel
     });
     if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready)
         return true;
+    // A released reader needs the writer gone to see the end of the data; a
+    // released writer needs the reader to stay until it has written.
     const int fd = ::open(QFile::encodeName(fifo).constData(), releaseFlags | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 && releaseFlags == O_WRONLY)
+        ::close(fd);
     done.wait();
-    if (fd >= 0)
+    if (fd >= 0 && releaseFlags != O_WRONLY)
         ::close(fd);
     return false;
 }
