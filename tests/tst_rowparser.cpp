@@ -48,6 +48,8 @@ private slots:
     void extendedPrecision();
     void readDecimalLimits_data();
     void readDecimalLimits();
+    void errorQuotesAnExcerpt_data();
+    void errorQuotesAnExcerpt();
     void displayLine_data();
     void displayLine();
 };
@@ -230,6 +232,32 @@ void TestRowParser::readDecimalLimits()
         QVERIFY_THROWS_EXCEPTION(ConvertError, readDecimal(text));
     } else {
         QCOMPARE(readDecimal(text), value);
+    }
+}
+
+void TestRowParser::errorQuotesAnExcerpt_data()
+{
+    // A row of a one-line program file of many megabytes, and control bytes
+    // that would cut a message short or garble a terminal.
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("shown");
+    const QString ell(QChar(0x2026));
+    QTest::newRow("huge duration field") << QString("a\t1\t2\t0\tHz\t0\t0\t" + QString(3000000, QLatin1Char('7')) + "x")
+                                         << QString(QString(60, QLatin1Char('7')) + ell);
+    QTest::newRow("nul in a number") << QString(QStringLiteral("a\t1") + QChar(0) + QStringLiteral("2\t3\t0\tHz\t0\t0\t1"))
+                                     << QString::fromUtf8("1\u24002");
+}
+
+void TestRowParser::errorQuotesAnExcerpt()
+{
+    QFETCH(QString, row);
+    QFETCH(QString, shown);
+    RowVars v;
+    try {
+        Nactiradekdata(row, v);
+        QFAIL("no error");
+    } catch (const ConvertError &e) {
+        QCOMPARE(QString::fromStdString(e.what()), QStringLiteral("'%1' is not a valid integer value").arg(shown));
     }
 }
 

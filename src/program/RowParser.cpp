@@ -1,5 +1,6 @@
 #include "program/RowParser.h"
 
+#include "core/Excerpt.h"
 #include "program/RowFields.h"
 #include "program/Totals.h"
 
@@ -9,7 +10,7 @@ namespace {
 
 [[noreturn]] void convertFail(QStringView text)
 {
-    throw ConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
+    throw ConvertError(QStringLiteral("'%1' is not a valid integer value").arg(excerpt(text)).toStdString());
 }
 
 // Integer part, thousandths and value of one number field. The thousandths are

@@ -1,14 +1,11 @@
 #include "storage/DataFiles.h"
 
+#include "core/Excerpt.h"
 #include "storage/WinPath.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <cerrno>
-#include <cstring>
 
 namespace zovt::files {
 
@@ -21,12 +18,7 @@ const QString kInvalidName = QStringLiteral("The filename, directory name, or vo
 
 [[noreturn]] void readFail(const QString &winPath, const QString &why)
 {
-    throw ReadError(QStringLiteral("%1: %2").arg(winPath, why).toStdString());
-}
-
-[[noreturn]] void writeFail(const QString &winPath, const QString &why)
-{
-    throw WriteError(QStringLiteral("Cannot create file \"%1\". %2").arg(winPath, why).toStdString());
+    throw ReadError(QStringLiteral("%1: %2").arg(excerpt(winPath, kPathExcerptChars), why).toStdString());
 }
 
 } // namespace
@@ -53,31 +45,23 @@ bool makeDir(const QString &winPath) noexcept
     return QDir().mkdir(n);
 }
 
-QByteArray readAll(const QString &winPath)
+QByteArray readAll(const QString &winPath, qint64 limit)
 {
     if (native(winPath).isEmpty())
         readFail(winPath, kInvalidName);
-    QFile f(native(winPath));
-    if (!f.open(QIODevice::ReadOnly))
-        readFail(winPath, f.errorString());
-    return f.readAll();
+    return readNative(native(winPath), limit, winPath);
 }
 
 void writeAll(const QString &winPath, const QByteArray &bytes)
 {
     if (native(winPath).isEmpty())
-        writeFail(winPath, kInvalidName);
-    QFile f(native(winPath));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        writeFail(winPath, f.errorString());
-    if (f.write(bytes) != bytes.size())
-        writeFail(winPath, f.errorString());
+        throw WriteError(QStringLiteral("Cannot create file \"%1\". %2")
+                             .arg(excerpt(winPath, kPathExcerptChars), kInvalidName)
+                             .toStdString());
+    writeNative(native(winPath), bytes, winPath);
 }
 
-void copyFile(const QString &fromWinPath, const QString &toWinPath)
-{
-    writeAll(toWinPath, readAll(fromWinPath));
-}
+void copyFile(const QString &fromWinPath, const QString &toWinPath) { writeAll(toWinPath, readAll(fromWinPath)); }
 
 void createFlag(const QString &winPath) { writeAll(winPath, QByteArray()); }
 
@@ -91,7 +75,7 @@ void setFlag(const QString &winPath, bool on)
 
 qint32 readInteger(const QString &winPath)
 {
-    const QByteArray b = readAll(winPath);
+    const QByteArray b = readAll(winPath, cap::Setting);
     if (b.size() < 4)
         readFail(winPath, QStringLiteral("Read beyond end of file"));
     const auto u = [&](int i) { return quint32(quint8(b[i])); };
@@ -109,7 +93,7 @@ void writeInteger(const QString &winPath, qint32 value)
 
 quint8 readByte(const QString &winPath)
 {
-    const QByteArray b = readAll(winPath);
+    const QByteArray b = readAll(winPath, cap::Setting);
     if (b.isEmpty())
         readFail(winPath, QStringLiteral("Read beyond end of file"));
     return quint8(b[0]);
@@ -119,7 +103,7 @@ void writeByte(const QString &winPath, quint8 value) { writeAll(winPath, QByteAr
 
 QStringList readLines(const QString &winPath)
 {
-    return text::splitLines(text::fromAnsi(readAll(winPath)));
+    return text::splitLines(text::fromAnsi(readAll(winPath, cap::Setting)));
 }
 
 QString readFirstLine(const QString &winPath)
@@ -165,13 +149,14 @@ qint32 parseLineInteger(const QString &text, const QString &what)
     if (ok && neg)
         v = -v;
     if (!ok || v > 2147483647LL || v < -2147483648LL)
-        throw ReadError(QStringLiteral("'%1' is not a valid integer value (%2)").arg(token, what).toStdString());
+        throw ReadError(
+            QStringLiteral("'%1' is not a valid integer value (%2)").arg(excerpt(token), excerpt(what, kPathExcerptChars)).toStdString());
     return qint32(v);
 }
 
 qint32 readLineInteger(const QString &winPath)
 {
-    return parseLineInteger(text::fromAnsi(readAll(winPath)), winPath);
+    return parseLineInteger(text::fromAnsi(readAll(winPath, cap::Setting)), winPath);
 }
 
 void writeLines(const QString &winPath, const QStringList &lines)
@@ -181,7 +166,7 @@ void writeLines(const QString &winPath, const QStringList &lines)
 
 Memo readMemo(const QString &winPath)
 {
-    const text::Decoded d = text::decode(readAll(winPath));
+    const text::Decoded d = text::decode(readAll(winPath, cap::Document));
     return Memo{d.lines, d.encoding};
 }
 

@@ -2,8 +2,13 @@
 // Readers and writers of the small data files. Every path is a Windows path;
 // a missing file is never an error here (callers pick the default), a file
 // that does not match its format raises ReadError, a failed write WriteError.
+// Every read goes through readNative and is capped (FileIO.h: cap::Setting for
+// settings, flag, integer, byte and line files, cap::Document for memo files
+// and by default for readAll); every write goes through writeNative, so a
+// failed write leaves the old file as it was.
 
 #include "storage/FileError.h"
+#include "storage/FileIO.h"
 #include "storage/TextCodec.h"
 
 #include <QByteArray>
@@ -20,7 +25,8 @@ void remove(const QString &winPath) noexcept;
 // Creates one folder level; reports nothing.
 bool makeDir(const QString &winPath) noexcept;
 
-// Flag files: created empty, deleted to switch off.
+// Flag files: created empty, deleted to switch off. A flag that cannot be
+// created is a WriteError.
 void createFlag(const QString &winPath);
 void setFlag(const QString &winPath, bool on);
 
@@ -51,10 +57,13 @@ struct Memo {
 Memo readMemo(const QString &winPath);
 void writeMemo(const QString &winPath, const Memo &memo);
 
-// Raw access for the picture loader and program files.
-QByteArray readAll(const QString &winPath);
+// Raw access for the picture loader, program files and every other whole
+// file: read up to 'limit' bytes (a larger file is a ReadError), written
+// whole beside the old file and renamed over it.
+QByteArray readAll(const QString &winPath, qint64 limit = cap::Document);
 void writeAll(const QString &winPath, const QByteArray &bytes);
-// Copy with overwrite.
+// Copy with overwrite, through the same writer; the source is capped at
+// cap::Document.
 void copyFile(const QString &fromWinPath, const QString &toWinPath);
 
 } // namespace zovt::files

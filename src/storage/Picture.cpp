@@ -1,5 +1,6 @@
 #include "storage/Picture.h"
 
+#include "core/Excerpt.h"
 #include "storage/DataFiles.h"
 #include "storage/JpegDecoder.h"
 #include "storage/PngDecoder.h"
@@ -39,15 +40,15 @@ QImage decodePicture(const QByteArray &data, const QString &nameHint)
             break;
         }
     } catch (const ReadError &e) {
-        throw ReadError(QStringLiteral("%1: %2").arg(nameHint, QString::fromStdString(e.what())).toStdString());
+        throw ReadError(QStringLiteral("%1: %2").arg(excerpt(nameHint, kPathExcerptChars), QString::fromStdString(e.what())).toStdString());
     }
-    throw ReadError(QStringLiteral("%1: unknown picture format").arg(nameHint).toStdString());
+    throw ReadError(QStringLiteral("%1: unknown picture format").arg(excerpt(nameHint, kPathExcerptChars)).toStdString());
 }
 
 QImage loadPicture(const QString &windowsPath)
 {
     // readAll names the path in its own error.
-    return decodePicture(files::readAll(windowsPath), windowsPath);
+    return decodePicture(files::readAll(windowsPath, files::cap::Picture), windowsPath);
 }
 
 } // namespace zovt

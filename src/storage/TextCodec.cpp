@@ -56,21 +56,43 @@ QByteArray toAnsi(const QString &text)
     return out;
 }
 
+namespace {
+
+// Only the file's first mark is its byte-order mark: the decoders are told to
+// keep a U+FEFF at the start of what follows it, which is text. Stateless, so
+// that bytes cut short at the end of the file read as U+FFFD instead of
+// vanishing.
+QString decodeUnicode(QStringConverter::Encoding encoding, const QByteArray &body)
+{
+    QStringDecoder dec(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    if (encoding == QStringConverter::Utf8)
+        return dec.decode(body);
+    // An odd byte at the end is half a unit, and a surrogate pair may lack its
+    // second unit: either is a broken character, not nothing.
+    const bool odd = body.size() % 2 != 0;
+    QString text = dec.decode(QByteArrayView(body).first(body.size() - (odd ? 1 : 0)));
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        text.back() = QChar::ReplacementCharacter;
+    if (odd)
+        text += QChar::ReplacementCharacter;
+    return text;
+}
+
+} // namespace
+
 Decoded decode(const QByteArray &bytes)
 {
     Decoded d;
     QString text;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         d.encoding = Encoding::Utf8Bom;
-        text = QString::fromUtf8(bytes.mid(3));
+        text = decodeUnicode(QStringConverter::Utf8, bytes.mid(3));
     } else if (bytes.startsWith("\xFF\xFE")) {
         d.encoding = Encoding::Utf16LE;
-        QStringDecoder dec(QStringDecoder::Utf16LE);
-        text = dec.decode(bytes.mid(2));
+        text = decodeUnicode(QStringConverter::Utf16LE, bytes.mid(2));
     } else if (bytes.startsWith("\xFE\xFF")) {
         d.encoding = Encoding::Utf16BE;
-        QStringDecoder dec(QStringDecoder::Utf16BE);
-        text = dec.decode(bytes.mid(2));
+        text = decodeUnicode(QStringConverter::Utf16BE, bytes.mid(2));
     } else {
         text = fromAnsi(bytes);
     }

@@ -1,0 +1,67 @@
+#pragma once
+// The one reader and the one writer of whole files. Everything this program
+// keeps on disk goes through them: the data files (DataFiles.h), and the
+// client, protocol and wish files written by later code.
+//
+// Reading never blocks and never runs away: only a regular file is read (a
+// FIFO, a device or a folder, also behind a symbolic link, is a ReadError
+// before anything is opened that could block), and every read stops at a cap.
+//
+// Writing never leaves a half-written file: the bytes go to a new file in
+// the target's folder, which is flushed to disk and then renamed over the
+// target. Any failure on the way, closing included, throws WriteError and
+// leaves the target as it was.
+
+#include "storage/FileError.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+#include <cerrno>
+
+namespace zovt::files {
+
+// The read caps, in bytes: a file larger than its cap is a ReadError.
+namespace cap {
+// Settings, flag, integer, byte and hand-off files, client files: a few lines.
+inline constexpr qint64 Setting = qint64(1) << 20;
+// Program files and memo files (protocols, wishes, hand-over copies).
+inline constexpr qint64 Document = qint64(64) << 20;
+// JPEG and PNG pictures of the indicators and the progress animation.
+inline constexpr qint64 Picture = qint64(32) << 20;
+} // namespace cap
+
+// Reads the whole regular file at a native path, at most 'limit' bytes.
+// Throws ReadError whose text names 'shownName' (the path the caller knows
+// the file by) when the file is missing, not a regular file, larger than
+// 'limit', or cannot be read.
+QByteArray readNative(const QString &nativePath, qint64 limit, const QString &shownName);
+
+// Replaces the file at a native path by 'bytes' (see above). A symbolic link
+// is followed and its target replaced; a target that exists but is not a
+// regular file is refused. Throws WriteError naming 'shownName'. A new file
+// gets the usual permissions (0666 less the umask), a replaced one keeps its
+// own.
+void writeNative(const QString &nativePath, const QByteArray &bytes, const QString &shownName);
+
+namespace testing {
+
+// The steps of a write at which a fault can be injected.
+enum class WriteStep { Create, Write, Sync, Close, Rename };
+
+// While an instance lives, every write fails at 'step' with the error number
+// 'error', as a full disk (ENOSPC, the default) or a failing device would: a
+// Write fault lets half of the bytes reach the temporary file first. For
+// tests only; not thread-safe.
+class WriteFault {
+public:
+    explicit WriteFault(WriteStep step, int error = ENOSPC);
+    ~WriteFault();
+    WriteFault(const WriteFault &) = delete;
+    WriteFault &operator=(const WriteFault &) = delete;
+};
+
+} // namespace testing
+
+} // namespace zovt::files
