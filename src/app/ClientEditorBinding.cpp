@@ -32,6 +32,9 @@ void bindClientEditor(TForm2 &form, Application &app)
     QObject::connect(&form, &TForm2::enterPressed, &form,
                      [&app, &editor](const QString &name) { app.run("enterPressed", [&] { editor.enterPressed(name); }); });
 
+    // The close box does what Konec does: the window only hides.
+    QObject::connect(&form, &TForm2::closed, &form, [&app, &editor] { app.run("Konec", [&] { editor.Konec(); }); });
+
     const auto onClick = [&form, &app](const char *name, void (ClientEditor::*op)()) {
         QObject::connect(form.control<QAbstractButton>(name), &QAbstractButton::clicked, &form,
                          [&form, &app, name, op] {

@@ -5,6 +5,7 @@
 #include "ui/MainWindowDesign.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -50,10 +51,16 @@ void TForm2::focusControl(const QString &name)
     QWidget *w = widget(name);
     if (!w)
         return;
-    m_placingFocus = true;
+    // The focus going back after a failed check is not the operator leaving
+    // the field it comes from; any other move is.
+    const bool wasPlacing = std::exchange(m_placingFocus, m_settling);
     activateWindow();
     w->setFocus(Qt::OtherFocusReason);
-    m_placingFocus = false;
+    m_placingFocus = wasPlacing;
+    // Entering a field from the keyboard selects its text, so that typing
+    // replaces a placeholder.
+    if (auto *edit = qobject_cast<QLineEdit *>(w))
+        edit->selectAll();
 }
 
 void TForm2::applyColour(bool dark)
@@ -74,12 +81,23 @@ void TForm2::centreOnScreen()
     move(r.topLeft());
 }
 
+void TForm2::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    emit closed();
+}
+
 bool TForm2::settleFieldExit()
 {
     if (m_exited.isEmpty())
         return true;
     const QString name = std::exchange(m_exited, QString());
-    return !fieldExit || fieldExit(name);
+    if (!fieldExit)
+        return true;
+    const bool wasSettling = std::exchange(m_settling, true);
+    const bool passed = fieldExit(name);
+    m_settling = wasSettling;
+    return passed;
 }
 
 bool TForm2::eventFilter(QObject *watched, QEvent *event)

@@ -31,8 +31,9 @@ public:
         return w;
     }
 
-    // Puts the focus into a control. Leaving the field that had it is then
-    // not a field exit: the focus only goes back where a check sent it.
+    // Puts the focus into a control (a field with its text selected). When a
+    // failed check sends it back, leaving the field that had it is not a
+    // field exit.
     void focusControl(const QString &name);
     // Grey in the dark scheme, else the system's button-highlight colour.
     void applyColour(bool dark);
@@ -51,13 +52,17 @@ signals:
     void fieldEdited(const QString &name);
     // Enter in a field.
     void enterPressed(const QString &name);
+    // The window's close box: the window hides.
+    void closed();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     QHash<QString, QWidget *> m_widgets;
     bool m_placingFocus = false;
+    bool m_settling = false; // a field's check is running
     QString m_exited; // the field whose check is still to run
 };
 
