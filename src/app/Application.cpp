@@ -1,24 +1,37 @@
 #include "app/Application.h"
 
+#include "clients/ClientEditor.h"
+#include "clients/ClientPanel.h"
 #include "core/Clock.h"
+#include "core/ControlSurface.h"
 #include "device/DeviceLink.h"
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
+#include "ui/ClientEditorDesign.h"
 
 namespace zovt {
 
-Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialogs &dialogs, WindowHooks hooks)
+Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialogs &dialogs, WindowHooks hooks,
+                         ControlSurface *editorUi)
 {
     m_waits = std::make_unique<Waits>(clock, ui);
     m_waits->setRestore(hooks.restoreIfMinimized);
     m_device = std::make_unique<DeviceLink>(clock, ui, m_state, *m_waits, port);
     m_ctx = std::unique_ptr<AppContext>(new AppContext{clock, ui, m_state, *m_waits, *m_device, dialogs, {}});
+    const std::function<void()> restore = hooks.restoreIfMinimized;
     m_shell = std::make_unique<Shell>(*m_ctx, std::move(hooks));
     m_program = std::make_unique<ProgramController>(*m_ctx);
     m_playback = std::make_unique<PlaybackController>(*m_ctx);
     m_settings = std::make_unique<SettingsPanel>(*m_ctx);
+    if (!editorUi) {
+        m_ownEditorUi = std::make_unique<MemorySurface>(design::clientEditorControls());
+        editorUi = m_ownEditorUi.get();
+    }
+    m_editorUi = editorUi;
+    m_clientPanel = std::make_unique<ClientPanel>(*m_ctx);
+    m_clientEditor = std::make_unique<ClientEditor>(*m_ctx, *m_editorUi);
 
     Operations &ops = m_ctx->ops;
     ops.Konec = [this] { m_shell->Konec(); };
@@ -26,7 +39,16 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     ops.ZakladMemoCliknul = [this] { m_program->ZakladMemoCliknul(); };
     ops.Open1 = [this] { m_program->Open1(); };
     ops.stopPlaybackTimers = [this] { m_playback->stopPlaybackTimers(); };
+    ops.KlientOpen = [this] { m_clientPanel->KlientOpen(); };
     m_shell->showComStripAlone = [this] { m_settings->ShowComStripAlone(); };
+
+    m_program->Nactiklient = [this] { m_clientPanel->Nactiklient(); };
+    m_playback->hooks.fillClientFromRecord = [this](const QString &record) {
+        m_clientPanel->fillFromClientLine(record);
+    };
+    m_clientPanel->openEditor = [this] { m_clientEditor->open(); };
+    m_clientEditor->Nactiklient = [this] { m_clientPanel->Nactiklient(); };
+    m_clientEditor->restoreApplication = restore;
 }
 
 Application::~Application() = default;

@@ -10,6 +10,8 @@
 
 namespace zovt {
 
+class ClientEditor;
+class ClientPanel;
 class Clock;
 class ControlSurface;
 class DeviceLink;
@@ -22,7 +24,10 @@ class Waits;
 
 class Application {
 public:
-    Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialogs &dialogs, WindowHooks hooks = {});
+    // editorUi: the client editor's controls; without it the editor works on
+    // controls of its own in memory (headless runs).
+    Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialogs &dialogs, WindowHooks hooks = {},
+                ControlSurface *editorUi = nullptr);
     ~Application();
 
     AppContext &ctx() { return *m_ctx; }
@@ -33,6 +38,9 @@ public:
     ProgramController &program() { return *m_program; }
     PlaybackController &playback() { return *m_playback; }
     SettingsPanel &settings() { return *m_settings; }
+    ClientPanel &clientPanel() { return *m_clientPanel; }
+    ClientEditor &clientEditor() { return *m_clientEditor; }
+    ControlSurface &clientEditorUi() { return *m_editorUi; }
 
     // The hooks between subsystems that nothing bound.
     QStringList unboundHooks() const;
@@ -50,6 +58,10 @@ private:
     std::unique_ptr<ProgramController> m_program;
     std::unique_ptr<PlaybackController> m_playback;
     std::unique_ptr<SettingsPanel> m_settings;
+    std::unique_ptr<ControlSurface> m_ownEditorUi;
+    ControlSurface *m_editorUi = nullptr;
+    std::unique_ptr<ClientPanel> m_clientPanel;
+    std::unique_ptr<ClientEditor> m_clientEditor;
 };
 
 } // namespace zovt

@@ -1,5 +1,9 @@
 #include "app/MainWindowController.h"
 
+#include "app/ClientEditorBinding.h"
+#include "clients/ClientPanel.h"
+#include "ui/ClientEditorDesign.h"
+
 #include "core/Clock.h"
 #include "ui/MainWindowDesign.h"
 #include "device/SettingsPanel.h"
@@ -32,7 +36,8 @@ bool MainWindowController::RestoreWhileWaiting::eventFilter(QObject *watched, QE
 }
 
 MainWindowController::MainWindowController(Clock &clock)
-    : m_clock(clock), m_ui(&m_window, design::mainWindowControls()), m_port(clock)
+    : m_clock(clock), m_ui(&m_window, design::mainWindowControls()),
+      m_form2Ui(&m_form2, design::clientEditorControls()), m_port(clock)
 {
     WindowHooks hooks;
     hooks.show = [this] {
@@ -54,7 +59,7 @@ MainWindowController::MainWindowController(Clock &clock)
     };
     hooks.closeWindow = [this] { m_window.close(); };
     hooks.quit = [](int code) { QCoreApplication::exit(code); };
-    m_app = std::make_unique<Application>(clock, m_ui, m_port, m_dialogs, std::move(hooks));
+    m_app = std::make_unique<Application>(clock, m_ui, m_port, m_dialogs, std::move(hooks), &m_form2Ui);
     m_window.installEventFilter(&m_restoreWhileWaiting);
     bind();
 }
@@ -93,6 +98,10 @@ void MainWindowController::bind()
             a.settings().SettSaveClick();
     });
     onClick("CloseSett", [&a] { a.settings().CloseSettClick(); });
+    onClick("KlientOpen", [&a] { a.clientPanel().KlientOpen(); });
+    onClick("Novy", [&a] { a.clientPanel().Novy(); });
+    onClick("DeleteJm", [&a] { a.clientPanel().DeleteJm(); });
+    bindClientEditor(m_form2, a);
     onClick("VerzeSwZovT", [&a] { a.settings().VerzeSwZovTClick(); });
     onClick("C_Max", [&a] { a.settings().C_MaxClick(); });
 

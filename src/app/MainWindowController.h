@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "app/QtDialogs.h"
 #include "device/VaCommPort.h"
+#include "ui/ClientEditorWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/WidgetSurface.h"
 
@@ -22,6 +23,7 @@ public:
     int exitCode() const { return m_app->shell().exitCode(); }
 
     TForm19 &window() { return m_window; }
+    TForm2 &clientEditorWindow() { return m_form2; }
     Application &app() { return *m_app; }
 
 private:
@@ -37,6 +39,8 @@ private:
     Clock &m_clock;
     TForm19 m_window;
     WidgetSurface m_ui;
+    TForm2 m_form2; // the client editor, created once after the main window
+    WidgetSurface m_form2Ui;
     QtDialogs m_dialogs;
     VaCommPort m_port;
     std::unique_ptr<Application> m_app;

@@ -22,6 +22,7 @@ struct Operations {
     std::function<void()> Stop;
     std::function<void()> ZakladMemoCliknul;
     std::function<void()> Open1;
+    std::function<void()> KlientOpen;               // the client choice of the client panel
     std::function<void()> stopPlaybackTimers;       // TimerStrtVse and CasovLista
 
     static void run(const std::function<void()> &f)

@@ -10,11 +10,13 @@
 
 namespace zovt::design {
 
-inline constexpr QSize ClientEditorSize{436, 336};
+inline constexpr QSize ClientEditorSize{436, 312};
 
 const Form &clientEditorControls();
 // The fields that Enter moves through, in order; Enter in the last one
 // presses Save.
 const QStringList &clientEditorTabOrder();
+// The buttons after Save in the tab order.
+const QStringList &clientEditorButtonOrder();
 
 } // namespace zovt::design

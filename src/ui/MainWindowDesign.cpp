@@ -166,6 +166,8 @@ QList<Control> buildTable()
         state("PRSAdresaDBZ"),
         state("PRSAdresaPresmerovani"),
         state("PRSAdresaData"),
+        state("SouborProtokSuma"),
+        state("SouborProtokSumaSUM"),
         state("Dododo"),
     };
     return toForm(rows);

@@ -1,0 +1,56 @@
+#include "app/ClientEditorBinding.h"
+
+#include "app/Application.h"
+#include "clients/ClientEditor.h"
+#include "ui/ClientEditorWindow.h"
+
+#include <QAbstractButton>
+
+namespace zovt {
+
+void bindClientEditor(TForm2 &form, Application &app)
+{
+    ClientEditor &editor = app.clientEditor();
+    editor.hooks.show = [&form] {
+        form.show();
+        form.raise();
+        form.activateWindow();
+    };
+    editor.hooks.hide = [&form] { form.hide(); };
+    editor.hooks.centre = [&form] { form.centreOnScreen(); };
+    editor.hooks.colour = [&form](bool dark) { form.applyColour(dark); };
+    editor.hooks.title = [&form](const QString &title) { form.setWindowTitle(title); };
+    editor.hooks.focus = [&form](const QString &name) { form.focusControl(name); };
+
+    form.fieldExit = [&app, &editor](const QString &name) {
+        bool passed = true;
+        app.run("fieldExited", [&] { passed = editor.fieldExited(name); });
+        return passed;
+    };
+    QObject::connect(&form, &TForm2::fieldEdited, &form,
+                     [&app, &editor](const QString &name) { app.run("fieldEdited", [&] { editor.fieldEdited(name); }); });
+    QObject::connect(&form, &TForm2::enterPressed, &form,
+                     [&app, &editor](const QString &name) { app.run("enterPressed", [&] { editor.enterPressed(name); }); });
+
+    // The close box does what Konec does: the window only hides.
+    QObject::connect(&form, &TForm2::closed, &form, [&app, &editor] { app.run("Konec", [&] { editor.Konec(); }); });
+
+    const auto onClick = [&form, &app](const char *name, void (ClientEditor::*op)()) {
+        QObject::connect(form.control<QAbstractButton>(name), &QAbstractButton::clicked, &form,
+                         [&form, &app, name, op] {
+                             // A field left for this button is checked first; a
+                             // failed check keeps the focus there and the click
+                             // does nothing.
+                             if (!form.settleFieldExit())
+                                 return;
+                             app.run(name, [&app, op] { (app.clientEditor().*op)(); });
+                         });
+    };
+    onClick("Save", &ClientEditor::Save);
+    onClick("Zvire", &ClientEditor::Zvire);
+    onClick("Novy", &ClientEditor::Novy);
+    onClick("Edit", &ClientEditor::Edit);
+    onClick("Konec", &ClientEditor::Konec);
+}
+
+} // namespace zovt

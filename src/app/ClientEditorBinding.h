@@ -1,0 +1,13 @@
+#pragma once
+// Binds the real client editor window to its controller: the window's field
+// exits, edits, Enter and buttons run the controller's operations, and the
+// controller's hooks show, hide, place, colour and focus the window.
+
+namespace zovt {
+
+class Application;
+class TForm2;
+
+void bindClientEditor(TForm2 &form, Application &app);
+
+} // namespace zovt

@@ -1,0 +1,358 @@
+#include "clients/ClientEditor.h"
+
+#include "clients/ClientFile.h"
+#include "clients/FieldChecks.h"
+#include "clients/FileVisible.h"
+#include "core/Clock.h"
+#include "core/ControlSurface.h"
+#include "core/Dialogs.h"
+#include "i18n/Captions.h"
+#include "i18n/Catalogue.h"
+#include "storage/DataFiles.h"
+#include "storage/Paths.h"
+#include "ui/ClientEditorDesign.h"
+
+#include <QDate>
+
+namespace zovt {
+
+namespace {
+
+const QString kSave = QStringLiteral("Save");
+const QString kEdit = QStringLiteral("Edit");
+const QString kEditedit = QStringLiteral("Editedit");
+const QString kAdresaAkt = QStringLiteral("AdresaAkt");
+const QString kPodadrJm = QStringLiteral("PodadrJm");
+const QString kExportFr = QStringLiteral("ExportFr");
+const QString kSoubAdrdat = QStringLiteral("SoubAdrdat");
+const QString kDen = QStringLiteral("Datum_naroz_den");
+const QString kMesic = QStringLiteral("Datum_naroz_mesic");
+const QString kRok = QStringLiteral("Datum_naroz_rok");
+
+QString L(const char *name) { return QString::fromLatin1(name); }
+
+} // namespace
+
+ClientEditor::ClientEditor(AppContext &main, ControlSurface &ui) : m_main(main), m_ui(ui)
+{
+    m_timerSoubor = main.clock.createTimer();
+    m_timerSoubor->setSingleShot(true);
+    m_timerSoubor->setInterval(200);
+    m_timerSoubor->setCallback([this] { m_timerSoubor->stop(); });
+    m_timer1 = main.clock.createTimer();
+    m_timer1->setSingleShot(true);
+    m_timer1->setInterval(100);
+    m_timer1->setCallback([this] {
+        ++m_timerc;
+        m_timer1->stop();
+    });
+}
+
+ClientEditor::~ClientEditor() = default;
+
+const QStringList &ClientEditor::identityFields()
+{
+    static const QStringList names{L("Jmeno"), L("Prijmeni"), L("JmenoFix"), kDen, kMesic, kRok};
+    return names;
+}
+
+QString ClientEditor::text(int number) const { return Catalogue::clientEditor().FATisk(number, m_Languagem); }
+
+bool ClientEditor::Editedit() const { return m_ui.isChecked(kEditedit); }
+
+void ClientEditor::setEditedit(bool on) { m_ui.setChecked(kEditedit, on); }
+
+// Every change of an identity field's text enables Save, whoever makes it:
+// a load therefore leaves Save enabled.
+void ClientEditor::setField(const QString &name, const QString &text)
+{
+    if (m_ui.text(name) == text)
+        return;
+    m_ui.setText(name, text);
+    fieldEdited(name);
+}
+
+void ClientEditor::fieldEdited(const QString &name)
+{
+    if (identityFields().contains(name))
+        m_ui.setEnabled(kSave, true);
+}
+
+void ClientEditor::clearFields()
+{
+    for (const char *n : {"Jmeno", "Prijmeni", "Bydliste1", "Bydliste2", "Poznamka1", "Poznamka2", "JmenoFix",
+                          "Telefon", "Email"})
+        setField(L(n), QString());
+    setField(kDen, DatePlaceholder);
+    setField(kMesic, DatePlaceholder);
+    setField(kRok, YearPlaceholder);
+}
+
+void ClientEditor::enableIdentity(bool on)
+{
+    for (const QString &name : identityFields())
+        m_ui.setEnabled(name, on);
+}
+
+void ClientEditor::showModeCaptions()
+{
+    const bool animal = files::exists(paths::AnimalFlag);
+    applyCaptions(m_ui, animal ? captions::clientEditorAnimal() : captions::clientEditorPerson(),
+                  Texts{m_Languagem, &Catalogue::clientEditor()});
+}
+
+void ClientEditor::focus(const QString &name)
+{
+    if (hooks.focus)
+        hooks.focus(name);
+}
+
+void ClientEditor::restore()
+{
+    if (restoreApplication)
+        restoreApplication();
+}
+
+ClientRecord ClientEditor::fromFields() const
+{
+    ClientRecord r;
+    r.Prijmeni = m_ui.text(L("Prijmeni"));
+    r.Jmeno = m_ui.text(L("Jmeno"));
+    r.JmenoFix = m_ui.text(L("JmenoFix"));
+    r.Datum_naroz_den = m_ui.text(kDen);
+    r.Datum_naroz_mesic = m_ui.text(kMesic);
+    r.Datum_naroz_rok = m_ui.text(kRok);
+    r.Bydliste1 = m_ui.text(L("Bydliste1"));
+    r.Bydliste2 = m_ui.text(L("Bydliste2"));
+    r.Poznamka1 = m_ui.text(L("Poznamka1"));
+    r.Poznamka2 = m_ui.text(L("Poznamka2"));
+    r.Telefon = m_ui.text(L("Telefon"));
+    r.Email = m_ui.text(L("Email"));
+    r.AdresaAkt = m_ui.text(kAdresaAkt);
+    r.PodadrJm = m_ui.text(kPodadrJm);
+    r.ExportFr = m_ui.text(kExportFr);
+    r.SoubAdrdat = m_ui.text(kSoubAdrdat);
+    return r;
+}
+
+void ClientEditor::open()
+{
+    m_shown = true;
+    if (hooks.show)
+        hooks.show();
+    // The editor always opens ready for a new client: a current client that
+    // cannot be loaded (its file gone) must not leave it half prepared.
+    try {
+        Language();
+    } catch (const ExitUnwind &) {
+        throw;
+    } catch (...) {
+        m_main.clock.reportError("Language", std::current_exception());
+    }
+    Novy();
+}
+
+void ClientEditor::Language()
+{
+    // 1
+    if (hooks.colour)
+        hooks.colour(files::exists(paths::DarkColorFlag));
+    // 2
+    if (files::exists(paths::LangFile)) {
+        m_Languagem = files::readInteger(paths::LangFile);
+        TimerSouborAll();
+    } else {
+        m_Languagem = paths::DefaultLanguage;
+    }
+    // 3
+    enableIdentity(true);
+    setEditedit(false);
+    // 4
+    clearFields();
+    // 5
+    const Texts texts{m_Languagem, &Catalogue::clientEditor()};
+    m_title = captions::clientEditorTitle(texts);
+    if (hooks.title)
+        hooks.title(m_title);
+    // 6, 7
+    applyCaptions(m_ui, captions::clientEditor(), texts);
+    m_ui.setVisible(L("Import"), false);
+    // 8
+    files::remove(paths::AnimalFlag);
+    showModeCaptions();
+    // 9
+    const QString current = m_main.ui.text(QStringLiteral("PRSAdresaAkt"));
+    if (!current.isEmpty()) {
+        m_ui.setText(kAdresaAkt, current);
+        TimerSouborAll();
+        nacti();
+        focus(L("Poznamka1"));
+        m_ui.setEnabled(kSave, true);
+    } else {
+        focus(L("Jmeno"));
+        m_ui.setEnabled(kSave, false);
+    }
+    // 10
+    if (hooks.centre)
+        hooks.centre();
+}
+
+void ClientEditor::Novy()
+{
+    enableIdentity(true);
+    setEditedit(false);
+    clearFields();
+    files::remove(paths::AnimalFlag);
+    showModeCaptions();
+    focus(L("Jmeno"));
+    m_ui.setEnabled(kSave, false);
+}
+
+void ClientEditor::Edit()
+{
+    m_ui.setVisible(kEdit, false);
+    // The button comes back however the choice ends, a file that cannot be
+    // read included.
+    struct ShowAgain {
+        ControlSurface &ui;
+        ~ShowAgain() { ui.setVisible(kEdit, true); }
+    } showAgain{m_ui};
+    const std::optional<QString> chosen = m_main.dialogs.openFile(
+        {kEdit, m_main.ui.text(QStringLiteral("PRSAdresaDBZ")), QStringLiteral("*.txt"), QString()});
+    if (!chosen)
+        return;
+    m_ui.setText(kAdresaAkt, *chosen);
+    TimerSouborAll();
+    nacti();
+}
+
+void ClientEditor::nacti()
+{
+    // 1: the identity of a stored client does not change in the editor.
+    enableIdentity(false);
+    setEditedit(true);
+    // 2
+    clearFields();
+    // 3
+    const ClientRecord r = readClientFile(m_ui.text(kAdresaAkt));
+    setField(L("Prijmeni"), r.Prijmeni);
+    setField(L("Jmeno"), r.Jmeno);
+    setField(kDen, r.Datum_naroz_den);
+    setField(kMesic, r.Datum_naroz_mesic);
+    setField(kRok, r.Datum_naroz_rok);
+    setField(L("Bydliste1"), r.Bydliste1);
+    setField(L("Bydliste2"), r.Bydliste2);
+    setField(L("Poznamka1"), r.Poznamka1);
+    setField(L("Poznamka2"), r.Poznamka2);
+    setField(L("JmenoFix"), r.JmenoFix);
+    setField(L("Telefon"), r.Telefon);
+    setField(L("Email"), r.Email);
+    m_ui.setText(kAdresaAkt, r.AdresaAkt);
+    m_ui.setText(kPodadrJm, r.PodadrJm);
+    m_ui.setText(kExportFr, r.ExportFr);
+    m_ui.setText(kSoubAdrdat, r.SoubAdrdat);
+    // 4
+    TimerSouborAll();
+    files::setFlag(paths::AnimalFlag, r.animal);
+    TimerSouborAll();
+    showModeCaptions();
+}
+
+void ClientEditor::Zvire()
+{
+    files::setFlag(paths::AnimalFlag, !files::exists(paths::AnimalFlag));
+    showModeCaptions();
+}
+
+void ClientEditor::Save()
+{
+    // 1
+    m_ui.setVisible(kSave, false);
+    try {
+        // 2 to 4
+        ClientRecord r = fromFields();
+        const bool edited = Editedit();
+        const QString folder = m_main.ui.text(QStringLiteral("PRSAdresaDBZ"));
+        const QString P = prepareClientSave(r, edited, folder);
+        setField(L("JmenoFix"), r.JmenoFix);
+        setField(L("Prijmeni"), r.Prijmeni);
+        setField(L("Jmeno"), r.Jmeno);
+        m_ui.setText(kAdresaAkt, r.AdresaAkt);
+        m_ui.setText(kPodadrJm, r.PodadrJm);
+        m_ui.setText(kExportFr, r.ExportFr);
+        m_ui.setText(kSoubAdrdat, r.SoubAdrdat);
+        // 5
+        writeClientHandOff(paths::ClientAddressFile, P);
+        TimerSouborAll();
+        writeClientHandOff(paths::ClientHandOff, P);
+        TimerSouborAll();
+        // 6
+        m_main.ui.setText(QStringLiteral("PRSAdresaAkt"), QString());
+        m_main.ui.setText(QStringLiteral("PRSAdresaAkt"), P);
+        // 7: the whole-file write replaces an edited client's old file only
+        // once the new one is complete.
+        if (clientFileToBeWritten(P, edited)) {
+            r.animal = files::exists(paths::AnimalFlag);
+            r.dateSaved = shortDateText(QDate::currentDate());
+            writeClientFile(P, r);
+            waitUntilVisible(m_main.clock, P, [this] { TimerSouborAll(); });
+        }
+        // 8
+        m_timerc = 0;
+        m_timer1->start();
+        m_main.clock.processUntil([this] { return m_timerc >= 1; });
+    } catch (...) {
+        // The operator can try again once the cause is mended.
+        m_ui.setVisible(kSave, true);
+        throw;
+    }
+    // 9
+    restore();
+    m_ui.setVisible(kSave, true);
+    Konec();
+    // 10
+    Operations::run(Nactiklient);
+}
+
+void ClientEditor::Konec()
+{
+    m_shown = false;
+    if (hooks.hide)
+        hooks.hide();
+}
+
+void ClientEditor::TimerSouborAll()
+{
+    m_timerSoubor->setInterval(files::exists(paths::SlowPcFlag) ? 200 : 20);
+    m_timerSoubor->start();
+    restore();
+    m_main.clock.processUntil([this] { return !m_timerSoubor->isActive(); });
+}
+
+bool ClientEditor::fieldExited(const QString &name)
+{
+    if (!isCheckedField(name))
+        return true;
+    const FieldVerdict v = checkField(name, m_ui.text(name));
+    setField(name, v.shown);
+    if (v.valid)
+        return true;
+    m_main.dialogs.message(text(v.message));
+    setField(name, v.reset);
+    focus(name);
+    return false;
+}
+
+void ClientEditor::enterPressed(const QString &name)
+{
+    const QStringList &order = design::clientEditorTabOrder();
+    const qsizetype i = order.indexOf(name);
+    if (i < 0 || i + 1 >= order.size())
+        return;
+    const QString &next = order.at(i + 1);
+    if (!m_ui.isEnabled(next) || !m_ui.isVisible(next))
+        return;
+    focus(next);
+}
+
+} // namespace zovt

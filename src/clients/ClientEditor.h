@@ -1,0 +1,101 @@
+#pragma once
+// The behaviour of the client editor Form2 over its named controls: a new
+// client or one loaded from its file, the field checks on leaving a field,
+// the person / animal switch, and Save, which writes the client file and
+// hands the client to the main window's panel. The window itself (or a test)
+// supplies the few things a surface cannot: showing, hiding, focus, colour,
+// title and placement.
+
+#include "clients/ClientRecord.h"
+#include "core/AppContext.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace zovt {
+
+class ClockTimer;
+class ControlSurface;
+
+struct ClientEditorHooks {
+    std::function<void()> show;                    // shows the window, modeless
+    std::function<void()> hide;                    // closing only hides it
+    std::function<void()> centre;                  // centres it on the desktop
+    std::function<void(bool dark)> colour;         // grey, or the system's button highlight
+    std::function<void(const QString &)> title;
+    std::function<void(const QString &name)> focus;
+};
+
+class ClientEditor {
+public:
+    // main: the main window's context (its client folder, current client and
+    // dialogs); ui: the editor's own controls.
+    ClientEditor(AppContext &main, ControlSurface &ui);
+    ~ClientEditor();
+    ClientEditor(const ClientEditor &) = delete;
+    ClientEditor &operator=(const ClientEditor &) = delete;
+
+    // The main window's Novy: show, Language, then Novy.
+    void open();
+
+    // Named operations of the window.
+    void Language();
+    void Novy();
+    void Edit();
+    void nacti();
+    void Zvire();
+    void Save();
+    void Konec();
+    void TimerSouborAll();
+
+    // The focus left a field: its check, if it has one. A failed check shows
+    // its message, resets the field, puts the focus back and returns false.
+    bool fieldExited(const QString &name);
+    // The operator changed a field's text (the change rule).
+    void fieldEdited(const QString &name);
+    // Enter in a field moves the focus on; from Email to Save while Save can
+    // be pressed.
+    void enterPressed(const QString &name);
+
+    bool isShown() const { return m_shown; }
+    QString title() const { return m_title; }
+    int Languagem() const { return m_Languagem; }
+    bool Editedit() const;
+
+    ClientEditorHooks hooks;
+    // The main window's Nactiklient, run at the end of Save.
+    std::function<void()> Nactiklient;
+    // Brings the application back when it is minimised (every pause does).
+    std::function<void()> restoreApplication;
+
+    ClockTimer &TimerSoubor() { return *m_timerSoubor; }
+    ClockTimer &Timer1() { return *m_timer1; }
+
+    // The fields whose change enables Save.
+    static const QStringList &identityFields();
+
+private:
+    void setField(const QString &name, const QString &text);
+    void clearFields();
+    void enableIdentity(bool on);
+    void setEditedit(bool on);
+    void showModeCaptions();
+    void focus(const QString &name);
+    void restore();
+    ClientRecord fromFields() const;
+    QString text(int number) const;
+
+    AppContext &m_main;
+    ControlSurface &m_ui;
+    std::unique_ptr<ClockTimer> m_timerSoubor;
+    std::unique_ptr<ClockTimer> m_timer1;
+    quint8 m_timerc = 0;
+    int m_Languagem = 0;
+    bool m_shown = false;
+    QString m_title;
+};
+
+} // namespace zovt

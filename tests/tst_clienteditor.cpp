@@ -1,0 +1,529 @@
+// The client editor without its window, in virtual time: the field checks on
+// leaving a field, the change rule, Enter, the person / animal switch,
+// Language, and whole flows of a new client, an edit and a failed save.
+
+#include "clients/ClientFile.h"
+#include "storage/DataFiles.h"
+#include "storage/Paths.h"
+#include "storage/TextCodec.h"
+#include "support/ClientsFixture.h"
+
+#include <QDir>
+#include <QtTest>
+
+#if __has_include("storage/FileIO.h")
+#include <csignal>
+#include <sys/resource.h>
+#define ZOVT_ATOMIC_WRITES 1
+#endif
+
+using namespace zovt;
+using zovt::test::ClientsFixture;
+
+namespace {
+
+QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+
+const QString kFolder = QStringLiteral("C:\\OrvaTherapy\\QDBZ5\\");
+const QString kJana = u("C:\\OrvaTherapy\\QDBZ5\\Nováková Jana  05031980.txt");
+
+// The panel's Novy with the editor's person fields filled in as an operator
+// would: Nováková, Jana, 5. 3. 1980.
+void enterJana(ClientsFixture &f)
+{
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.type(QStringLiteral("Jmeno"), u("Jana"));
+    f.type(QStringLiteral("Prijmeni"), u("Nováková"));
+    f.typeAndLeave(QStringLiteral("Datum_naroz_den"), QStringLiteral("5"));
+    f.typeAndLeave(QStringLiteral("Datum_naroz_mesic"), QStringLiteral("3"));
+    f.typeAndLeave(QStringLiteral("Datum_naroz_rok"), QStringLiteral("1980"));
+}
+
+QStringList fileLines(const ClientsFixture &f, const QString &winPath)
+{
+    return text::splitLines(text::fromAnsi(f.drive.get(winPath)));
+}
+
+QStringList clientLines(const QStringList &first17)
+{
+    QStringList l = first17;
+    while (l.size() < 25)
+        l << QString();
+    return l;
+}
+
+} // namespace
+
+class TestClientEditor : public QObject {
+    Q_OBJECT
+private slots:
+    void fieldChecks_data();
+    void fieldChecks();
+    void checksSpeakTheEditorsLanguage();
+    void changeRuleEnablesSave_data();
+    void changeRuleEnablesSave();
+    void enterMovesTheFocusOn_data();
+    void enterMovesTheFocusOn();
+
+    void opensEmptyForAPerson();
+    void opensEmptyAfterAMissingCurrentClient();
+    void languageFromItsOwnFile();
+    void zvireSwitchesCaptionsAndFlag();
+    void konecWritesNothing();
+
+    void newClientFlow();
+    void secondSaveWithTheSameKeyLeavesTheFile();
+    void blanksAndPlaceholdersAreSaved();
+    void editKeepsTheIdentifiers();
+    void editCancelledChangesNothing();
+    void animalClient();
+    void slowPcPause();
+    void failedSaveLeavesTheOldFile_data();
+    void failedSaveLeavesTheOldFile();
+};
+
+void TestClientEditor::fieldChecks_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("after"); // the field's text after leaving it
+    QTest::addColumn<QString>("message"); // empty: passes
+
+    const QString day = QStringLiteral("Datum_naroz_den");
+    const QString month = QStringLiteral("Datum_naroz_mesic");
+    const QString year = QStringLiteral("Datum_naroz_rok");
+    const QString wrongDay = u("POZOR: špatně zadaný den!");
+    const QString wrongMonth = u("POZOR: špatně zadaný měsíc!");
+    const QString wrongYear = u("POZOR: špatně zadaný rok!");
+    const QString wrongPhone = u("POZOR: špatně zadané číslo!");
+    const QString wrongMail = u("POZOR: špatně zadaný e-mail!");
+    const auto row = [](const char *name, const QString &field, const QString &typed, const QString &after,
+                        const QString &message) { QTest::newRow(name) << field << typed << after << message; };
+
+    row("day 5 gets its zero", day, "5", "05", "");
+    row("day 01", day, "01", "01", "");
+    row("day 31 in any month", day, "31", "31", "");
+    row("day 00", day, "00", "88", wrongDay);
+    row("day 32", day, "32", "88", wrongDay);
+    row("day 39", day, "39", "88", wrongDay);
+    row("day 40", day, "40", "88", wrongDay);
+    row("day 0", day, "0", "88", wrongDay);
+    row("day 1x", day, "1x", "88", wrongDay);
+    row("day 123", day, "123", "88", wrongDay);
+    row("day empty", day, "", "88", wrongDay);
+    row("day placeholder", day, "88", "88", wrongDay);
+    row("month 1 gets its zero", month, "1", "01", "");
+    row("month 09", month, "09", "09", "");
+    row("month 10", month, "10", "10", "");
+    row("month 12", month, "12", "12", "");
+    row("month 13", month, "13", "88", wrongMonth);
+    row("month 00", month, "00", "88", wrongMonth);
+    row("month 20", month, "20", "88", wrongMonth);
+    row("month placeholder", month, "88", "88", wrongMonth);
+    row("year 1900", year, "1900", "1900", "");
+    row("year 2099", year, "2099", "2099", "");
+    row("year 1899", year, "1899", "8888", wrongYear);
+    row("year 2100", year, "2100", "8888", wrongYear);
+    row("year 199", year, "199", "8888", wrongYear);
+    row("year 19", year, "19", "8888", wrongYear);
+    row("year 19x0", year, "19x0", "8888", wrongYear);
+    row("year placeholder", year, "8888", "8888", wrongYear);
+    row("phone empty", QStringLiteral("Telefon"), "", "", "");
+    row("phone + and nine digits", QStringLiteral("Telefon"), "+420123456", "+420123456", "");
+    row("phone nine digits", QStringLiteral("Telefon"), "123456789", "123456789", "");
+    row("phone eight digits", QStringLiteral("Telefon"), "12345678", "", wrongPhone);
+    row("phone with blanks", QStringLiteral("Telefon"), "123 456 789", "", wrongPhone);
+    row("phone two +", QStringLiteral("Telefon"), "++420123456", "", wrongPhone);
+    row("phone letter", QStringLiteral("Telefon"), "12345678a", "", wrongPhone);
+    row("e-mail empty", QStringLiteral("Email"), "", "", "");
+    row("e-mail a@b.c", QStringLiteral("Email"), "a@b.c", "a@b.c", "");
+    row("e-mail without @", QStringLiteral("Email"), "ab.cd", "", wrongMail);
+    row("e-mail without .", QStringLiteral("Email"), "a@bcd", "", wrongMail);
+    row("e-mail too short", QStringLiteral("Email"), "a@b.", "", wrongMail);
+    row("name is not checked", QStringLiteral("Jmeno"), " ", " ", "");
+}
+
+void TestClientEditor::fieldChecks()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    QFETCH(QString, message);
+    ClientsFixture f;
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.focus.clear();
+    f.typeAndLeave(field, typed);
+    QCOMPARE(f.eui().text(field), after);
+    QCOMPARE(f.lastMessage(), message);
+    QCOMPARE(f.messageCount(), message.isEmpty() ? 0 : 1);
+    // A failed check puts the focus back into its field; a passed one leaves
+    // it where the operator put it.
+    QCOMPARE(f.focus, message.isEmpty() ? QStringList() : QStringList{field});
+}
+
+void TestClientEditor::checksSpeakTheEditorsLanguage()
+{
+    ClientsFixture f;
+    f.drive.put(paths::LangFile, QByteArray("\x01\x00\x00\x00", 4));
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.typeAndLeave(QStringLiteral("Datum_naroz_rok"), QStringLiteral("199"));
+    QCOMPARE(f.lastMessage(), QStringLiteral("Atention: wrong year!"));
+    f.typeAndLeave(QStringLiteral("Email"), QStringLiteral("abcde"));
+    QCOMPARE(f.lastMessage(), QStringLiteral("ATTENTION: incorrectly entered e-mail!"));
+}
+
+void TestClientEditor::changeRuleEnablesSave_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("enables");
+    for (const char *n : {"Jmeno", "Prijmeni", "JmenoFix", "Datum_naroz_den", "Datum_naroz_mesic", "Datum_naroz_rok"})
+        QTest::newRow(n) << QString::fromLatin1(n) << true;
+    for (const char *n : {"Bydliste1", "Bydliste2", "Poznamka1", "Poznamka2", "Telefon", "Email"})
+        QTest::newRow(n) << QString::fromLatin1(n) << false;
+}
+
+void TestClientEditor::changeRuleEnablesSave()
+{
+    QFETCH(QString, field);
+    QFETCH(bool, enables);
+    ClientsFixture f;
+    f.run("Novy", [&] { f.panel().Novy(); });
+    QVERIFY(!f.eui().isEnabled("Save"));
+    f.type(field, QStringLiteral("1"));
+    QCOMPARE(f.eui().isEnabled("Save"), enables);
+}
+
+void TestClientEditor::enterMovesTheFocusOn_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<bool>("saveEnabled");
+    QTest::addColumn<QString>("to"); // empty: the focus stays
+    QTest::newRow("Jmeno") << "Jmeno" << false << "Prijmeni";
+    QTest::newRow("JmenoFix") << "JmenoFix" << false << "Datum_naroz_den";
+    QTest::newRow("year") << "Datum_naroz_rok" << false << "Bydliste1";
+    QTest::newRow("Telefon") << "Telefon" << false << "Email";
+    QTest::newRow("Email, Save disabled") << "Email" << false << "";
+    QTest::newRow("Email, Save enabled") << "Email" << true << "Save";
+}
+
+void TestClientEditor::enterMovesTheFocusOn()
+{
+    QFETCH(QString, from);
+    QFETCH(bool, saveEnabled);
+    QFETCH(QString, to);
+    ClientsFixture f;
+    f.run("Novy", [&] { f.panel().Novy(); });
+    if (saveEnabled)
+        f.type(QStringLiteral("Jmeno"), QStringLiteral("Jan"));
+    f.focus.clear();
+    f.editor().enterPressed(from);
+    QCOMPARE(f.focus, to.isEmpty() ? QStringList() : QStringList{to});
+}
+
+void TestClientEditor::opensEmptyForAPerson()
+{
+    ClientsFixture f;
+    f.drive.put(paths::AnimalFlag, {});
+    f.drive.put(paths::DarkColorFlag, {});
+    f.run("Novy", [&] { f.panel().Novy(); });
+    ControlSurface &e = f.eui();
+    QVERIFY(f.editor().isShown());
+    QCOMPARE(f.focus.last(), QStringLiteral("Jmeno"));
+    QVERIFY(!e.isEnabled("Save"));
+    QVERIFY(!f.drive.has(paths::AnimalFlag));
+    QCOMPARE(e.text("PersonL"), u("Jméno:"));
+    QCOMPARE(e.text("PersonL2"), u("Příjmení:"));
+    QCOMPARE(f.editor().title(), u("Nový / Edit"));
+    QCOMPARE(e.text("Save"), u("Uložit"));
+    QCOMPARE(e.text("Telefon_popis"), u("Telefon:"));
+    QVERIFY(!e.isVisible("Import"));
+    QVERIFY(f.darkColour);
+    QCOMPARE(f.editor().Languagem(), 0);
+    for (const char *n : {"Jmeno", "Prijmeni", "JmenoFix", "Bydliste1", "Poznamka2", "Telefon", "Email"})
+        QVERIFY2(e.text(QString::fromLatin1(n)).isEmpty(), n);
+    QCOMPARE(e.text("Datum_naroz_den"), QStringLiteral("88"));
+    QCOMPARE(e.text("Datum_naroz_mesic"), QStringLiteral("88"));
+    QCOMPARE(e.text("Datum_naroz_rok"), QStringLiteral("8888"));
+    QVERIFY(e.isEnabled("Jmeno") && e.isEnabled("Datum_naroz_rok"));
+    QVERIFY(!f.editor().Editedit());
+}
+
+// Language loads the current client first; the editor's Novy then empties it
+// again. A current client whose file is gone must not leave the editor with
+// its identity fields locked.
+void TestClientEditor::opensEmptyAfterAMissingCurrentClient()
+{
+    ClientsFixture f;
+    f.ui.setText("PRSAdresaAkt", kFolder + QStringLiteral("Gone.txt"));
+    f.run("Novy", [&] { f.panel().Novy(); });
+    QVERIFY(f.errors.contains(QStringLiteral("Language")));
+    QVERIFY(f.eui().isEnabled("Jmeno"));
+    QVERIFY(!f.editor().Editedit());
+    QCOMPARE(f.focus.last(), QStringLiteral("Jmeno"));
+}
+
+void TestClientEditor::languageFromItsOwnFile()
+{
+    ClientsFixture f;
+    // The main window took Czech at start-up; the editor reads its file
+    // at every opening.
+    f.drive.put(paths::LangFile, QByteArray("\x01\x00\x00\x00", 4));
+    f.run("Novy", [&] { f.panel().Novy(); });
+    QCOMPARE(f.editor().title(), QStringLiteral("New / Edit"));
+    QCOMPARE(f.eui().text("Save"), QStringLiteral("Save"));
+    QCOMPARE(f.eui().text("PersonL"), QStringLiteral("Name:"));
+    QCOMPARE(f.eui().text("Datum_mesic_popis"), QStringLiteral("Month:"));
+    QVERIFY(!f.darkColour);
+    f.drive.put(paths::LangFile, QByteArray("\x07\x00\x00\x00", 4));
+    f.run("Novy", [&] { f.panel().Novy(); });
+    QCOMPARE(f.eui().text("Save"), QStringLiteral("?????????"));
+}
+
+void TestClientEditor::zvireSwitchesCaptionsAndFlag()
+{
+    ClientsFixture f;
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.run("Zvire", [&] { f.editor().Zvire(); });
+    QVERIFY(f.drive.has(paths::AnimalFlag));
+    QCOMPARE(f.eui().text("PersonL"), u("Jméno nebo znak:"));
+    QCOMPARE(f.eui().text("PersonL2"), u("Druh nebo rod zvířete:"));
+    f.run("Zvire", [&] { f.editor().Zvire(); });
+    QVERIFY(!f.drive.has(paths::AnimalFlag));
+    QCOMPARE(f.eui().text("PersonL"), u("Jméno:"));
+    QCOMPARE(f.eui().text("PersonL2"), u("Příjmení:"));
+}
+
+void TestClientEditor::konecWritesNothing()
+{
+    ClientsFixture f;
+    enterJana(f);
+    f.run("Konec", [&] { f.editor().Konec(); });
+    QVERIFY(!f.editor().isShown());
+    QVERIFY(!f.drive.has(kJana));
+    QVERIFY(!f.drive.has(paths::ClientHandOff));
+    QVERIFY(f.ui.text("PRSAdresaAkt").isEmpty());
+    QCOMPARE(f.ui.text("Prijmeni"), QString());
+    QCOMPARE(f.ui.text("Datum_naroz_rok"), QStringLiteral("8888"));
+}
+
+void TestClientEditor::newClientFlow()
+{
+    ClientsFixture f;
+    enterJana(f);
+    QVERIFY(f.eui().isEnabled("Save"));
+    const qint64 start = f.clock.nowMs();
+    f.run("Save", [&] { f.editor().Save(); });
+    QVERIFY(f.errors.isEmpty());
+
+    // 25 lines in the code page, CR LF.
+    const QByteArray bytes = f.drive.get(kJana);
+    const QStringList expected = clientLines({u("Nováková"), u("Jana"), QStringLiteral("05.03.1980"), {}, {}, {}, {},
+                                              {}, shortDateText(QDate::currentDate()), {},
+                                              u("Nováková Jana  05031980"), {}, u("Nováková Jana  1980"),
+                                              QStringLiteral("FNovJ"), QStringLiteral("19800305ErrorSoubAdrdat")});
+    QCOMPARE(bytes, text::encode(expected, text::Encoding::Ansi));
+    QCOMPARE(bytes.count("\r\n"), 25);
+    QVERIFY(bytes.contains("Nov\xe1kov\xe1")); // á in Windows-1250
+
+    // Handed to the main window: the panel shows the client.
+    QCOMPARE(fileLines(f, paths::ClientAddressFile), QStringList{kJana});
+    QVERIFY(!f.drive.has(paths::ClientHandOff));
+    QCOMPARE(f.ui.text("PRSAdresaAkt"), kJana);
+    QCOMPARE(f.ui.text("Prijmeni"), u("Nováková"));
+    QCOMPARE(f.ui.text("Jmeno"), u("Jana"));
+    QCOMPARE(f.ui.text("Datum_naroz_den"), QStringLiteral("05"));
+    QCOMPARE(f.ui.text("Datum_naroz_rok"), QStringLiteral("1980"));
+    QCOMPARE(f.ui.text("PRSAdresaProt"), u("C:\\OrvaTherapy\\Protocol\\Nováková Jana  05031980 SUMA.txt"));
+    QCOMPARE(f.ui.text("SouborProtokSumaSUM"), paths::ProtocolWorkCopy);
+    QVERIFY(f.drive.has(paths::OrvaProtocol));
+
+    // The editor closed itself with Save shown again.
+    QVERIFY(!f.editor().isShown());
+    QVERIFY(f.eui().isVisible("Save"));
+    // Two short pauses, the final tick and the panel's one-second pause.
+    QCOMPARE(f.clock.nowMs() - start, 20 + 20 + 100 + 1000);
+}
+
+void TestClientEditor::secondSaveWithTheSameKeyLeavesTheFile()
+{
+    ClientsFixture f;
+    enterJana(f);
+    f.run("Save", [&] { f.editor().Save(); });
+    const QByteArray first = f.drive.get(kJana);
+    QVERIFY(!first.isEmpty());
+
+    enterJana(f);
+    f.type(QStringLiteral("Bydliste1"), u("Jiná 7"));
+    f.run("Save", [&] { f.editor().Save(); });
+    QVERIFY(f.errors.isEmpty());
+    QCOMPARE(f.drive.get(kJana), first);
+    // It still becomes the current client.
+    QCOMPARE(f.ui.text("PRSAdresaAkt"), kJana);
+    QCOMPARE(f.ui.text("Bydliste1"), QString());
+}
+
+void TestClientEditor::blanksAndPlaceholdersAreSaved()
+{
+    ClientsFixture f;
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.type(QStringLiteral("Prijmeni"), QStringLiteral("   "));
+    f.type(QStringLiteral("JmenoFix"), QStringLiteral("AB"));
+    f.run("Save", [&] { f.editor().Save(); });
+    const QString path = kFolder + QStringLiteral("X X A 88888888.txt");
+    QVERIFY2(f.drive.has(path), qPrintable(path));
+    const QStringList lines = fileLines(f, path);
+    QCOMPARE(lines.value(0), QStringLiteral("X"));
+    QCOMPARE(lines.value(1), QStringLiteral("X"));
+    QCOMPARE(lines.value(2), QStringLiteral("88.88.8888"));
+    QCOMPARE(lines.value(9), QStringLiteral("A"));
+    // The cleaned names were shown in the editor before it closed.
+    QCOMPARE(f.eui().text("Prijmeni"), QStringLiteral("X"));
+    QCOMPARE(f.eui().text("JmenoFix"), QStringLiteral("A"));
+}
+
+void TestClientEditor::editKeepsTheIdentifiers()
+{
+    ClientsFixture f;
+    const QString path = kFolder + QStringLiteral("Novak Jan  05031980.txt");
+    f.putClient(path, clientLines({"Novak", "Jan", "05.03.1980", "Street 1", "City", "N1", "N2", "", "1.1.2001", "",
+                                   "Novak Jan  05031980", "", "Own folder", "FNovJ", "Result", "+420123456789",
+                                   "jan@example.org"}));
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.dialogs.chooseFile(path);
+    f.run("Edit", [&] { f.editor().Edit(); });
+    QVERIFY(f.errors.isEmpty());
+    ControlSurface &e = f.eui();
+    QVERIFY(f.editor().Editedit());
+    QVERIFY(e.isVisible("Edit"));
+    QVERIFY(e.isEnabled("Save"));
+    for (const char *n : {"Jmeno", "Prijmeni", "JmenoFix", "Datum_naroz_den", "Datum_naroz_mesic", "Datum_naroz_rok"})
+        QVERIFY2(!e.isEnabled(QString::fromLatin1(n)), n);
+    QCOMPARE(e.text("Prijmeni"), QStringLiteral("Novak"));
+    QCOMPARE(e.text("Datum_naroz_mesic"), QStringLiteral("03"));
+    QCOMPARE(e.text("Telefon"), QStringLiteral("+420123456789"));
+    QCOMPARE(f.dialogs.shown().back().text, kFolder); // opened in the client folder
+
+    f.type(QStringLiteral("Bydliste1"), u("Dlouhá 5"));
+    f.run("Save", [&] { f.editor().Save(); });
+    QVERIFY(f.errors.isEmpty());
+    const QStringList lines = fileLines(f, path);
+    QCOMPARE(lines.size(), 25);
+    QCOMPARE(lines.value(3), u("Dlouhá 5"));
+    QCOMPARE(lines.value(8), shortDateText(QDate::currentDate()));
+    QCOMPARE(lines.value(10), QStringLiteral("Novak Jan  05031980"));
+    QCOMPARE(lines.value(12), QStringLiteral("Own folder"));
+    QCOMPARE(lines.value(13), QStringLiteral("FNovJ"));
+    QCOMPARE(lines.value(14), QStringLiteral("Result"));
+    QCOMPARE(lines.value(16), QStringLiteral("jan@example.org"));
+    QCOMPARE(f.ui.text("Bydliste1"), u("Dlouhá 5"));
+    QCOMPARE(f.ui.text("PRSAdresaProt"), QStringLiteral("C:\\OrvaTherapy\\Protocol\\Novak Jan  05031980 SUMA.txt"));
+}
+
+void TestClientEditor::editCancelledChangesNothing()
+{
+    ClientsFixture f;
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.type(QStringLiteral("Jmeno"), QStringLiteral("Jan"));
+    f.dialogs.chooseFile(std::nullopt);
+    f.run("Edit", [&] { f.editor().Edit(); });
+    QCOMPARE(f.eui().text("Jmeno"), QStringLiteral("Jan"));
+    QVERIFY(!f.editor().Editedit());
+    QVERIFY(f.eui().isVisible("Edit"));
+    // A file that cannot be read ends the load, and Edit is back all the same.
+    f.dialogs.chooseFile(kFolder + QStringLiteral("Gone.txt"));
+    f.run("Edit", [&] { f.editor().Edit(); });
+    QCOMPARE(f.errors, QStringList{QStringLiteral("Edit")});
+    QVERIFY(f.eui().isVisible("Edit"));
+}
+
+void TestClientEditor::animalClient()
+{
+    ClientsFixture f;
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.run("Zvire", [&] { f.editor().Zvire(); });
+    f.type(QStringLiteral("Prijmeni"), QStringLiteral("Dog"));
+    f.type(QStringLiteral("Jmeno"), QStringLiteral("Rex"));
+    f.run("Save", [&] { f.editor().Save(); });
+    const QString path = kFolder + QStringLiteral("Dog Rex  88888888.txt");
+    QCOMPARE(fileLines(f, path).value(7), QStringLiteral("A"));
+    // The mode survives closing; opening the editor again resets it.
+    QVERIFY(f.drive.has(paths::AnimalFlag));
+    f.run("Novy", [&] { f.panel().Novy(); });
+    QVERIFY(!f.drive.has(paths::AnimalFlag));
+
+    // Loading an animal for editing switches to animal mode; its next save
+    // follows the switch.
+    f.dialogs.chooseFile(path);
+    f.run("Edit", [&] { f.editor().Edit(); });
+    QVERIFY(f.drive.has(paths::AnimalFlag));
+    QCOMPARE(f.eui().text("PersonL2"), u("Druh nebo rod zvířete:"));
+    f.run("Zvire", [&] { f.editor().Zvire(); });
+    f.run("Save", [&] { f.editor().Save(); });
+    QCOMPARE(fileLines(f, path).value(7), QString());
+}
+
+void TestClientEditor::slowPcPause()
+{
+    ClientsFixture f;
+    f.drive.put(paths::SlowPcFlag, {});
+    enterJana(f);
+    const qint64 start = f.clock.nowMs();
+    f.run("Save", [&] { f.editor().Save(); });
+    QCOMPARE(f.clock.nowMs() - start, 200 + 200 + 100 + 1000);
+}
+
+void TestClientEditor::failedSaveLeavesTheOldFile_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("hand-off cannot be written") << "handoff";
+    QTest::newRow("client file write fails half-way") << "halfway";
+}
+
+// An edited client is written beside its old file and renamed over it: a
+// save that fails on the way leaves the old file as it was and the current
+// client unchanged.
+void TestClientEditor::failedSaveLeavesTheOldFile()
+{
+    QFETCH(QString, fault);
+    ClientsFixture f;
+    const QString path = kFolder + QStringLiteral("Novak Jan  05031980.txt");
+    f.putClient(path, clientLines({"Novak", "Jan", "05.03.1980", "Street 1", "City", "", "", "", "1.1.2001", "",
+                                   "Novak Jan  05031980", "", "Novak Jan  1980", "FNovJ", "R"}));
+    const QByteArray old = f.drive.get(path);
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.dialogs.chooseFile(path);
+    f.run("Edit", [&] { f.editor().Edit(); });
+    f.type(QStringLiteral("Poznamka1"), QString(400, QLatin1Char('n')));
+
+    if (fault == QLatin1String("handoff")) {
+        // A folder where the hand-off file should go.
+        QVERIFY(QDir().mkpath(f.drive.native(paths::ClientHandOff)));
+        f.run("Save", [&] { f.editor().Save(); });
+        QVERIFY(f.ui.text("PRSAdresaAkt").isEmpty());
+    } else {
+#ifdef ZOVT_ATOMIC_WRITES
+        // The disk fills up after the hand-off files: the client file's
+        // bytes stop part-way.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 200;
+        setrlimit(RLIMIT_FSIZE, &small);
+        f.run("Save", [&] { f.editor().Save(); });
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(f.ui.text("PRSAdresaAkt"), path);
+#else
+        QSKIP("whole-file writes replace the old file only once the storage layer writes beside and renames");
+#endif
+    }
+    QCOMPARE(f.errors, QStringList{QStringLiteral("Save")});
+    QCOMPARE(f.drive.get(path), old);
+    // The panel was not reloaded, the editor stays open with Save to try again.
+    QCOMPARE(f.ui.text("Prijmeni"), QString());
+    QVERIFY(f.editor().isShown());
+    QVERIFY(f.eui().isVisible("Save"));
+}
+
+QTEST_GUILESS_MAIN(TestClientEditor)
+#include "tst_clienteditor.moc"
