@@ -1,7 +1,10 @@
 #include "app/Application.h"
 
+#include "app/GeneratorMode.h"
+
 #include "core/Clock.h"
 #include "device/DeviceLink.h"
+#include "device/LightingToggles.h"
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
@@ -19,6 +22,8 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     m_program = std::make_unique<ProgramController>(*m_ctx);
     m_playback = std::make_unique<PlaybackController>(*m_ctx);
     m_settings = std::make_unique<SettingsPanel>(*m_ctx);
+    m_lighting = std::make_unique<LightingToggles>(*m_ctx);
+    m_generator = std::make_unique<GeneratorMode>(*m_ctx);
 
     Operations &ops = m_ctx->ops;
     ops.Konec = [this] { m_shell->Konec(); };
@@ -27,6 +32,7 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     ops.Open1 = [this] { m_program->Open1(); };
     ops.stopPlaybackTimers = [this] { m_playback->stopPlaybackTimers(); };
     m_shell->showComStripAlone = [this] { m_settings->ShowComStripAlone(); };
+    m_lighting->Pause = [this] { m_playback->Pause(); };
 }
 
 Application::~Application() = default;
@@ -36,6 +42,7 @@ QStringList Application::unboundHooks() const
     QStringList names = m_playback->hooks.unbound();
     if (!m_program->Nactiklient)
         names.prepend(QStringLiteral("Nactiklient"));
+    names << m_lighting->unboundHooks() << m_generator->unboundHooks();
     return names;
 }
 

@@ -14,6 +14,8 @@ class Clock;
 class ControlSurface;
 class DeviceLink;
 class Dialogs;
+class GeneratorMode;
+class LightingToggles;
 class PlaybackController;
 class PortLink;
 class ProgramController;
@@ -33,6 +35,8 @@ public:
     ProgramController &program() { return *m_program; }
     PlaybackController &playback() { return *m_playback; }
     SettingsPanel &settings() { return *m_settings; }
+    LightingToggles &lighting() { return *m_lighting; }
+    GeneratorMode &generator() { return *m_generator; }
 
     // The hooks between subsystems that nothing bound.
     QStringList unboundHooks() const;
@@ -50,6 +54,8 @@ private:
     std::unique_ptr<ProgramController> m_program;
     std::unique_ptr<PlaybackController> m_playback;
     std::unique_ptr<SettingsPanel> m_settings;
+    std::unique_ptr<LightingToggles> m_lighting;
+    std::unique_ptr<GeneratorMode> m_generator;
 };
 
 } // namespace zovt
