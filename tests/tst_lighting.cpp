@@ -166,6 +166,7 @@ private slots:
     void guardAgainstOtherWaits_data();
     void guardAgainstOtherWaits();
     void guardGivesUpAfterItsBound();
+    void portErrorEndsTheProgram();
     void toggleMeetsTheStartupLighting_data();
     void toggleMeetsTheStartupLighting();
     void auxiliaryDuringPlayback_data();
@@ -342,6 +343,22 @@ void TestLighting::guardGivesUpAfterItsBound()
     QVERIFY(f.writes().isEmpty());
     QCOMPARE(f.lamps(), QStringLiteral("GGG"));
     QVERIFY(f.shown({"JasLED", "VykonIR", "ZpomalLED"}));
+}
+
+// The device unplugged after start-up: the toggle is abandoned with its
+// buttons hidden, and the port error ends the program.
+void TestLighting::portErrorEndsTheProgram()
+{
+    Fixture f(false);
+    f.startAndRest();
+    f.port.setFailOpen(true);
+    f.app->run("JasLED", [&] { f.lighting().JasLEDClick(); });
+    QVERIFY(f.writes().isEmpty());
+    QCOMPARE(f.dialogs.shown().size(), size_t(1));
+    QCOMPARE(f.dialogs.shown().front().text, Catalogue::mainWindow().FATisk(902, 0));
+    QVERIFY(f.app->shell().ended());
+    QVERIFY(f.hidden({"JasLED", "VykonIR", "ZpomalLED"}));
+    QVERIFY(!f.ui.isChecked(QStringLiteral("PortOpen")));
 }
 
 void TestLighting::toggleMeetsTheStartupLighting_data()
