@@ -71,10 +71,10 @@ int main(int argc, char **argv)
             grabFile = args.takeAt(i + 1);
             args.removeAt(i);
         } else if (args.at(i) == QLatin1String("--click")) {
-            const QString spec = args.takeAt(i + 1);
+            const QString clickArg = args.takeAt(i + 1);
             args.removeAt(i);
-            const qsizetype atSign = spec.indexOf(QLatin1Char('@'));
-            Click c{spec.left(atSign), atSign > 0 ? spec.mid(atSign + 1).toDouble(&ok) : 0};
+            const qsizetype atSign = clickArg.indexOf(QLatin1Char('@'));
+            Click c{clickArg.left(atSign), atSign > 0 ? clickArg.mid(atSign + 1).toDouble(&ok) : 0};
             ok = ok && atSign > 0;
             clicks.push_back(c);
         } else if (args.at(i) == QLatin1String("--grab-after")) {
