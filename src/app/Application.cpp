@@ -2,9 +2,12 @@
 
 #include "clients/ClientEditor.h"
 #include "clients/ClientPanel.h"
+#include "app/GeneratorMode.h"
+
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "device/DeviceLink.h"
+#include "device/LightingToggles.h"
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
@@ -32,6 +35,8 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     m_editorUi = editorUi;
     m_clientPanel = std::make_unique<ClientPanel>(*m_ctx);
     m_clientEditor = std::make_unique<ClientEditor>(*m_ctx, *m_editorUi);
+    m_lighting = std::make_unique<LightingToggles>(*m_ctx);
+    m_generator = std::make_unique<GeneratorMode>(*m_ctx);
 
     Operations &ops = m_ctx->ops;
     ops.Konec = [this] { m_shell->Konec(); };
@@ -49,6 +54,8 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     m_clientPanel->openEditor = [this] { m_clientEditor->open(); };
     m_clientEditor->Nactiklient = [this] { m_clientPanel->Nactiklient(); };
     m_clientEditor->restoreApplication = restore;
+    m_lighting->Pause = [this] { m_playback->Pause(); };
+    m_generator->KlientOpen = [this] { m_clientPanel->KlientOpen(); };
 }
 
 Application::~Application() = default;
@@ -58,6 +65,7 @@ QStringList Application::unboundHooks() const
     QStringList names = m_playback->hooks.unbound();
     if (!m_program->Nactiklient)
         names.prepend(QStringLiteral("Nactiklient"));
+    names << m_lighting->unboundHooks() << m_generator->unboundHooks();
     return names;
 }
 

@@ -16,6 +16,8 @@ class Clock;
 class ControlSurface;
 class DeviceLink;
 class Dialogs;
+class GeneratorMode;
+class LightingToggles;
 class PlaybackController;
 class PortLink;
 class ProgramController;
@@ -41,6 +43,8 @@ public:
     ClientPanel &clientPanel() { return *m_clientPanel; }
     ClientEditor &clientEditor() { return *m_clientEditor; }
     ControlSurface &clientEditorUi() { return *m_editorUi; }
+    LightingToggles &lighting() { return *m_lighting; }
+    GeneratorMode &generator() { return *m_generator; }
 
     // The hooks between subsystems that nothing bound.
     QStringList unboundHooks() const;
@@ -62,6 +66,8 @@ private:
     ControlSurface *m_editorUi = nullptr;
     std::unique_ptr<ClientPanel> m_clientPanel;
     std::unique_ptr<ClientEditor> m_clientEditor;
+    std::unique_ptr<LightingToggles> m_lighting;
+    std::unique_ptr<GeneratorMode> m_generator;
 };
 
 } // namespace zovt

@@ -4,7 +4,11 @@
 #include "clients/ClientPanel.h"
 #include "ui/ClientEditorDesign.h"
 
+#include "app/GeneratorMode.h"
 #include "core/Clock.h"
+#include "core/WindowState.h"
+#include "device/LightingToggles.h"
+#include "i18n/Captions.h"
 #include "ui/MainWindowDesign.h"
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
@@ -70,6 +74,9 @@ void MainWindowController::FormCreate()
 {
     m_app->waits().enableCreationTimers();
     m_app->run("Nastav", [this] { m_app->shell().Nastav(); });
+    // The language is chosen once, at start-up.
+    applyToolTips(&m_window, captions::mainWindowToolTips(),
+                  Texts{m_app->state().Languagem, &Catalogue::mainWindow()});
 }
 
 void MainWindowController::onClick(const char *name, std::function<void()> f)
@@ -104,6 +111,18 @@ void MainWindowController::bind()
     bindClientEditor(m_form2, a);
     onClick("VerzeSwZovT", [&a] { a.settings().VerzeSwZovTClick(); });
     onClick("C_Max", [&a] { a.settings().C_MaxClick(); });
+    onClick("JasLED", [&a] { a.lighting().JasLEDClick(); });
+    onClick("VykonIR", [&a] { a.lighting().VykonIRClick(); });
+    onClick("ZpomalLED", [&a] { a.lighting().ZpomalLEDClick(); });
+    onClick("JasLED_Pom", [&a] { a.lighting().JasLED_PomClick(); });
+    onClick("VykonIR_Pom", [&a] { a.lighting().VykonIR_PomClick(); });
+    onClick("ZpomalLED_Pom", [&a] { a.lighting().ZpomalLED_PomClick(); });
+    onClick("Orva_Tlac", [&a] { a.generator().Orva_Tlac(); });
+    onClick("BtnInfo", [&a] { a.generator().BtnInfo(); });
+    onClick("InfoPopis", [&a] { a.generator().InfoPopis(); });
+    onClick("ClosePopis", [&a] { a.generator().ClosePopis(); });
+    onClick("InfoPopis2", [&a] { a.generator().InfoPopis2(); });
+    onClick("ClosePopis2", [&a] { a.generator().ClosePopis2(); });
 
     auto *list = m_window.control<QListWidget>("Zakladmemo");
     const auto select = [this] { m_app->run("ZakladMemoCliknul", [this] { m_app->program().ZakladMemoCliknul(); }); };

@@ -5,6 +5,7 @@
 #include "device/PortLink.h"
 #include "device/Waits.h"
 #include "core/ControlSurface.h"
+#include "storage/TextCodec.h"
 
 namespace zovt {
 
@@ -25,7 +26,7 @@ DeviceLink::~DeviceLink() = default;
 
 bool DeviceLink::idle() const
 {
-    return !m_ui.isChecked(kPortOpen) && m_ui.isEnabled(QStringLiteral("Konec"));
+    return m_operations == 0 && !m_ui.isChecked(kPortOpen) && m_ui.isEnabled(QStringLiteral("Konec"));
 }
 
 void DeviceLink::whenIdle(std::function<void()> operation)
@@ -179,6 +180,64 @@ void DeviceLink::maxCycle()
         write("98", QStringLiteral("MAX"));
         m_waits.TimenZapsatPul();
     });
+}
+
+void DeviceLink::runCurrentLighting()
+{
+    if (m_ui.isEnabled(QStringLiteral("Konec")))
+        runLightByPause();
+    else
+        runLightByRun();
+}
+
+void DeviceLink::brightnessCycle()
+{
+    cycle([this] {
+        if (newFirmware())
+            runCurrentLighting();
+        else if (m_state.JasLED_Pc_Swich)
+            write("66", QStringLiteral("I66"));
+        else
+            write("77", QStringLiteral("I77"));
+        m_waits.TimenZapsatPul();
+    });
+}
+
+void DeviceLink::nightCycle()
+{
+    cycle([this] {
+        const bool lit = m_state.VykonIR_Pc_Swich;
+        if (newFirmware()) {
+            // Back on: the device gets the lighting it was last told (or
+            // would have been told while it was dark) again.
+            if (lit)
+                write(text::toAnsi(m_ui.text(kWritedCom)));
+            else
+                write(QByteArray::number(10 + m_ui.index(QStringLiteral("R_Night"))));
+        } else if (lit) {
+            write("22", QStringLiteral("I22"));
+        } else {
+            write("33", QStringLiteral("I33"));
+        }
+        m_waits.TimenZapsatPul();
+    });
+}
+
+void DeviceLink::slowDownCycle()
+{
+    cycle([this] {
+        if (newFirmware())
+            runCurrentLighting();
+        else
+            write(m_state.ZpomalLED_Pc_Swich ? "88" : "99");
+        m_waits.TimenZapsatPul();
+    });
+}
+
+void DeviceLink::closeInterruptedCycle()
+{
+    m_port.close();
+    setPortOpen(false);
 }
 
 } // namespace zovt

@@ -68,8 +68,21 @@ public:
     void runLightByRun();
     void runLightByPause();
 
-    // No program plays and no cycle holds the port.
+    // No program plays, no cycle holds the port and no device operation of
+    // several cycles is under way.
     bool idle() const;
+    // Runs a device operation of several cycles (a lighting toggle): the
+    // operations deferred by whenIdle wait until it has ended, so that none
+    // of them slips in between its cycles.
+    template <class F> void operation(F &&body)
+    {
+        struct Running {
+            int &n;
+            explicit Running(int &count) : n(count) { ++n; }
+            ~Running() { --n; }
+        } running(m_operations);
+        body();
+    }
     // Runs a device operation of its own (one or more cycles) now when the
     // device is idle, else as soon as it is, in the order asked (checked
     // every 100 ms). Everything runs on one thread: a cycle that finds the
@@ -82,6 +95,20 @@ public:
     void startupLighting();
     // The MAX service command.
     void maxCycle();
+
+    // New firmware: the current lighting command, stand-by (LightByPause)
+    // while no program plays and run lighting (LightByRun) while one plays;
+    // the exit button Konec is disabled for the whole of a playback.
+    void runCurrentLighting();
+    // The port cycles of the three lighting toggles, each for the toggle's
+    // new state and followed by TimenZapsatPul inside the cycle.
+    void brightnessCycle();
+    void nightCycle();
+    void slowDownCycle();
+    // Ends the cycle of a playback that lies suspended underneath an
+    // auxiliary lighting click: closes the port and unticks PortOpen. The
+    // playback's own close later finds the port closed and returns at once.
+    void closeInterruptedCycle();
 
     Waits &waits() { return m_waits; }
     PortLink &port() { return m_port; }
@@ -98,6 +125,7 @@ private:
     PortLink &m_port;
     std::unique_ptr<ClockTimer> m_idleCheck;
     std::deque<std::function<void()>> m_deferred;
+    int m_operations = 0;
 };
 
 } // namespace zovt

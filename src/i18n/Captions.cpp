@@ -185,6 +185,63 @@ void applyCaptions(QWidget *root, const CaptionTable &table, const Texts &texts)
             setLines(w, CaptionTable::linesOf(l, texts));
 }
 
+namespace {
+
+// Breaks a line at blanks so that no piece runs past the column, unless one
+// word alone does.
+QStringList wrapped(const QString &line, int column)
+{
+    QStringList out;
+    QString current;
+    for (const QString &word : line.split(QLatin1Char(' '))) {
+        if (!current.isEmpty() && current.size() + 1 + word.size() > column) {
+            out << current;
+            current = word;
+        } else {
+            current = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
+        }
+    }
+    out << current;
+    return out;
+}
+
+} // namespace
+
+QString ToolTip::text(const Texts &texts) const
+{
+    QStringList lines;
+    for (int n : numbers)
+        lines << wrapped(texts.FATisk(n).simplified(), WrapColumn);
+    return lines.join(QLatin1Char('\n'));
+}
+
+namespace captions {
+
+const QList<ToolTip> &mainWindowToolTips()
+{
+    static const QList<ToolTip> tips = [] {
+        QList<ToolTip> t;
+        const std::pair<const char *, int> rows[] = {{"JasLED", 2014}, {"VykonIR", 2015}, {"ZpomalLED", 2016}};
+        for (const auto &[name, number] : rows)
+            for (const char *suffix : {"", "_Pom", "_Pc", "_Pc_Zn"})
+                t.append({QString::fromLatin1(name) + QLatin1String(suffix), {number}});
+        t.append({QStringLiteral("InfoPopis"), {2014, 2015, 2016}});
+        t.append({QStringLiteral("InfoPopis2"), {2017, 2018, 2019, 2020}});
+        t.append({QStringLiteral("BtnInfo"), {2008}});
+        return t;
+    }();
+    return tips;
+}
+
+} // namespace captions
+
+void applyToolTips(QWidget *root, const QList<ToolTip> &tips, const Texts &texts)
+{
+    for (const ToolTip &t : tips)
+        if (QWidget *w = findControl(root, t.control))
+            w->setToolTip(t.text(texts));
+}
+
 void applyCaptions(ControlSurface &ui, const CaptionTable &table, const Texts &texts)
 {
     for (const Caption &c : table.captions)

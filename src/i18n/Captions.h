@@ -62,6 +62,25 @@ const QStringList &languageDialogItems();
 
 } // namespace captions
 
+// The tool tip of a control without a caption of its own: catalogue texts,
+// one per line, long lines wrapped at blanks (a plain tool tip never wraps).
+struct ToolTip {
+    QString control; // objectName
+    QList<int> numbers;
+
+    static constexpr int WrapColumn = 60;
+    QString text(const Texts &texts) const;
+};
+
+namespace captions {
+// The main window: the lighting toggles, their auxiliary buttons, icons and
+// lamps, and the three "i" buttons.
+const QList<ToolTip> &mainWindowToolTips();
+} // namespace captions
+
+// Sets the tool tips on a widget tree; names that are not there are skipped.
+void applyToolTips(QWidget *root, const QList<ToolTip> &tips, const Texts &texts);
+
 // Puts a caption table onto a widget tree. Each control is looked up by its
 // objectName among the descendants of root (root itself included); names
 // that are not there are skipped. Buttons and check boxes get their text,

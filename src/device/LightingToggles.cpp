@@ -1,0 +1,172 @@
+#include "device/LightingToggles.h"
+
+#include "core/Clock.h"
+#include "core/ControlSurface.h"
+#include "core/WindowState.h"
+#include "device/DeviceLink.h"
+#include "device/Waits.h"
+#include "storage/Paths.h"
+
+namespace zovt {
+
+namespace {
+const QString kPause = QStringLiteral("Pause");
+const QString kRunning = QStringLiteral("||");
+const QString kPaused = QStringLiteral(">");
+} // namespace
+
+LightingToggles::LightingToggles(AppContext &ctx) : m_ctx(ctx) {}
+
+QStringList LightingToggles::unboundHooks() const
+{
+    return Pause ? QStringList() : QStringList{QStringLiteral("Pause")};
+}
+
+QString LightingToggles::lampOf(Toggle t)
+{
+    switch (t) {
+    case Toggle::Brightness:
+        return QStringLiteral("JasLED_Pc_Zn");
+    case Toggle::Night:
+        return QStringLiteral("VykonIR_Pc_Zn");
+    case Toggle::SlowDown:
+        break;
+    }
+    return QStringLiteral("ZpomalLED_Pc_Zn");
+}
+
+QString LightingToggles::buttonOf(Toggle t)
+{
+    switch (t) {
+    case Toggle::Brightness:
+        return QStringLiteral("JasLED");
+    case Toggle::Night:
+        return QStringLiteral("VykonIR");
+    case Toggle::SlowDown:
+        break;
+    }
+    return QStringLiteral("ZpomalLED");
+}
+
+bool &LightingToggles::stateOf(Toggle t)
+{
+    WindowState &st = m_ctx.state;
+    switch (t) {
+    case Toggle::Brightness:
+        return st.JasLED_Pc_Swich;
+    case Toggle::Night:
+        return st.VykonIR_Pc_Swich;
+    case Toggle::SlowDown:
+        break;
+    }
+    return st.ZpomalLED_Pc_Swich;
+}
+
+void LightingToggles::showToggles(bool on) { m_ctx.ui.show({"JasLED", "VykonIR", "ZpomalLED"}, on); }
+
+bool LightingToggles::guard()
+{
+    Waits &w = m_ctx.waits;
+    // G1
+    showToggles(false);
+    // G2: another operation is pacing a lighting command right now.
+    if (w.running(Waits::Timer2) || w.running(Waits::Timer6)) {
+        showToggles(true);
+        return false;
+    }
+    // G3: the timers stop themselves, and every timer callback wakes the
+    // wait, so it ends as soon as the last of them has.
+    const auto othersWaiting = [&w] {
+        return w.running(Waits::Timer1) || w.running(Waits::Timer3) || w.running(Waits::Timer4)
+               || w.running(Waits::Timer5);
+    };
+    if (othersWaiting()) {
+        bool expired = false;
+        auto bound = m_ctx.clock.createTimer();
+        bound->setSingleShot(true);
+        bound->setInterval(WaitBoundMs);
+        bound->setCallback([&expired] { expired = true; });
+        bound->start();
+        m_ctx.clock.processUntil([&] { return expired || !othersWaiting(); });
+        if (othersWaiting()) {
+            showToggles(true);
+            return false;
+        }
+    }
+    return true;
+}
+
+void LightingToggles::click(Toggle t)
+{
+    if (!guard())
+        return;
+    // Behind any device operation still due (the start-up lighting, a
+    // settings command), never in between the cycles of one.
+    m_ctx.device.whenIdle([this, t] { toggle(t); });
+}
+
+void LightingToggles::toggle(Toggle t)
+{
+    DeviceLink &d = m_ctx.device;
+    Waits &w = m_ctx.waits;
+    d.operation([&] {
+        // 1.
+        bool &on = stateOf(t);
+        on = !on;
+        m_ctx.ui.showPicture(lampOf(t), on ? paths::PicGreen : paths::PicRed);
+        switch (t) {
+        case Toggle::Brightness:
+            d.brightnessCycle();
+            w.TimenZapsatPul();
+            if (d.newFirmware())
+                d.brightnessCycle();
+            break;
+        case Toggle::Night:
+            d.nightCycle();
+            break;
+        case Toggle::SlowDown:
+            d.slowDownCycle();
+            w.TimenZapsatPul();
+            d.slowDownCycle();
+            break;
+        }
+    });
+    // G9. An error above leaves the toggles hidden: the program ends then.
+    showToggles(true);
+}
+
+void LightingToggles::auxClick(Toggle t)
+{
+    ControlSurface &ui = m_ctx.ui;
+    Waits &w = m_ctx.waits;
+    // 1. Stop and Pause cannot be pressed meanwhile.
+    ui.show({"StopPrekryv", "PausePrekryv"}, true);
+    ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, false);
+    showToggles(false);
+    m_ctx.clock.processPending();
+    // 2. A running program is held first.
+    bool pausedHere = false;
+    if (ui.text(kPause) == kRunning) {
+        Operations::run(Pause);
+        pausedHere = true;
+        w.TimenZapsatPul();
+        w.TimenZapsatPul();
+    }
+    // 3. The playback lies suspended underneath, possibly inside one of its
+    // port cycles: that cycle ends here, so the toggle can open the port.
+    if (ui.text(kPause) == kPaused) {
+        w.TimenZapsatPul();
+        m_ctx.device.closeInterruptedCycle();
+    }
+    // 4.
+    if (guard())
+        toggle(t);
+    // 5.
+    if (pausedHere)
+        Operations::run(Pause);
+    // 6.
+    ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, true);
+    ui.show({"StopPrekryv", "PausePrekryv"}, false);
+}
+
+} // namespace zovt
