@@ -111,8 +111,7 @@ void TestStartup::hooksBetweenSubsystemsAreBound()
     Fixture f;
     const QStringList stillToCome = {
         QStringLiteral("Nactiklient"), QStringLiteral("fillClientFromRecord"), QStringLiteral("protocolStart"),
-        QStringLiteral("protocolEnd"), QStringLiteral("wishPlayStart"), QStringLiteral("wishPlayEnd"),
-        QStringLiteral("reloadWishText"),
+        QStringLiteral("protocolEnd"), QStringLiteral("KlientOpen"),
     };
     QCOMPARE(f.app->unboundHooks(), stillToCome);
 }

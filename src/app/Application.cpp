@@ -6,6 +6,7 @@
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
+#include "wishes/WishController.h"
 
 namespace zovt {
 
@@ -19,6 +20,7 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     m_program = std::make_unique<ProgramController>(*m_ctx);
     m_playback = std::make_unique<PlaybackController>(*m_ctx);
     m_settings = std::make_unique<SettingsPanel>(*m_ctx);
+    m_wishes = std::make_unique<WishController>(*m_ctx);
 
     Operations &ops = m_ctx->ops;
     ops.Konec = [this] { m_shell->Konec(); };
@@ -27,6 +29,12 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     ops.Open1 = [this] { m_program->Open1(); };
     ops.stopPlaybackTimers = [this] { m_playback->stopPlaybackTimers(); };
     m_shell->showComStripAlone = [this] { m_settings->ShowComStripAlone(); };
+
+    m_wishes->VyplnZaklMemo = [this] { m_program->VyplnZaklMemo(); };
+    m_wishes->Play = [this] { m_playback->Play(); };
+    m_playback->hooks.wishPlayStart = [this] { m_wishes->wishPlayStart(); };
+    m_playback->hooks.wishPlayEnd = [this] { m_wishes->wishPlayEnd(); };
+    m_playback->hooks.reloadWishText = [this] { m_wishes->reloadWishText(); };
 }
 
 Application::~Application() = default;
@@ -36,6 +44,7 @@ QStringList Application::unboundHooks() const
     QStringList names = m_playback->hooks.unbound();
     if (!m_program->Nactiklient)
         names.prepend(QStringLiteral("Nactiklient"));
+    names += m_wishes->unboundHooks();
     return names;
 }
 

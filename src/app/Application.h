@@ -19,6 +19,7 @@ class PortLink;
 class ProgramController;
 class SettingsPanel;
 class Waits;
+class WishController;
 
 class Application {
 public:
@@ -33,6 +34,7 @@ public:
     ProgramController &program() { return *m_program; }
     PlaybackController &playback() { return *m_playback; }
     SettingsPanel &settings() { return *m_settings; }
+    WishController &wishes() { return *m_wishes; }
 
     // The hooks between subsystems that nothing bound.
     QStringList unboundHooks() const;
@@ -50,6 +52,7 @@ private:
     std::unique_ptr<ProgramController> m_program;
     std::unique_ptr<PlaybackController> m_playback;
     std::unique_ptr<SettingsPanel> m_settings;
+    std::unique_ptr<WishController> m_wishes;
 };
 
 } // namespace zovt
