@@ -110,8 +110,7 @@ void TestStartup::hooksBetweenSubsystemsAreBound()
 {
     Fixture f;
     const QStringList stillToCome = {
-        QStringLiteral("protocolStart"), QStringLiteral("protocolEnd"), QStringLiteral("wishPlayStart"),
-        QStringLiteral("wishPlayEnd"),   QStringLiteral("reloadWishText"),
+        QStringLiteral("protocolStart"), QStringLiteral("protocolEnd"),
     };
     QCOMPARE(f.app->unboundHooks(), stillToCome);
 }

@@ -13,6 +13,7 @@
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
 #include "ui/ClientEditorDesign.h"
+#include "wishes/WishController.h"
 
 namespace zovt {
 
@@ -37,6 +38,7 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     m_clientEditor = std::make_unique<ClientEditor>(*m_ctx, *m_editorUi);
     m_lighting = std::make_unique<LightingToggles>(*m_ctx);
     m_generator = std::make_unique<GeneratorMode>(*m_ctx);
+    m_wishes = std::make_unique<WishController>(*m_ctx);
 
     Operations &ops = m_ctx->ops;
     ops.Konec = [this] { m_shell->Konec(); };
@@ -56,6 +58,12 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     m_clientEditor->restoreApplication = restore;
     m_lighting->Pause = [this] { m_playback->Pause(); };
     m_generator->KlientOpen = [this] { m_clientPanel->KlientOpen(); };
+    m_wishes->VyplnZaklMemo = [this] { m_program->VyplnZaklMemo(); };
+    m_wishes->Play = [this] { m_playback->Play(); };
+    m_playback->hooks.wishPlayStart = [this] { m_wishes->wishPlayStart(); };
+    m_playback->hooks.wishPlayEnd = [this] { m_wishes->wishPlayEnd(); };
+    m_playback->hooks.reloadWishText = [this] { m_wishes->reloadWishText(); };
+    m_wishes->KlientOpen = [this] { m_clientPanel->KlientOpen(); };
 }
 
 Application::~Application() = default;
@@ -66,6 +74,7 @@ QStringList Application::unboundHooks() const
     if (!m_program->Nactiklient)
         names.prepend(QStringLiteral("Nactiklient"));
     names << m_lighting->unboundHooks() << m_generator->unboundHooks();
+    names += m_wishes->unboundHooks();
     return names;
 }
 

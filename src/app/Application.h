@@ -23,6 +23,7 @@ class PortLink;
 class ProgramController;
 class SettingsPanel;
 class Waits;
+class WishController;
 
 class Application {
 public:
@@ -45,6 +46,7 @@ public:
     ControlSurface &clientEditorUi() { return *m_editorUi; }
     LightingToggles &lighting() { return *m_lighting; }
     GeneratorMode &generator() { return *m_generator; }
+    WishController &wishes() { return *m_wishes; }
 
     // The hooks between subsystems that nothing bound.
     QStringList unboundHooks() const;
@@ -68,6 +70,7 @@ private:
     std::unique_ptr<ClientEditor> m_clientEditor;
     std::unique_ptr<LightingToggles> m_lighting;
     std::unique_ptr<GeneratorMode> m_generator;
+    std::unique_ptr<WishController> m_wishes;
 };
 
 } // namespace zovt

@@ -14,12 +14,14 @@
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
+#include "wishes/WishController.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -123,6 +125,18 @@ void MainWindowController::bind()
     onClick("ClosePopis", [&a] { a.generator().ClosePopis(); });
     onClick("InfoPopis2", [&a] { a.generator().InfoPopis2(); });
     onClick("ClosePopis2", [&a] { a.generator().ClosePopis2(); });
+    onClick("Wishes", [&a] { a.wishes().Wishes(); });
+    onClick("Wishes1", [&a] { a.wishes().Wishes1(); });
+    onClick("Wishes1dole", [&a] { a.wishes().Wishes1(); });
+    static const char *const memories[] = {"Memory1", "Memory2", "Memory3", "Memory4", "Memory5", "Memory6"};
+    for (int n = 1; n <= 6; ++n)
+        onClick(memories[n - 1], [&a, n] { a.wishes().Memory(n); });
+    onClick("MemoryDel", [&a] { a.wishes().MemoryDel(); });
+    onClick("InfoWish", [&a] { a.wishes().InfoWish(); });
+    // Typed, loaded or emptied by any operation: every change of the wish
+    // text decides again whether it can be played.
+    QObject::connect(m_window.control<QPlainTextEdit>("MemoWish"), &QPlainTextEdit::textChanged, &m_window,
+                     [this] { m_app->run("MemoWish", [this] { m_app->wishes().MemoWishChange(); }); });
 
     auto *list = m_window.control<QListWidget>("Zakladmemo");
     const auto select = [this] { m_app->run("ZakladMemoCliknul", [this] { m_app->program().ZakladMemoCliknul(); }); };
