@@ -110,9 +110,8 @@ void TestStartup::hooksBetweenSubsystemsAreBound()
 {
     Fixture f;
     const QStringList stillToCome = {
-        QStringLiteral("Nactiklient"), QStringLiteral("fillClientFromRecord"), QStringLiteral("protocolStart"),
-        QStringLiteral("protocolEnd"), QStringLiteral("wishPlayStart"), QStringLiteral("wishPlayEnd"),
-        QStringLiteral("reloadWishText"),
+        QStringLiteral("Nactiklient"), QStringLiteral("fillClientFromRecord"), QStringLiteral("wishPlayStart"),
+        QStringLiteral("wishPlayEnd"), QStringLiteral("reloadWishText"),
     };
     QCOMPARE(f.app->unboundHooks(), stillToCome);
 }

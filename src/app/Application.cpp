@@ -5,6 +5,7 @@
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
+#include "playback/Protocol.h"
 #include "program/ProgramController.h"
 
 namespace zovt {
@@ -18,6 +19,7 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     m_shell = std::make_unique<Shell>(*m_ctx, std::move(hooks));
     m_program = std::make_unique<ProgramController>(*m_ctx);
     m_playback = std::make_unique<PlaybackController>(*m_ctx);
+    m_protocol = std::make_unique<ProtocolController>(*m_ctx);
     m_settings = std::make_unique<SettingsPanel>(*m_ctx);
 
     Operations &ops = m_ctx->ops;
@@ -27,6 +29,8 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     ops.Open1 = [this] { m_program->Open1(); };
     ops.stopPlaybackTimers = [this] { m_playback->stopPlaybackTimers(); };
     m_shell->showComStripAlone = [this] { m_settings->ShowComStripAlone(); };
+    m_playback->hooks.protocolStart = [this] { m_protocol->start(); };
+    m_playback->hooks.protocolEnd = [this] { m_protocol->end(); };
 }
 
 Application::~Application() = default;

@@ -17,6 +17,7 @@ class Dialogs;
 class PlaybackController;
 class PortLink;
 class ProgramController;
+class ProtocolController;
 class SettingsPanel;
 class Waits;
 
@@ -32,6 +33,7 @@ public:
     DeviceLink &device() { return *m_device; }
     ProgramController &program() { return *m_program; }
     PlaybackController &playback() { return *m_playback; }
+    ProtocolController &protocol() { return *m_protocol; }
     SettingsPanel &settings() { return *m_settings; }
 
     // The hooks between subsystems that nothing bound.
@@ -49,6 +51,7 @@ private:
     std::unique_ptr<Shell> m_shell;
     std::unique_ptr<ProgramController> m_program;
     std::unique_ptr<PlaybackController> m_playback;
+    std::unique_ptr<ProtocolController> m_protocol;
     std::unique_ptr<SettingsPanel> m_settings;
 };
 

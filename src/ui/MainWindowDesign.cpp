@@ -166,6 +166,8 @@ QList<Control> buildTable()
         state("PRSAdresaDBZ"),
         state("PRSAdresaPresmerovani"),
         state("PRSAdresaData"),
+        state("SouborProtokSumaSUM"),
+        state("ProtokolSUMA"),
         state("Dododo"),
     };
     return toForm(rows);
