@@ -25,9 +25,8 @@
 #include <QThread>
 #include <QtTest>
 
-#include <cstdio>
-
 #include <csignal>
+#include <cstdio>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -495,7 +494,7 @@ void TestProtocol::playAllThroughTheApplication()
 namespace {
 
 // The child of killedWhileSaving: plays protocols into the client's file
-// until it is killed.
+// (under the drive it inherits) until it is killed.
 [[noreturn]] void saveProtocolsUntilKilled(const QString &clientFile)
 {
     test::Headless h;

@@ -108,9 +108,12 @@ protocol::ClientFields ProtocolController::clientFields() const
 {
     const ControlSurface &ui = m_ctx.ui;
     const auto t = [&](const char *name) { return ui.text(QString::fromLatin1(name)); };
-    return {t("Jmeno"),           t("Prijmeni"),  t("JmenoFix"),  t("Datum_naroz_den"),
-            t("Datum_naroz_mesic"), t("Datum_naroz_rok"), t("Bydliste1"), t("Bydliste2"),
-            t("Poznamka1"),       t("Poznamka2"), t("Telefon"),   t("Email")};
+    return {
+        t("Jmeno"),           t("Prijmeni"),        t("JmenoFix"),
+        t("Datum_naroz_den"), t("Datum_naroz_mesic"), t("Datum_naroz_rok"),
+        t("Bydliste1"),       t("Bydliste2"),       t("Poznamka1"),
+        t("Poznamka2"),       t("Telefon"),         t("Email"),
+    };
 }
 
 void ProtocolController::report(const char *where, const QString &what)
