@@ -11,6 +11,7 @@
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
+#include "playback/Protocol.h"
 #include "program/ProgramController.h"
 #include "ui/ClientEditorDesign.h"
 #include "wishes/WishController.h"
@@ -28,6 +29,7 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     m_shell = std::make_unique<Shell>(*m_ctx, std::move(hooks));
     m_program = std::make_unique<ProgramController>(*m_ctx);
     m_playback = std::make_unique<PlaybackController>(*m_ctx);
+    m_protocol = std::make_unique<ProtocolController>(*m_ctx);
     m_settings = std::make_unique<SettingsPanel>(*m_ctx);
     if (!editorUi) {
         m_ownEditorUi = std::make_unique<MemorySurface>(design::clientEditorControls());
@@ -64,6 +66,8 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     m_playback->hooks.wishPlayEnd = [this] { m_wishes->wishPlayEnd(); };
     m_playback->hooks.reloadWishText = [this] { m_wishes->reloadWishText(); };
     m_wishes->KlientOpen = [this] { m_clientPanel->KlientOpen(); };
+    m_playback->hooks.protocolStart = [this] { m_protocol->start(); };
+    m_playback->hooks.protocolEnd = [this] { m_protocol->end(); };
 }
 
 Application::~Application() = default;

@@ -21,6 +21,7 @@ class LightingToggles;
 class PlaybackController;
 class PortLink;
 class ProgramController;
+class ProtocolController;
 class SettingsPanel;
 class Waits;
 class WishController;
@@ -40,6 +41,7 @@ public:
     DeviceLink &device() { return *m_device; }
     ProgramController &program() { return *m_program; }
     PlaybackController &playback() { return *m_playback; }
+    ProtocolController &protocol() { return *m_protocol; }
     SettingsPanel &settings() { return *m_settings; }
     ClientPanel &clientPanel() { return *m_clientPanel; }
     ClientEditor &clientEditor() { return *m_clientEditor; }
@@ -63,6 +65,7 @@ private:
     std::unique_ptr<Shell> m_shell;
     std::unique_ptr<ProgramController> m_program;
     std::unique_ptr<PlaybackController> m_playback;
+    std::unique_ptr<ProtocolController> m_protocol;
     std::unique_ptr<SettingsPanel> m_settings;
     std::unique_ptr<ControlSurface> m_ownEditorUi;
     ControlSurface *m_editorUi = nullptr;

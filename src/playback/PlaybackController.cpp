@@ -162,8 +162,10 @@ void PlaybackController::Play()
         if (!endsPlaybackOnly(e))
             throw;
         // The playback ends as after its last row, so the device goes back to
-        // stand-by and the window leaves the playing state.
+        // stand-by and the window leaves the playing state; but its protocol
+        // lines are dropped, and both protocol files stay as they were.
         recordFault(stage, e);
+        protocolStarted = false;
     }
 
     // 11 to 15.

@@ -168,6 +168,7 @@ QList<Control> buildTable()
         state("PRSAdresaData"),
         state("SouborProtokSuma"),
         state("SouborProtokSumaSUM"),
+        state("ProtokolSUMA"),
         state("Dododo"),
     };
     return toForm(rows);

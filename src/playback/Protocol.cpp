@@ -1,0 +1,210 @@
+#include "playback/Protocol.h"
+
+#include "core/Clock.h"
+#include "core/ControlSurface.h"
+#include "core/WindowState.h"
+#include "device/Waits.h"
+#include "i18n/Catalogue.h"
+#include "program/Totals.h"
+#include "storage/DataFiles.h"
+#include "storage/FileError.h"
+#include "storage/Paths.h"
+#include "storage/WinPath.h"
+
+#include <QSaveFile>
+
+#include <exception>
+
+namespace zovt {
+
+namespace protocol {
+
+namespace {
+constexpr int kSeparatorLength = 43;
+constexpr int kBirthCaption = 150;
+} // namespace
+
+QString separator() { return QString(kSeparatorLength, QLatin1Char('_')); }
+
+QStringList clientHeader(const ClientFields &c, const QString &birthCaption)
+{
+    const QChar blank = QLatin1Char(' ');
+    const QChar dot = QLatin1Char('.');
+    return {
+        c.Jmeno + blank + c.Prijmeni + blank + c.JmenoFix,
+        birthCaption + c.Datum_naroz_den + dot + c.Datum_naroz_mesic + dot + c.Datum_naroz_rok,
+        c.Bydliste1 + blank + c.Bydliste2,
+        c.Poznamka1 + blank + c.Poznamka2,
+        c.Telefon,
+        c.Email,
+        separator(),
+    };
+}
+
+QString dateTimeText(const QDateTime &when, const QLocale &locale)
+{
+    const QString date = locale.dateFormat(QLocale::ShortFormat);
+    if (when.time() == QTime(0, 0))
+        return locale.toString(when, date);
+    // One format for both, so that a zone in the time format is the zone of
+    // the date and time given.
+    return locale.toString(when, date + QLatin1Char(' ') + locale.timeFormat(QLocale::LongFormat));
+}
+
+QString startLine(const QDateTime &when, const QLocale &locale)
+{
+    return QStringLiteral("ZovT Gener:  ") + dateTimeText(when, locale);
+}
+
+QString programLine(qint64 totalSeconds, const QString &headerDisplay)
+{
+    return CasPrevod(totalSeconds) + QLatin1Char(' ') + headerDisplay;
+}
+
+void replaceFile(const QString &winPath, const QByteArray &bytes)
+{
+    const auto fail = [&](const QString &why) {
+        throw WriteError(QStringLiteral("Cannot create file \"%1\". %2").arg(winPath, why).toStdString());
+    };
+    const QString native = winpath::toNative(winPath);
+    if (native.isEmpty())
+        fail(QStringLiteral("The filename, directory name, or volume label syntax is incorrect"));
+    // QSaveFile writes a temporary file in the target's folder; commit()
+    // flushes it, syncs it to disk and renames it over the target.
+    QSaveFile f(native);
+    if (!f.open(QIODevice::WriteOnly))
+        fail(f.errorString());
+    if (f.write(bytes) != bytes.size()) {
+        const QString why = f.errorString();
+        f.cancelWriting();
+        fail(why);
+    }
+    if (!f.commit())
+        fail(f.errorString());
+}
+
+} // namespace protocol
+
+namespace {
+const QString kProtokolSUMA = QStringLiteral("ProtokolSUMA");
+const QString kPRSAdresaProt = QStringLiteral("PRSAdresaProt");
+const QString kSouborProtokSumaSUM = QStringLiteral("SouborProtokSumaSUM");
+const QString kMemoPlayShow = QStringLiteral("MemoPlayShow");
+
+// The copy of the client's file is there as soon as the copy returns; the
+// wait only covers a file system that shows it late.
+constexpr int kWorkCopyWaitSteps = 3;
+} // namespace
+
+ProtocolController::ProtocolController(AppContext &ctx) : m_ctx(ctx) {}
+
+QString ProtocolController::workCopy() const
+{
+    const QString path = m_ctx.ui.text(kSouborProtokSumaSUM);
+    return path.isEmpty() ? paths::ProtocolWorkCopy : path;
+}
+
+protocol::ClientFields ProtocolController::clientFields() const
+{
+    const ControlSurface &ui = m_ctx.ui;
+    const auto t = [&](const char *name) { return ui.text(QString::fromLatin1(name)); };
+    return {
+        t("Jmeno"),           t("Prijmeni"),        t("JmenoFix"),
+        t("Datum_naroz_den"), t("Datum_naroz_mesic"), t("Datum_naroz_rok"),
+        t("Bydliste1"),       t("Bydliste2"),       t("Poznamka1"),
+        t("Poznamka2"),       t("Telefon"),         t("Email"),
+    };
+}
+
+void ProtocolController::report(const char *where, const QString &what)
+{
+    m_ctx.clock.reportError(where, std::make_exception_ptr(FileError(what.toStdString())));
+}
+
+bool ProtocolController::loadClientFile(const QString &clientFile, const QString &work)
+{
+    files::remove(work);
+    try {
+        protocol::replaceFile(work, files::readAll(clientFile));
+    } catch (const FileError &) {
+        m_ctx.clock.reportError("protocolStart", std::current_exception());
+    }
+    for (int i = 0; i < kWorkCopyWaitSteps && !files::fileExists(work); ++i)
+        m_ctx.waits.TimenZapsat1();
+    if (!files::fileExists(work))
+        return false;
+    try {
+        const files::Memo memo = files::readMemo(work);
+        m_ctx.ui.setLines(kProtokolSUMA, memo.lines);
+        m_encoding = memo.encoding;
+        return true;
+    } catch (const FileError &) {
+        m_ctx.clock.reportError("protocolStart", std::current_exception());
+        return false;
+    }
+}
+
+void ProtocolController::start()
+{
+    ControlSurface &ui = m_ctx.ui;
+    m_started = false;
+    m_keepClientFile = false;
+    m_encoding = text::Encoding::Ansi;
+    const QString clientFile = ui.text(kPRSAdresaProt);
+    if (!files::fileExists(paths::ProtocolFlag) || clientFile.isEmpty())
+        return;
+
+    m_started = true;
+    // A client loaded while the program plays (a save in the client editor)
+    // gets its own protocol from its next playback; this one goes back to
+    // the file it came from.
+    m_clientFile = clientFile;
+    m_workCopy = workCopy();
+    ui.clear(kProtokolSUMA);
+    bool loaded = false;
+    if (files::fileExists(clientFile)) {
+        loaded = loadClientFile(clientFile, m_workCopy);
+        // A history that could not be read in is not to be replaced by a
+        // protocol that starts afresh.
+        m_keepClientFile = !loaded;
+    }
+    if (!loaded) {
+        const QString birth = Catalogue::mainWindow().FATisk(protocol::kBirthCaption, m_ctx.state.Languagem);
+        ui.setLines(kProtokolSUMA, protocol::clientHeader(clientFields(), birth));
+    }
+    ui.appendLine(kProtokolSUMA, protocol::startLine(now(), locale));
+    const QString header = ui.lineCount(kMemoPlayShow) > 0 ? ui.line(kMemoPlayShow, 0) : QString();
+    ui.appendLine(kProtokolSUMA, protocol::programLine(m_ctx.state.engine.CasCelkp, header));
+}
+
+void ProtocolController::end()
+{
+    if (!m_started)
+        return;
+    m_started = false;
+    ControlSurface &ui = m_ctx.ui;
+    ui.appendLine(kProtokolSUMA, protocol::separator());
+    const QString &work = m_workCopy;
+    const QString &clientFile = m_clientFile;
+    try {
+        protocol::replaceFile(work, text::encode(ui.lines(kProtokolSUMA), m_encoding));
+    } catch (const FileError &) {
+        // Only a working copy saved whole may take the client file's place.
+        m_ctx.clock.reportError("protocolEnd", std::current_exception());
+        return;
+    }
+    m_ctx.waits.TimenZapsat1();
+    if (m_keepClientFile) {
+        report("protocolEnd", QStringLiteral("%1: could not be read at the start of the playback; left as it was, "
+                                             "the playback's protocol is in %2")
+                                  .arg(clientFile, work));
+        return;
+    }
+    try {
+        protocol::replaceFile(clientFile, files::readAll(work));
+    } catch (const FileError &) {
+        m_ctx.clock.reportError("protocolEnd", std::current_exception());
+    }
+}
+
+} // namespace zovt

@@ -1,0 +1,98 @@
+#pragma once
+// The playback protocol: a record of every playback in the protocol file of
+// the current client, which the therapy database keeps and reads too.
+//
+// The client's file is never edited in place: a playback copies it to the
+// working copy in the data directory, adds its lines in memory (the hidden
+// ProtokolSUMA), saves the working copy and copies that back over the
+// client's file. Each of these writes goes to a temporary file beside its
+// target that is synced and then renamed over it, so a crash or a kill at any
+// moment leaves the client's file either as it was or complete; the copy back
+// only runs when the working copy was saved whole.
+
+#include "core/AppContext.h"
+#include "storage/TextCodec.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace zovt {
+
+namespace protocol {
+
+// The client panel's fields that make the client header.
+struct ClientFields {
+    QString Jmeno, Prijmeni, JmenoFix;
+    QString Datum_naroz_den, Datum_naroz_mesic, Datum_naroz_rok;
+    QString Bydliste1, Bydliste2, Poznamka1, Poznamka2;
+    QString Telefon, Email;
+};
+
+// The line that closes the client header and every playback.
+QString separator();
+
+// The seven lines that open a new client's protocol; birthCaption is text 150
+// of the catalogue in the current language.
+QStringList clientHeader(const ClientFields &client, const QString &birthCaption);
+
+// The local date and time in the short date and long time formats of the
+// locale; at exactly midnight the date alone.
+QString dateTimeText(const QDateTime &when, const QLocale &locale);
+
+// Line 1 of a playback: "ZovT Gener:  " and the date and time.
+QString startLine(const QDateTime &when, const QLocale &locale);
+
+// Line 2 of a playback: the program's total time, a blank, and the program's
+// header as the play list shows it.
+QString programLine(qint64 totalSeconds, const QString &headerDisplay);
+
+// Writes a whole file durably: the bytes go to a temporary file in the
+// target's folder, which is synced and renamed over the target. Until the
+// rename the target stays as it was; a failure raises WriteError and leaves it
+// so.
+void replaceFile(const QString &winPath, const QByteArray &bytes);
+
+} // namespace protocol
+
+// Protocol start and end of the playback operation, acting on the main
+// window's client panel and its hidden state.
+class ProtocolController {
+public:
+    explicit ProtocolController(AppContext &ctx);
+
+    // Begins the protocol of a playback (after its total time is known).
+    void start();
+    // Ends the protocol begun by start(); nothing when none was begun. Errors
+    // end it at that point; they go to the clock's error sink.
+    void end();
+
+    // The protocol was begun by the current playback.
+    bool started() const { return m_started; }
+
+    // The local date and time (injectable: the clock has no calendar).
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // Whose short date and long time formats the protocol uses.
+    QLocale locale = QLocale::system();
+
+private:
+    QString workCopy() const;
+    protocol::ClientFields clientFields() const;
+    bool loadClientFile(const QString &clientFile, const QString &work);
+    void report(const char *where, const QString &what);
+
+    AppContext &m_ctx;
+    bool m_started = false;
+    QString m_clientFile; // PRSAdresaProt as the protocol began
+    QString m_workCopy;
+    text::Encoding m_encoding = text::Encoding::Ansi;
+    // The client's file existed but could not be read in: the new protocol
+    // must not take its place.
+    bool m_keepClientFile = false;
+};
+
+} // namespace zovt
