@@ -5,9 +5,14 @@
 // Konec. It then reports the playback's real duration and the CPU time the
 // whole controller used meanwhile.
 //
-//   zovt-drive [--grab FILE [--grab-after S]] ENTRY
+//   zovt-drive [--grab FILE [--grab-after S]] [--play-all] [--press-after S]
+//              [--close-after S] ENTRY
 //
 // ENTRY is the number of the entry in the program list (1 is the first).
+// --play-all presses ">>" instead of ">". --press-after presses S seconds after
+// start-up instead of after the start-up lighting (0: at once). --close-after
+// closes the window with its close box S seconds after the press. Messages the
+// controller shows are printed with their time and answered OK or No.
 // --grab saves a picture of the window S seconds (5 by default) into the
 // playback, to look at the window as the operator sees it. The
 // program file is the one start-up loads (the hand-off file of the data
@@ -20,10 +25,15 @@
 #include "core/WindowState.h"
 #include "storage/WinPath.h"
 
+#include "device/DeviceLink.h"
+#include "playback/PlaybackController.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -52,9 +62,21 @@ int main(int argc, char **argv)
     QStringList args = app.arguments().mid(1);
     QString grabFile;
     double grabAfter = 5.0;
+    bool playAll = false;
+    double pressAfter = -1;
+    double closeAfter = -1;
     bool ok = true;
     for (int i = 0; ok && i + 1 < args.size();) {
-        if (args.at(i) == QLatin1String("--grab")) {
+        if (args.at(i) == QLatin1String("--play-all")) {
+            playAll = true;
+            args.removeAt(i);
+        } else if (args.at(i) == QLatin1String("--press-after")) {
+            pressAfter = args.takeAt(i + 1).toDouble(&ok);
+            args.removeAt(i);
+        } else if (args.at(i) == QLatin1String("--close-after")) {
+            closeAfter = args.takeAt(i + 1).toDouble(&ok);
+            args.removeAt(i);
+        } else if (args.at(i) == QLatin1String("--grab")) {
             grabFile = args.takeAt(i + 1);
             args.removeAt(i);
         } else if (args.at(i) == QLatin1String("--grab-after")) {
@@ -66,12 +88,26 @@ int main(int argc, char **argv)
     }
     const int entry = ok && args.size() == 1 ? args.first().toInt(&ok) : 0;
     if (!ok || entry < 1) {
-        std::fprintf(stderr, "usage: zovt-drive [--grab FILE [--grab-after S]] ENTRY\n");
+        std::fprintf(stderr, "usage: zovt-drive [--grab FILE [--grab-after S]] [--play-all] [--press-after S] "
+                             "[--close-after S] ENTRY\n");
         return 2;
     }
     zovt::winpath::ensureDriveC();
 
     zovt::QtClock clock;
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    // A message of the controller is reported and answered (OK, or No).
+    QTimer answer;
+    answer.setInterval(50);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            std::printf("%.1f s: message: %s\n", double(sinceStart.elapsed()) / 1000, qPrintable(box->text().simplified()));
+            std::fflush(stdout);
+            box->done(box->standardButtons() & QMessageBox::No ? QMessageBox::No : QMessageBox::Ok);
+        }
+    });
+    answer.start();
     int rc = 0;
     {
         zovt::MainWindowController form(clock);
@@ -80,11 +116,17 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "zovt-drive: the controller ended during start-up\n");
             return 1;
         }
+        // A press at a given time comes from a timer, as a click would: it may
+        // land inside whatever the controller is doing then.
+        const auto pressAt = clock.createTimer();
         try {
-            while (form.app().state().Staruji)
-                clock.wait(100);
+            if (pressAfter < 0) {
+                while (form.app().state().Staruji)
+                    clock.wait(100);
+            }
         } catch (const zovt::ExitUnwind &) {
         }
+        const bool scripted = playAll || pressAfter >= 0 || closeAfter >= 0;
 
         auto *list = form.window().control<QListWidget>("Zakladmemo");
         auto *play = form.window().control<QPushButton>("Play");
@@ -114,7 +156,53 @@ int main(int argc, char **argv)
                 const Cpu before = Cpu::now();
                 QElapsedTimer real;
                 real.start();
-                play->click(); // returns when the playback has ended
+                auto closeBox = clock.createTimer();
+                if (closeAfter >= 0) {
+                    closeBox->setSingleShot(true);
+                    closeBox->setInterval(int(closeAfter * 1000));
+                    closeBox->setCallback([&] {
+                        std::printf("%.1f s: close box\n", double(sinceStart.elapsed()) / 1000);
+                        std::fflush(stdout);
+                        form.window().close();
+                    });
+                    closeBox->start();
+                }
+                const auto press = [&] {
+                    std::printf("%.1f s: %s\n", double(sinceStart.elapsed()) / 1000, playAll ? ">>" : ">");
+                    std::fflush(stdout);
+                    if (playAll)
+                        form.window().control<QPushButton>("PlayVse")->click();
+                    else
+                        play->click(); // returns when the playback has ended, or waits for its turn
+                };
+                if (pressAfter >= 0) {
+                    pressAt->setSingleShot(true);
+                    pressAt->setInterval(int(pressAfter * 1000));
+                    pressAt->setCallback(press);
+                    pressAt->start();
+                    try {
+                        for (int i = 0; i < 6000 && pressAt->isActive(); ++i)
+                            clock.wait(10);
+                    } catch (const zovt::ExitUnwind &) {
+                    }
+                } else {
+                    press();
+                }
+                if (scripted) {
+                    // A run of several programs, or one waiting for its turn.
+                    zovt::Application &a = form.app();
+                    const auto over = [&] {
+                        return form.ended() || (!a.playback().playing() && !a.device().busy() && a.device().waiting() == 0
+                                                && !a.playback().TimerStrtVse().isActive());
+                    };
+                    try {
+                        for (int i = 0; i < 72000 && !over(); ++i)
+                            clock.wait(100);
+                    } catch (const zovt::ExitUnwind &) {
+                    }
+                    std::printf("%.1f s: run over%s\n", double(sinceStart.elapsed()) / 1000,
+                                form.ended() ? ", the controller ended" : "");
+                }
                 const Cpu after = Cpu::now();
                 const double seconds = double(real.nsecsElapsed()) / 1e9;
                 const double cpu = (after.user - before.user) + (after.system - before.system);
