@@ -131,6 +131,9 @@ private slots:
     void stopDuringPlayAll();
     void errorRunsEndSteps_data();
     void errorRunsEndSteps();
+    void errorEndsTheRun_data();
+    void errorEndsTheRun();
+    void playAllEndsAtAProgramThatCannotBeSelected();
     void portErrorAndExitPassThrough();
     void pausedPlaybackRestoresTheWindow();
     void missingPictures_data();
@@ -325,23 +328,32 @@ void TestPlayback::clientEntry()
 void TestPlayback::playWhileWriteShown_data()
 {
     QTest::addColumn<int>("timer");
-    QTest::newRow("first half") << int(Waits::Timer3);
-    QTest::newRow("second half") << int(Waits::Timer5);
+    QTest::addColumn<bool>("playAll");
+    QTest::newRow("first half") << int(Waits::Timer3) << false;
+    QTest::newRow("second half") << int(Waits::Timer5) << false;
+    QTest::newRow("play-all, first half") << int(Waits::Timer3) << true;
 }
 
 void TestPlayback::playWhileWriteShown()
 {
     QFETCH(int, timer);
+    QFETCH(bool, playAll);
     Window w;
-    w.load(programFile(1, kZeroRow));
+    w.load(programFile(2, kZeroRow));
     w.select(0);
     const QString before = w.controls();
     w.waits.timer(Waits::TimerId(timer)).start();
-    w.playback.Play();
+    playAll ? w.playback.PlayVse() : w.playback.Play();
     QCOMPARE(w.entry(0), QStringLiteral("# P1 "));
     QVERIFY(w.port.writes().isEmpty());
     QCOMPARE(w.controls(), before);
     QVERIFY(w.started.isEmpty());
+    // The run ended there: a later single Play plays one program only.
+    QVERIFY(!w.state.playopakTl);
+    w.clock.advance(1000);
+    w.playback.Play();
+    w.finishRun();
+    QCOMPARE(w.started, QList<int>{0});
 }
 
 void TestPlayback::wishModeHooks()
@@ -525,6 +537,60 @@ void TestPlayback::errorRunsEndSteps()
     w.select(0);
     w.playback.Play();
     QVERIFY(!w.playback.lastFault().has_value());
+}
+
+void TestPlayback::errorEndsTheRun_data()
+{
+    QTest::addColumn<bool>("playAll");
+    QTest::addColumn<bool>("closeAtEnd");
+    QTest::newRow("play-all") << true << false;
+    QTest::newRow("play-all, close at the end") << true << true;
+    QTest::newRow("single Play, close at the end") << false << true;
+}
+
+// A playback that a row error ended ends its run as StopVse would: no next
+// program, the program stays open, and the row where it stopped stays marked.
+void TestPlayback::errorEndsTheRun()
+{
+    QFETCH(bool, playAll);
+    QFETCH(bool, closeAtEnd);
+    Window w;
+    if (closeAtEnd)
+        w.drive.put(paths::CloseByStopFlag, {});
+    w.drive.put(paths::RepeatAllFlag, {});
+    w.ui.setIndex(QStringLiteral("Kikratebar"), 3);
+    w.load({QStringLiteral("[A]"), row(kZeroRow), row("b||1x.000|0|Hz|0|0|5"), QStringLiteral("[B]"), row(kZeroRow),
+            QStringLiteral("[STOP]")});
+    w.select(0);
+    w.ui.setVisible(QStringLiteral("Stop"), false);
+    playAll ? w.playback.PlayVse() : w.playback.Play();
+    w.finishRun();
+    QCOMPARE(w.started, QList<int>{0});
+    QCOMPARE(w.konec, 0);
+    QVERIFY(!w.state.playopakTl);
+    QCOMPARE(w.ui.index(QStringLiteral("Kikratebar")), 1);
+    QVERIFY(w.ui.isVisible(QStringLiteral("Stop")));
+    QVERIFY(!w.ui.isEnabled(QStringLiteral("Stop")));
+    QVERIFY(w.ui.line(QStringLiteral("MemoPlayShow"), 2).startsWith(QChar(0x2022)));
+}
+
+// A program of a play-all run that cannot even be selected ends the run:
+// a later single Play does not carry it on.
+void TestPlayback::playAllEndsAtAProgramThatCannotBeSelected()
+{
+    Window w;
+    w.load({QStringLiteral("[A]"), row(kZeroRow), QStringLiteral("[B]"), row("b||10.000|0|Hz|0|x|5"),
+            QStringLiteral("[C]"), row(kZeroRow), QStringLiteral("[D]"), row(kZeroRow), QStringLiteral("[STOP]")});
+    w.ctx.ops.ZakladMemoCliknul = [&] { w.programs.ZakladMemoCliknul(); };
+    w.select(0);
+    w.playback.PlayVse();
+    w.finishRun();
+    QCOMPARE(w.started, QList<int>{0});
+    QVERIFY(!w.state.playopakTl);
+    w.select(2);
+    w.playback.Play();
+    w.finishRun();
+    QCOMPARE(w.started, (QList<int>{0, 2}));
 }
 
 void TestPlayback::portErrorAndExitPassThrough()

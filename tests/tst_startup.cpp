@@ -8,7 +8,11 @@
 #include "device/PortLink.h"
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
+#include "playback/PlaybackController.h"
+#include "program/ProgramController.h"
+#include "program/RowParser.h"
 #include "storage/Paths.h"
+#include "support/Rows.h"
 #include "support/TempDrive.h"
 #include "core/ControlSurface.h"
 #include "ui/MainWindowDesign.h"
@@ -47,7 +51,50 @@ struct Fixture {
             t << QString::fromLatin1(w.text);
         return t;
     }
+    QStringList writes() const
+    {
+        QStringList t;
+        for (const auto &w : port.writes())
+            t << QStringLiteral("%1 %2").arg(w.ms).arg(QString::fromLatin1(w.text));
+        return t;
+    }
+    // Runs f as a handler at virtual time ms.
+    void at(qint64 ms, std::function<void()> f)
+    {
+        auto t = clock.createTimer();
+        t->setSingleShot(true);
+        t->setInterval(int(ms - clock.nowMs()));
+        t->setCallback([this, f = std::move(f)] { app->run("test", f); });
+        t->start();
+        actions.push_back(std::move(t));
+    }
+    // Lets virtual time run; an exit that begins meanwhile ends the run.
+    void runFor(qint64 ms)
+    {
+        try {
+            clock.advance(ms);
+        } catch (const ExitUnwind &) {
+        }
+    }
+    // A list of programs of one row each, the first selected.
+    void loadPrograms(int programs, const char *rowText)
+    {
+        QStringList lines;
+        for (int i = 1; i <= programs; ++i)
+            lines << QStringLiteral("[P%1]").arg(i) << test::row(rowText);
+        lines << QStringLiteral("[STOP]");
+        ui.setLines("NacistMemo", lines);
+        app->program().VyplnZaklMemo();
+        ui.setIndex("Zakladmemo", 0);
+        app->program().ZakladMemoCliknul();
+        app->playback().playStarted = [this](int e) { started << e; };
+    }
+    std::vector<std::unique_ptr<ClockTimer>> actions;
+    QList<int> started;
 };
+
+const char *const kZeroRow = "a||10.000|0|Hz|0|0|0";
+const char *const kMinuteRow = "a||10.000|0|Hz|0|1|0";
 
 } // namespace
 
@@ -74,6 +121,13 @@ private slots:
     void waitPictures();
     void cycleUnwoundByErrorReleasesThePort();
     void standByLightingWaitsForAPlaybackToEnd();
+    void playAllRightAfterStartUp();
+    void playWaitsForTheDeviceOperation_data();
+    void playWaitsForTheDeviceOperation();
+    void portErrorInAnEarlyPlaybackIsNoStartUpError();
+    void lostDeviceEndsAtOnce();
+    void closeBoxDuringAPlayback();
+    void settingsPanelStopsAtABadLightingLine();
     void portNumberCheck_data();
     void portNumberCheck();
     void settingsPanelSavesTheOptions();
@@ -193,6 +247,10 @@ void TestStartup::malformedFileStopsBeforeThePort_data()
     QTest::newRow("port not a number") << paths::ComNrFile << QByteArray("COM3");
     QTest::newRow("lighting line not a number") << paths::LightSettingsFile << QByteArray("1\r\nx\r\n2\r\n");
     QTest::newRow("lighting too short") << paths::LightSettingsFile << QByteArray("1\r\n2\r\n");
+    QTest::newRow("stand-by and power beyond their items") << paths::LightSettingsFile << QByteArray("0\r\n5\r\n9\r\n");
+    QTest::newRow("power beyond its items") << paths::LightSettingsFile << QByteArray("0\r\n1\r\n6\r\n");
+    QTest::newRow("night below its items") << paths::LightSettingsFile << QByteArray("-1\r\n0\r\n0\r\n");
+    QTest::newRow("two numbers on a line") << paths::LightSettingsFile << QByteArray("1 2\r\n0\r\n0\r\n");
     QTest::newRow("missing picture") << paths::PicRed << QByteArray();
 }
 
@@ -372,21 +430,173 @@ void TestStartup::cycleUnwoundByErrorReleasesThePort()
     QVERIFY(!f.port.active());
 }
 
+// The delayed stand-by lighting falls due while a playback runs: it waits
+// for the playback to end, and start-up is over when it fell due.
 void TestStartup::standByLightingWaitsForAPlaybackToEnd()
 {
     Fixture f;
     f.start();
-    // A playback holds the port when the delayed lighting is due.
-    f.ui.setEnabled("Konec", false);
-    f.ui.setChecked("PortOpen", true);
+    f.loadPrograms(1, kMinuteRow);
+    bool starting = true;
+    QStringList before;
+    f.at(6000, [&] { f.app->playback().Play(); });
+    f.at(9000, [&] {
+        starting = f.app->state().Staruji;
+        before = f.texts();
+    });
+    f.runFor(80000);
+    QVERIFY(!starting);
+    QVERIFY(!before.contains(QStringLiteral("20")));
+    QCOMPARE(f.texts().mid(f.texts().size() - 3), (QStringList{"12", "12", "20"}));
+    QVERIFY(!f.ui.isChecked("PortOpen"));
+    QVERIFY(f.dialogs.shown().empty());
+}
+
+// ">>" at once after start-up: the stand-by lighting, due during the first
+// program, goes out after it; the next program waits for it and the whole
+// list plays.
+void TestStartup::playAllRightAfterStartUp()
+{
+    Fixture f;
+    f.start();
+    f.loadPrograms(3, kZeroRow);
+    f.at(6000, [&] { f.app->playback().PlayVse(); });
+    f.runFor(60000);
+    QCOMPARE(f.started, (QList<int>{0, 1, 2}));
+    QVERIFY(f.dialogs.shown().empty());
+    QVERIFY(!f.app->shell().ended());
+    QVERIFY(!f.app->state().playopakTl);
+    const QStringList w = f.writes();
+    // The first program ends at 14700; the lighting holds the port until
+    // 16000, when the second program begins.
+    QVERIFY2(w.contains(QStringLiteral("14700 20")), qPrintable(w.join(", ")));
+    QVERIFY2(w.contains(QStringLiteral("16000 44")), qPrintable(w.join(", ")));
+    QVERIFY(!f.ui.isChecked("PortOpen"));
+}
+
+void TestStartup::playWaitsForTheDeviceOperation_data()
+{
+    QTest::addColumn<bool>("newFirmware");
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("play");
+    QTest::addColumn<QStringList>("writes"); // from the operation on
+
+    // Old firmware: the lighting holds the port from 8300 to 9600.
+    QTest::newRow("stand-by lighting") << false << "" << 8800 << QStringList{"8300 20", "9600 44"};
+    QTest::newRow("MAX") << false << "C_Max" << 10500 << QStringList{"10000 98", "11300 44"};
+    QTest::newRow("OK") << true << "SettSave" << 10500 << QStringList{"10000 20", "12300 30"};
+}
+
+// Play pressed while another operation holds the port waits for it to end,
+// then plays.
+void TestStartup::playWaitsForTheDeviceOperation()
+{
+    QFETCH(bool, newFirmware);
+    QFETCH(QString, operation);
+    QFETCH(int, play);
+    QFETCH(QStringList, writes);
+    Fixture f;
+    if (newFirmware)
+        f.drive.put(paths::NewFirmwareFlag, {});
+    f.start();
+    f.loadPrograms(1, kZeroRow);
+    if (operation == QLatin1String("C_Max"))
+        f.at(10000, [&] { f.app->settings().C_MaxClick(); });
+    if (operation == QLatin1String("SettSave"))
+        f.at(10000, [&] {
+            f.app->settings().SettingClick();
+            f.app->settings().SettSaveClick();
+        });
+    f.at(play, [&] { f.app->playback().Play(); });
+    f.runFor(30000);
+    QVERIFY(f.dialogs.shown().empty());
+    QCOMPARE(f.started, QList<int>{0});
+    const QString first = writes.first();
+    const QStringList w = f.writes();
+    QCOMPARE(w.mid(w.indexOf(first), 2), writes);
+    QVERIFY(!f.ui.isChecked("PortOpen"));
+}
+
+// A playback started before the stand-by lighting fell due: once start-up is
+// over, a port error in it is the port error of a running program.
+void TestStartup::portErrorInAnEarlyPlaybackIsNoStartUpError()
+{
+    Fixture f;
+    f.start();
+    f.loadPrograms(1, kMinuteRow);
+    f.at(6000, [&] { f.app->playback().Play(); });
+    f.at(20000, [&] { f.port.setFailOpen(true); });
+    f.runFor(80000);
+    QCOMPARE(int(f.dialogs.shown().size()), 1);
+    QCOMPARE(f.dialogs.shown().front().kind, ScriptedDialogs::Shown::Message);
+    QVERIFY(f.app->shell().ended());
+}
+
+// The device lost in the middle of a cycle: the port error comes with that
+// cycle's close, not as a success.
+void TestStartup::lostDeviceEndsAtOnce()
+{
+    Fixture f;
+    f.start();
+    f.loadPrograms(1, kMinuteRow);
+    f.at(10000, [&] { f.app->playback().Play(); });
+    f.at(10500, [&] { f.port.loseDevice(); });
+    f.runFor(80000);
+    QCOMPARE(int(f.dialogs.shown().size()), 1);
+    QCOMPARE(f.dialogs.shown().front().kind, ScriptedDialogs::Shown::Message);
+    QVERIFY(f.app->shell().ended());
+    // "44" went out; the first value (11300) never did, and its close (12300) ended it.
+    QCOMPARE(f.writes().mid(f.writes().size() - 1), QStringList{"10000 44"});
+    QVERIFY(!f.port.active());
+}
+
+// The close box during a playback ends the playback first, as Stop does:
+// the device goes to stand-by and the protocol is closed; then the window
+// closes. At any other moment it closes at once.
+void TestStartup::closeBoxDuringAPlayback()
+{
+    Fixture f;
+    f.start();
+    QStringList protocol;
+    f.app->playback().hooks.protocolEnd = [&] { protocol << QStringLiteral("%1 end").arg(f.clock.nowMs()); };
+    f.loadPrograms(2, kMinuteRow);
+    bool closedAtOnce = true;
+    f.at(10000, [&] { f.app->playback().PlayVse(); });
+    f.at(20000, [&] { closedAtOnce = f.app->closeQuery(); });
+    f.runFor(80000);
+    QVERIFY(!closedAtOnce);
+    QCOMPARE(f.started, QList<int>{0});
+    // The tick that Stop fell into ends at 20600; then the end light.
+    QCOMPARE(f.writes().mid(f.writes().size() - 2), (QStringList{"22100 12", "24900 12"}));
+    QCOMPARE(protocol, QStringList{"26700 end"});
+    QVERIFY(f.app->shell().ended());
+    QVERIFY(!f.drive.has(paths::RunMarker));
+    QVERIFY(!f.port.active());
+
+    Fixture idle;
+    idle.start();
+    QVERIFY(idle.app->closeQuery());
+}
+
+// A lighting line that is no item of its group stops the panel's opening at
+// that line; OK then writes back only items, never the bad value.
+void TestStartup::settingsPanelStopsAtABadLightingLine()
+{
+    Fixture f;
+    f.drive.put(paths::NewFirmwareFlag, {});
+    f.start();
     f.clock.advance(4000);
-    QCOMPARE(f.port.writes().size(), 5);
-    QVERIFY(f.app->state().Staruji);
-    f.ui.setChecked("PortOpen", false);
-    f.ui.setEnabled("Konec", true);
-    f.clock.advance(1000);
-    QCOMPARE(f.port.writes().last().text, QByteArray("20"));
-    QVERIFY(!f.app->state().Staruji);
+    f.drive.put(paths::LightSettingsFile, "1\r\n7\r\n2\r\n\r\n\r\n\r\n\r\n");
+    f.app->run("Setting", [&] { f.app->settings().SettingClick(); });
+    QVERIFY(f.ui.isVisible("PanelSettig"));
+    QVERIFY(f.dialogs.shown().empty());
+    QCOMPARE(f.ui.index("R_Night"), 1);
+    QCOMPARE(f.ui.index("R_Stadby"), 0);
+    QCOMPARE(f.ui.index("R_Power"), 0);
+    f.app->run("SettSave", [&] { f.app->settings().SettSaveClick(); });
+    QCOMPARE(f.drive.get(paths::LightSettingsFile), QByteArray("1\r\n0\r\n0\r\n\r\n\r\n\r\n\r\n"));
+    f.clock.advance(2000);
+    QCOMPARE(f.texts().last(), QStringLiteral("20"));
 }
 
 void TestStartup::portNumberCheck_data()

@@ -2,11 +2,14 @@
 // the line settings left on the terminal, exclusivity, the error texts and the
 // close behaviour.
 
+#include "core/Clock.h"
 #include "device/PortPath.h"
+#include "device/VaCommPort.h"
 #include "device/VaComm.h"
 #include "support/Pty.h"
 #include "support/TempDrive.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,6 +19,8 @@
 #include <cstring>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -31,6 +36,27 @@ constexpr int kPort = 3;
 QString sysText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 QByteArray lockContent(long pid) { return QByteArray::number(qint64(pid)).rightJustified(10, ' ') + '\n'; }
+
+// The old binary form: the pid as a native int.
+QByteArray binaryLock(long pid)
+{
+    const int v = int(pid);
+    return QByteArray(reinterpret_cast<const char *>(&v), sizeof v);
+}
+
+// Gives a file the modification time of ageSeconds ago.
+bool age(const QString &path, int ageSeconds)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite) && !QFileInfo(path).isDir())
+        return false;
+    const QDateTime when = QDateTime::currentDateTime().addSecs(-ageSeconds);
+    if (QFileInfo(path).isDir()) {
+        const struct timespec times[2] = {{when.toSecsSinceEpoch(), 0}, {when.toSecsSinceEpoch(), 0}};
+        return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+    }
+    return f.setFileTime(when, QFileDevice::FileModificationTime);
+}
 
 // A pid that certainly belonged to a process that has ended.
 long deadPid()
@@ -76,13 +102,16 @@ private slots:
     void lockFiles_data();
     void lockFiles();
     void lockFallsBackToWritableDirectory();
+    void undeletableLockIsBusy();
+    void lockKeptForTheWholeRun();
     void lockNames();
 
     void closeDelay();
     void defaultCloseDelaySleeps();
     void destructionClosesAndUnlocks();
     void fullQueueRaisesAfterTimeout();
-    void deviceGoneIsNotReported();
+    void deviceGoneIsReported_data();
+    void deviceGoneIsReported();
 
 private:
     TVaComm &port();
@@ -355,20 +384,30 @@ void TestVaComm::lockFiles_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("inSecondDir");
+    QTest::addColumn<int>("ageSeconds");
     QTest::addColumn<bool>("busy");
-    QTest::newRow("live owner") << lockContent(long(::getppid())) << false << true;
-    QTest::newRow("live owner in a fallback dir") << lockContent(long(::getppid())) << true << true;
-    QTest::newRow("this process") << lockContent(long(::getpid())) << false << true;
-    QTest::newRow("dead owner") << lockContent(deadPid()) << false << false;
-    QTest::newRow("dead owner in a fallback dir") << lockContent(deadPid()) << true << false;
-    QTest::newRow("garbage") << QByteArray("not a pid\n") << false << false;
-    QTest::newRow("empty") << QByteArray() << false << false;
+    QTest::newRow("live owner") << lockContent(long(::getppid())) << false << 0 << true;
+    QTest::newRow("live owner, old lock") << lockContent(long(::getppid())) << false << 3600 << true;
+    QTest::newRow("live owner in a fallback dir") << lockContent(long(::getppid())) << true << 0 << true;
+    QTest::newRow("this process") << lockContent(long(::getpid())) << false << 0 << true;
+    QTest::newRow("dead owner") << lockContent(deadPid()) << false << 0 << false;
+    QTest::newRow("dead owner in a fallback dir") << lockContent(deadPid()) << true << 0 << false;
+    QTest::newRow("binary pid, live owner") << binaryLock(long(::getppid())) << false << 0 << true;
+    QTest::newRow("binary pid, dead owner") << binaryLock(deadPid()) << false << 0 << false;
+    // Maybe still being written, or a form not known here: busy until clearly old.
+    QTest::newRow("garbage") << QByteArray("not a pid\n") << false << 0 << true;
+    QTest::newRow("pid with more after it") << QByteArray("  12 34\n") << false << 0 << true;
+    QTest::newRow("empty") << QByteArray() << false << 0 << true;
+    QTest::newRow("empty, in a fallback dir") << QByteArray() << true << 0 << true;
+    QTest::newRow("garbage, a minute old") << QByteArray("not a pid\n") << false << 61 << false;
+    QTest::newRow("empty, a minute old") << QByteArray() << false << 61 << false;
 }
 
 void TestVaComm::lockFiles()
 {
     QFETCH(QByteArray, content);
     QFETCH(bool, inSecondDir);
+    QFETCH(int, ageSeconds);
     QFETCH(bool, busy);
     QTemporaryDir second;
     TVaComm::setLockDirectories({m_lockDir->path(), second.path()});
@@ -379,6 +418,8 @@ void TestVaComm::lockFiles()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(content);
     }
+    if (ageSeconds)
+        QVERIFY(age(planted, ageSeconds));
     try {
         port().Open();
         QVERIFY2(!busy, "opened a port locked by a live process");
@@ -390,6 +431,8 @@ void TestVaComm::lockFiles()
         QFile f(planted);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), content); // someone else's lock stays untouched
+        // ...and no second lock appeared beside it.
+        QCOMPARE(QDir(inSecondDir ? m_lockDir->path() : second.path()).entryList(QDir::Files), QStringList());
         return;
     }
     // A stale lock was replaced by ours, in the first directory.
@@ -422,6 +465,58 @@ void TestVaComm::lockFallsBackToWritableDirectory()
     }
     QVERIFY(!port().Active());
     QVERIFY(!m_pty->exclusive());
+}
+
+// A stale lock that cannot be removed still keeps the device: no second
+// lock is made for it in another directory.
+void TestVaComm::undeletableLockIsBusy()
+{
+    QTemporaryDir second;
+    TVaComm::setLockDirectories({m_lockDir->path(), second.path()});
+    // Root may remove any file; nobody removes a folder with unlink.
+    QVERIFY(QDir().mkpath(lockPath()));
+    QVERIFY(age(lockPath(), 3600));
+    try {
+        port().Open();
+        QFAIL("opened a port whose lock could not be removed");
+    } catch (const EVaCommError &e) {
+        QCOMPARE(e.message(), QStringLiteral("Can't open specified device %1 (Error %2, %3)").arg(m_link).arg(EBUSY).arg(sysText(EBUSY)));
+    }
+    QVERIFY(!port().Active());
+    QCOMPARE(QDir(second.path()).entryList(QDir::Files), QStringList());
+}
+
+// A controller keeps its port's lock from its first open until it ends, so
+// that a second controller is refused when it starts, not between two
+// cycles of a playback.
+void TestVaComm::lockKeptForTheWholeRun()
+{
+    VirtualClock clock;
+    {
+        VaCommPort controller(clock);
+        controller.setPortNum(kPort);
+        controller.open();
+        controller.write("44");
+        controller.close();
+        QVERIFY(QFile::exists(lockPath()));
+        QVERIFY(!m_pty->exclusive());
+
+        TVaComm other;
+        other.setCloseDelay({});
+        other.SetPortNum(kPort);
+        QVERIFY_THROWS_EXCEPTION(EVaCommError, other.Open());
+        QVERIFY(QFile::exists(lockPath()));
+
+        controller.open(); // its own lock does not keep it out
+        controller.write("12");
+        controller.close();
+        QCOMPARE(m_pty->readAvailable(), QByteArray("4412"));
+    }
+    QVERIFY(!QFile::exists(lockPath()));
+    // Without keeping, the lock goes with the close.
+    port().Open();
+    port().Close();
+    QVERIFY(!QFile::exists(lockPath()));
 }
 
 void TestVaComm::lockNames()
@@ -509,17 +604,50 @@ void TestVaComm::fullQueueRaisesAfterTimeout()
     QVERIFY(line == accepted);
 }
 
-void TestVaComm::deviceGoneIsNotReported()
+void TestVaComm::deviceGoneIsReported_data()
 {
+    QTest::addColumn<bool>("writeAgain");
+    QTest::newRow("close") << false;
+    QTest::newRow("next write") << true;
+}
+
+// A device lost in the middle of a cycle is a port error: the bytes it never
+// took are not passed off as sent. The close does not hang on it, and the
+// port and its lock are given back.
+void TestVaComm::deviceGoneIsReported()
+{
+    QFETCH(bool, writeAgain);
     port().Open();
     m_pty->closeMaster();
     QVERIFY(port().WriteText("1000"));
+    const QString prefix = QStringLiteral("Error writing to device (");
     QElapsedTimer t;
     t.start();
-    port().Close();
+    if (writeAgain) {
+        // The writer finds out on its own; the next text brings the news.
+        bool raised = false;
+        while (!raised && t.elapsed() < 2000) {
+            try {
+                port().WriteText("1");
+                QTest::qWait(10);
+            } catch (const EVaCommError &e) {
+                QVERIFY2(e.message().startsWith(prefix), qPrintable(e.message()));
+                raised = true;
+            }
+        }
+        QVERIFY(raised);
+        t.restart();
+    }
+    try {
+        port().Close();
+        QFAIL("the close passed lost bytes off as sent");
+    } catch (const EVaCommError &e) {
+        QVERIFY2(e.message().startsWith(prefix), qPrintable(e.message()));
+    }
     QVERIFY(t.elapsed() < 2 * TVaComm::kDrainLimitMs);
     QVERIFY(!port().Active());
     QVERIFY(!QFile::exists(lockPath()));
+    port().Close(); // closed: nothing more to report
 }
 
 QTEST_GUILESS_MAIN(TestVaComm)

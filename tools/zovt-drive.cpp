@@ -5,15 +5,16 @@
 // Konec. It then reports the playback's real duration and the CPU time the
 // whole controller used meanwhile.
 //
-//   zovt-drive [--grab FILE [--grab-after S]] [--click NAME@S]... ENTRY
+//   zovt-drive [--grab FILE [--grab-after S]] [--play-all] [--press-after S]
+//              [--close-after S] ENTRY
 //
-// ENTRY is the number of the entry in the program list (1 is the first); 0
-// plays nothing and only clicks. --click presses the button NAME (its object
-// name, e.g. JasLED or JasLED_Pom) S seconds after the start-up lighting, as
-// the operator would, also in the middle of the playback.
+// ENTRY is the number of the entry in the program list (1 is the first).
+// --play-all presses ">>" instead of ">". --press-after presses S seconds after
+// start-up instead of after the start-up lighting (0: at once). --close-after
+// closes the window with its close box S seconds after the press. Messages the
+// controller shows are printed with their time and answered OK or No.
 // --grab saves a picture of the window S seconds (5 by default) into the
-// playback (or after the start-up lighting when nothing plays), to look at
-// the window as the operator sees it. The
+// playback, to look at the window as the operator sees it. The
 // program file is the one start-up loads (the hand-off file of the data
 // folder). scripts/measure-playback.sh uses it to time the real controller
 // against the schedule preview.
@@ -24,16 +25,17 @@
 #include "core/WindowState.h"
 #include "storage/WinPath.h"
 
-#include <QAbstractButton>
+#include "device/DeviceLink.h"
+#include "playback/PlaybackController.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
-#include <memory>
-#include <vector>
 
 #include <sys/resource.h>
 
@@ -60,23 +62,23 @@ int main(int argc, char **argv)
     QStringList args = app.arguments().mid(1);
     QString grabFile;
     double grabAfter = 5.0;
+    bool playAll = false;
+    double pressAfter = -1;
+    double closeAfter = -1;
     bool ok = true;
-    struct Click {
-        QString name;
-        double at = 0;
-    };
-    std::vector<Click> clicks;
     for (int i = 0; ok && i + 1 < args.size();) {
-        if (args.at(i) == QLatin1String("--grab")) {
+        if (args.at(i) == QLatin1String("--play-all")) {
+            playAll = true;
+            args.removeAt(i);
+        } else if (args.at(i) == QLatin1String("--press-after")) {
+            pressAfter = args.takeAt(i + 1).toDouble(&ok);
+            args.removeAt(i);
+        } else if (args.at(i) == QLatin1String("--close-after")) {
+            closeAfter = args.takeAt(i + 1).toDouble(&ok);
+            args.removeAt(i);
+        } else if (args.at(i) == QLatin1String("--grab")) {
             grabFile = args.takeAt(i + 1);
             args.removeAt(i);
-        } else if (args.at(i) == QLatin1String("--click")) {
-            const QString clickArg = args.takeAt(i + 1);
-            args.removeAt(i);
-            const qsizetype atSign = clickArg.indexOf(QLatin1Char('@'));
-            Click c{clickArg.left(atSign), atSign > 0 ? clickArg.mid(atSign + 1).toDouble(&ok) : 0};
-            ok = ok && atSign > 0;
-            clicks.push_back(c);
         } else if (args.at(i) == QLatin1String("--grab-after")) {
             grabAfter = args.takeAt(i + 1).toDouble(&ok);
             args.removeAt(i);
@@ -84,14 +86,28 @@ int main(int argc, char **argv)
             ++i;
         }
     }
-    const int entry = ok && args.size() == 1 ? args.first().toInt(&ok) : -1;
-    if (!ok || entry < 0 || (entry == 0 && clicks.empty())) {
-        std::fprintf(stderr, "usage: zovt-drive [--grab FILE [--grab-after S]] [--click NAME@S]... ENTRY\n");
+    const int entry = ok && args.size() == 1 ? args.first().toInt(&ok) : 0;
+    if (!ok || entry < 1) {
+        std::fprintf(stderr, "usage: zovt-drive [--grab FILE [--grab-after S]] [--play-all] [--press-after S] "
+                             "[--close-after S] ENTRY\n");
         return 2;
     }
     zovt::winpath::ensureDriveC();
 
     zovt::QtClock clock;
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    // A message of the controller is reported and answered (OK, or No).
+    QTimer answer;
+    answer.setInterval(50);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            std::printf("%.1f s: message: %s\n", double(sinceStart.elapsed()) / 1000, qPrintable(box->text().simplified()));
+            std::fflush(stdout);
+            box->done(box->standardButtons() & QMessageBox::No ? QMessageBox::No : QMessageBox::Ok);
+        }
+    });
+    answer.start();
     int rc = 0;
     {
         zovt::MainWindowController form(clock);
@@ -100,55 +116,21 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "zovt-drive: the controller ended during start-up\n");
             return 1;
         }
+        // A press at a given time comes from a timer, as a click would: it may
+        // land inside whatever the controller is doing then.
+        const auto pressAt = clock.createTimer();
         try {
-            while (form.app().state().Staruji)
-                clock.wait(100);
+            if (pressAfter < 0) {
+                while (form.app().state().Staruji)
+                    clock.wait(100);
+            }
         } catch (const zovt::ExitUnwind &) {
         }
-
-        std::vector<std::unique_ptr<zovt::ClockTimer>> clickTimers;
-        double lastClick = 0;
-        for (const Click &c : clicks) {
-            auto *button = form.window().findChild<QAbstractButton *>(c.name);
-            if (!button) {
-                std::fprintf(stderr, "zovt-drive: no button %s\n", qPrintable(c.name));
-                return 2;
-            }
-            auto t = clock.createTimer();
-            t->setSingleShot(true);
-            t->setInterval(int(c.at * 1000));
-            t->setCallback([button, name = c.name] {
-                std::printf("click %s%s\n", qPrintable(name),
-                            button->isVisible() && button->isEnabled() ? "" : " (not clickable now)");
-                std::fflush(stdout);
-                button->click();
-            });
-            t->start();
-            lastClick = std::max(lastClick, c.at);
-            clickTimers.push_back(std::move(t));
-        }
-
-        auto grab = clock.createTimer();
-        if (!grabFile.isEmpty()) {
-            grab->setSingleShot(true);
-            grab->setInterval(int(grabAfter * 1000));
-            grab->setCallback([&] {
-                if (!form.window().grab().save(grabFile))
-                    std::fprintf(stderr, "zovt-drive: cannot save %s\n", qPrintable(grabFile));
-            });
-            grab->start();
-            lastClick = std::max(lastClick, grabAfter);
-        }
+        const bool scripted = playAll || pressAfter >= 0 || closeAfter >= 0;
 
         auto *list = form.window().control<QListWidget>("Zakladmemo");
         auto *play = form.window().control<QPushButton>("Play");
-        if (entry == 0) {
-            // Long enough for the slowest toggle and its second cycle.
-            try {
-                clock.wait(int(lastClick * 1000) + 8000);
-            } catch (const zovt::ExitUnwind &) {
-            }
-        } else if (entry > list->count()) {
+        if (entry > list->count()) {
             std::fprintf(stderr, "zovt-drive: the list has %d entries, not %d\n", int(list->count()), entry);
             rc = 1;
         } else {
@@ -161,10 +143,66 @@ int main(int argc, char **argv)
             } else {
                 std::printf("playing: %s\n", qPrintable(item->text()));
                 std::fflush(stdout);
+                auto grab = clock.createTimer();
+                if (!grabFile.isEmpty()) {
+                    grab->setSingleShot(true);
+                    grab->setInterval(int(grabAfter * 1000));
+                    grab->setCallback([&] {
+                        if (!form.window().grab().save(grabFile))
+                            std::fprintf(stderr, "zovt-drive: cannot save %s\n", qPrintable(grabFile));
+                    });
+                    grab->start();
+                }
                 const Cpu before = Cpu::now();
                 QElapsedTimer real;
                 real.start();
-                play->click(); // returns when the playback has ended
+                auto closeBox = clock.createTimer();
+                if (closeAfter >= 0) {
+                    closeBox->setSingleShot(true);
+                    closeBox->setInterval(int(closeAfter * 1000));
+                    closeBox->setCallback([&] {
+                        std::printf("%.1f s: close box\n", double(sinceStart.elapsed()) / 1000);
+                        std::fflush(stdout);
+                        form.window().close();
+                    });
+                    closeBox->start();
+                }
+                const auto press = [&] {
+                    std::printf("%.1f s: %s\n", double(sinceStart.elapsed()) / 1000, playAll ? ">>" : ">");
+                    std::fflush(stdout);
+                    if (playAll)
+                        form.window().control<QPushButton>("PlayVse")->click();
+                    else
+                        play->click(); // returns when the playback has ended, or waits for its turn
+                };
+                if (pressAfter >= 0) {
+                    pressAt->setSingleShot(true);
+                    pressAt->setInterval(int(pressAfter * 1000));
+                    pressAt->setCallback(press);
+                    pressAt->start();
+                    try {
+                        for (int i = 0; i < 6000 && pressAt->isActive(); ++i)
+                            clock.wait(10);
+                    } catch (const zovt::ExitUnwind &) {
+                    }
+                } else {
+                    press();
+                }
+                if (scripted) {
+                    // A run of several programs, or one waiting for its turn.
+                    zovt::Application &a = form.app();
+                    const auto over = [&] {
+                        return form.ended() || (!a.playback().playing() && !a.device().busy() && a.device().waiting() == 0
+                                                && !a.playback().TimerStrtVse().isActive());
+                    };
+                    try {
+                        for (int i = 0; i < 72000 && !over(); ++i)
+                            clock.wait(100);
+                    } catch (const zovt::ExitUnwind &) {
+                    }
+                    std::printf("%.1f s: run over%s\n", double(sinceStart.elapsed()) / 1000,
+                                form.ended() ? ", the controller ended" : "");
+                }
                 const Cpu after = Cpu::now();
                 const double seconds = double(real.nsecsElapsed()) / 1e9;
                 const double cpu = (after.user - before.user) + (after.system - before.system);

@@ -82,6 +82,14 @@ QStringList Application::unboundHooks() const
     return names;
 }
 
+bool Application::closeQuery()
+{
+    if (m_ctx->clock.exiting() || !m_playback->playing())
+        return true;
+    m_playback->stopThen([this] { m_shell->closeWindow(); });
+    return false;
+}
+
 void Application::run(const char *operation, const std::function<void()> &f) { m_ctx->clock.guarded(operation, f); }
 
 } // namespace zovt

@@ -53,6 +53,12 @@ public:
     // The hooks between subsystems that nothing bound.
     QStringList unboundHooks() const;
 
+    // The window is asked to close (its close box). During a playback the
+    // playback ends first, as Stop ends it, so that the device is left in
+    // stand-by and the protocol closed; the window then closes itself.
+    // Returns whether the window may close now.
+    bool closeQuery();
+
     // Runs a named operation as a handler entry point (errors go to the
     // exception handler, an exit unwind ends here).
     void run(const char *operation, const std::function<void()> &f);

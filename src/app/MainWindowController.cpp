@@ -155,6 +155,11 @@ void MainWindowController::bind()
         });
     });
 
+    m_window.closeQuery = [this] {
+        bool now = true;
+        m_app->run("FormCloseQuery", [&] { now = m_app->closeQuery(); });
+        return now;
+    };
     QObject::connect(&m_window, &TForm19::closing, &m_window, [this] {
         m_app->shell().FormClose();
         // Closing by any means ends every running operation and the program.

@@ -201,48 +201,15 @@ void Shell::startupSteps1to22()
 
 void Shell::startupSteps23to31()
 {
-    ControlSurface &ui = m_ctx.ui;
-    WindowState &st = m_ctx.state;
     DeviceLink &dev = m_ctx.device;
-    Waits &w = m_ctx.waits;
 
     // 23
     m_handlerInstalled = true;
     m_ctx.clock.setErrorSink([this](const char *where, std::exception_ptr e) { HandleException(where, e); });
 
     try {
-        // 24 to 28: one port cycle; with new firmware opening the port is the port test.
-        dev.waitPortFree();
-        dev.cycle([&] {
-            ui.enable({"Stop", "StopVse", "Play", "PlayVse", "Pause"}, false);
-            const bool old = !dev.newFirmware();
-            if (old) {
-                dev.write("22");
-                w.TimenZapsatPul();
-                dev.write("88");
-                w.TimenZapsatPul();
-            }
-            ui.showPicture(kPic, paths::PicOrange);
-            if (old) {
-                dev.write("66");
-                w.TimenZapsatPul();
-                dev.write("44");
-                w.TimenZapsatPul();
-                dev.write("12", QStringLiteral("I12"));
-                w.TimenZapsatPul();
-            }
-        });
-        // 29
-        ui.showPicture(QStringLiteral("COMconct"), paths::PicGreen);
-        ui.showPicture(kPic, paths::PicGreen);
-        for (const char *n : {"PRSAdresaAkt", "PRSAdresaProt", "PRSAdresaData"})
-            ui.setText(QString::fromLatin1(n), QString());
-        st.SoborJm = QStringLiteral("   ");
-        st.Z_OrvaT = false;
-        // 30
-        Operations::run(m_ctx.ops.Open1);
-        // 31
-        m_timerColorByStart->start();
+        // 24 to 31 take the device's first turn; nothing else can have it yet.
+        dev.takeTurn([this] { startupSteps24to31(); });
     } catch (const ExitUnwind &) {
         throw;
     } catch (...) {
@@ -250,13 +217,36 @@ void Shell::startupSteps23to31()
     }
 }
 
+void Shell::startupSteps24to31()
+{
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+    // 24 to 28: one port cycle; with new firmware opening the port is the port test.
+    m_ctx.device.startupCycle([&] { ui.enable({"Stop", "StopVse", "Play", "PlayVse", "Pause"}, false); },
+                              [&] { ui.showPicture(kPic, paths::PicOrange); });
+    // 29
+    ui.showPicture(QStringLiteral("COMconct"), paths::PicGreen);
+    ui.showPicture(kPic, paths::PicGreen);
+    for (const char *n : {"PRSAdresaAkt", "PRSAdresaProt", "PRSAdresaData"})
+        ui.setText(QString::fromLatin1(n), QString());
+    st.SoborJm = QStringLiteral("   ");
+    st.Z_OrvaT = false;
+    // 30
+    Operations::run(m_ctx.ops.Open1);
+    // 31
+    m_timerColorByStart->start();
+}
+
 void Shell::TimerColorByStartElapsed()
 {
     m_timerColorByStart->stop();
     // The timer fires inside the waits of whatever runs then; stand-by
-    // lighting in the middle of a playback is wrong, so it goes out once the
-    // port is free and no program plays.
-    m_ctx.device.whenIdle([this] { m_ctx.device.startupLighting(); });
+    // lighting in the middle of a playback is wrong, so it waits for its turn.
+    if (!m_ctx.device.takeTurn([this] { m_ctx.device.startupLighting(); })) {
+        // Start-up is over: what has the device now is an operation of the
+        // operator's, and a port error in it is no start-up error.
+        m_ctx.state.Staruji = false;
+    }
 }
 
 void Shell::HandleException(const char *where, std::exception_ptr error)
@@ -343,6 +333,16 @@ void Shell::Konec()
 }
 
 void Shell::FormClose() { files::remove(paths::RunMarker); }
+
+void Shell::closeWindow()
+{
+    if (m_hooks.closeWindow) {
+        m_hooks.closeWindow();
+        return;
+    }
+    FormClose();
+    endNow(0);
+}
 
 void Shell::endNow(int code)
 {

@@ -36,6 +36,8 @@ public:
     void Konec();
     // The window closing by any means: only the marker goes.
     void FormClose();
+    // Closes the window as its close box does: FormClose, then the end.
+    void closeWindow();
     // Ends the application at once, without Konec or FormClose.
     void endNow(int code = 0);
 
@@ -58,6 +60,7 @@ private:
     void applyCaptions();
     void startupSteps1to22();
     void startupSteps23to31();
+    void startupSteps24to31();
     void restore();
     QString text(int number) const;
 

@@ -31,6 +31,14 @@ MemorySurface::MemorySurface(const design::Form &form)
     }
 }
 
+void MemorySurface::setIndex(const QString &name, int index)
+{
+    State &s = at(name, Op::Index);
+    if (s.kind == Kind::RadioGroup && (index < 0 || index >= s.lines.size()))
+        index = -1;
+    s.index = index;
+}
+
 // The same rules as the widgets that the real window builds for each kind.
 bool MemorySurface::allows(Kind kind, Op op)
 {

@@ -96,7 +96,8 @@ public:
     bool isChecked(const QString &name) const override { return get(name, Op::Check).checked; }
     void setChecked(const QString &name, bool on) override { at(name, Op::Check).checked = on; }
     int index(const QString &name) const override { return get(name, Op::Index).index; }
-    void setIndex(const QString &name, int index) override { at(name, Op::Index).index = index; }
+    // A radio group, like the real one, stands on one of its items or on none (-1).
+    void setIndex(const QString &name, int index) override;
     QStringList lines(const QString &name) const override { return get(name, Op::ReadLines).lines; }
     void setLines(const QString &name, const QStringList &lines) override { at(name, Op::WriteLines).lines = lines; }
     int lineCount(const QString &name) const override { return int(get(name, Op::ReadLines).lines.size()); }

@@ -6,6 +6,9 @@
 #include "device/Waits.h"
 #include "core/ControlSurface.h"
 #include "storage/TextCodec.h"
+#include "device/VaComm.h"
+
+#include <stdexcept>
 
 namespace zovt {
 
@@ -15,57 +18,102 @@ const QString kWritedCom = QStringLiteral("WritedCom");
 } // namespace
 
 DeviceLink::DeviceLink(Clock &clock, ControlSurface &ui, WindowState &state, Waits &waits, PortLink &port)
-    : m_clock(clock), m_ui(ui), m_state(state), m_waits(waits), m_port(port), m_idleCheck(clock.createTimer())
+    : m_clock(clock), m_ui(ui), m_state(state), m_waits(waits), m_port(port), m_next(clock.createTimer()),
+      m_limit(clock.createTimer())
 {
-    m_idleCheck->setSingleShot(true);
-    m_idleCheck->setInterval(100);
-    m_idleCheck->setCallback([this] { runDeferred(); });
+    m_next->setSingleShot(true);
+    m_next->setInterval(0);
+    m_next->setCallback([this] { nextTurn(); });
+    m_limit->setSingleShot(true);
+    m_limit->setInterval(kPortWaitLimitMs);
+    m_limit->setCallback([this] { giveUpWaiting(); });
 }
 
 DeviceLink::~DeviceLink() = default;
 
-bool DeviceLink::idle() const
+// ---- Turns ------------------------------------------------------------------
+
+bool DeviceLink::takeTurn(std::function<void()> operation)
 {
-    return m_operations == 0 && !m_ui.isChecked(kPortOpen) && m_ui.isEnabled(QStringLiteral("Konec"));
+    if (!busy() && !portHeld() && m_queue.empty()) {
+        runTurn(operation);
+        return true;
+    }
+    m_queue.push_back(std::move(operation));
+    if (portHeld() && !m_limit->isActive())
+        m_limit->start();
+    return false;
 }
 
-void DeviceLink::whenIdle(std::function<void()> operation)
+void DeviceLink::runTurn(const std::function<void()> &operation)
 {
-    if (m_deferred.empty() && idle()) {
-        operation();
-        return;
-    }
-    m_deferred.push_back(std::move(operation));
-    if (!m_idleCheck->isActive())
-        m_idleCheck->start();
-}
-
-void DeviceLink::runDeferred()
-{
-    if (m_deferred.empty())
-        return;
-    if (!idle()) {
-        m_idleCheck->start();
-        return;
-    }
-    auto operation = std::move(m_deferred.front());
-    m_deferred.pop_front();
-    if (!m_deferred.empty())
-        m_idleCheck->start();
+    struct Turn {
+        DeviceLink &d;
+        explicit Turn(DeviceLink &link) : d(link) { ++d.m_turns; }
+        ~Turn()
+        {
+            --d.m_turns;
+            d.released();
+        }
+    } turn(*this);
     operation();
 }
 
-void DeviceLink::setPortOpen(bool on) { m_ui.setChecked(kPortOpen, on); }
-
-void DeviceLink::waitPortFree()
+// The device may have become free: the next operation gets its turn from the
+// event loop, not nested inside the code that freed it.
+void DeviceLink::released()
 {
-    while (m_ui.isChecked(kPortOpen))
-        m_waits.ZapsatCOM();
+    if (!portHeld())
+        m_limit->stop();
+    if (!m_queue.empty() && !busy() && !portHeld() && !m_next->isActive())
+        m_next->start();
 }
 
-void DeviceLink::openCycle()
+void DeviceLink::nextTurn()
+{
+    if (m_queue.empty() || busy() || portHeld())
+        return;
+    auto operation = std::move(m_queue.front());
+    m_queue.pop_front();
+    runTurn(operation);
+}
+
+void DeviceLink::giveUpWaiting()
+{
+    if (m_queue.empty() || !portHeld())
+        return;
+    // The port has been held far longer than any cycle takes: the waiting
+    // operation runs, and the refused open reports the port error.
+    auto operation = std::move(m_queue.front());
+    m_queue.pop_front();
+    if (!m_queue.empty())
+        m_limit->start();
+    runTurn(operation);
+}
+
+void DeviceLink::releaseSuspendedCycle()
+{
+    if (!portHeld())
+        return;
+    m_holder = 0;
+    try {
+        m_port.close();
+    } catch (...) {
+        setPortOpen(false);
+        throw;
+    }
+    setPortOpen(false);
+}
+
+// ---- Cycles -----------------------------------------------------------------
+
+void DeviceLink::setPortOpen(bool on) { m_ui.setChecked(kPortOpen, on); }
+
+int DeviceLink::openCycle()
 {
     m_clock.throwIfExiting();
+    if (portHeld())
+        throw EVaCommError(QStringLiteral("Can't perform this operation while port is open"));
     setPortOpen(true);
     try {
         m_port.setPortNum(m_state.comPort);
@@ -74,13 +122,33 @@ void DeviceLink::openCycle()
         setPortOpen(false);
         throw;
     }
+    m_holder = ++m_lastTicket;
+    if (!m_queue.empty() && !m_limit->isActive())
+        m_limit->start();
+    return m_holder;
 }
 
-void DeviceLink::closeCycle()
+void DeviceLink::closeCycle(int ticket)
 {
-    m_port.close();
+    if (ticket != m_holder)
+        return;
+    try {
+        m_port.close();
+    } catch (...) {
+        m_holder = 0;
+        setPortOpen(false);
+        released();
+        throw;
+    }
+    m_holder = 0;
     setPortOpen(false);
-    waitPortFree();
+    released();
+}
+
+void DeviceLink::abandon(int ticket) noexcept
+{
+    if (ticket == m_holder)
+        abandonCycle();
 }
 
 void DeviceLink::abandonCycle() noexcept
@@ -90,7 +158,9 @@ void DeviceLink::abandonCycle() noexcept
     } catch (...) {
     }
     try {
+        m_holder = 0;
         setPortOpen(false);
+        released();
     } catch (...) {
     }
 }
@@ -115,6 +185,18 @@ bool DeviceLink::colourBlending() const
     return c == 1 || (c == 0 && m_state.OrvatrinPower);
 }
 
+int DeviceLink::lightingItems(const QString &group) { return group == QLatin1String("R_Power") ? 6 : 3; }
+
+namespace {
+int lightingItem(const ControlSurface &ui, const QString &group)
+{
+    const int k = ui.index(group);
+    if (k < 0 || k >= DeviceLink::lightingItems(group))
+        throw std::range_error(QStringLiteral("%1 stands on no item (%2)").arg(group).arg(k).toStdString());
+    return k;
+}
+} // namespace
+
 QString DeviceLink::LightByRunText() const
 {
     const bool bright = m_state.JasLED_Pc_Swich;
@@ -122,13 +204,13 @@ QString DeviceLink::LightByRunText() const
         const bool slow = m_state.ZpomalLED_Pc_Swich;
         return QString::number(bright ? (slow ? 50 : 51) : (slow ? 52 : 53));
     }
-    const int k = m_ui.index(QStringLiteral("R_Power"));
+    const int k = lightingItem(m_ui, QStringLiteral("R_Power"));
     return QString::number(bright ? 3 : 4) + QString::number(k);
 }
 
 QString DeviceLink::LightByPauseText() const
 {
-    const int k = m_ui.index(QStringLiteral("R_Stadby"));
+    const int k = lightingItem(m_ui, QStringLiteral("R_Stadby"));
     return QString::number((m_state.JasLED_Pc_Swich ? 20 : 25) + k);
 }
 
@@ -172,6 +254,14 @@ void DeviceLink::startupLighting()
         m_waits.TimenZapsatPul();
     });
     m_state.Staruji = false;
+}
+
+void DeviceLink::settingsLighting()
+{
+    cycle([this] {
+        runLightByPause();
+        m_waits.TimenZapsatPul();
+    });
 }
 
 void DeviceLink::maxCycle()
@@ -234,10 +324,89 @@ void DeviceLink::slowDownCycle()
     });
 }
 
-void DeviceLink::closeInterruptedCycle()
+void DeviceLink::closeInterruptedCycle() { releaseSuspendedCycle(); }
+
+void DeviceLink::startupCycle(const std::function<void()> &opened, const std::function<void()> &midway)
 {
-    m_port.close();
-    setPortOpen(false);
+    cycle([&] {
+        if (opened)
+            opened();
+        const bool old = !newFirmware();
+        if (old) {
+            write("22");
+            m_waits.TimenZapsatPul();
+            write("88");
+            m_waits.TimenZapsatPul();
+        }
+        if (midway)
+            midway();
+        if (old) {
+            write("66");
+            m_waits.TimenZapsatPul();
+            write("44");
+            m_waits.TimenZapsatPul();
+            write("12", QStringLiteral("I12"));
+            m_waits.TimenZapsatPul();
+        }
+    });
+}
+
+void DeviceLink::runLightingCycle()
+{
+    cycle([this] {
+        m_waits.TimenZapsat();
+        runLightByRun();
+        m_waits.TimenZapsat();
+    });
+}
+
+void DeviceLink::playbackStartLight()
+{
+    if (newFirmware()) {
+        runLightingCycle();
+    } else if (colourBlending()) {
+        cycle([this] {
+            write("55", QStringLiteral("I55"));
+            m_waits.TimenZapsat();
+        });
+    } else {
+        cycle([this] {
+            write("44", QStringLiteral("I44"));
+            m_waits.TimenZapsat();
+        });
+    }
+}
+
+void DeviceLink::endLightCycle(bool first)
+{
+    cycle([&] {
+        if (newFirmware())
+            runLightByPause();
+        else if (first)
+            write("12", QStringLiteral("I12"));
+        else
+            write("12");
+        m_waits.TimenZapsatSTOP();
+    });
+}
+
+void DeviceLink::playbackEndLight(const std::function<void(const std::function<void()> &)> &step)
+{
+    if (newFirmware()) {
+        for (int i = 0; i < 2; ++i) {
+            if (i)
+                step([this] { m_waits.TimenZapsatPul(); });
+            step([this] {
+                cycle([this] {
+                    write("13");
+                    m_waits.TimenZapsatSTOP();
+                });
+            });
+        }
+    }
+    step([this] { endLightCycle(true); });
+    step([this] { m_waits.TimenZapsatPul(); });
+    step([this] { endLightCycle(false); });
 }
 
 } // namespace zovt

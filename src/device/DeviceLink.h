@@ -1,7 +1,18 @@
 #pragma once
-// Port cycles and the device's command vocabulary. Every write to the device
-// happens inside a port cycle: tick PortOpen, open, write texts each followed
-// by a wait, close, untick PortOpen.
+// Port cycles, turns on the device, and the device's command sequences.
+//
+// Every write to the device happens inside a port cycle: tick PortOpen,
+// open, write texts each followed by a wait, close, untick PortOpen.
+//
+// Every operation that talks to the device (a playback, the start-up cycle
+// and lighting, a lighting toggle, the settings' OK and MAX) runs in a turn
+// of its own: one operation has the device at a time, the others wait for
+// their turn in the order they asked. Everything runs on one thread, and the
+// waits of a cycle handle events, so an operation that asked while another
+// one held the port would otherwise run nested inside it and find the port
+// open. The only operations that run inside another's turn are the auxiliary
+// lighting buttons of a playback, which take over its port
+// (releaseSuspendedCycle).
 
 #include <QByteArray>
 #include <QString>
@@ -21,33 +32,61 @@ struct WindowState;
 
 class DeviceLink {
 public:
+    // Longest a waiting operation waits while one cycle holds the port; no
+    // cycle holds it for more than a few seconds. When it passes the
+    // operation runs all the same, and its open is refused as a port error.
+    static constexpr int kPortWaitLimitMs = 30000;
+
     DeviceLink(Clock &clock, ControlSurface &ui, WindowState &state, Waits &waits, PortLink &port);
     ~DeviceLink();
 
-    // Waits in 100 ms steps while PortOpen is ticked (start-up does, before
-    // its cycle).
-    void waitPortFree();
-    // Opens a cycle: ticks PortOpen and opens the port. A port that is open
-    // already refuses, as the serial component does; device operations of
-    // their own go through whenIdle.
-    void openCycle();
-    // Closes the port, unticks PortOpen and waits until it is clear.
-    void closeCycle();
+    // ---- Cycles ---------------------------------------------------------
+    // Opens a cycle: ticks PortOpen and opens the port; returns the cycle's
+    // ticket for closeCycle. While another cycle holds the port the open is
+    // refused, as the serial component refuses a second open, and the
+    // holder's port and PortOpen stay as they are.
+    int openCycle();
+    // Closes the port and unticks PortOpen. A cycle whose port was taken
+    // over meanwhile finds it closed and leaves everything as it is. A close
+    // that reports bytes the device never took raises the port error, with
+    // the cycle ended.
+    void closeCycle(int ticket);
     // Runs body inside one port cycle. When an error unwinds the body, the
     // port is closed and PortOpen cleared all the same, so that the next cycle
     // does not find the port held.
     template <class F> void cycle(F &&body)
     {
-        openCycle();
+        const int ticket = openCycle();
         try {
             body();
         } catch (...) {
-            abandonCycle();
+            abandon(ticket);
             throw;
         }
-        closeCycle();
+        closeCycle(ticket);
     }
+    // Closes the port, whoever holds it, and reports nothing (the exits).
     void abandonCycle() noexcept;
+    // A cycle holds the port.
+    bool portHeld() const { return m_holder != 0; }
+
+    // ---- Turns ----------------------------------------------------------
+    // Runs a device operation now when no other has the device and none is
+    // waiting, else when its turn comes: when the operations before it have
+    // ended and no cycle holds the port. Returns true when it ran now.
+    // Waiting is event-driven: the end of a turn or of a cycle starts the
+    // next one; a wait on a cycle is bounded by kPortWaitLimitMs.
+    bool takeTurn(std::function<void()> operation);
+    // An operation has the device.
+    bool busy() const { return m_turns > 0; }
+    // Operations waiting for their turn.
+    int waiting() const { return int(m_queue.size()); }
+    // For the auxiliary lighting buttons, which run inside a playback's
+    // turn: closes the port of a cycle suspended underneath (a paused or
+    // interrupted playback) and unticks PortOpen, so that the buttons' own
+    // cycles can open. That cycle's own close later finds the port closed and
+    // does nothing. No cycle holding the port: nothing happens.
+    void releaseSuspendedCycle();
 
     // Writes one command text; nothing is written once an exit has begun.
     void write(const QByteArray &text);
@@ -58,6 +97,10 @@ public:
     // Colour blending: Colortype item 1, or item 0 with an Orvatrin program.
     bool colourBlending() const;
 
+    // The items of a lighting selection group (R_Night, R_Stadby, R_Power).
+    static int lightingItems(const QString &group);
+    // The selectors' texts. A group standing on no item of its own raises
+    // std::range_error: no text outside the command set reaches the device.
     QString LightByRunText() const;
     QString LightByPauseText() const;
     // The lighting selectors: write into the cycle the caller has opened (only
@@ -68,33 +111,26 @@ public:
     void runLightByRun();
     void runLightByPause();
 
-    // No program plays, no cycle holds the port and no device operation of
-    // several cycles is under way.
-    bool idle() const;
-    // Runs a device operation of several cycles (a lighting toggle): the
-    // operations deferred by whenIdle wait until it has ended, so that none
-    // of them slips in between its cycles.
-    template <class F> void operation(F &&body)
-    {
-        struct Running {
-            int &n;
-            explicit Running(int &count) : n(count) { ++n; }
-            ~Running() { --n; }
-        } running(m_operations);
-        body();
-    }
-    // Runs a device operation of its own (one or more cycles) now when the
-    // device is idle, else as soon as it is, in the order asked (checked
-    // every 100 ms). Everything runs on one thread: a cycle that finds the
-    // port held lies above the cycle that holds it and could only wait for it
-    // forever, and commands in the middle of a program would change what
-    // the program shows.
-    void whenIdle(std::function<void()> operation);
-
+    // ---- Operations (each inside the caller's turn) ---------------------
+    // The start-up cycle: the idle state (old firmware) or just the port
+    // test (new). opened runs once the port is open, midway between the
+    // second and the third command.
+    void startupCycle(const std::function<void()> &opened, const std::function<void()> &midway);
     // The delayed stand-by lighting after start-up.
     void startupLighting();
+    // The settings' OK: the chosen stand-by lighting at once.
+    void settingsLighting();
     // The MAX service command.
     void maxCycle();
+    // The start light of a playback.
+    void playbackStartLight();
+    // The new firmware's run lighting cycle (the start light's and the one
+    // after the protocol start).
+    void runLightingCycle();
+    // The end light of a playback: "13" twice (new firmware), then stand-by
+    // twice. step runs each part, so that the caller can let a part fail
+    // without giving up the ones after it.
+    void playbackEndLight(const std::function<void(const std::function<void()> &)> &step);
 
     // New firmware: the current lighting command, stand-by (LightByPause)
     // while no program plays and run lighting (LightByRun) while one plays;
@@ -116,16 +152,24 @@ public:
 
 private:
     void setPortOpen(bool on);
-    void runDeferred();
+    void abandon(int ticket) noexcept;
+    void released();
+    void runTurn(const std::function<void()> &operation);
+    void nextTurn();
+    void giveUpWaiting();
+    void endLightCycle(bool first);
 
     Clock &m_clock;
     ControlSurface &m_ui;
     WindowState &m_state;
     Waits &m_waits;
     PortLink &m_port;
-    std::unique_ptr<ClockTimer> m_idleCheck;
-    std::deque<std::function<void()>> m_deferred;
-    int m_operations = 0;
+    int m_holder = 0;     // ticket of the cycle that holds the port; 0: none
+    int m_lastTicket = 0;
+    int m_turns = 0;      // operations running (more than one only past the wait limit)
+    std::deque<std::function<void()>> m_queue;
+    std::unique_ptr<ClockTimer> m_next;  // starts the next turn from the event loop
+    std::unique_ptr<ClockTimer> m_limit; // bounds a wait on a held port
 };
 
 } // namespace zovt

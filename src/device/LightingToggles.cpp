@@ -102,14 +102,14 @@ void LightingToggles::click(Toggle t)
         return;
     // Behind any device operation still due (the start-up lighting, a
     // settings command), never in between the cycles of one.
-    m_ctx.device.whenIdle([this, t] { toggle(t); });
+    m_ctx.device.takeTurn([this, t] { toggle(t); });
 }
 
 void LightingToggles::toggle(Toggle t)
 {
     DeviceLink &d = m_ctx.device;
     Waits &w = m_ctx.waits;
-    d.operation([&] {
+    {
         // 1.
         bool &on = stateOf(t);
         on = !on;
@@ -130,7 +130,7 @@ void LightingToggles::toggle(Toggle t)
             d.slowDownCycle();
             break;
         }
-    });
+    }
     // G9. An error above leaves the toggles hidden: the program ends then.
     showToggles(true);
 }

@@ -46,6 +46,10 @@ public:
     int openCount() const { return m_opens; }
     // Makes the next open fail with a serial-port error (a missing device).
     void setFailOpen(bool fail) { m_failOpen = fail; }
+    // The device stops taking bytes: texts written from now on are lost, and
+    // the next write or close raises the port error, as the serial component
+    // does.
+    void loseDevice() { m_lost = true; }
     // Called with every text written (live output of the preview tool).
     void setOnWrite(std::function<void(const Write &)> f) { m_onWrite = std::move(f); }
 
@@ -55,6 +59,8 @@ private:
     int m_port = 3;
     bool m_open = false;
     bool m_failOpen = false;
+    bool m_lost = false;
+    bool m_unsent = false;
     int m_opens = 0;
     QVector<Write> m_writes;
     std::function<void(const Write &)> m_onWrite;

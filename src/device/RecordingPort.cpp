@@ -16,11 +16,19 @@ void RecordingPort::open()
     ++m_opens;
 }
 
+namespace {
+EVaCommError lostDevice() { return EVaCommError(QStringLiteral("Error writing to device (5), Input/output error")); }
+} // namespace
+
 void RecordingPort::close()
 {
     if (!m_open)
         return;
     m_open = false;
+    if (m_unsent) {
+        m_unsent = false;
+        throw lostDevice();
+    }
     m_clock.sleep(m_closeDelay);
 }
 
@@ -28,6 +36,12 @@ void RecordingPort::write(const QByteArray &text)
 {
     if (!m_open) // a closed port takes nothing and reports nothing
         return;
+    if (m_unsent)
+        throw lostDevice();
+    if (m_lost) {
+        m_unsent = !text.isEmpty();
+        return;
+    }
     m_writes.push_back({m_clock.nowMs(), text});
     if (m_onWrite)
         m_onWrite(m_writes.back());

@@ -22,10 +22,18 @@ void readLightingSelections(ControlSurface &ui)
     const QStringList l = files::readLines(paths::LightSettingsFile);
     const char *groups[] = {"R_Night", "R_Stadby", "R_Power"};
     for (int i = 0; i < 3; ++i) {
-        const QString line = i < l.size() ? l.at(i) : QString();
-        if (line.trimmed().isEmpty())
-            throw ReadError(QStringLiteral("%1: line %2 is not a whole number").arg(paths::LightSettingsFile).arg(i + 1).toStdString());
-        ui.setIndex(QString::fromLatin1(groups[i]), files::parseLineInteger(line, paths::LightSettingsFile));
+        const QString group = QString::fromLatin1(groups[i]);
+        const QString line = i < l.size() ? l.at(i).trimmed() : QString();
+        const auto malformed = [&] {
+            return ReadError(QStringLiteral("%1: line %2 is not an item of %3").arg(paths::LightSettingsFile).arg(i + 1).arg(group).toStdString());
+        };
+        // One whole number and nothing else: "1 2" is no selection.
+        if (line.isEmpty() || line.contains(QLatin1Char(' ')) || line.contains(QLatin1Char('\t')))
+            throw malformed();
+        const int k = files::parseLineInteger(line, paths::LightSettingsFile);
+        if (k < 0 || k >= DeviceLink::lightingItems(group))
+            throw malformed();
+        ui.setIndex(group, k);
     }
 }
 
@@ -99,12 +107,7 @@ void SettingsPanel::SettSaveClick()
                                QString::number(ui.index(QStringLiteral("R_Power"))), QString(), QString(), QString(),
                                QString()});
             // The panel may have been left open when a program was started.
-            m_ctx.device.whenIdle([this] {
-                m_ctx.device.cycle([this] {
-                    m_ctx.device.runLightByPause();
-                    m_ctx.waits.TimenZapsatPul();
-                });
-            });
+            m_ctx.device.takeTurn([this] { m_ctx.device.settingsLighting(); });
         } else {
             files::remove(paths::LightSettingsFile);
         }
@@ -145,7 +148,7 @@ void SettingsPanel::CloseSettClick()
 
 void SettingsPanel::C_MaxClick()
 {
-    m_ctx.device.whenIdle([this] { m_ctx.device.maxCycle(); });
+    m_ctx.device.takeTurn([this] { m_ctx.device.maxCycle(); });
 }
 
 } // namespace zovt

@@ -1,6 +1,7 @@
 #include "device/VaComm.h"
 
 #include "device/PortPath.h"
+#include "device/UucpLock.h"
 #include "storage/TextCodec.h"
 
 #include <QDir>
@@ -50,134 +51,16 @@ EVaCommError dcbError(int err)
     return EVaCommError(QStringLiteral("Error writing dcb (%1), %2").arg(err).arg(systemText(err)));
 }
 
+EVaCommError writeError(int err)
+{
+    return EVaCommError(QStringLiteral("Error writing to device (%1), %2").arg(err).arg(systemText(err)));
+}
+
 // What "the device does not exist" looks like here: no such path, or a
 // device node with nothing behind it.
 bool meansMissing(int err) { return err == ENOENT || err == ENOTDIR || err == ENXIO || err == ENODEV; }
 
 QByteArray nativeName(const QString &path) { return QFile::encodeName(path); }
-
-// ---- UUCP lock files -------------------------------------------------------
-// A lock file holds the owner's pid as ten right-aligned digits and a line
-// feed. It is written under a private name and hard-linked into place, so a
-// lock is never seen half written.
-
-QStringList g_lockDirs; // empty: the default list
-
-QStringList defaultLockDirs()
-{
-    QStringList raw{QStringLiteral("/run/lock"), QStringLiteral("/var/lock")};
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty())
-        raw << runtime;
-    raw << QStringLiteral("/tmp");
-    QStringList dirs;
-    QStringList seen;
-    for (const QString &d : raw) {
-        const QString canonical = QFileInfo(d).canonicalFilePath();
-        if (canonical.isEmpty() || seen.contains(canonical))
-            continue;
-        seen << canonical;
-        dirs << d;
-    }
-    return dirs;
-}
-
-// The pid in a lock file, 0 when it cannot be read, -1 when it is absent.
-long lockOwner(const QByteArray &lockPath)
-{
-    const int fd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return errno == ENOENT ? -1 : 0;
-    char buf[32] = {};
-    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
-    ::close(fd);
-    if (n <= 0)
-        return 0;
-    char *end = nullptr;
-    const long pid = std::strtol(buf, &end, 10);
-    return pid > 0 && pid <= INT_MAX ? pid : 0;
-}
-
-bool processAlive(long pid) { return ::kill(pid_t(pid), 0) == 0 || errno == EPERM; }
-
-// Removes the lock at lockPath when its owner is gone. Returns false while a
-// live process (this one included) holds it.
-bool clearStale(const QByteArray &lockPath)
-{
-    const long owner = lockOwner(lockPath);
-    if (owner < 0)
-        return true;
-    if (owner > 0 && processAlive(owner))
-        return false;
-    // An unreadable or dead owner's lock is left over from a crash.
-    ::unlink(lockPath.constData());
-    return true;
-}
-
-// Creates the lock in dir. Returns 0, or the errno that stopped it there.
-int createLockIn(const QString &dir, const QString &name, QString *created)
-{
-    const QByteArray lockPath = nativeName(dir + QLatin1Char('/') + name);
-    const QByteArray tmpPath = lockPath + ".tmp" + QByteArray::number(qint64(::getpid()));
-    ::unlink(tmpPath.constData());
-    const int fd = ::open(tmpPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
-        return errno;
-    char text[16];
-    const int len = std::snprintf(text, sizeof text, "%10ld\n", long(::getpid()));
-    const bool written = ::write(fd, text, size_t(len)) == len;
-    const int writeErr = errno;
-    ::close(fd);
-    if (!written) {
-        ::unlink(tmpPath.constData());
-        return writeErr ? writeErr : EIO;
-    }
-    int result = 0;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (::link(tmpPath.constData(), lockPath.constData()) == 0) {
-            result = 0;
-            break;
-        }
-        result = errno;
-        if (result != EEXIST)
-            break;
-        if (!clearStale(lockPath)) {
-            result = EBUSY;
-            break;
-        }
-    }
-    ::unlink(tmpPath.constData());
-    if (result == 0)
-        *created = QFile::decodeName(lockPath);
-    return result;
-}
-
-// Takes the device's lock. Returns 0 or the errno for the open error.
-int acquireLock(const QString &name, QString *created)
-{
-    const QStringList dirs = TVaComm::lockDirectories();
-    // Another user's process may have had to fall back to a later directory:
-    // a live lock anywhere on the list counts.
-    for (const QString &dir : dirs)
-        if (!clearStale(nativeName(dir + QLatin1Char('/') + name)))
-            return EBUSY;
-    int err = ENOENT;
-    for (const QString &dir : dirs) {
-        err = createLockIn(dir, name, created);
-        if (err == 0 || err == EBUSY)
-            return err;
-    }
-    return err;
-}
-
-void releaseLock(const QString &lockFile)
-{
-    if (lockFile.isEmpty())
-        return;
-    const QByteArray p = nativeName(lockFile);
-    if (lockOwner(p) == long(::getpid()))
-        ::unlink(p.constData());
-}
 
 void applyLineSettings(termios &t)
 {
@@ -246,7 +129,7 @@ QStringList lineSettingsProblems(const termios &t)
 
 // ---- TVaComm ---------------------------------------------------------------
 
-TVaComm::TVaComm()
+TVaComm::TVaComm() : m_uucp(std::make_unique<UucpLock>())
 {
     m_closeDelay = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 }
@@ -257,6 +140,7 @@ TVaComm::~TVaComm()
         Close();
     } catch (...) {
     }
+    m_uucp->release();
 }
 
 void TVaComm::setCloseDelay(std::function<void(int)> delay)
@@ -267,21 +151,25 @@ void TVaComm::setCloseDelay(std::function<void(int)> delay)
         m_closeDelay = [](int) {};
 }
 
-void TVaComm::setLockDirectories(const QStringList &dirs) { g_lockDirs = dirs; }
+void TVaComm::setLockDirectories(const QStringList &dirs) { UucpLock::setDirectories(dirs); }
 
-QStringList TVaComm::lockDirectories() { return g_lockDirs.isEmpty() ? defaultLockDirs() : g_lockDirs; }
+QStringList TVaComm::lockDirectories() { return UucpLock::directories(); }
 
-QString TVaComm::lockName(const QString &devicePath)
+QString TVaComm::lockName(const QString &devicePath) { return UucpLock::nameFor(devicePath); }
+
+QString TVaComm::lockFile() const { return m_uucp->path(); }
+
+void TVaComm::setKeepLock(bool keep)
 {
-    QString p = QFileInfo(devicePath).canonicalFilePath();
-    if (p.isEmpty())
-        p = devicePath;
-    if (p.startsWith(QLatin1String("/dev/")))
-        p = p.mid(5);
-    while (p.startsWith(QLatin1Char('/')))
-        p.remove(0, 1);
-    p.replace(QLatin1Char('/'), QLatin1Char('_'));
-    return QStringLiteral("LCK..") + p;
+    m_keepLock = keep;
+    if (!keep && !Active())
+        m_uucp->release();
+}
+
+void TVaComm::releaseLock() noexcept
+{
+    if (!Active())
+        m_uucp->release();
 }
 
 void TVaComm::checkClosed() const
@@ -324,15 +212,21 @@ void TVaComm::createHandle(const QString &path)
         throw cantOpen(path, err);
     }
 
-    QString lock;
-    if (const int err = acquireLock(lockName(path), &lock))
+    // A lock this component kept from an earlier cycle is its own; one taken
+    // now is given back when the open fails.
+    const bool hadLock = m_uucp->held();
+    if (const int err = m_uucp->acquire(path))
         throw cantOpen(path, err);
+    const auto dropLock = [&] {
+        if (!(m_keepLock && hadLock))
+            m_uucp->release();
+    };
 
     // Never O_CREAT: only a device that is already there is opened.
     const int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
-        releaseLock(lock);
+        dropLock();
         if (meansMissing(err))
             throw notFound(path);
         throw cantOpen(path, err);
@@ -341,7 +235,7 @@ void TVaComm::createHandle(const QString &path)
     if (::ioctl(fd, TIOCEXCL) != 0) {
         const int err = errno;
         ::close(fd);
-        releaseLock(lock);
+        dropLock();
         throw cantOpen(path, err);
     }
     const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -349,12 +243,11 @@ void TVaComm::createHandle(const QString &path)
         const int err = errno;
         ::ioctl(fd, TIOCNXCL);
         ::close(fd);
-        releaseLock(lock);
+        dropLock();
         throw cantOpen(path, err);
     }
     m_fd = fd;
     m_wakeFd = wake;
-    m_lockFile = lock;
 }
 
 void TVaComm::setLineSettings()
@@ -382,7 +275,7 @@ void TVaComm::startWriter()
     std::lock_guard<std::mutex> g(m_lock);
     m_queue.clear();
     m_stop = false;
-    m_writeFailed = false;
+    m_writeError = 0;
     m_writer = std::thread([this] { writerLoop(); });
 }
 
@@ -402,7 +295,7 @@ void TVaComm::writerLoop()
             std::lock_guard<std::mutex> g(m_lock);
             if (m_stop)
                 return;
-            wantWrite = !m_queue.isEmpty() && !m_writeFailed;
+            wantWrite = !m_queue.isEmpty() && m_writeError == 0;
         }
         pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {m_fd, POLLOUT, 0}};
         const int n = ::poll(fds, wantWrite ? 2 : 1, -1);
@@ -417,14 +310,13 @@ void TVaComm::writerLoop()
             std::lock_guard<std::mutex> g(m_lock);
             if (m_stop)
                 return;
-            m_writeFailed = false; // every new signal earns a new attempt
             continue;
         }
         if (!wantWrite || fds[1].revents == 0)
             continue;
         if (!(fds[1].revents & POLLOUT)) { // hang-up or error without room to write
             std::lock_guard<std::mutex> g(m_lock);
-            m_writeFailed = true;
+            m_writeError = EIO;
             m_changed.notify_all();
             continue;
         }
@@ -435,33 +327,48 @@ void TVaComm::writerLoop()
             std::memcpy(chunk, m_queue.constData(), size_t(len));
         }
         const ssize_t w = ::write(m_fd, chunk, size_t(len));
-        if (w < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        const int err = errno;
+        if (w < 0 && (err == EAGAIN || err == EWOULDBLOCK || err == EINTR))
             continue;
         std::lock_guard<std::mutex> g(m_lock);
         if (w > 0)
             m_queue.remove(0, qsizetype(w));
         else
-            m_writeFailed = true; // not reported: the text stays queued for a retry
+            m_writeError = w == 0 ? EIO : err; // the device is gone: the next call reports it
         m_changed.notify_all();
     }
+}
+
+void TVaComm::throwIfWriteFailed()
+{
+    int err;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        err = m_queue.isEmpty() ? 0 : m_writeError;
+    }
+    if (err)
+        throw writeError(err);
 }
 
 bool TVaComm::WriteText(const QByteArray &text)
 {
     if (!Active())
         return text.isEmpty();
+    throwIfWriteFailed();
     if (text.isEmpty())
         return true;
     {
         std::unique_lock<std::mutex> g(m_lock);
-        const auto fits = [&] { return m_queue.size() + text.size() <= kWriteSize; };
+        const auto fits = [&] { return m_queue.size() + text.size() <= kWriteSize || m_writeError != 0; };
         if (!fits()) {
-            g.unlock();
-            wakeWriter(); // lets a writer that gave up try again
-            g.lock();
             const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
             if (!m_changed.wait_until(g, deadline, fits))
                 throw EVaCommError(QStringLiteral("Output buffer is full. Please check comm status."));
+        }
+        if (m_writeError != 0) {
+            const int err = m_writeError;
+            g.unlock();
+            throw writeError(err);
         }
         m_queue.append(text);
     }
@@ -476,7 +383,7 @@ void TVaComm::drain()
     const auto deadline = Clock::now() + std::chrono::milliseconds(kDrainLimitMs);
     {
         std::unique_lock<std::mutex> g(m_lock);
-        m_changed.wait_until(g, deadline, [this] { return m_queue.isEmpty() || m_writeFailed; });
+        m_changed.wait_until(g, deadline, [this] { return m_queue.isEmpty() || m_writeError != 0; });
     }
     // The driver's own buffer: a device that stopped taking bytes must not
     // make close() wait for the kernel's closing timeout, so whatever is left
@@ -506,7 +413,7 @@ void TVaComm::stopWriter() noexcept
     std::lock_guard<std::mutex> g(m_lock);
     m_queue.clear();
     m_stop = false;
-    m_writeFailed = false;
+    m_writeError = 0;
 }
 
 void TVaComm::destroyHandle() noexcept
@@ -522,8 +429,8 @@ void TVaComm::destroyHandle() noexcept
         ::close(m_wakeFd);
         m_wakeFd = -1;
     }
-    releaseLock(m_lockFile);
-    m_lockFile.clear();
+    if (!m_keepLock)
+        m_uucp->release();
 }
 
 void TVaComm::Close()
@@ -531,7 +438,16 @@ void TVaComm::Close()
     if (!Active())
         return;
     drain();
+    int lost;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        lost = m_queue.isEmpty() ? 0 : m_writeError;
+    }
     destroyHandle();
+    // Bytes the device never took are no success: the program must learn
+    // that the device is gone, not go on as if the commands had been sent.
+    if (lost)
+        throw writeError(lost);
     m_closeDelay(kCloseDelayMs);
 }
 

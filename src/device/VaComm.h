@@ -3,7 +3,8 @@
 // a port number, open, queued writes of plain texts, close.
 //
 // Open takes the device exclusively (TIOCEXCL plus a UUCP lock file, so that
-// even root processes keep off a port in use), sets 9600 bit/s 8N1 raw with
+// even root processes keep off a port in use; the lock may be kept from one
+// open to the next, so that the port stays reserved between cycles), sets 9600 bit/s 8N1 raw with
 // no flow control and drops DTR and RTS. Writes go into a 2048-byte queue
 // that a writer thread empties into the device; a text that cannot be queued
 // within 1000 ms raises "Output buffer is full...". Close lets the queue and
@@ -13,8 +14,10 @@
 // keeps its DCB; nothing else the open did survives it.
 //
 // All calls come from one thread (the GUI thread). The writer thread never
-// calls back: a write that fails after its text was queued is not reported,
-// the text simply stays queued until the next write or close retries it.
+// calls back: when the device stops taking bytes for good (an I/O error, a
+// hang-up) the writer keeps the unsent bytes and stops, and the next
+// WriteText or Close raises the port error. A device that is merely slow is
+// waited for.
 
 #include <QByteArray>
 #include <QString>
@@ -41,6 +44,8 @@ public:
     QString message() const { return QString::fromStdString(what()); }
 };
 
+class UucpLock;
+
 class TVaComm {
 public:
     static constexpr int kBaudrate = 9600;
@@ -63,13 +68,16 @@ public:
     QString DeviceName() const;
 
     void Open();
-    // Open: drains (bounded), closes and pauses kCloseDelayMs. Closed: returns at once.
+    // Open: drains (bounded), closes and pauses kCloseDelayMs; raises the
+    // port error, with the port closed, when queued bytes could not be
+    // written. Closed: returns at once.
     void Close();
     bool Active() const { return m_fd >= 0; }
 
     // Queues exactly these bytes. Closed port: nothing happens, the result is
     // false (true for an empty text). Open: true, or EVaCommError when the
-    // queue cannot take the text within kWriteTimeoutMs.
+    // queue cannot take the text within kWriteTimeoutMs or the device failed
+    // to take bytes queued before.
     bool WriteText(const QByteArray &text);
     bool WriteText(const QString &text); // converted to the ANSI code page
     bool WriteText(const char *text) { return WriteText(QByteArray(text)); }
@@ -88,8 +96,15 @@ public:
     // "LCK..ttyS0" for /dev/ttyS0, "LCK..pts_3" for /dev/pts/3: the UUCP
     // name of the device a path resolves to.
     static QString lockName(const QString &devicePath);
-    // The lock file this component holds while open (empty while closed).
-    QString lockFile() const { return m_lockFile; }
+    // The lock file this component holds (empty when none).
+    QString lockFile() const;
+    // Keeps the device's lock from one Open to the next, until the component
+    // is destroyed, releaseLock() is called or another device is opened:
+    // a controller reserves its port for its whole run, though it opens the
+    // device only for each cycle. Off by default.
+    void setKeepLock(bool keep);
+    // Gives up a kept lock (while closed).
+    void releaseLock() noexcept;
 
 private:
     void checkClosed() const;
@@ -101,11 +116,13 @@ private:
     void stopWriter() noexcept;
     void writerLoop();
     void wakeWriter() noexcept;
+    void throwIfWriteFailed();
 
     int m_portNum = 0;
     int m_fd = -1;
     int m_wakeFd = -1; // eventfd that wakes the writer thread
-    QString m_lockFile;
+    std::unique_ptr<UucpLock> m_uucp;
+    bool m_keepLock = false;
     std::function<void(int)> m_closeDelay;
 
     // Shared with the writer thread, guarded by m_lock.
@@ -113,7 +130,7 @@ private:
     std::condition_variable m_changed; // queue shrank or the writer gave up
     QByteArray m_queue;
     bool m_stop = false;
-    bool m_writeFailed = false; // the last attempt failed; retried on the next signal
+    int m_writeError = 0; // errno of a write the device refused for good; 0: none
     std::thread m_writer;
 };
 

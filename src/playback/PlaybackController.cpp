@@ -13,6 +13,7 @@
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
 
+#include <exception>
 #include <stdexcept>
 
 namespace zovt {
@@ -106,8 +107,34 @@ void PlaybackController::PlayVse()
 
 void PlaybackController::Play()
 {
+    // A playback has the device for its whole length; one that is asked for
+    // while another operation has it waits for its turn. Asking again
+    // meanwhile asks nothing more.
+    if (m_playAsked)
+        return;
+    m_playAsked = true;
+    m_ctx.device.takeTurn([this] {
+        m_playAsked = false;
+        playNow();
+    });
+}
+
+void PlaybackController::playNow()
+{
     ControlSurface &ui = m_ctx.ui;
     WindowState &st = m_ctx.state;
+
+    // However this playback ends, a play-all run goes on only from the
+    // program's end with the next one due.
+    struct RunEnds {
+        PlaybackController &p;
+        ~RunEnds()
+        {
+            p.m_playing = false;
+            if (!p.m_timerStrtVse->isActive())
+                p.m_ctx.state.playopakTl = false;
+        }
+    } runEnds{*this};
 
     // 1. Mark the entry, or take its client.
     const int entryIndex = st.Pozadplay;
@@ -138,13 +165,14 @@ void PlaybackController::Play()
     m_lastFault.reset();
     Stage stage = Stage::Start;
     bool protocolStarted = false;
+    m_playing = true;
     try {
         // 5.
         switchControlsToPlaying();
         if (playStarted)
             playStarted(entryIndex);
         // 6.
-        startLight();
+        m_ctx.device.playbackStartLight();
         // 7.
         stage = Stage::Total;
         computeTotal();
@@ -154,7 +182,7 @@ void PlaybackController::Play()
         protocolStarted = true;
         // 9.
         if (m_ctx.device.newFirmware())
-            newFirmwareStartCycle();
+            m_ctx.device.runLightingCycle();
         // 10.
         stage = Stage::Rows;
         m_engine.run();
@@ -170,8 +198,20 @@ void PlaybackController::Play()
 
     // 11 to 15.
     endSteps(protocolStarted);
+    m_playing = false;
     if (playEnded)
         playEnded(entryIndex);
+    if (m_afterEnd) {
+        const auto then = std::move(m_afterEnd);
+        m_afterEnd = nullptr;
+        then();
+    }
+}
+
+void PlaybackController::stopThen(std::function<void()> then)
+{
+    m_afterEnd = std::move(then);
+    Stop();
 }
 
 void PlaybackController::recordFault(Stage stage, const std::exception &e)
@@ -202,34 +242,6 @@ void PlaybackController::switchControlsToPlaying()
     ui.show({"OrvatrinPowerPc", "OrvatrinPowerPcPanel"}, m_ctx.state.OrvatrinPower);
 }
 
-void PlaybackController::newFirmwareStartCycle()
-{
-    DeviceLink &d = m_ctx.device;
-    d.cycle([&] {
-        m_ctx.waits.TimenZapsat();
-        d.runLightByRun();
-        m_ctx.waits.TimenZapsat();
-    });
-}
-
-void PlaybackController::startLight()
-{
-    DeviceLink &d = m_ctx.device;
-    if (d.newFirmware()) {
-        newFirmwareStartCycle();
-    } else if (d.colourBlending()) {
-        d.cycle([&] {
-            d.write("55", QStringLiteral("I55"));
-            m_ctx.waits.TimenZapsat();
-        });
-    } else {
-        d.cycle([&] {
-            d.write("44", QStringLiteral("I44"));
-            m_ctx.waits.TimenZapsat();
-        });
-    }
-}
-
 void PlaybackController::computeTotal()
 {
     ControlSurface &ui = m_ctx.ui;
@@ -254,20 +266,6 @@ void PlaybackController::computeTotal()
     show();
     e.CasCelkp = e.CasCelk;
     e.CasCelkFIX = e.CasCelk;
-}
-
-void PlaybackController::endLightCycle(bool first)
-{
-    DeviceLink &d = m_ctx.device;
-    d.cycle([&] {
-        if (d.newFirmware())
-            d.runLightByPause();
-        else if (first)
-            d.write("12", QStringLiteral("I12"));
-        else
-            d.write("12");
-        m_ctx.waits.TimenZapsatSTOP();
-    });
 }
 
 void PlaybackController::showIndicator(const QString &name, const QString &picture)
@@ -307,21 +305,7 @@ void PlaybackController::endSteps(bool protocolStarted)
     ui.setText(kPause, kRunning);
     m_ctx.clock.notify();
     endStep([&] { w.TimenZapsatSTOP(); });
-    if (d.newFirmware()) {
-        for (int i = 0; i < 2; ++i) {
-            if (i)
-                endStep([&] { w.TimenZapsatPul(); });
-            endStep([&] {
-                d.cycle([&] {
-                    d.write("13");
-                    w.TimenZapsatSTOP();
-                });
-            });
-        }
-    }
-    endStep([&] { endLightCycle(true); });
-    endStep([&] { w.TimenZapsatPul(); });
-    endStep([&] { endLightCycle(false); });
+    d.playbackEndLight([this](const std::function<void()> &part) { endStep(part); });
 
     // 12. Only a protocol that was begun is ended.
     if (protocolStarted)
@@ -344,7 +328,11 @@ void PlaybackController::endSteps(bool protocolStarted)
     if (ui.isVisible(kMemoWish))
         Operations::run(hooks.wishPlayEnd);
 
-    // 14. What follows.
+    // 14. What follows. A playback that an error ended ends its run as
+    // StopVse would: no next program, no closing, and the window keeps
+    // showing the row where it stopped.
+    if (m_lastFault)
+        StopVse();
     const int entries = ui.lineCount(kZakladmemo);
     if (st.playopakTl && st.Pozadplay < entries - 1) {
         m_timerStrtVse->start();
@@ -366,6 +354,16 @@ void PlaybackController::TimerStrtVseElapsed()
     ControlSurface &ui = m_ctx.ui;
     WindowState &st = m_ctx.state;
     m_timerStrtVse->stop();
+    // A step that fails before its Play ends the run.
+    struct RunEndsOnError {
+        WindowState &st;
+        int uncaught = std::uncaught_exceptions();
+        ~RunEndsOnError()
+        {
+            if (std::uncaught_exceptions() > uncaught)
+                st.playopakTl = false;
+        }
+    } runEndsOnError{st};
     const int entries = ui.lineCount(kZakladmemo);
     if (st.playopakTl && st.Pozadplay < entries - 1) {
         ++st.Pozadplay;

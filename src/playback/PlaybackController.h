@@ -54,7 +54,8 @@ public:
     PlaybackController(const PlaybackController &) = delete;
     PlaybackController &operator=(const PlaybackController &) = delete;
 
-    // The playback operation on the entry at Pozadplay.
+    // The playback operation on the entry at Pozadplay, when its turn on the
+    // device comes (at once when no other operation has it).
     void Play();
     // Play-all from the entry at Pozadplay.
     void PlayVse();
@@ -69,6 +70,12 @@ public:
     void CasovListaElapsed();
     // Stops TimerStrtVse and CasovLista (start-up and shutdown).
     void stopPlaybackTimers();
+
+    // A playback runs (from its controls switching to playing until its end
+    // steps are done).
+    bool playing() const { return m_playing; }
+    // Stop, and once the playback has run its end steps, then.
+    void stopThen(std::function<void()> then);
 
     ClockTimer &TimerStrtVse() { return *m_timerStrtVse; }
     ClockTimer &CasovLista() { return *m_casovLista; }
@@ -90,14 +97,12 @@ public:
 
 private:
     enum class Stage { Start, Total, Rows, End };
+    void playNow();
     void switchControlsToPlaying();
-    void startLight();
-    void newFirmwareStartCycle();
     void computeTotal();
     void endSteps(bool protocolStarted);
     void endStep(const std::function<void()> &step);
     void showIndicator(const QString &name, const QString &picture);
-    void endLightCycle(bool first);
     void recordFault(Stage stage, const std::exception &e);
 
     AppContext &m_ctx;
@@ -105,6 +110,9 @@ private:
     std::unique_ptr<ClockTimer> m_timerStrtVse;
     std::unique_ptr<ClockTimer> m_casovLista;
     std::optional<PlaybackFault> m_lastFault;
+    bool m_playAsked = false;
+    bool m_playing = false;
+    std::function<void()> m_afterEnd;
 };
 
 } // namespace zovt

@@ -179,6 +179,10 @@ void TForm19::resizeEvent(QResizeEvent *event)
 
 void TForm19::closeEvent(QCloseEvent *event)
 {
+    if (closeQuery && !closeQuery()) {
+        event->ignore();
+        return;
+    }
     emit closing();
     event->accept();
 }

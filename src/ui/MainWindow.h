@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <stdexcept>
 
 namespace zovt {
@@ -45,6 +46,10 @@ public:
     void applyFontSizes(int main, int secondary);
     // Places the window in the middle of the screen it is on.
     void centreOnScreen();
+
+    // Asked before the window closes; false keeps it open (it closes itself
+    // later). Unset: the window always closes.
+    std::function<bool()> closeQuery;
 
 signals:
     // Every change of the window's size, the first sizing included.

@@ -1,0 +1,222 @@
+#include "device/UucpLock.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zovt {
+
+namespace {
+
+// A lock file holds the owner's pid as ten right-aligned digits and a line
+// feed. It is written under a private name and hard-linked into place, so a
+// lock is never seen half written by a program that does the same.
+
+QStringList g_lockDirs; // empty: the default list
+
+QByteArray nativeName(const QString &path) { return QFile::encodeName(path); }
+
+QStringList defaultLockDirs()
+{
+    QStringList raw{QStringLiteral("/run/lock"), QStringLiteral("/var/lock")};
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        raw << runtime;
+    raw << QStringLiteral("/tmp");
+    QStringList dirs;
+    QStringList seen;
+    for (const QString &d : raw) {
+        const QString canonical = QFileInfo(d).canonicalFilePath();
+        if (canonical.isEmpty() || seen.contains(canonical))
+            continue;
+        seen << canonical;
+        dirs << d;
+    }
+    return dirs;
+}
+
+bool blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The pid of a lock's content: ASCII decimal with blanks around it (the
+// usual form), or a native binary int of exactly its size (the old form).
+// 0 when it is neither.
+long parsePid(const char *buf, ssize_t n)
+{
+    ssize_t i = 0;
+    while (i < n && blank(buf[i]))
+        ++i;
+    ssize_t end = i;
+    long pid = 0;
+    while (end < n && buf[end] >= '0' && buf[end] <= '9' && pid <= INT_MAX)
+        pid = pid * 10 + (buf[end++] - '0');
+    ssize_t rest = end;
+    while (rest < n && blank(buf[rest]))
+        ++rest;
+    if (end > i && rest == n)
+        return pid > 0 && pid <= INT_MAX ? pid : 0;
+    if (n == ssize_t(sizeof(int))) {
+        int binary = 0;
+        std::memcpy(&binary, buf, sizeof binary);
+        return binary > 0 ? long(binary) : 0;
+    }
+    return 0;
+}
+
+bool processEnded(long pid) { return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH; }
+
+// Removes a stale lock. False when the lock is held, or cannot be removed.
+bool clearStale(const QString &lockPath)
+{
+    switch (UucpLock::inspect(lockPath, std::time(nullptr))) {
+    case UucpLock::State::Absent:
+        return true;
+    case UucpLock::State::Held:
+        return false;
+    case UucpLock::State::Stale:
+        break;
+    }
+    return ::unlink(nativeName(lockPath).constData()) == 0 || errno == ENOENT;
+}
+
+// Creates the lock in dir. Returns 0; EBUSY when a lock is there that cannot
+// be taken; or the errno that keeps this directory from holding a lock.
+int createLockIn(const QString &dir, const QString &name, QString *created)
+{
+    const QString lockPath = dir + QLatin1Char('/') + name;
+    const QByteArray lockNative = nativeName(lockPath);
+    const QByteArray tmpPath = lockNative + ".tmp" + QByteArray::number(qint64(::getpid()));
+    ::unlink(tmpPath.constData());
+    const int fd = ::open(tmpPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return errno;
+    char text[16];
+    const int len = std::snprintf(text, sizeof text, "%10ld\n", long(::getpid()));
+    const bool written = ::write(fd, text, size_t(len)) == len;
+    const int writeErr = errno;
+    ::close(fd);
+    if (!written) {
+        ::unlink(tmpPath.constData());
+        return writeErr ? writeErr : EIO;
+    }
+    int result = EBUSY;
+    // Two rounds: a stale lock found here is removed once; a lock that is
+    // there again after that belongs to someone who just took it.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (::link(tmpPath.constData(), lockNative.constData()) == 0) {
+            result = 0;
+            break;
+        }
+        if (errno != EEXIST) {
+            result = errno;
+            break;
+        }
+        if (!clearStale(lockPath))
+            break;
+        result = EBUSY;
+    }
+    ::unlink(tmpPath.constData());
+    if (result == 0)
+        *created = lockPath;
+    return result;
+}
+
+bool ownedByUs(const QString &lockPath)
+{
+    const int fd = ::open(nativeName(lockPath).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    char buf[64];
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    ::close(fd);
+    return n > 0 && parsePid(buf, n) == long(::getpid());
+}
+
+} // namespace
+
+void UucpLock::setDirectories(const QStringList &dirs) { g_lockDirs = dirs; }
+
+QStringList UucpLock::directories() { return g_lockDirs.isEmpty() ? defaultLockDirs() : g_lockDirs; }
+
+QString UucpLock::nameFor(const QString &devicePath)
+{
+    QString p = QFileInfo(devicePath).canonicalFilePath();
+    if (p.isEmpty())
+        p = devicePath;
+    if (p.startsWith(QLatin1String("/dev/")))
+        p = p.mid(5);
+    while (p.startsWith(QLatin1Char('/')))
+        p.remove(0, 1);
+    p.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return QStringLiteral("LCK..") + p;
+}
+
+UucpLock::State UucpLock::inspect(const QString &lockPath, std::time_t now)
+{
+    const QByteArray native = nativeName(lockPath);
+    struct stat st;
+    if (::lstat(native.constData(), &st) != 0)
+        return errno == ENOENT ? State::Absent : State::Held;
+    long pid = 0;
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd >= 0) {
+        char buf[64];
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        ::close(fd);
+        if (n > 0)
+            pid = parsePid(buf, n);
+    }
+    if (pid > 0)
+        return processEnded(pid) ? State::Stale : State::Held;
+    // Empty, unreadable or not a pid: maybe still being written.
+    return now - st.st_mtime >= kUnreadableStaleSeconds ? State::Stale : State::Held;
+}
+
+int UucpLock::acquire(const QString &devicePath)
+{
+    const QString name = nameFor(devicePath);
+    if (held()) {
+        if (name == m_name && ownedByUs(m_path))
+            return 0;
+        release();
+    }
+    const QStringList dirs = directories();
+    // Another user's process may have had to fall back to a later directory:
+    // a live lock anywhere on the list counts.
+    for (const QString &dir : dirs)
+        if (!clearStale(dir + QLatin1Char('/') + name))
+            return EBUSY;
+    int err = ENOENT;
+    for (const QString &dir : dirs) {
+        QString created;
+        err = createLockIn(dir, name, &created);
+        if (err == 0) {
+            m_path = created;
+            m_name = name;
+            return 0;
+        }
+        if (err == EBUSY)
+            return err;
+    }
+    return err;
+}
+
+void UucpLock::release() noexcept
+{
+    if (m_path.isEmpty())
+        return;
+    if (ownedByUs(m_path))
+        ::unlink(nativeName(m_path).constData());
+    m_path.clear();
+    m_name.clear();
+}
+
+} // namespace zovt

@@ -1,0 +1,58 @@
+#pragma once
+// UUCP lock files for serial devices ("LCK..ttyS0" holding the owner's pid),
+// the convention that programs sharing serial ports honour.
+//
+// A lock is stale only when its pid parses and names a process that has
+// ended. A lock that is empty or cannot be read as a pid may be one that is
+// still being written, or one written by a program that stores its pid
+// differently: it counts as held unless it is clearly old. A lock that cannot
+// be removed counts as held, so that one device never ends up with two locks.
+
+#include <QString>
+#include <QStringList>
+
+#include <ctime>
+
+namespace zovt {
+
+class UucpLock {
+public:
+    // An empty or unreadable lock younger than this is taken to be in use.
+    static constexpr int kUnreadableStaleSeconds = 60;
+
+    UucpLock() = default;
+    ~UucpLock() { release(); }
+    UucpLock(const UucpLock &) = delete;
+    UucpLock &operator=(const UucpLock &) = delete;
+
+    // Lock-file directories, searched in this order for a lock held by
+    // another process; the lock is created in the first one that takes it.
+    // Default: /run/lock, /var/lock, $XDG_RUNTIME_DIR, /tmp (duplicates and
+    // missing entries dropped). An empty list restores the default.
+    static void setDirectories(const QStringList &dirs);
+    static QStringList directories();
+    // "LCK..ttyS0" for /dev/ttyS0, "LCK..pts_3" for /dev/pts/3: the UUCP
+    // name of the device a path resolves to.
+    static QString nameFor(const QString &devicePath);
+
+    // Takes the lock of the device. Holding it already (for this device)
+    // succeeds at once; a lock for another device is given up first.
+    // Returns 0, EBUSY when someone else holds it, or the errno that kept
+    // every directory from taking it.
+    int acquire(const QString &devicePath);
+    void release() noexcept;
+    bool held() const { return !m_path.isEmpty(); }
+    // The lock file held (empty when none).
+    QString path() const { return m_path; }
+
+    // What a lock file says about its device.
+    enum class State { Absent, Held, Stale };
+    // now: the time against which an unreadable lock's age is measured.
+    static State inspect(const QString &lockPath, std::time_t now);
+
+private:
+    QString m_path;
+    QString m_name;
+};
+
+} // namespace zovt
