@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/CompanionTool.h"
 #include "core/Clock.h"
 #include "device/DeviceLink.h"
 #include "device/SettingsPanel.h"
@@ -9,7 +10,8 @@
 
 namespace zovt {
 
-Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialogs &dialogs, WindowHooks hooks)
+Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialogs &dialogs, WindowHooks hooks,
+                         CompanionLauncher *launcher)
 {
     m_waits = std::make_unique<Waits>(clock, ui);
     m_waits->setRestore(hooks.restoreIfMinimized);
@@ -27,6 +29,17 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     ops.Open1 = [this] { m_program->Open1(); };
     ops.stopPlaybackTimers = [this] { m_playback->stopPlaybackTimers(); };
     m_shell->showComStripAlone = [this] { m_settings->ShowComStripAlone(); };
+
+    if (!launcher) {
+        m_ownLauncher = std::make_unique<WineCompanionLauncher>();
+        launcher = m_ownLauncher.get();
+    }
+    m_companion = std::make_unique<CompanionToolController>(*m_ctx, *launcher);
+    m_companion->loadedProgram = [this] {
+        const ProgramFile &file = m_program->programFile();
+        return files::Memo{file.lines(), file.encoding()};
+    };
+    m_companion->closeAndEnd = [this] { m_shell->closeAndEnd(); };
 }
 
 Application::~Application() = default;

@@ -11,6 +11,8 @@
 namespace zovt {
 
 class Clock;
+class CompanionLauncher;
+class CompanionToolController;
 class ControlSurface;
 class DeviceLink;
 class Dialogs;
@@ -22,7 +24,10 @@ class Waits;
 
 class Application {
 public:
-    Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialogs &dialogs, WindowHooks hooks = {});
+    // launcher starts the companion tool; without one, the tool runs under
+    // wine (WineCompanionLauncher).
+    Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialogs &dialogs, WindowHooks hooks = {},
+                CompanionLauncher *launcher = nullptr);
     ~Application();
 
     AppContext &ctx() { return *m_ctx; }
@@ -33,6 +38,7 @@ public:
     ProgramController &program() { return *m_program; }
     PlaybackController &playback() { return *m_playback; }
     SettingsPanel &settings() { return *m_settings; }
+    CompanionToolController &companion() { return *m_companion; }
 
     // The hooks between subsystems that nothing bound.
     QStringList unboundHooks() const;
@@ -50,6 +56,8 @@ private:
     std::unique_ptr<ProgramController> m_program;
     std::unique_ptr<PlaybackController> m_playback;
     std::unique_ptr<SettingsPanel> m_settings;
+    std::unique_ptr<CompanionLauncher> m_ownLauncher;
+    std::unique_ptr<CompanionToolController> m_companion;
 };
 
 } // namespace zovt

@@ -1,6 +1,10 @@
 #include "app/MainWindowController.h"
 
+#include "app/CompanionTool.h"
+#include "app/QtTranslations.h"
+#include "app/WindowLook.h"
 #include "core/Clock.h"
+#include "ui/LayoutRules.h"
 #include "ui/MainWindowDesign.h"
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
@@ -12,6 +16,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -45,6 +50,7 @@ MainWindowController::MainWindowController(Clock &clock)
     };
     hooks.applyColourScheme = [this](bool dark) { m_window.applyColourScheme(dark); };
     hooks.applyFontSizes = [this](int main, int secondary) { m_window.applyFontSizes(main, secondary); };
+    hooks.applyLanguage = [](int Languagem) { qtlang::install(Languagem); };
     hooks.placeOpenButtons = [this] {
         QWidget *open = m_window.widget(QStringLiteral("Open"));
         QWidget *zov = m_window.widget(QStringLiteral("OpenZov"));
@@ -56,7 +62,15 @@ MainWindowController::MainWindowController(Clock &clock)
     hooks.quit = [](int code) { QCoreApplication::exit(code); };
     m_app = std::make_unique<Application>(clock, m_ui, m_port, m_dialogs, std::move(hooks));
     m_window.installEventFilter(&m_restoreWhileWaiting);
+    applyGlass(m_window.control<QPushButton>("Setting"), SettingGlass);
     bind();
+}
+
+void MainWindowController::FormResize()
+{
+    const QSize outer = m_window.outerSize();
+    const bool wishMode = !m_window.widget(QStringLiteral("MemoWish"))->isHidden();
+    m_window.applyGeometries(layout::FormResize(outer.width(), outer.height(), m_window.geometries(), wishMode));
 }
 
 MainWindowController::~MainWindowController() = default;
@@ -95,6 +109,9 @@ void MainWindowController::bind()
     onClick("CloseSett", [&a] { a.settings().CloseSettClick(); });
     onClick("VerzeSwZovT", [&a] { a.settings().VerzeSwZovTClick(); });
     onClick("C_Max", [&a] { a.settings().C_MaxClick(); });
+    onClick("ZovToolEdit", [&a] { a.companion().ZovToolEditClick(); });
+
+    QObject::connect(&m_window, &TForm19::resized, &m_window, [this] { FormResize(); });
 
     auto *list = m_window.control<QListWidget>("Zakladmemo");
     const auto select = [this] { m_app->run("ZakladMemoCliknul", [this] { m_app->program().ZakladMemoCliknul(); }); };

@@ -21,6 +21,10 @@ public:
     bool ended() const { return m_app->shell().ended(); }
     int exitCode() const { return m_app->shell().exitCode(); }
 
+    // The resize rules on the window's present outer size; runs on every
+    // change of it.
+    void FormResize();
+
     TForm19 &window() { return m_window; }
     Application &app() { return *m_app; }
 
