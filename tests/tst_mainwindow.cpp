@@ -850,8 +850,8 @@ void TestMainWindow::nothingClippedAtTheDesignSize_data()
 {
     QTest::addColumn<QSize>("frame"); // what the frame adds to the client area
     QTest::addColumn<bool>("wishMode");
-    QTest::newRow("openbox") << QSize(2, 24) << false;
-    QTest::newRow("openbox, wish mode") << QSize(2, 24) << true;
+    QTest::newRow("openbox") << QSize(2, 25) << false;
+    QTest::newRow("openbox, wish mode") << QSize(2, 25) << true;
     QTest::newRow("thick frame, tall title") << QSize(12, 40) << false;
 }
 
