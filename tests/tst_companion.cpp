@@ -2,10 +2,18 @@
 // left for it, the bounded wait for the program file, and starting the tool
 // under wine or opening its page instead.
 
-#include "core/Clock.h"
+#include "app/Application.h"
 #include "app/CompanionTool.h"
+#include "app/Shell.h"
+#include "core/Clock.h"
+#include "core/ControlSurface.h"
+#include "core/Dialogs.h"
+#include "device/PortLink.h"
+#include "program/ProgramController.h"
+#include "ui/MainWindowDesign.h"
 #include "storage/FileError.h"
 #include "storage/Paths.h"
+#include "storage/TextCodec.h"
 #include "support/TempDrive.h"
 
 #include <QDir>
@@ -72,6 +80,29 @@ void prepareDrive(const TempDrive &d)
     QDir().mkpath(d.native(paths::DataDir));
 }
 
+// The main window headless, with the tool's launcher of the test, as start-up
+// leaves it: the run marker made, the hand-off files of the last run there.
+struct Window {
+    VirtualClock clock;
+    MemorySurface ui{design::mainWindowControls()};
+    RecordingPort port{clock};
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Application> app;
+
+    explicit Window(CompanionLauncher &launcher)
+    {
+        app = std::make_unique<Application>(clock, ui, port, dialogs, WindowHooks{}, nullptr, &launcher);
+        clock.setErrorSink({}); // errors of an operation end it, as after start-up
+    }
+    // Loads a program file as the therapy database hands it over.
+    void load(const TempDrive &d, const QString &winPath)
+    {
+        d.put(paths::ProgramHandOff, text::encode({winPath}, text::Encoding::Ansi));
+        app->run("Open", [this] { app->program().Open(); });
+    }
+    void handOver() { app->run("ZovToolEdit", [this] { app->companion().ZovToolEditClick(); }); }
+};
+
 } // namespace
 
 class TestCompanion : public QObject {
@@ -82,6 +113,12 @@ private slots:
     void toolThatCannotRunOpensItsPage();
     void failedWriteEndsBeforeTheStart();
     void failedStartStillEndsTheHandOver();
+
+    void buttonHandsOverAndEnds_data();
+    void buttonHandsOverAndEnds();
+    void buttonWithoutTheToolKeepsRunning_data();
+    void buttonWithoutTheToolKeepsRunning();
+    void buttonWithAFailedWriteKeepsRunning();
 
     void waitForFile_data();
     void waitForFile();
@@ -201,6 +238,137 @@ void TestCompanion::failedStartStillEndsTheHandOver()
     const auto outcome = CompanionHandOver(clock, launcher).run({QString(), files::Memo{}, true}, {});
     QCOMPARE(outcome, CompanionHandOver::Outcome::StartFailed);
     QCOMPARE(launcher.pages, 0);
+}
+
+void TestCompanion::buttonHandsOverAndEnds_data()
+{
+    QTest::addColumn<QString>("program"); // empty: none loaded
+    QTest::addColumn<QString>("client");
+    QTest::addColumn<QString>("handOver"); // the file the program goes to; empty: none
+    QTest::addColumn<bool>("generatorShown");
+
+    // A program read with a byte-order mark goes over in the same encoding.
+    QTest::newRow("from the therapy database, with a client")
+        << QStringLiteral("C:\\OrvaTherapy\\Programy\\Nov\u00e1k.txt") << kClient << kOrva << false;
+    QTest::newRow("from elsewhere, no client")
+        << QStringLiteral("C:\\Moje\\\u010cist\u011bn\u00ed.txt") << QString() << kSelf << true;
+    QTest::newRow("no program, no client") << QString() << QString() << QString() << true;
+}
+
+// The operation as the button runs it: the files the tool and the next start
+// read, the marker gone, the application ended, and not a byte to the device.
+void TestCompanion::buttonHandsOverAndEnds()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, client);
+    QFETCH(QString, handOver);
+    QFETCH(bool, generatorShown);
+
+    TempDrive d;
+    prepareDrive(d);
+    d.put(paths::RunMarker, QByteArray());
+    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + QStringLiteral("[\u0418\u043c\u0443\u043d\u0438\u0442\u0430]\r\nA\t\t728.000\t\tHz\t\t3\t\r\n[STOP]\r\n").toUtf8();
+    FakeLauncher launcher;
+    Window w(launcher);
+    if (!program.isEmpty()) {
+        d.put(program, bytes);
+        w.load(d, program);
+        QCOMPARE(w.ui.lineCount(QStringLiteral("Zakladmemo")), 1);
+    }
+    QCOMPARE(w.ui.isVisible(QStringLiteral("Orva_Tlac")), !program.isEmpty() && generatorShown);
+    w.ui.setText(QStringLiteral("PRSAdresaAkt"), client);
+
+    w.handOver();
+    QCOMPARE(launcher.starts, 1);
+    QVERIFY(w.app->shell().ended());
+    QCOMPARE(w.app->shell().exitCode(), 0);
+    QVERIFY(!d.has(paths::RunMarker));
+    QVERIFY(w.port.writes().isEmpty());
+    QVERIFY(w.ui.isVisible(QStringLiteral("ZovToolEdit")));
+
+    if (client.isEmpty())
+        QVERIFY(!d.has(paths::ClientHandOff));
+    else
+        QCOMPARE(d.get(paths::ClientHandOff), text::encode({client}, text::Encoding::Ansi));
+    if (handOver.isEmpty()) {
+        QVERIFY(!d.has(paths::ProgramHandOff));
+        QVERIFY(!d.has(kOrva));
+        return;
+    }
+    QCOMPARE(d.get(paths::ProgramHandOff), text::encode({handOver}, text::Encoding::Ansi));
+    QCOMPARE(d.get(handOver), bytes);
+
+    // The next start takes the same program back.
+    FakeLauncher unused;
+    Window next(unused);
+    next.app->run("Open", [&next] { next.app->program().Open(); });
+    QCOMPARE(next.ui.lines(QStringLiteral("Zakladmemo")), w.ui.lines(QStringLiteral("Zakladmemo")));
+}
+
+void TestCompanion::buttonWithoutTheToolKeepsRunning_data()
+{
+    QTest::addColumn<bool>("exe");
+    QTest::addColumn<bool>("wine");
+    QTest::newRow("wine missing") << true << false;
+    QTest::newRow("executable missing") << false << true;
+}
+
+// The real launcher: the tool's page opens and the window goes on as before,
+// its marker and the hand-off files untouched.
+void TestCompanion::buttonWithoutTheToolKeepsRunning()
+{
+    QFETCH(bool, exe);
+    QFETCH(bool, wine);
+    TempDrive d;
+    prepareDrive(d);
+    d.put(paths::RunMarker, QByteArray());
+    if (!exe)
+        QFile::remove(d.native(paths::ZovToolExe));
+    QTemporaryDir bin;
+    const QString log = bin.filePath(QStringLiteral("wine.log"));
+    if (wine) {
+        QFile f(bin.filePath(QStringLiteral("wine")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\necho started > \"$ZOVT_FAKE_WINE_LOG\"\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    EnvGuard path("PATH", bin.path().toLocal8Bit());
+    EnvGuard logVar("ZOVT_FAKE_WINE_LOG", log.toLocal8Bit());
+    QList<QUrl> opened;
+    WineCompanionLauncher launcher([&](const QUrl &u) {
+        opened.append(u);
+        return true;
+    });
+    Window w(launcher);
+    w.ui.setText(QStringLiteral("PRSAdresaAkt"), kClient);
+
+    w.handOver();
+    QCOMPARE(opened, QList<QUrl>{QUrl(companion::ToolPageAddress)});
+    QVERIFY(!w.app->shell().ended());
+    QVERIFY(d.has(paths::RunMarker));
+    QVERIFY(w.ui.isVisible(QStringLiteral("ZovToolEdit")));
+    QCOMPARE(d.get(paths::ClientHandOff), QByteArray("C:\\old client.txt\r\n"));
+    QVERIFY(!QFileInfo::exists(log));
+    QVERIFY(w.port.writes().isEmpty());
+}
+
+// The tool's folder cannot take the program: the operation ends there, with
+// its button hidden, and the application goes on.
+void TestCompanion::buttonWithAFailedWriteKeepsRunning()
+{
+    TempDrive d;
+    QDir().mkpath(d.native(paths::DataDir));
+    d.put(paths::RunMarker, QByteArray());
+    d.put(QStringLiteral("C:\\Moje\\P.txt"), "[P]\r\n");
+    FakeLauncher launcher;
+    Window w(launcher);
+    w.load(d, QStringLiteral("C:\\Moje\\P.txt"));
+    w.handOver();
+    QCOMPARE(launcher.starts, 0);
+    QVERIFY(!w.app->shell().ended());
+    QVERIFY(d.has(paths::RunMarker));
+    QVERIFY(!w.ui.isVisible(QStringLiteral("ZovToolEdit")));
 }
 
 void TestCompanion::waitForFile_data()

@@ -1,7 +1,10 @@
 // The main window's controls against its design table, and the widget
 // surface that the controllers drive them through.
 
+#include "app/MainWindowController.h"
+#include "core/Clock.h"
 #include "storage/FileError.h"
+#include "ui/LayoutRules.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowDesign.h"
 #include "ui/WidgetSurface.h"
@@ -11,6 +14,10 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QCheckBox>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -42,7 +49,15 @@ private slots:
     void controlAccessor();
     void colourSchemes();
     void fontSizes();
-    void programRowFitsTheDisplay();
+    void programRowsLineUp();
+    void schemeColoursOnScreen_data();
+    void schemeColoursOnScreen();
+    void settingGlassButton();
+    void resizeFollowsTheOuterSize();
+    void nothingClippedAtTheDesignSize_data();
+    void nothingClippedAtTheDesignSize();
+    void designFontAndEveryScript();
+    void windowIcon();
 
     void surfaceText_data();
     void surfaceText();
@@ -298,23 +313,68 @@ void TestMainWindow::fontSizes()
     QCOMPARE(size("Zakladmemo"), 8);
 }
 
-// Tab stops follow the memo's font, inherited or set: at the design size a
-// whole band row, its duration included, stays within the display.
-void TestMainWindow::programRowFitsTheDisplay()
+// The x at which each field of a memo line starts, as laid out.
+QList<qreal> fieldStarts(QPlainTextEdit *memo, int line)
+{
+    const QTextBlock block = memo->document()->findBlockByNumber(line);
+    memo->document()->documentLayout()->blockBoundingRect(block); // lays the line out
+    QList<qreal> starts;
+    if (block.layout()->lineCount() == 0)
+        return starts;
+    const QTextLine l = block.layout()->lineAt(0);
+    const QString text = block.text();
+    for (int i = 0; i < text.size(); ++i)
+        if (text.at(i) == QLatin1Char('\t'))
+            starts.append(l.cursorToX(i + 1));
+    return starts;
+}
+
+// Rows with fields of differing widths start every column at the same place,
+// the playing row's marker included, at the design font and at a larger one;
+// at the design size a whole band row, its duration included, stays within
+// the display.
+void TestMainWindow::programRowsLineUp()
 {
     TForm19 w;
+    WidgetSurface s(&w, design::mainWindowControls());
     auto *memo = w.control<QPlainTextEdit>("MemoPlayShow");
-    memo->setPlainText(QStringLiteral("\u2022 Band kHz\t100.000\t200.000\t0.050\tkHz\t1:30:0"));
-    const auto rowWidth = [&] {
-        memo->document()->documentLayout()->documentSize(); // lays the row out
-        const QTextLayout *l = memo->document()->firstBlock().layout();
-        return l->lineCount() ? l->lineAt(0).naturalTextWidth() : 0.0;
+    const QString marker = QStringLiteral("\u2022 ");
+    s.setLines(QStringLiteral("MemoPlayShow"),
+               {QStringLiteral(" [Imunita] "), QStringLiteral("A\t\t728.000\t\tHz\t0:3:0"),
+                QStringLiteral("Band kHz\t100.000\t10200.000\t0.050\tkHz\t1:30:0"),
+                QStringLiteral("WWWWWWWW\t1.000\t2.000\t0.100\tMHz\t0:0:5")});
+    const auto checkColumns = [&] {
+        const QList<qreal> first = fieldStarts(memo, 1);
+        QCOMPARE(first.size(), 5);
+        for (int line : {2, 3})
+            QCOMPARE(fieldStarts(memo, line), first);
+        // Each column starts after the widest field before it.
+        const QFontMetricsF fm(memo->font());
+        QVERIFY(first.at(0) > fm.horizontalAdvance(marker + QStringLiteral("WWWWWWWW")));
+        QVERIFY(first.at(2) > first.at(1) + fm.horizontalAdvance(QStringLiteral("10200.000")));
     };
-    QVERIFY2(rowWidth() < memo->contentsRect().width(),
-             qPrintable(QStringLiteral("%1 of %2 px").arg(rowWidth()).arg(memo->contentsRect().width())));
-    const qreal designStop = memo->tabStopDistance();
-    w.applyFontSizes(10, 10);
-    QVERIFY(memo->tabStopDistance() > designStop);
+    checkColumns();
+    const QList<qreal> designStops = fieldStarts(memo, 1);
+
+    // The playing row takes its marker; no column moves.
+    s.setLine(QStringLiteral("MemoPlayShow"), 2, marker + s.line(QStringLiteral("MemoPlayShow"), 2));
+    checkColumns();
+    QCOMPARE(fieldStarts(memo, 1), designStops);
+
+    const QTextBlock bandBlock = memo->document()->findBlockByNumber(2);
+    memo->document()->documentLayout()->blockBoundingRect(bandBlock);
+    const QTextLayout *band = bandBlock.layout();
+    QVERIFY2(band->lineAt(0).naturalTextWidth() < memo->contentsRect().width(),
+             qPrintable(QStringLiteral("%1 of %2 px").arg(band->lineAt(0).naturalTextWidth()).arg(memo->contentsRect().width())));
+
+    // A wider name moves the columns right; a larger font widens them.
+    s.setLine(QStringLiteral("MemoPlayShow"), 1, QStringLiteral("A much longer row name\t\t728.000\t\tHz\t0:3:0"));
+    checkColumns();
+    const QList<qreal> longNameStops = fieldStarts(memo, 1);
+    QVERIFY(longNameStops.first() > designStops.first());
+    w.applyFontSizes(14, 12);
+    checkColumns();
+    QVERIFY(fieldStarts(memo, 1).first() > longNameStops.first());
 }
 
 void TestMainWindow::surfaceText_data()
@@ -649,6 +709,231 @@ void TestMainWindow::designStateMatchesTheWidgets()
         if (c.kind != Kind::ScrollBar)
             QVERIFY2(m.text(n) == s.text(n), qPrintable(n));
     }
+}
+
+namespace {
+
+// A point of a widget's own face: inside its frame and under none of its
+// shown children.
+QPoint facePoint(const QWidget *w)
+{
+    const QRect inside = w->contentsRect().adjusted(3, 3, -3, -3);
+    for (int y = inside.top(); y <= inside.bottom(); y += 2)
+        for (int x = inside.left(); x <= inside.right(); x += 2) {
+            bool covered = false;
+            for (const QWidget *c : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                covered = covered || (!c->isHidden() && c->geometry().adjusted(-2, -2, 2, 2).contains(x, y));
+            if (!covered)
+                return QPoint(x, y);
+        }
+    return QPoint(-1, -1);
+}
+
+} // namespace
+
+void TestMainWindow::schemeColoursOnScreen_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light") << false;
+    QTest::newRow("dark") << true;
+}
+
+// What a screenshot shows: the scheme colour on the window and its panels,
+// the fixed colours whatever the scheme.
+void TestMainWindow::schemeColoursOnScreen()
+{
+    QFETCH(bool, dark);
+    TForm19 w;
+    WidgetSurface s(&w, design::mainWindowControls());
+    s.show({"Panelprani", "PanelSettigCOM", "Panel2"}, true);
+    w.applyColourScheme(dark);
+    const QImage shot = w.grab().toImage();
+    const auto at = [&](const char *name, const QPoint &local) {
+        QWidget *widget = w.widget(QString::fromLatin1(name));
+        return shot.pixelColor(widget ? widget->mapTo(&w, local) : local);
+    };
+    const QColor scheme = dark ? QColor(0, 0, 255) : QColor(117, 184, 251);
+    QCOMPARE(shot.pixelColor(facePoint(&w)), scheme);
+    for (const char *panel : {"PanelZac", "Panel6", "PanelJmeno", "PanelPlay", "Panelprani"}) {
+        const QPoint p = facePoint(w.widget(QString::fromLatin1(panel)));
+        QVERIFY2(p.x() >= 0, panel);
+        QCOMPARE(at(panel, p), scheme);
+    }
+    QCOMPARE(at("PanelSettigCOM", facePoint(w.widget(QStringLiteral("PanelSettigCOM")))), QColor(128, 128, 128));
+    QCOMPARE(at("Panel2", facePoint(w.widget(QStringLiteral("Panel2")))).rgb(),
+             QGuiApplication::palette().color(QPalette::Dark).rgb());
+    auto *list = w.control<QListWidget>("Zakladmemo");
+    QCOMPARE(shot.pixelColor(list->viewport()->mapTo(&w, QPoint(20, 20))), QColor(Qt::white));
+    QWidget *label = w.widget(QStringLiteral("PersonL"));
+    QCOMPARE(at("PersonL", QPoint(label->width() - 1, 0)), QColor(99, 204, 254));
+}
+
+// The settings button: a black rounded face with a white caption of 20
+// pixels, lit in its glow colour while the mouse is over it.
+void TestMainWindow::settingGlassButton()
+{
+    test::TempDrive drive;
+    QtClock clock;
+    MainWindowController form(clock);
+    TForm19 &w = form.window();
+    auto *setting = w.control<QPushButton>("Setting");
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTest::mouseMove(&w, QPoint(700, 40));
+    QCoreApplication::processEvents();
+
+    const auto shot = [&] { return w.grab().toImage(); };
+    const QPoint origin = setting->geometry().topLeft();
+    const QPoint side = origin + QPoint(3, setting->height() / 2);
+    QImage calm = shot();
+    QCOMPARE(calm.pixelColor(side), QColor(0, 0, 0));
+    // Rounded: the window shows at the corner.
+    QCOMPARE(calm.pixelColor(origin), QColor(117, 184, 251));
+    bool whiteCaption = false;
+    for (int y = origin.y(); y < origin.y() + setting->height() && !whiteCaption; ++y)
+        for (int x = origin.x(); x < origin.x() + setting->width() && !whiteCaption; ++x)
+            whiteCaption = calm.pixelColor(x, y) == QColor(255, 255, 255);
+    QVERIFY(whiteCaption);
+    setting->ensurePolished();
+    QCOMPARE(QFontInfo(setting->font()).pixelSize(), 20);
+
+    QTest::mouseMove(setting, setting->rect().center());
+    QTRY_VERIFY(setting->underMouse());
+    QTRY_COMPARE(shot().pixelColor(origin + QPoint(0, setting->height() / 2)), QColor(141, 189, 255));
+}
+
+// The window's resize rules run on every change of its outer size; widths
+// never change, and up to 880 pixels nothing moves.
+void TestMainWindow::resizeFollowsTheOuterSize()
+{
+    test::TempDrive drive;
+    QtClock clock;
+    MainWindowController form(clock);
+    TForm19 &w = form.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const auto at = [&](const char *name) { return w.widget(QString::fromLatin1(name))->geometry(); };
+    // Sizes the window by its outer size, whatever frame the platform adds.
+    const auto resizeOuter = [&](int width, int height) {
+        w.resize(QSize(width, height) - (w.outerSize() - w.size()));
+        QTRY_COMPARE(w.outerSize(), QSize(width, height));
+    };
+
+    resizeOuter(1046, 655);
+    QCOMPARE(at("Zakladmemo").left(), 397);
+    QCOMPARE(at("ZovToolEdit").left(), 396);
+    QCOMPARE(at("TherapyL1Pan").left(), 1017);
+    QCOMPARE(at("Setting").top(), 573);
+    QCOMPARE(at("Konec").top(), 576);
+    QCOMPARE(at("ZovToolEdit").top(), 576);
+    QCOMPARE(at("PanelJmeno").top(), 262);
+    QCOMPARE(at("MemoPlayShow").top(), 263);
+    QCOMPARE(at("MemoPlayShow").bottom(), at("ZovToolEdit").bottom());
+    for (const QString &name : layout::resizedControls())
+        QCOMPARE(w.widget(name)->width(), design::findControl(name)->geometry.width());
+
+    // The wish text decides the height of the Orvatrin picture.
+    w.widget(QStringLiteral("MemoWish"))->show();
+    resizeOuter(1100, 700);
+    QTRY_COMPARE(at("OrvatrinPowerPcPanel").height(), 105);
+    w.widget(QStringLiteral("MemoWish"))->hide();
+    resizeOuter(881, 700);
+    QTRY_COMPARE(at("OrvatrinPowerPcPanel").height(), 469);
+    QCOMPARE(at("Zakladmemo").left(), 335);
+
+    const layout::Geometries at881 = w.geometries();
+    resizeOuter(880, 640);
+    QCOMPARE(w.geometries(), at881);
+}
+
+void TestMainWindow::nothingClippedAtTheDesignSize_data()
+{
+    QTest::addColumn<QSize>("frame"); // what the frame adds to the client area
+    QTest::addColumn<bool>("wishMode");
+    QTest::newRow("openbox") << QSize(2, 25) << false;
+    QTest::newRow("openbox, wish mode") << QSize(2, 25) << true;
+    QTest::newRow("thick frame, tall title") << QSize(12, 40) << false;
+}
+
+// At the design client size, laid out by the rules, every control lies
+// inside the window and none covers another the operator uses.
+void TestMainWindow::nothingClippedAtTheDesignSize()
+{
+    QFETCH(QSize, frame);
+    QFETCH(bool, wishMode);
+    TForm19 w;
+    WidgetSurface s(&w, design::mainWindowControls());
+    QStringList rows;
+    for (int i = 0; i < 80; ++i)
+        rows << QStringLiteral("Row %1\t\t728.000\t\tHz\t0:3:0").arg(i);
+    s.setLines(QStringLiteral("MemoPlayShow"), rows);
+    s.show({"MemoWish", "ZovTWisch", "Wishes1dole"}, wishMode);
+    s.setVisible(QStringLiteral("MemoPlayShow"), !wishMode);
+    s.show({"Orva_Tlac", "Panel5", "OrvaTGener"}, true);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.size(), QSize(1030, 617));
+    const QSize outer = w.size() + frame;
+    w.applyGeometries(layout::FormResize(outer.width(), outer.height(), w.geometries(), wishMode));
+
+    const QRect client = w.rect();
+    const auto inWindow = [&](const QWidget *c) { return QRect(c->mapTo(&w, QPoint(0, 0)), c->size()); };
+    QList<const QWidget *> used;
+    for (const design::Control &c : design::mainWindowControls()) {
+        const QWidget *widget = w.widget(c.name);
+        if (!widget || !widget->isVisible())
+            continue;
+        QVERIFY2(client.contains(inWindow(widget)), qPrintable(c.name));
+        if (c.kind != Kind::Panel && c.kind != Kind::Picture && c.kind != Kind::State)
+            used.append(widget);
+    }
+    auto *rowsBox = w.control<QPlainTextEdit>("MemoPlayShow");
+    if (!wishMode) {
+        QVERIFY(rowsBox->verticalScrollBar()->isVisible());
+        QVERIFY(client.contains(inWindow(rowsBox->verticalScrollBar())));
+    }
+    // Controls of different places do not overlap (those of one panel are
+    // placed by the design).
+    for (const QWidget *a : used)
+        for (const QWidget *b : used)
+            if (a < b && a->parentWidget() != b->parentWidget()) {
+                const bool stacked = a->isAncestorOf(b) || b->isAncestorOf(a);
+                QVERIFY2(stacked || !inWindow(a).intersects(inWindow(b)),
+                         qPrintable(a->objectName() + QStringLiteral(" / ") + b->objectName()));
+            }
+}
+
+// The design font is the free Tahoma where Wine's fonts are installed, and
+// every text the window shows has its glyphs (no boxes), through Qt's font
+// fallback where the design font lacks them.
+void TestMainWindow::designFontAndEveryScript()
+{
+    TForm19 w;
+    QCOMPARE(QFontInfo(w.font()).family(), design::designFontFamily());
+    if (QFileInfo::exists(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf")))
+        QCOMPARE(design::designFontFamily(), QStringLiteral("Tahoma"));
+    QCOMPARE(QFontInfo(w.font()).pointSize(), 8);
+    for (const QString &text : {QStringLiteral("Příliš žluťoučký kůň úpěl ďábelské ódy"),
+                                QStringLiteral("Grüße, Größe, Übung"), QStringLiteral("Språk: åäö ÅÄÖ"),
+                                QStringLiteral("Русский: Программа уже запущена"),
+                                QStringLiteral("\u25D8 [QQ Program]"), QStringLiteral("\u2022 A\t728.000"),
+                                QStringLiteral("\u2699")}) {
+        QTextLayout layout(text, w.font());
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        for (const QGlyphRun &run : layout.glyphRuns())
+            for (quint32 glyph : run.glyphIndexes())
+                QVERIFY2(glyph != 0, qPrintable(text + QStringLiteral(" in ") + run.rawFont().familyName()));
+    }
+}
+
+void TestMainWindow::windowIcon()
+{
+    TForm19 w;
+    const QImage icon = w.windowIcon().pixmap(QSize(64, 64)).toImage();
+    QCOMPARE(icon.size(), QSize(64, 64));
+    QCOMPARE(icon.pixelColor(32, 6), QColor(0x4a, 0x90, 0xe2)); // the blue face
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -4,6 +4,7 @@
 #include "clients/ClientPanel.h"
 #include "app/GeneratorMode.h"
 
+#include "app/CompanionTool.h"
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "device/DeviceLink.h"
@@ -19,7 +20,7 @@
 namespace zovt {
 
 Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialogs &dialogs, WindowHooks hooks,
-                         ControlSurface *editorUi)
+                         ControlSurface *editorUi, CompanionLauncher *launcher)
 {
     m_waits = std::make_unique<Waits>(clock, ui);
     m_waits->setRestore(hooks.restoreIfMinimized);
@@ -68,6 +69,16 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     m_wishes->KlientOpen = [this] { m_clientPanel->KlientOpen(); };
     m_playback->hooks.protocolStart = [this] { m_protocol->start(); };
     m_playback->hooks.protocolEnd = [this] { m_protocol->end(); };
+    if (!launcher) {
+        m_ownLauncher = std::make_unique<WineCompanionLauncher>();
+        launcher = m_ownLauncher.get();
+    }
+    m_companion = std::make_unique<CompanionToolController>(*m_ctx, *launcher);
+    m_companion->loadedProgram = [this] {
+        const ProgramFile &file = m_program->programFile();
+        return files::Memo{file.lines(), file.encoding()};
+    };
+    m_companion->closeAndEnd = [this] { m_shell->closeAndEnd(); };
 }
 
 Application::~Application() = default;

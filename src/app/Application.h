@@ -13,6 +13,8 @@ namespace zovt {
 class ClientEditor;
 class ClientPanel;
 class Clock;
+class CompanionLauncher;
+class CompanionToolController;
 class ControlSurface;
 class DeviceLink;
 class Dialogs;
@@ -29,9 +31,10 @@ class WishController;
 class Application {
 public:
     // editorUi: the client editor's controls; without it the editor works on
-    // controls of its own in memory (headless runs).
+    // controls of its own in memory (headless runs). launcher starts the
+    // companion tool; without one, the tool runs under wine.
     Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialogs &dialogs, WindowHooks hooks = {},
-                ControlSurface *editorUi = nullptr);
+                ControlSurface *editorUi = nullptr, CompanionLauncher *launcher = nullptr);
     ~Application();
 
     AppContext &ctx() { return *m_ctx; }
@@ -49,6 +52,7 @@ public:
     LightingToggles &lighting() { return *m_lighting; }
     GeneratorMode &generator() { return *m_generator; }
     WishController &wishes() { return *m_wishes; }
+    CompanionToolController &companion() { return *m_companion; }
 
     // The hooks between subsystems that nothing bound.
     QStringList unboundHooks() const;
@@ -80,6 +84,8 @@ private:
     std::unique_ptr<LightingToggles> m_lighting;
     std::unique_ptr<GeneratorMode> m_generator;
     std::unique_ptr<WishController> m_wishes;
+    std::unique_ptr<CompanionLauncher> m_ownLauncher;
+    std::unique_ptr<CompanionToolController> m_companion;
 };
 
 } // namespace zovt

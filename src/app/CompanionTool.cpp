@@ -1,6 +1,7 @@
 #include "app/CompanionTool.h"
 
 #include "core/Clock.h"
+#include "core/ControlSurface.h"
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "storage/WinPath.h"
@@ -115,6 +116,32 @@ CompanionHandOver::Outcome CompanionHandOver::run(const Input &input, const std:
     }
 
     return m_launcher.start() ? Outcome::ToolStarted : Outcome::StartFailed;
+}
+
+// --- The button ------------------------------------------------------------
+
+CompanionToolController::CompanionToolController(AppContext &ctx, CompanionLauncher &launcher)
+    : m_ctx(ctx), m_launcher(&launcher)
+{
+}
+
+void CompanionToolController::ZovToolEditClick()
+{
+    ControlSurface &ui = m_ctx.ui;
+    const QString button = QStringLiteral("ZovToolEdit");
+    CompanionHandOver::Input input;
+    input.clientFile = ui.text(QStringLiteral("PRSAdresaAkt"));
+    input.program = loadedProgram ? loadedProgram() : files::Memo{ui.lines(QStringLiteral("NacistMemo")), {}};
+    input.generatorButtonVisible = ui.isVisible(QStringLiteral("Orva_Tlac"));
+
+    const auto outcome =
+        CompanionHandOver(m_ctx.clock, *m_launcher).run(input, [&] { ui.setVisible(button, false); });
+    if (outcome == CompanionHandOver::Outcome::ToolPageOpened)
+        return;
+    ui.setVisible(button, true);
+    files::remove(paths::RunMarker);
+    if (closeAndEnd)
+        closeAndEnd();
 }
 
 } // namespace zovt

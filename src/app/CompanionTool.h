@@ -4,6 +4,7 @@
 // starting it. The window hides and shows its button and ends itself around
 // this; nothing here touches a widget or the device.
 
+#include "core/AppContext.h"
 #include "storage/DataFiles.h"
 
 #include <QString>
@@ -97,6 +98,32 @@ public:
 private:
     Clock &m_clock;
     CompanionLauncher &m_launcher;
+};
+
+// The `ZovToolEdit` operation of the main window: its controls, the loaded
+// program and the exit around the widget-free hand-over.
+class CompanionToolController {
+public:
+    CompanionToolController(AppContext &ctx, CompanionLauncher &launcher);
+
+    // The loaded program file with the encoding it was read in; unbound, the
+    // lines of NacistMemo in the 8-bit code page.
+    std::function<files::Memo()> loadedProgram;
+    // Closes the main window and ends the application.
+    std::function<void()> closeAndEnd;
+
+    // Hands the program and the client over and ends the application once
+    // the tool is started (or failed to start); opens the tool's page and
+    // goes on when the tool cannot run here. A failed write throws and leaves
+    // the button hidden. Nothing is sent to the device.
+    void ZovToolEditClick();
+
+    CompanionLauncher &launcher() { return *m_launcher; }
+    void setLauncher(CompanionLauncher &launcher) { m_launcher = &launcher; }
+
+private:
+    AppContext &m_ctx;
+    CompanionLauncher *m_launcher;
 };
 
 } // namespace zovt

@@ -9,6 +9,11 @@
 #include "core/WindowState.h"
 #include "device/LightingToggles.h"
 #include "i18n/Captions.h"
+#include "app/CompanionTool.h"
+#include "app/QtTranslations.h"
+#include "app/WindowLook.h"
+#include "core/Clock.h"
+#include "ui/LayoutRules.h"
 #include "ui/MainWindowDesign.h"
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
@@ -22,6 +27,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -56,6 +62,7 @@ MainWindowController::MainWindowController(Clock &clock)
     };
     hooks.applyColourScheme = [this](bool dark) { m_window.applyColourScheme(dark); };
     hooks.applyFontSizes = [this](int main, int secondary) { m_window.applyFontSizes(main, secondary); };
+    hooks.applyLanguage = [](int Languagem) { qtlang::install(Languagem); };
     hooks.placeOpenButtons = [this] {
         QWidget *open = m_window.widget(QStringLiteral("Open"));
         QWidget *zov = m_window.widget(QStringLiteral("OpenZov"));
@@ -67,7 +74,15 @@ MainWindowController::MainWindowController(Clock &clock)
     hooks.quit = [](int code) { QCoreApplication::exit(code); };
     m_app = std::make_unique<Application>(clock, m_ui, m_port, m_dialogs, std::move(hooks), &m_form2Ui);
     m_window.installEventFilter(&m_restoreWhileWaiting);
+    applyGlass(m_window.control<QPushButton>("Setting"), SettingGlass);
     bind();
+}
+
+void MainWindowController::FormResize()
+{
+    const QSize outer = m_window.outerSize();
+    const bool wishMode = !m_window.widget(QStringLiteral("MemoWish"))->isHidden();
+    m_window.applyGeometries(layout::FormResize(outer.width(), outer.height(), m_window.geometries(), wishMode));
 }
 
 MainWindowController::~MainWindowController() = default;
@@ -137,6 +152,9 @@ void MainWindowController::bind()
     // text decides again whether it can be played.
     QObject::connect(m_window.control<QPlainTextEdit>("MemoWish"), &QPlainTextEdit::textChanged, &m_window,
                      [this] { m_app->run("MemoWish", [this] { m_app->wishes().MemoWishChange(); }); });
+    onClick("ZovToolEdit", [&a] { a.companion().ZovToolEditClick(); });
+
+    QObject::connect(&m_window, &TForm19::resized, &m_window, [this] { FormResize(); });
 
     auto *list = m_window.control<QListWidget>("Zakladmemo");
     const auto select = [this] { m_app->run("ZakladMemoCliknul", [this] { m_app->program().ZakladMemoCliknul(); }); };

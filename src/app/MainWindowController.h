@@ -22,6 +22,10 @@ public:
     bool ended() const { return m_app->shell().ended(); }
     int exitCode() const { return m_app->shell().exitCode(); }
 
+    // The resize rules on the window's present outer size; runs on every
+    // change of it.
+    void FormResize();
+
     TForm19 &window() { return m_window; }
     TForm2 &clientEditorWindow() { return m_form2; }
     Application &app() { return *m_app; }

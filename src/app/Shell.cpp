@@ -1,5 +1,7 @@
 #include "app/Shell.h"
 
+#include "app/Appearance.h"
+
 #include "core/Clock.h"
 #include "core/Dialogs.h"
 #include "core/WindowState.h"
@@ -129,6 +131,8 @@ void Shell::startupSteps1to22()
         st.Languagem = files::readLineInteger(paths::ZovToolLangFile);
     else
         st.Languagem = paths::DefaultLanguage;
+    if (m_hooks.applyLanguage)
+        m_hooks.applyLanguage(st.Languagem);
     // 10
     if (files::exists(paths::RunMarker)) {
         if (!m_ctx.dialogs.confirm(text(100))) {
@@ -141,21 +145,11 @@ void Shell::startupSteps1to22()
     ui.setVisible(QStringLiteral("Wishes"), files::exists(paths::WishesFlag));
     ui.clear(QStringLiteral("MemoWish"));
     // 12
-    int fontMain = paths::DefaultFontScale;
-    if (files::exists(paths::FontScaleFile))
-        fontMain = files::readByte(paths::FontScaleFile);
-    else if (files::exists(paths::ZovToolFontScaleFile))
-        fontMain = files::readByte(paths::ZovToolFontScaleFile);
-    int fontSec = fontMain <= 10 ? fontMain : 10;
-    if (files::exists(paths::ScaleWindowsFlag)) {
-        if (fontMain >= 10)
-            fontMain = 10;
-        fontSec = 8;
-    }
-    st.ScaleFontTXT = fontMain;
-    st.ScaleFontTXTSec = fontSec;
+    const FontSizes fonts = readFontSizes();
+    st.ScaleFontTXT = fonts.ScaleFontTXT;
+    st.ScaleFontTXTSec = fonts.ScaleFontTXTSec;
     if (m_hooks.applyFontSizes)
-        m_hooks.applyFontSizes(fontMain, fontSec);
+        m_hooks.applyFontSizes(fonts.ScaleFontTXT, fonts.ScaleFontTXTSec);
     // 13
     applyCaptions();
     // 14
@@ -321,6 +315,11 @@ void Shell::Konec()
     // C.6
     files::remove(paths::RunMarker);
     // C.7
+    closeAndEnd();
+}
+
+void Shell::closeAndEnd()
+{
     m_ended = true;
     m_exitCode = 0;
     m_ctx.clock.requestExit();

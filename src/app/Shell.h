@@ -17,6 +17,7 @@ struct WindowHooks {
     std::function<void()> restoreIfMinimized;
     std::function<void(bool dark)> applyColourScheme;
     std::function<void(int main, int secondary)> applyFontSizes;
+    std::function<void(int Languagem)> applyLanguage; // Qt's own texts follow the language read
     std::function<void()> placeOpenButtons; // OpenZov 100 and OpenSBZ 40 wide, side by side after Open
     std::function<void()> closeWindow;      // closes the window (its close event runs FormClose)
     std::function<void(int code)> quit;     // ends the event loop
@@ -34,6 +35,9 @@ public:
     void TimerColorByStartElapsed();
     // The shutdown sequence; nothing is written to the device.
     void Konec();
+    // Closes the main window (its closing removes the marker) and ends the
+    // application; the end of Konec and of the hand-over to the companion tool.
+    void closeAndEnd();
     // The window closing by any means: only the marker goes.
     void FormClose();
     // Closes the window as its close box does: FormClose, then the end.

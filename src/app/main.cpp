@@ -1,5 +1,7 @@
 #include "core/Clock.h"
+#include "app/LanguageDialogWindow.h"
 #include "app/MainWindowController.h"
+#include "ui/Icons.h"
 #include "storage/CodePage.h"
 #include "storage/WinPath.h"
 
@@ -20,6 +22,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("ZovT Generator"));
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(zovt::icons::appIcon());
     zovt::winpath::ensureDriveC();
 
     zovt::QtClock clock;
@@ -28,6 +31,7 @@ int main(int argc, char **argv)
     form19.FormCreate();
     if (form19.ended())
         return form19.exitCode();
+    zovt::LanguageDialogWindow form9(form19);
     const int rc = app.exec();
     return rc;
 }

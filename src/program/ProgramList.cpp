@@ -80,7 +80,13 @@ ProgramFile::ProgramFile(QStringList lines) : m_lines(std::move(lines))
 
 ProgramFile ProgramFile::load(const QString &winPath) { return fromBytes(files::readAll(winPath)); }
 
-ProgramFile ProgramFile::fromBytes(const QByteArray &bytes) { return ProgramFile(text::decode(bytes).lines); }
+ProgramFile ProgramFile::fromBytes(const QByteArray &bytes)
+{
+    text::Decoded decoded = text::decode(bytes);
+    ProgramFile file(std::move(decoded.lines));
+    file.m_encoding = decoded.encoding;
+    return file;
+}
 
 QStringList ProgramFile::listEntries() const
 {

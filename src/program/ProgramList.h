@@ -3,6 +3,8 @@
 // its header lines indexed once, the list entry and header display texts, and
 // the names derived from a file's path.
 
+#include "storage/TextCodec.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -51,6 +53,9 @@ public:
     static ProgramFile fromBytes(const QByteArray &bytes);
 
     const QStringList &lines() const { return m_lines; }
+    // The encoding the file was read in (a list made here counts as 8-bit),
+    // for writing it back unchanged.
+    text::Encoding encoding() const { return m_encoding; }
     bool isEmpty() const { return m_lines.isEmpty(); }
     // Headers counted as programs are addressed: "[STOP]" lines included.
     qsizetype headerCount() const { return m_headers.size(); }
@@ -66,6 +71,7 @@ public:
 private:
     QStringList m_lines;
     QList<qsizetype> m_headers;
+    text::Encoding m_encoding = text::Encoding::Ansi;
 };
 
 } // namespace zovt

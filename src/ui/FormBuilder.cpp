@@ -1,5 +1,6 @@
 #include "ui/FormBuilder.h"
 
+#include "ui/LayoutRules.h"
 #include "ui/MainWindowDesign.h"
 
 #include <QCheckBox>
@@ -13,7 +14,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QVBoxLayout>
+
+#include <QtMath>
 
 namespace zovt {
 
@@ -21,10 +26,8 @@ namespace {
 
 using design::Kind;
 
-// Program rows are tab-separated columns. Qt's default stop (80 px) pushes the
-// duration out of sight; a memo on the original platform stops every eight
-// average characters, which keeps a whole row within the display. The stops
-// follow the font, whether it is set on the memo or inherited.
+// A memo on the original platform stops tabs every eight average characters;
+// the stops follow the font, whether it is set on the memo or inherited.
 class Memo : public QPlainTextEdit {
 public:
     explicit Memo(QWidget *parent) : QPlainTextEdit(parent) { fitTabStops(); }
@@ -39,6 +42,49 @@ protected:
 
 private:
     void fitTabStops() { setTabStopDistance(8.0 * QFontMetricsF(font()).averageCharWidth()); }
+};
+
+// The display of program rows: tab-separated columns whose fields differ in
+// width from row to row (a band has two frequencies, a single one none), so
+// fixed stops let a long field push the rest of its row out of line. The
+// stops are taken from the widest field of each column, anew whenever the
+// lines or the font change.
+class ColumnMemo : public QPlainTextEdit {
+public:
+    explicit ColumnMemo(QWidget *parent) : QPlainTextEdit(parent)
+    {
+        connect(document(), &QTextDocument::contentsChanged, this, [this] { fitColumns(); });
+        fitColumns();
+    }
+
+protected:
+    void changeEvent(QEvent *e) override
+    {
+        QPlainTextEdit::changeEvent(e);
+        if (e->type() == QEvent::FontChange)
+            fitColumns();
+    }
+
+private:
+    void fitColumns()
+    {
+        // The playing row is marked in front; room for the mark is kept in
+        // every row, so marking a row moves no column.
+        static const QString marker = QString(QChar(0x2022)) + QLatin1Char(' ');
+        QStringList lines = toPlainText().split(QLatin1Char('\n'));
+        for (QString &line : lines)
+            if (line.startsWith(marker))
+                line.remove(0, marker.size());
+        const QFontMetricsF fm(font());
+        const auto width = [&fm](const QString &s) { return qCeil(fm.horizontalAdvance(s)); };
+        const QList<qreal> stops =
+            layout::columnTabStops(lines, width, qCeil(2 * fm.averageCharWidth()), marker);
+        QTextOption option = document()->defaultTextOption();
+        if (option.tabArray() == stops)
+            return;
+        option.setTabArray(stops);
+        document()->setDefaultTextOption(option);
+    }
 };
 
 // The glass look: a dark rounded face with a light rim. The settings button
@@ -112,7 +158,8 @@ QWidget *makeWidget(const design::Control &c, QWidget *parent)
         return l;
     }
     case Kind::Memo: {
-        auto *m = new Memo(parent);
+        QPlainTextEdit *m = c.name == QLatin1String("MemoPlayShow") ? static_cast<QPlainTextEdit *>(new ColumnMemo(parent))
+                                                                  : new Memo(parent);
         m->setReadOnly(c.readOnly);
         if (c.readOnly) {
             // A display that the program rewrites line by line all through a

@@ -130,4 +130,31 @@ QPixmap colourChange(const QSize &size)
     return pm;
 }
 
+QIcon appIcon()
+{
+    QIcon icon(QStringLiteral(":/icons/zovt-generator.svg"));
+    if (!icon.pixmap(QSize(32, 32)).isNull())
+        return icon;
+    // The drawing of the SVG on its 64 × 64 grid.
+    QPixmap pm = canvas(QSize(64, 64));
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x4a, 0x90, 0xe2));
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+    QPainterPath wave(QPointF(8, 32));
+    wave.quadTo(QPointF(14, 12), QPointF(20, 32));
+    bool down = true; // each smooth continuation mirrors the previous bend
+    for (qreal x = 20; x < 56; x += 12, down = !down)
+        wave.quadTo(QPointF(x + 6, down ? 52 : 12), QPointF(x + 12, 32));
+    p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(wave);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x2e, 0xcc, 0x71));
+    p.drawRoundedRect(QRectF(10, 46, 44, 6), 3, 3);
+    p.end();
+    return QIcon(pm);
+}
+
 } // namespace zovt::icons

@@ -3,6 +3,7 @@
 // symbols, the language globe, the colour bands beside the light modes.
 
 #include <QColor>
+#include <QIcon>
 #include <QList>
 #include <QPixmap>
 #include <QSize>
@@ -18,5 +19,9 @@ QPixmap globeIcon(const QSize &size);
 QPixmap bands(const QSize &size, const QList<QColor> &colours);
 // The colour-change strip: violet through red.
 QPixmap colourChange(const QSize &size);
+
+// The program's own icon (data/desktop/zovt-generator.svg, built in). Without
+// Qt's SVG plugin the same picture is painted here.
+QIcon appIcon();
 
 } // namespace zovt::icons

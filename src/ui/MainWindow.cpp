@@ -55,6 +55,7 @@ TForm19::TForm19(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form19"));
     setWindowTitle(design::windowTitle());
+    setWindowIcon(appIcon());
     setFont(QFont(design::designFontFamily(), design::DesignPointSize));
     resize(design::ClientSize);
     m_widgets = buildForm(this, design::mainWindowControls(), this);
@@ -171,10 +172,48 @@ bool TForm19::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+layout::Geometries TForm19::geometries() const
+{
+    layout::Geometries g;
+    for (const QString &name : layout::resizedControls())
+        g.insert(name, widget(name)->geometry());
+    return g;
+}
+
+void TForm19::applyGeometries(const layout::Geometries &geometries)
+{
+    for (auto it = geometries.cbegin(); it != geometries.cend(); ++it) {
+        QWidget *w = widget(it.key());
+        if (w && w->geometry() != it.value())
+            w->setGeometry(it.value());
+    }
+}
+
+void TForm19::noticeOuterSize()
+{
+    const QSize outer = outerSize();
+    if (outer == m_lastOuterSize)
+        return;
+    m_lastOuterSize = outer;
+    emit resized();
+}
+
 void TForm19::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    emit resized();
+    noticeOuterSize();
+}
+
+void TForm19::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    noticeOuterSize();
+}
+
+void TForm19::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    noticeOuterSize();
 }
 
 void TForm19::closeEvent(QCloseEvent *event)

@@ -4,7 +4,10 @@
 // the controllers act on it through a WidgetSurface and the composing code
 // binds their operations to the widgets' signals.
 
+#include "ui/LayoutRules.h"
+
 #include <QHash>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -50,9 +53,17 @@ public:
     // Asked before the window closes; false keeps it open (it closes itself
     // later). Unset: the window always closes.
     std::function<bool()> closeQuery;
+    // The window's size with its frame, as the resize rules measure it.
+    QSize outerSize() const { return frameGeometry().size(); }
+    // Places and sizes of the controls that the resize rules move, and
+    // applying a table of them.
+    layout::Geometries geometries() const;
+    void applyGeometries(const layout::Geometries &geometries);
 
 signals:
-    // Every change of the window's size, the first sizing included.
+    // Every change of the window's outer size, the first sizing included.
+    // The frame is known only once the window manager has put it around the
+    // window, so the first showing and moves are looked at as well.
     void resized();
     // The window is closing, by whatever means.
     void closing();
@@ -63,14 +74,19 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void noticeOuterSize();
+
     void addDecorations();
     void applyFixedColours();
     void setPointSize(const QString &name, int points);
 
     QHash<QString, QWidget *> m_widgets;
+    QSize m_lastOuterSize;
 };
 
 } // namespace zovt

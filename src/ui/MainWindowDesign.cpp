@@ -4,6 +4,8 @@
 
 #include "core/ControlSurface.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHash>
 
@@ -185,7 +187,17 @@ QString windowTitle()
 QString designFontFamily()
 {
     static const QString family = [] {
-        for (const char *f : {"Tahoma", "Liberation Sans", "DejaVu Sans"}) {
+        // Wine ships a free Tahoma that fontconfig does not list; the
+        // application takes it in on its own when it is there.
+        const QDir wineFonts(QStringLiteral("/usr/share/wine/fonts"));
+        for (const char *file : {"tahoma.ttf", "tahomabd.ttf"}) {
+            const QString path = wineFonts.filePath(QString::fromLatin1(file));
+            if (QFileInfo::exists(path))
+                QFontDatabase::addApplicationFont(path);
+        }
+        // Else a sans font of about Tahoma's width, so that the captions fit
+        // the design places.
+        for (const char *f : {"Tahoma", "Liberation Sans", "Arimo", "Arial", "DejaVu Sans Condensed", "DejaVu Sans"}) {
             const QString name = QString::fromLatin1(f);
             if (QFontDatabase::hasFamily(name))
                 return name;

@@ -1,0 +1,33 @@
+#include "app/LanguageDialogWindow.h"
+
+#include "app/MainWindowController.h"
+#include "app/WindowLook.h"
+#include "ui/LanguageDialogDesign.h"
+
+#include <QPushButton>
+
+namespace zovt {
+
+LanguageDialogWindow::LanguageDialogWindow(MainWindowController &main)
+    : m_ui(&m_window, design::languageDialogControls()), m_choice(m_ui)
+{
+    applyLanguageDialogColour(m_window, readColourScheme());
+    Application &app = main.app();
+    m_choice.closeDialog = [this] { m_window.hide(); };
+    m_choice.endApplication = [&app] { app.shell().endNow(0); };
+
+    // Through the application's handler entry: a failed write of the
+    // language file is dropped there, and the dialog stays open.
+    QObject::connect(m_window.control<QPushButton>("OK"), &QPushButton::clicked, &m_window,
+                     [this, &app] { app.run("OK", [this] { m_choice.OKClick(); }); });
+    QObject::connect(m_window.control<QPushButton>("X"), &QPushButton::clicked, &m_window,
+                     [this, &app] { app.run("X", [this] { m_choice.XClick(); }); });
+    QObject::connect(&main.window(), &TForm19::pictureClicked, &m_window, [this](const QString &name) {
+        if (name == QLatin1String("Image8"))
+            open();
+    });
+}
+
+LanguageDialogWindow::~LanguageDialogWindow() = default;
+
+} // namespace zovt

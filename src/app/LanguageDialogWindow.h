@@ -1,0 +1,31 @@
+#pragma once
+// The real language dialog: Form9 with its controls as a surface, the
+// language choice bound to its buttons, and its opening from the main
+// window's globe picture.
+
+#include "i18n/LanguageChoice.h"
+#include "ui/LanguageDialog.h"
+#include "ui/WidgetSurface.h"
+
+namespace zovt {
+
+class MainWindowController;
+
+class LanguageDialogWindow {
+public:
+    // Made at start-up after the main window; takes the colour scheme then.
+    explicit LanguageDialogWindow(MainWindowController &main);
+    ~LanguageDialogWindow();
+
+    TForm9 &window() { return m_window; }
+    LanguageChoice &choice() { return m_choice; }
+    // Shows the dialog without blocking the main window.
+    void open() { m_window.open(); }
+
+private:
+    TForm9 m_window;
+    WidgetSurface m_ui;
+    LanguageChoice m_choice;
+};
+
+} // namespace zovt

@@ -1,0 +1,276 @@
+// The language dialog: its controls and colour, the stored choice and the
+// ways out, its opening from the main window; and Qt's own texts in the
+// interface language.
+
+#include "app/Application.h"
+#include "app/LanguageDialogWindow.h"
+#include "app/MainWindowController.h"
+#include "app/QtTranslations.h"
+#include "core/Clock.h"
+#include "core/ControlSurface.h"
+#include "core/Dialogs.h"
+#include "device/PortLink.h"
+#include "i18n/LanguageChoice.h"
+#include "storage/FileError.h"
+#include "storage/Paths.h"
+#include "support/TempDrive.h"
+#include "ui/LanguageDialog.h"
+#include "ui/LanguageDialogDesign.h"
+#include "ui/MainWindowDesign.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QLibraryInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace zovt;
+using test::TempDrive;
+
+namespace {
+
+// The dialog headless beside a headless main window whose shell ends the
+// application, as the real composition binds it.
+struct Dialog {
+    TempDrive drive;
+    VirtualClock clock;
+    MemorySurface mainUi{design::mainWindowControls()};
+    RecordingPort port{clock};
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Application> app;
+    MemorySurface ui{design::languageDialogControls()};
+    LanguageChoice choice{ui};
+    int closed = 0;
+
+    explicit Dialog(bool dataFolder = true)
+    {
+        app = std::make_unique<Application>(clock, mainUi, port, dialogs);
+        clock.setErrorSink({}); // an error ends the operation only
+        choice.closeDialog = [this] { ++closed; };
+        choice.endApplication = [this] { app->shell().endNow(0); };
+        if (dataFolder) {
+            drive.put(paths::RunMarker, QByteArray());
+            drive.put(paths::LangFile, QByteArray("\x02\0\0\0", 4));
+        }
+    }
+    void click(const char *button)
+    {
+        app->run(button, [this, button] {
+            if (qstrcmp(button, "OK") == 0)
+                choice.OKClick();
+            else
+                choice.XClick();
+        });
+    }
+};
+
+} // namespace
+
+class TestLanguage : public QObject {
+    Q_OBJECT
+private slots:
+    void okStoresTheChoiceAndEnds_data();
+    void okStoresTheChoiceAndEnds();
+    void withoutAChoiceTheDialogOnlyCloses_data();
+    void withoutAChoiceTheDialogOnlyCloses();
+    void failedWriteKeepsTheDialogOpen();
+
+    void dialogDesign();
+    void dialogColour_data();
+    void dialogColour();
+    void openedFromTheGlobeWithoutBlocking();
+
+    void qtLocaleNames_data();
+    void qtLocaleNames();
+    void qtTextsFollowTheLanguage_data();
+    void qtTextsFollowTheLanguage();
+};
+
+void TestLanguage::okStoresTheChoiceAndEnds_data()
+{
+    QTest::addColumn<int>("item");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("Česky") << 0 << QByteArray("\0\0\0\0", 4);
+    QTest::newRow("Svenska") << 3 << QByteArray("\x03\0\0\0", 4);
+    QTest::newRow("Русский") << 4 << QByteArray("\x04\0\0\0", 4);
+}
+
+// The file is made anew with the index, the application ends at once and
+// the single-instance marker stays for the next start's question.
+void TestLanguage::okStoresTheChoiceAndEnds()
+{
+    QFETCH(int, item);
+    QFETCH(QByteArray, bytes);
+    Dialog d;
+    d.ui.setIndex(QStringLiteral("Language"), item);
+    d.click("OK");
+    QCOMPARE(d.drive.get(paths::LangFile), bytes);
+    QVERIFY(d.app->shell().ended());
+    QCOMPARE(d.app->shell().exitCode(), 0);
+    QVERIFY(d.drive.has(paths::RunMarker));
+    QCOMPARE(d.closed, 0);
+    QVERIFY(d.port.writes().isEmpty());
+}
+
+void TestLanguage::withoutAChoiceTheDialogOnlyCloses_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("item");
+    QTest::newRow("OK, nothing chosen") << "OK" << -1;
+    QTest::newRow("X, nothing chosen") << "X" << -1;
+    QTest::newRow("X with a choice") << "X" << 1;
+}
+
+void TestLanguage::withoutAChoiceTheDialogOnlyCloses()
+{
+    QFETCH(QString, button);
+    QFETCH(int, item);
+    Dialog d;
+    d.ui.setIndex(QStringLiteral("Language"), item);
+    d.click(qPrintable(button));
+    QCOMPARE(d.closed, 1);
+    QVERIFY(!d.app->shell().ended());
+    QCOMPARE(d.drive.get(paths::LangFile), QByteArray("\x02\0\0\0", 4));
+}
+
+// No data folder to write in: OK ends there, the dialog stays open and the
+// application goes on.
+void TestLanguage::failedWriteKeepsTheDialogOpen()
+{
+    Dialog d(false);
+    d.ui.setIndex(QStringLiteral("Language"), 3);
+    QVERIFY_THROWS_EXCEPTION(WriteError, d.choice.OKClick());
+    d.click("OK");
+    QVERIFY(!d.app->shell().ended());
+    QCOMPARE(d.closed, 0);
+    QVERIFY(!d.drive.has(paths::LangFile));
+}
+
+void TestLanguage::dialogDesign()
+{
+    TForm9 w;
+    QCOMPARE(w.objectName(), QStringLiteral("Form9"));
+    QCOMPARE(w.size(), QSize(296, 420));
+    QCOMPARE(QFontInfo(w.font()).family(), design::designFontFamily());
+    QCOMPARE(w.font().pointSize(), 8);
+    const QList<QRadioButton *> items = w.control<QGroupBox>("Language")->findChildren<QRadioButton *>();
+    QStringList texts;
+    for (const QRadioButton *r : items) {
+        texts << r->text();
+        QVERIFY(!r->isChecked());
+    }
+    QCOMPARE(texts, (QStringList{QStringLiteral("Česky"), QStringLiteral("English"), QStringLiteral("Deutsche"),
+                                 QStringLiteral("Svenska"), QStringLiteral("Русский")}));
+    QCOMPARE(w.control<QPushButton>("OK")->text(), QStringLiteral("OK"));
+    QCOMPARE(w.control<QPushButton>("X")->text(), QStringLiteral("X"));
+    // Every control lies inside the dialog.
+    for (const design::Control &c : design::languageDialogControls())
+        QVERIFY2(w.rect().contains(w.widget(c.name)->geometry()), qPrintable(c.name));
+}
+
+void TestLanguage::dialogColour_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("light") << false << QColor(138, 197, 255);
+    QTest::newRow("dark: the system's grey text")
+        << true << QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
+}
+
+// The colour the dialog takes when it is made, on screen: the dialog and its
+// radio group.
+void TestLanguage::dialogColour()
+{
+    QFETCH(bool, dark);
+    QFETCH(QColor, colour);
+    TempDrive drive;
+    if (dark)
+        drive.put(paths::DarkColorFlag, QByteArray());
+    QtClock clock;
+    MainWindowController main(clock);
+    LanguageDialogWindow form9(main);
+    const QImage shot = form9.window().grab().toImage();
+    QCOMPARE(shot.pixelColor(4, 4), colour);
+    QWidget *group = form9.window().widget(QStringLiteral("Language"));
+    QCOMPARE(shot.pixelColor(group->geometry().bottomRight() - QPoint(10, 6)), colour);
+}
+
+// The globe picture opens the dialog beside the main window, which stays
+// usable; X hides it and a choice with OK ends the application.
+void TestLanguage::openedFromTheGlobeWithoutBlocking()
+{
+    TempDrive drive;
+    drive.put(paths::RunMarker, QByteArray());
+    QtClock clock;
+    MainWindowController main(clock);
+    LanguageDialogWindow form9(main);
+    TForm9 &w = form9.window();
+    QVERIFY(!w.isVisible());
+    emit main.window().pictureClicked(QStringLiteral("COMconct"));
+    QVERIFY(!w.isVisible());
+    emit main.window().pictureClicked(QStringLiteral("Image8"));
+    QVERIFY(w.isVisible());
+    QVERIFY(!w.isModal());
+    QVERIFY(!QApplication::activeModalWidget());
+
+    QTest::mouseClick(w.control<QPushButton>("X"), Qt::LeftButton);
+    QVERIFY(!w.isVisible());
+    QVERIFY(!drive.has(paths::LangFile));
+
+    emit main.window().pictureClicked(QStringLiteral("Image8"));
+    QRadioButton *svenska = w.control<QGroupBox>("Language")->findChildren<QRadioButton *>().at(3);
+    QTest::mouseClick(svenska, Qt::LeftButton, {}, QPoint(8, svenska->height() / 2)); // on its mark
+    QTest::mouseClick(w.control<QPushButton>("OK"), Qt::LeftButton);
+    QCOMPARE(drive.get(paths::LangFile), QByteArray("\x03\0\0\0", 4));
+    QVERIFY(main.ended());
+    QVERIFY(drive.has(paths::RunMarker));
+}
+
+void TestLanguage::qtLocaleNames_data()
+{
+    QTest::addColumn<int>("Languagem");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Czech") << 0 << "cs";
+    QTest::newRow("English") << 1 << "en";
+    QTest::newRow("German") << 2 << "de";
+    QTest::newRow("Swedish") << 3 << "sv";
+    QTest::newRow("Russian") << 4 << "ru";
+    QTest::newRow("beyond") << 5 << "";
+    QTest::newRow("negative") << -1 << "";
+}
+
+void TestLanguage::qtLocaleNames()
+{
+    QFETCH(int, Languagem);
+    QFETCH(QString, name);
+    QCOMPARE(qtlang::localeName(Languagem), name);
+}
+
+void TestLanguage::qtTextsFollowTheLanguage_data()
+{
+    QTest::addColumn<int>("Languagem");
+    QTest::addColumn<QString>("no"); // Qt's "&No" button
+    QTest::newRow("Czech") << 0 << QStringLiteral("&Ne");
+    QTest::newRow("German") << 2 << QStringLiteral("&Nein");
+    QTest::newRow("Russian") << 4 << QStringLiteral("&Нет");
+    QTest::newRow("English") << 1 << QStringLiteral("&No");
+    QTest::newRow("unknown index") << 7 << QStringLiteral("&No");
+}
+
+// Each installation replaces the one before.
+void TestLanguage::qtTextsFollowTheLanguage()
+{
+    QFETCH(int, Languagem);
+    QFETCH(QString, no);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFileInfo::exists(folder + QStringLiteral("/qtbase_ru.qm")))
+        QSKIP("Qt's translations are not installed (qt6-translations-l10n)");
+    QVERIFY(qtlang::install(4));
+    QVERIFY(qtlang::install(Languagem));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&No"), no);
+    QVERIFY(qtlang::install(1));
+}
+
+QTEST_MAIN(TestLanguage)
+#include "tst_language.moc"
