@@ -491,6 +491,12 @@ void TestPlayback::errorRunsEndSteps_data()
     QTest::newRow("duration that does not convert: the total fails")
         << QStringList{row(kZeroRow), row("b||10.000|0|Hz|0|x|5")}
         << QStringList{"0 44", "2800 12", "5600 12"} << 2 << "'x' is not a valid integer value" << QStringList{};
+    // Its hours carried from the row before, row 2 is one second too long to
+    // count in 32-bit milliseconds.
+    QTest::newRow("row too long to play: the total fails")
+        << QStringList{row("a||10.000|0|Hz|596|0|0"), row("b||10.000|0|Hz||31|24")}
+        << QStringList{"0 44", "2800 12", "5600 12"} << 2
+        << "the duration 596:31:24 is longer than a row can play (596:31:23)" << QStringList{};
 }
 
 void TestPlayback::errorRunsEndSteps()
@@ -504,8 +510,11 @@ void TestPlayback::errorRunsEndSteps()
     Window w;
     w.load(QStringList{QStringLiteral("[P]")} + rows);
     w.select(0);
+    const int shown = w.ui.lineCount(QStringLiteral("MemoPlayShow"));
     w.playback.Play();
     QCOMPARE(w.writes(), writes);
+    // A row the display stopped short of gets no line of its own.
+    QCOMPARE(w.ui.lineCount(QStringLiteral("MemoPlayShow")), shown);
     QVERIFY(w.playback.lastFault().has_value());
     QCOMPARE(w.playback.lastFault()->entry, 0);
     QCOMPARE(w.playback.lastFault()->row, faultRow);

@@ -18,8 +18,7 @@ int main(int argc, char **argv)
         return 1;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("ZovT Generator"));
-    QApplication::setQuitOnLastWindowClosed(false);
+    zovt::MainWindowController::prepareApplication();
     zovt::winpath::ensureDriveC();
 
     zovt::QtClock clock;

@@ -105,6 +105,7 @@ private:
     std::unique_ptr<ClockTimer> m_timerStrtVse;
     std::unique_ptr<ClockTimer> m_casovLista;
     std::optional<PlaybackFault> m_lastFault;
+    int m_totalRows = 0; // rows the program total of the running playback has counted
 };
 
 } // namespace zovt
