@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need (idempotent, quiet).
+# Installs the Debian packages the build, the tests and the controller need
+# (idempotent; says nothing when all are there). With --fuzz it also installs
+# clang for the libFuzzer targets (ZOVT_FUZZ), a large download that nothing
+# else needs.
 set -euo pipefail
 # fonts-wine brings the design font (a free Tahoma), qt6-translations-l10n
 # Qt's own texts in the interface languages, libqt6svg6 the window icon.
 PKGS=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg-dev zlib1g-dev
       libgl-dev xvfb xauth fonts-dejavu-core
-      fonts-wine qt6-translations-l10n libqt6svg6)
+      fonts-wine              # a Tahoma-compatible font for the window's design font
+      libqt6svg6              # the window icon as drawn
+      qt6-translations-l10n)  # Qt's own texts (dialog buttons) in the five languages
+if [ "${1:-}" = --fuzz ]; then PKGS+=(clang libclang-rt-dev); fi
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing dependencies (${missing[*]})…"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive

@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Builds (if needed) and starts the controller. Installs missing Debian
-# packages first, lays the default pictures into the data folder when they are
-# missing, hands the demo programs over on a first run, and starts the device
-# simulator when no real device is mapped at the configured port.
+# Builds (if needed, showing the build's progress) and starts the controller.
+# Installs missing Debian packages first, lays the default pictures into the
+# data folder when they are missing, hands the demo programs over on a first
+# run, and starts the device simulator when no real device is mapped at the
+# configured port.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD_DIR:-$ROOT/build-run}
 
 "$ROOT/scripts/install-deps.sh"
+# The build shows its progress; a build that is up to date says nothing.
+TARGETS=(zovt-generator zovt-devsim)
 if [ ! -f "$BUILD/build.ninja" ]; then
+  echo "Building (first time takes a few minutes)…"
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOVT_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$BUILD" --target "${TARGETS[@]}"
+elif ! ninja -C "$BUILD" -n "${TARGETS[@]}" 2>/dev/null | grep -q '^ninja: no work to do'; then
+  echo "Building…"
+  cmake --build "$BUILD" --target "${TARGETS[@]}"
 fi
-cmake --build "$BUILD" --target zovt-generator zovt-devsim >/dev/null
 
 # As Wine reads it: an empty WINEPREFIX is unset, a relative one is refused.
 PREFIX=${WINEPREFIX:-$HOME/.wine}

@@ -568,11 +568,12 @@ void TestMainWindow::surfaceLineEditing()
         c->appendLine(name, QStringLiteral("row 2"));
         c->setLine(name, 1, QStringLiteral("• row 1"));
         c->setLine(name, 0, QString());
+        // Lines that are not there are not made.
+        c->setLine(name, 3, QStringLiteral("• "));
         c->setLine(name, 5, QStringLiteral("far"));
         c->setLine(name, -1, QStringLiteral("nowhere"));
     }
-    const QStringList expected{QString(), QStringLiteral("• row 1"), QStringLiteral("row 2"), QString(), QString(),
-                               QStringLiteral("far")};
+    const QStringList expected{QString(), QStringLiteral("• row 1"), QStringLiteral("row 2")};
     QCOMPARE(m.lines(name), expected);
     QCOMPARE(s.lines(name), expected);
 
@@ -625,6 +626,7 @@ void TestMainWindow::surfaceStateNamesLiveInMemory()
     QVERIFY(s.isChecked(QStringLiteral("Dododo")));
     QVERIFY(!s.isVisible(QStringLiteral("Dododo")));
     s.setLines(QStringLiteral("NacistMemo"), {QStringLiteral("[A]"), QStringLiteral("row")});
+    s.appendLine(QStringLiteral("MemoPlay"), QStringLiteral("[B]"));
     s.setLine(QStringLiteral("MemoPlay"), 0, QStringLiteral("[A]"));
     QCOMPARE(s.lineCount(QStringLiteral("NacistMemo")), 2);
     QCOMPARE(s.lines(QStringLiteral("MemoPlay")), QStringList{QStringLiteral("[A]")});

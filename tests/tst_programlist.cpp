@@ -111,7 +111,8 @@ private slots:
     void headerDisplay();
 
     void open1WithHandOff();
-    void open1HandOffToMissingFile();
+    void handOffToMissingFile_data();
+    void handOffToMissingFile();
     void open1WithBadDuration();
     void open1WithoutHandOff();
     void openFolders();
@@ -294,20 +295,38 @@ void TestProgramList::open1WithHandOff()
     QVERIFY(!w.ui.isVisible(QStringLiteral("Panel5")));
 }
 
-void TestProgramList::open1HandOffToMissingFile()
+void TestProgramList::handOffToMissingFile_data()
 {
+    QTest::addColumn<bool>("atStartUp"); // Open1, else a later Open
+    QTest::newRow("Open1") << true;
+    QTest::newRow("Open") << false;
+}
+
+// A hand-off naming a file that is not there goes, and the dialog is shown;
+// Open is never stuck on it.
+void TestProgramList::handOffToMissingFile()
+{
+    QFETCH(bool, atStartUp);
     Window w;
     w.drive.put(paths::ProgramHandOff, ansiFile({QStringLiteral("C:\\gone\\prog.txt")}));
     w.dialogs.chooseFile(std::nullopt);
 
-    w.pc.Open1();
+    atStartUp ? w.pc.Open1() : w.pc.Open();
 
     QVERIFY(!w.drive.has(paths::ProgramHandOff));
     QCOMPARE(w.dialogs.shown().size(), size_t(1));
     QCOMPARE(w.dialogs.shown().front().text, paths::DefaultExportRoot);
     QCOMPARE(w.dialogs.shown().front().fileName, QString());
     QVERIFY(w.lines("Zakladmemo").isEmpty());
-    QVERIFY(w.ui.isEnabled(QStringLiteral("Open")));
+    QCOMPARE(w.ui.isEnabled(QStringLiteral("Open")), atStartUp);
+
+    // The next Open shows the dialog and loads what is chosen there.
+    const QString prog = QStringLiteral("C:\\OrvaTherapy\\prog.txt");
+    w.drive.put(prog, ansiFile(kTwoPrograms));
+    w.dialogs.chooseFile(prog);
+    w.pc.Open();
+    QCOMPARE(w.dialogs.shown().size(), size_t(2));
+    QCOMPARE(w.lines("NacistMemo"), kTwoPrograms);
 }
 
 // A handed-over file whose total stumbles over a row still leaves start-up
@@ -481,7 +500,7 @@ void TestProgramList::failedLoadKeepsPreviousFile()
 
     w.dialogs.chooseFile(QStringLiteral("C:\\Zov_Tool Data\\Program\\missing.txt"));
     QVERIFY_THROWS_EXCEPTION(ReadError, w.pc.OpenZov());
-    w.drive.put(paths::ProgramHandOff, ansiFile({QStringLiteral("C:\\missing.txt")}));
+    w.dialogs.chooseFile(QStringLiteral("C:\\missing.txt"));
     QVERIFY_THROWS_EXCEPTION(ReadError, w.pc.Open());
 
     QCOMPARE(w.lines("NacistMemo"), kTwoPrograms);
@@ -606,15 +625,16 @@ void TestProgramList::badRowStopsDisplay()
     QCOMPARE(w.lines("MemoPlayShow"), (QStringList{QStringLiteral(" Bad "), row("a| |10.000| |Hz|0:1:0")}));
     QCOMPARE(w.text("CasWrite"), QStringLiteral("        0:3:0")); // the durations were fine
 
-    // A bad duration stops the file total at the load (the list is built, the
-    // previous total stays) and the program total at the selection.
-    const QString sum = w.text("CasWriteSUMA");
+    // A bad duration stops the file total at the load (the list is built, and
+    // the previous file's total is not shown for it) and the program total at
+    // the selection.
+    QCOMPARE(w.text("CasWriteSUMA"), QStringLiteral("        0:03:00"));
     w.ui.setIndex(QStringLiteral("Colortype"), 1);
     QVERIFY_THROWS_EXCEPTION(ConvertError,
                              w.load(QStringLiteral("C:\\Zov_Tool Data\\Program\\q.txt"),
                                     ansiFile(rows({"[Bad]", "a||10.000|0|Hz|0|2|0", "b||10.000|0|Hz|0|x|0"}))));
     QCOMPARE(w.lines("Zakladmemo"), QStringList{QStringLiteral(" Bad ")});
-    QCOMPARE(w.text("CasWriteSUMA"), sum);
+    QCOMPARE(w.text("CasWriteSUMA"), QString());
     QCOMPARE(w.ui.index(QStringLiteral("Colortype")), 1);
     w.ui.setIndex(QStringLiteral("Zakladmemo"), 0);
     QVERIFY_THROWS_EXCEPTION(ConvertError, w.pc.ZakladMemoCliknul());

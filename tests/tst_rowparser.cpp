@@ -132,6 +132,18 @@ void TestRowParser::parse_data()
                                                            << "CasH=0;CasM=5;CasS=5";
     QTest::newRow("fields past the eighth ignored") << none << row("a||10.000|0|Hz|1|2|3|x|y") << false
                                                     << "CasH=1;CasM=2;CasS=3";
+    // Playback counts a row in 32-bit milliseconds: a longer row is one the
+    // program cannot take (its fields are read all the same).
+    QTest::newRow("longest row") << none << row("a||10.000|0|Hz|596|31|23") << false << "CasH=596;CasM=31;CasS=23";
+    QTest::newRow("one second longer") << none << row("a||10.000|0|Hz|596|31|24") << true
+                                       << "CasH=596;CasM=31;CasS=24";
+    QTest::newRow("too long in seconds") << none << row("a||10.000|0|Hz|0|0|2147484") << true << "CasS=2147484";
+    QTest::newRow("too long with carried hours") << QStringList{row("p||1.000|0|Hz|596|0|0")}
+                                                 << row("a||1.000|0|Hz||31|24") << true << "CasH=596;CasM=31";
+    QTest::newRow("negative beyond the limit") << none << row("a||10.000|0|Hz|-596|-31|-24") << true
+                                               << "CasH=-596";
+    QTest::newRow("hours wrapping the seconds") << none << row("a||10.000|0|Hz|1193047|0|0") << true
+                                                << "CasH=1193047";
 
     // Blank row: single frequency, previous upper frequency, unit and duration.
     QTest::newRow("blank row") << QStringList{row("p|2.000|8.000|0.500|kHz|1|2|3")} << QString() << false

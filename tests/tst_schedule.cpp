@@ -58,6 +58,7 @@ private slots:
     void entries_data();
     void entries();
     void problems();
+    void rowTooLongToPlay();
     void badProgramEndsPlayAll();
     void unknownEntry();
     void tool();
@@ -179,6 +180,22 @@ void TestSchedule::problems()
     // The playback still ended with its end steps, and the next one ran.
     QCOMPARE(order(r), (QList<int>{2, 1}));
     QCOMPARE(writes(r).at(2), QStringLiteral("4100 12 old firmware: stand-by"));
+}
+
+void TestSchedule::rowTooLongToPlay()
+{
+    // 596:31:24 does not fit the 32-bit milliseconds of a row: a row error
+    // that ends the playback before its first row, not a row of one second.
+    const ScheduleResult r
+        = run(file({"[A]", "a||10.000|0|Hz|0|0|5", "b||20.000|0|Hz|596|31|24", "c||30.000|0|Hz|0|0|5", "[STOP]"}));
+    QCOMPARE(r.problems.size(), 1);
+    const ScheduleProblem &p = r.problems.first();
+    QCOMPARE(p.line, 3);
+    QCOMPARE(p.entry, 1);
+    QCOMPARE(p.row, 2);
+    QCOMPARE(p.reason, QStringLiteral("the duration 596:31:24 is longer than a row can play (596:31:23)"));
+    for (const QString &w : writes(r))
+        QVERIFY2(!w.contains(QStringLiteral(" Hz")), qPrintable(w)); // no frequency was sent
 }
 
 void TestSchedule::badProgramEndsPlayAll()

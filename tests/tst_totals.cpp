@@ -26,10 +26,12 @@ private slots:
     void casPrevod();
     void programTotal_data();
     void programTotal();
+    void programTotalStopsAtBadRow_data();
     void programTotalStopsAtBadRow();
     void fileTotal_data();
     void fileTotal();
     void fileTotalLeavesZeroDurations();
+    void fileTotalBadRow_data();
     void fileTotalBadRow();
     void cLocaleFormat();
     void zoneStripped_data();
@@ -96,17 +98,37 @@ void TestTotals::programTotal()
     QCOMPARE(shown, texts);
 }
 
+void TestTotals::programTotalStopsAtBadRow_data()
+{
+    QTest::addColumn<QStringList>("memo");
+    QTest::addColumn<qint32>("total"); // of the rows before the bad one
+    QTest::addColumn<qint32>("CasH");  // after the bad row
+    QTest::newRow("minutes not a number")
+        << rows({"[P]", "a||1.000|0|Hz|0|3|0", "b||1.000|0|Hz|1|x|0", "c||1.000|0|Hz|0|9|0"}) << 180 << 1;
+    // Longer than a row can play; with its hours carried from the row before.
+    QTest::newRow("row too long")
+        << rows({"[P]", "a||1.000|0|Hz|0|3|0", "b||1.000|0|Hz|596|31|24", "c||1.000|0|Hz|0|9|0"}) << 180 << 596;
+    QTest::newRow("carried hours make a row too long")
+        << rows({"[P]", "a||1.000|0|Hz|596|0|0", "b||1.000|0|Hz||31|24", "c||1.000|0|Hz|0|9|0"}) << 2145600 << 596;
+}
+
 void TestTotals::programTotalStopsAtBadRow()
 {
-    const QStringList memo = rows({"[P]", "a||1.000|0|Hz|0|3|0", "b||1.000|0|Hz|1|x|0", "c||1.000|0|Hz|0|9|0"});
+    QFETCH(QStringList, memo);
+    QFETCH(qint32, total);
+    QFETCH(qint32, CasH);
     RowVars v;
     QString casWrite = QStringLiteral("before");
     qint32 CasCelk = -1;
-    QVERIFY_THROWS_EXCEPTION(ConvertError,
-                             CasCelkSUM(memo, 3, v, CasCelk, [&](const QString &t) { casWrite = t; }));
-    QCOMPARE(casWrite, QStringLiteral("        0:3:0"));
-    QCOMPARE(CasCelk, 180);
-    QCOMPARE(v.CasH, 1); // assigned before the bad minutes
+    int counted = 0;
+    QVERIFY_THROWS_EXCEPTION(ConvertError, CasCelkSUM(memo, 3, v, CasCelk, [&](const QString &t) {
+                                 casWrite = t;
+                                 ++counted;
+                             }));
+    QCOMPARE(counted, 1);
+    QCOMPARE(CasCelk, total);
+    QCOMPARE(casWrite, QStringLiteral("        ") + CasPrevod(total));
+    QCOMPARE(v.CasH, CasH); // assigned before the bad field
 }
 
 void TestTotals::fileTotal_data()
@@ -151,11 +173,21 @@ void TestTotals::fileTotalLeavesZeroDurations()
     QCOMPARE(v.CasS, 0);
 }
 
+void TestTotals::fileTotalBadRow_data()
+{
+    QTest::addColumn<QStringList>("memo");
+    // A text line without tabs is every field at once and no number.
+    QTest::newRow("text line") << rows({"Comment", "[A]", "a||1.000|0|Hz|1|0|0"});
+    QTest::newRow("row too long") << rows({"[A]", "a||1.000|0|Hz|1|0|0", "b||1.000|0|Hz|0|35791|24"});
+}
+
 void TestTotals::fileTotalBadRow()
 {
+    QFETCH(QStringList, memo);
     RowVars v;
-    // A text line without tabs is every field at once and no number.
-    QVERIFY_THROWS_EXCEPTION(ConvertError, CasSUMASUM(rows({"Comment", "[A]", "a||1.000|0|Hz|1|0|0"}), v));
+    QVERIFY_THROWS_EXCEPTION(ConvertError, CasSUMASUM(memo, v));
+    // Empty fields count 0 here, so no carried hours make a row too long.
+    QVERIFY(!CasSUMASUM(rows({"[A]", "a||1.000|0|Hz|596|0|0", "b||1.000|0|Hz||31|24"}), v).isEmpty());
 }
 
 void TestTotals::cLocaleFormat()

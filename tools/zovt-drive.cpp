@@ -58,7 +58,7 @@ struct Cpu {
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
+    zovt::MainWindowController::prepareApplication();
     QStringList args = app.arguments().mid(1);
     QString grabFile;
     double grabAfter = 5.0;

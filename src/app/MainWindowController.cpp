@@ -47,6 +47,20 @@ bool MainWindowController::RestoreWhileWaiting::eventFilter(QObject *watched, QE
     return QObject::eventFilter(watched, event);
 }
 
+bool MainWindowController::ListPress::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+        changed = false;
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 MainWindowController::MainWindowController(Clock &clock)
     : m_clock(clock), m_ui(&m_window, design::mainWindowControls()),
       m_form2Ui(&m_form2, design::clientEditorControls()), m_port(clock)
@@ -86,6 +100,8 @@ void MainWindowController::FormResize()
 }
 
 MainWindowController::~MainWindowController() = default;
+
+void MainWindowController::prepareApplication() { QApplication::setQuitOnLastWindowClosed(false); }
 
 void MainWindowController::FormCreate()
 {
@@ -158,8 +174,22 @@ void MainWindowController::bind()
 
     auto *list = m_window.control<QListWidget>("Zakladmemo");
     const auto select = [this] { m_app->run("ZakladMemoCliknul", [this] { m_app->program().ZakladMemoCliknul(); }); };
-    QObject::connect(list, &QListWidget::itemClicked, &m_window, select);
-    QObject::connect(list, &QListWidget::itemActivated, &m_window, select);
+    // Every change of the current entry selects it, by mouse or keyboard (the
+    // controllers' own changes go through the surface, which keeps the list
+    // quiet). A click or Enter on the entry that is current already selects
+    // it again, as after a playback.
+    list->installEventFilter(&m_listPress);
+    list->viewport()->installEventFilter(&m_listPress);
+    QObject::connect(list, &QListWidget::currentRowChanged, &m_window, [this, select] {
+        m_listPress.changed = true;
+        select();
+    });
+    const auto again = [this, select] {
+        if (!m_listPress.changed)
+            select();
+    };
+    QObject::connect(list, &QListWidget::itemClicked, &m_window, again);
+    QObject::connect(list, &QListWidget::itemActivated, &m_window, again);
 
     auto *bar = m_window.control<QScrollBar>("Kikratebar");
     QObject::connect(bar, &QScrollBar::valueChanged, &m_window,
@@ -179,10 +209,12 @@ void MainWindowController::bind()
         return now;
     };
     QObject::connect(&m_window, &TForm19::closing, &m_window, [this] {
-        m_app->shell().FormClose();
-        // Closing by any means ends every running operation and the program.
-        m_clock.requestExit();
-        QCoreApplication::exit(m_app->shell().exitCode());
+        Shell &shell = m_app->shell();
+        shell.FormClose();
+        // Closing by any means ends every running operation and the program;
+        // during start-up no event loop runs yet to be left, so the program
+        // must know it has ended (main() returns then).
+        shell.endNow(shell.exitCode());
     });
 }
 

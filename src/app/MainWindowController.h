@@ -17,6 +17,11 @@ public:
     explicit MainWindowController(Clock &clock);
     ~MainWindowController();
 
+    // What the application object needs before the window is made: it lives
+    // on while no window is shown (a modal message during start-up), and it
+    // carries no display name, which Qt would append to the window's title.
+    static void prepareApplication();
+
     // Creates the window's state: the create event runs the start-up sequence.
     void FormCreate();
     bool ended() const { return m_app->shell().ended(); }
@@ -40,6 +45,14 @@ private:
         MainWindowController *owner;
     };
 
+    // Whether the current entry of the program list changed since the last
+    // mouse press or key press on it: a click or Enter that changed it has
+    // selected it already.
+    struct ListPress : QObject {
+        bool eventFilter(QObject *watched, QEvent *event) override;
+        bool changed = false;
+    };
+
     Clock &m_clock;
     TForm19 m_window;
     WidgetSurface m_ui;
@@ -49,6 +62,7 @@ private:
     VaCommPort m_port;
     std::unique_ptr<Application> m_app;
     RestoreWhileWaiting m_restoreWhileWaiting{this};
+    ListPress m_listPress;
 };
 
 } // namespace zovt

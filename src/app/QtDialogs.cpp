@@ -23,7 +23,9 @@ int runCentred(QDialog &box)
     return box.exec();
 }
 
-QString title() { return QApplication::applicationDisplayName(); }
+// The application's name as its message boxes are captioned; it is not the
+// application's display name, which Qt would append to every window title.
+QString title() { return QStringLiteral("ZovT Generator"); }
 
 } // namespace
 

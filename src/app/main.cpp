@@ -20,8 +20,7 @@ int main(int argc, char **argv)
         return 1;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("ZovT Generator"));
-    QApplication::setQuitOnLastWindowClosed(false);
+    zovt::MainWindowController::prepareApplication();
     QApplication::setWindowIcon(zovt::icons::appIcon());
     zovt::winpath::ensureDriveC();
 

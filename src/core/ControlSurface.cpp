@@ -110,12 +110,11 @@ QString MemorySurface::line(const QString &name, int i) const
 
 void MemorySurface::setLine(const QString &name, int i, const QString &text)
 {
+    // Only a line that is there can be set: a row display that stopped short
+    // of the row being played must not grow a stray line.
     QStringList &l = at(name, Op::WriteLines).lines;
-    if (i < 0)
-        return;
-    while (l.size() <= i)
-        l.append(QString());
-    l[i] = text;
+    if (i >= 0 && i < l.size())
+        l[i] = text;
 }
 
 void MemorySurface::showPicture(const QString &name, const QString &winPath)

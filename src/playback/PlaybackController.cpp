@@ -5,7 +5,6 @@
 #include "device/DeviceLink.h"
 #include "device/VaComm.h"
 #include "device/Waits.h"
-#include "program/RowFields.h"
 #include "program/RowParser.h"
 #include "program/Totals.h"
 #include "storage/DataFiles.h"
@@ -37,25 +36,6 @@ const QString kStopShown = QStringLiteral("          STOP");
 constexpr int kNextProgramMs = 500;
 constexpr int kBarStepMs = 2000;
 constexpr int kBarFrames = 28;
-
-// The first row of a program whose duration fields do not convert (what the
-// total stumbles over), or 0.
-int firstBadDurationRow(const QStringList &memoPlay, qint32 rows)
-{
-    for (qint32 i = 1; i <= rows; ++i) {
-        const QStringView row = i < memoPlay.size() ? QStringView(memoPlay.at(i)) : QStringView();
-        const RowFields f(row);
-        try {
-            for (int k = 6; k <= 8; ++k)
-                if (!f.at(k).isEmpty())
-                    readDecimal(f.at(k));
-        } catch (const ConvertError &) {
-            return i;
-        }
-    }
-    return 0;
-}
-
 
 // A row or total that does not convert, a value the device cannot take, a
 // missing picture: such an error ends the playback (or one of its end steps)
@@ -222,7 +202,7 @@ void PlaybackController::recordFault(Stage stage, const std::exception &e)
     if (stage == Stage::Rows)
         f.row = m_engine.currentRow();
     else if (stage == Stage::Total)
-        f.row = firstBadDurationRow(m_ctx.ui.lines(kMemoPlay), m_ctx.state.PocetRadkfr);
+        f.row = m_totalRows + 1; // the row after the last one the total counted
     m_lastFault = f;
     if (faulted)
         faulted(f);
@@ -249,15 +229,15 @@ void PlaybackController::computeTotal()
     EngineVars &e = st.engine;
     // Only the last running text can be seen: nothing runs between two rows.
     QString text;
-    bool haveText = false;
+    m_totalRows = 0;
     const auto show = [&] {
-        if (haveText)
+        if (m_totalRows > 0)
             ui.setText(kCasWrite, text);
     };
     try {
         CasCelkSUM(ui.lines(kMemoPlay), st.PocetRadkfr, st.row, e.CasCelk, [&](const QString &t) {
             text = t;
-            haveText = true;
+            ++m_totalRows;
         });
     } catch (...) {
         show();

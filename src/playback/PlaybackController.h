@@ -113,6 +113,7 @@ private:
     bool m_playAsked = false;
     bool m_playing = false;
     std::function<void()> m_afterEnd;
+    int m_totalRows = 0; // rows the program total of the running playback has counted
 };
 
 } // namespace zovt

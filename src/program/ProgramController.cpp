@@ -109,13 +109,17 @@ void ProgramController::Open()
     std::optional<QString> chosen;
     if (files::fileExists(paths::ProgramHandOff)) {
         // Read anew: a companion may have handed over another program since
-        // start-up.
+        // start-up. One that names a missing file goes, as in Open1, or no
+        // Open would ever get past it.
         st.SouborExport = files::readFirstLine(paths::ProgramHandOff);
-        chosen = st.SouborExport;
-    } else {
+        if (files::fileExists(st.SouborExport))
+            chosen = st.SouborExport;
+        else
+            files::remove(paths::ProgramHandOff);
+    }
+    if (!chosen)
         chosen = m_ctx.dialogs.openFile(
             {QStringLiteral("Orva Therapy"), st.openDialogFolder, kTxtFilter, st.openDialogFileName});
-    }
 
     if (chosen) {
         loadFile(*chosen);
@@ -175,6 +179,8 @@ void ProgramController::VyplnZaklMemo()
         ui.show({"Orva_Tlac", "OrvaTGener"}, true);
     }
 
+    // A total that fails must not leave the previous file's figure.
+    ui.setText(kCasWriteSUMA, QString());
     ui.setText(kCasWriteSUMA, CasSUMASUM(m_file.lines(), st.row));
 }
 

@@ -4,6 +4,8 @@
 #include "program/RowFields.h"
 #include "program/Totals.h"
 
+#include <limits>
+
 namespace zovt {
 
 namespace {
@@ -136,12 +138,28 @@ void Nactiradekdata(const QString &PomStringPrenos, RowVars &v)
     else if (unit == u"GHz")
         v.HzkHz = 1000000000;
 
-    if (!f.at(6).isEmpty())
-        v.CasH = readDecimal(f.at(6));
-    if (!f.at(7).isEmpty())
-        v.CasM = readDecimal(f.at(7));
-    if (!f.at(8).isEmpty())
-        v.CasS = readDecimal(f.at(8));
+    readDuration(f, v, EmptyDuration::KeepsValue);
+}
+
+void readDuration(const RowFields &f, RowVars &v, EmptyDuration empty)
+{
+    qint32 *const parts[] = {&v.CasH, &v.CasM, &v.CasS};
+    for (int k = 0; k < 3; ++k) {
+        const QStringView field = f.at(6 + k);
+        if (!field.isEmpty())
+            *parts[k] = readDecimal(field);
+        else if (empty == EmptyDuration::IsZero)
+            *parts[k] = 0;
+    }
+    // Playback counts a row in 32-bit milliseconds; a longer row would wrap
+    // and play for a moment while the totals show its full length.
+    const qint64 ms = (qint64(v.CasH) * 3600 + qint64(v.CasM) * 60 + qint64(v.CasS)) * 1000;
+    if (ms > std::numeric_limits<qint32>::max() || ms < std::numeric_limits<qint32>::min())
+        throw ConvertError(QStringLiteral("the duration %1:%2:%3 is longer than a row can play (596:31:23)")
+                               .arg(v.CasH)
+                               .arg(v.CasM)
+                               .arg(v.CasS)
+                               .toStdString());
 }
 
 qint32 rowSeconds(qint32 CasH, qint32 CasM, qint32 CasS)

@@ -10,6 +10,8 @@
 
 namespace zovt {
 
+class RowFields;
+
 // A number or duration field that is not a decimal number. It ends the
 // operation that called the parser, without a message.
 class ConvertError : public std::runtime_error {
@@ -31,6 +33,16 @@ QString rowDisplayLine(const RowVars &v, bool OrvatrinPower);
 // Reads an optionally signed decimal integer; throws ConvertError otherwise.
 qint32 readDecimal(const QString &text);
 qint32 readDecimal(QStringView text);
+
+// How an empty duration field reads: the parser and the program total keep
+// the value before it, the file total counts it as 0.
+enum class EmptyDuration { KeepsValue, IsZero };
+
+// Reads the duration fields 6, 7 and 8 of a row into CasH, CasM and CasS.
+// Throws ConvertError at a field that is not a decimal integer (the fields
+// before it keep their new values) and at a duration that playback cannot
+// count: its milliseconds must fit 32 bits, so 596:31:23 is the longest row.
+void readDuration(const RowFields &fields, RowVars &v, EmptyDuration empty);
 
 // The value of a number field from its integer part and thousandths,
 // thousandths / 1000 + integer part in extended precision, rounded once.

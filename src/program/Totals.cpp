@@ -68,13 +68,7 @@ qint32 CasCelkSUM(const QStringList &MemoPlay, qint32 PocetRadkfr, RowVars &v, q
         // A row missing from the memo reads as a blank row: its fields are
         // empty and keep the previous duration.
         const QStringView row = i < MemoPlay.size() ? QStringView(MemoPlay.at(i)) : QStringView();
-        const RowFields f(row);
-        if (!f.at(6).isEmpty())
-            v.CasH = readDecimal(f.at(6));
-        if (!f.at(7).isEmpty())
-            v.CasM = readDecimal(f.at(7));
-        if (!f.at(8).isEmpty())
-            v.CasS = readDecimal(f.at(8));
+        readDuration(RowFields(row), v, EmptyDuration::KeepsValue);
         CasCelk = static_cast<qint32>(static_cast<quint32>(CasCelk) + static_cast<quint32>(rowSeconds(v)));
         if (setCasWrite)
             setCasWrite(kEightSpaces + CasPrevod(CasCelk));
@@ -116,10 +110,7 @@ QString CasSUMASUM(const QStringList &NacistMemo, RowVars &v)
     for (const QString &line : NacistMemo) {
         if (line.contains(QLatin1Char('[')))
             continue;
-        const RowFields f(line);
-        v.CasH = f.at(6).isEmpty() ? 0 : readDecimal(f.at(6));
-        v.CasM = f.at(7).isEmpty() ? 0 : readDecimal(f.at(7));
-        v.CasS = f.at(8).isEmpty() ? 0 : readDecimal(f.at(8));
+        readDuration(RowFields(line), v, EmptyDuration::IsZero);
         total += static_cast<double>(rowSeconds(v)) / 86400.0;
     }
     return fileTotalText(total);

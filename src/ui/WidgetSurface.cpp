@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -68,14 +69,9 @@ void memoAppend(QTextDocument *doc, const QString &text)
         c.insertText(QLatin1Char('\n') + text + QLatin1Char('\n'));
 }
 
+// Line i must be there.
 void memoSetLine(QTextDocument *doc, int i, const QString &text)
 {
-    while (memoLineCount(doc) < i)
-        memoAppend(doc, QString());
-    if (i == memoLineCount(doc)) {
-        memoAppend(doc, text);
-        return;
-    }
     QTextCursor c(doc->findBlockByNumber(i));
     c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     c.insertText(text);
@@ -83,6 +79,9 @@ void memoSetLine(QTextDocument *doc, int i, const QString &text)
 
 void listSetLines(QListWidget *l, const QStringList &lines)
 {
+    // The window binds the operator's changes of the current entry; the
+    // controllers' own changes must not come back to them as a selection.
+    const QSignalBlocker quiet(l);
     // Program lists run to thousands of entries: one repaint, one insertion.
     l->setUpdatesEnabled(false);
     l->clear();
@@ -248,6 +247,7 @@ void WidgetSurface::setIndex(const QString &name, int index)
         return;
     }
     if (auto *l = qobject_cast<QListWidget *>(w)) {
+        const QSignalBlocker quiet(l); // as in listSetLines
         if (index >= 0 && index < l->count())
             return l->setCurrentRow(index);
         l->setCurrentRow(-1);
@@ -327,23 +327,15 @@ void WidgetSurface::setLine(const QString &name, int i, const QString &text)
     QWidget *w = find(name);
     if (!w)
         return MemorySurface::setLine(name, i, text);
-    if (i < 0) {
-        if (!qobject_cast<QListWidget *>(w) && !qobject_cast<QPlainTextEdit *>(w))
-            unsupported(name, "lines");
+    if (!qobject_cast<QListWidget *>(w) && !qobject_cast<QPlainTextEdit *>(w))
+        unsupported(name, "lines");
+    // As in memory: only a line that is there can be set.
+    if (i < 0 || i >= lineCount(name))
         return;
-    }
-    if (auto *l = qobject_cast<QListWidget *>(w)) {
-        while (l->count() < i)
-            l->addItem(QString());
-        if (i == l->count())
-            l->addItem(text);
-        else
-            l->item(i)->setText(text);
-        return;
-    }
+    if (auto *l = qobject_cast<QListWidget *>(w))
+        return l->item(i)->setText(text);
     if (auto *m = qobject_cast<QPlainTextEdit *>(w))
         return memoSetLine(m->document(), i, text);
-    unsupported(name, "lines");
 }
 
 void WidgetSurface::appendLine(const QString &name, const QString &text)

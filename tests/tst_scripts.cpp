@@ -1,0 +1,164 @@
+// The README's two commands on a machine where nothing is installed yet:
+// each installs the packages the build needs before it builds, and the run
+// command says what it is doing and shows the build's progress. The package
+// tools, CMake, ninja and the programs are stand-ins that log their calls.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestScripts : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void commandsInstallBeforeBuilding_data();
+    void commandsInstallBeforeBuilding();
+    void runCommandShowsTheBuild();
+    void installedMachineIsQuiet();
+
+private:
+    struct Result {
+        int exitCode = -1;
+        QString out;
+        QStringList calls;
+    };
+    Result run(const QString &script, const QStringList &args = {});
+    void stub(const QString &name, const QByteArray &body);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QProcessEnvironment m_env;
+};
+
+void TestScripts::stub(const QString &name, const QByteArray &body)
+{
+    const QString path = m_dir->filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\n" + body);
+    f.close();
+    QVERIFY(f.setPermissions(f.permissions() | QFileDevice::ExeOwner));
+}
+
+void TestScripts::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    const QByteArray log = "echo \"$(basename \"$0\") $*\" >> \"$STUB_LOG\"\n";
+    // Nothing is installed until apt-get installed it.
+    stub(QStringLiteral("bin/dpkg-query"), "[ -n \"$STUB_INSTALLED\" ] && printf 'install ok installed'\nexit 0\n");
+    stub(QStringLiteral("bin/apt-get"), log);
+    stub(QStringLiteral("bin/sudo"), "exec \"$@\"\n");
+    stub(QStringLiteral("bin/ctest"), log);
+    stub(QStringLiteral("bin/cmake"), log + "case \"$1\" in\n"
+                                            "  --build) echo \"[1/2] Building CXX object main.cpp.o\"\n"
+                                            "           echo \"[2/2] Linking CXX executable zovt-generator\" ;;\n"
+                                            "  *) mkdir -p \"$BUILD_DIR\" && touch \"$BUILD_DIR/build.ninja\" ;;\n"
+                                            "esac\n");
+    stub(QStringLiteral("bin/ninja"), log + "[ -n \"$STUB_UP_TO_DATE\" ] && echo 'ninja: no work to do.'\nexit 0\n");
+    // The programs run.sh starts: the simulator makes its stable path and
+    // waits to be ended; the controller ends at once.
+    stub(QStringLiteral("build/tools/zovt-devsim"),
+         log + "mkdir -p \"$XDG_STATE_HOME/zovt\" && ln -sf /dev/null \"$XDG_STATE_HOME/zovt/devsim-com3\"\n"
+               "exec sleep 30\n");
+    stub(QStringLiteral("build/zovt-generator"), log);
+
+    m_env = QProcessEnvironment::systemEnvironment();
+    m_env.insert(QStringLiteral("PATH"), m_dir->filePath(QStringLiteral("bin")) + QStringLiteral(":/usr/bin:/bin"));
+    m_env.insert(QStringLiteral("STUB_LOG"), m_dir->filePath(QStringLiteral("calls.log")));
+    m_env.insert(QStringLiteral("BUILD_DIR"), m_dir->filePath(QStringLiteral("build")));
+    m_env.insert(QStringLiteral("WINEPREFIX"), m_dir->filePath(QStringLiteral("prefix")));
+    m_env.insert(QStringLiteral("XDG_STATE_HOME"), m_dir->filePath(QStringLiteral("state")));
+    m_env.remove(QStringLiteral("STUB_INSTALLED"));
+    m_env.remove(QStringLiteral("STUB_UP_TO_DATE"));
+}
+
+TestScripts::Result TestScripts::run(const QString &script, const QStringList &args)
+{
+    QFile::remove(m_env.value(QStringLiteral("STUB_LOG")));
+    QProcess p;
+    p.setProcessEnvironment(m_env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral(ZOVT_SOURCE_DIR "/") + script, args);
+    Result r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAll());
+    QFile log(m_env.value(QStringLiteral("STUB_LOG")));
+    if (log.open(QIODevice::ReadOnly))
+        r.calls = QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return r;
+}
+
+void TestScripts::commandsInstallBeforeBuilding_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::newRow("test command") << "scripts/test.sh";
+    QTest::newRow("run command") << "scripts/run.sh";
+}
+
+void TestScripts::commandsInstallBeforeBuilding()
+{
+    QFETCH(QString, script);
+    const Result r = run(script);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.out));
+    qsizetype install = -1, build = -1;
+    for (qsizetype i = 0; i < r.calls.size(); ++i) {
+        const QString &c = r.calls.at(i);
+        if (install < 0 && c.startsWith(QLatin1String("apt-get install")))
+            install = i;
+        if (build < 0 && c.startsWith(QLatin1String("cmake")))
+            build = i;
+    }
+    QVERIFY2(install >= 0, qPrintable(r.calls.join(QLatin1Char('\n'))));
+    QVERIFY(build > install);
+    for (const char *p : {"qt6-base-dev", "ninja-build", "xvfb", "fonts-wine", "qt6-translations-l10n"})
+        QVERIFY2(r.calls.at(install).contains(QLatin1String(p)), p);
+    QVERIFY(!r.calls.at(install).contains(QLatin1String("clang")));
+    QVERIFY(r.out.contains(QStringLiteral("Installing dependencies")));
+}
+
+void TestScripts::runCommandShowsTheBuild()
+{
+    // First run: no build yet.
+    Result r = run(QStringLiteral("scripts/run.sh"));
+    QVERIFY2(r.exitCode == 0, qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("Building (first time takes a few minutes)…\n")), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("[2/2] Linking CXX executable zovt-generator\n")), qPrintable(r.out));
+    QVERIFY(r.calls.contains(QStringLiteral("zovt-generator ")));
+
+    // Sources changed since: the build shows again, without the first-time note.
+    m_env.insert(QStringLiteral("STUB_INSTALLED"), QStringLiteral("1"));
+    r = run(QStringLiteral("scripts/run.sh"));
+    QVERIFY2(r.out.contains(QStringLiteral("Building…\n[1/2]")), qPrintable(r.out));
+    QVERIFY(!r.out.contains(QStringLiteral("first time")));
+
+    // Up to date: not a word about building.
+    m_env.insert(QStringLiteral("STUB_UP_TO_DATE"), QStringLiteral("1"));
+    r = run(QStringLiteral("scripts/run.sh"));
+    QVERIFY2(r.exitCode == 0, qPrintable(r.out));
+    QVERIFY2(!r.out.contains(QStringLiteral("Build")) && !r.out.contains(QStringLiteral("[1/2]")), qPrintable(r.out));
+    QVERIFY(r.calls.contains(QStringLiteral("zovt-generator ")));
+}
+
+void TestScripts::installedMachineIsQuiet()
+{
+    m_env.insert(QStringLiteral("STUB_INSTALLED"), QStringLiteral("1"));
+    Result r = run(QStringLiteral("scripts/install-deps.sh"));
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QString());
+    QVERIFY(r.calls.isEmpty());
+
+    // The fuzz targets' compiler only when asked for.
+    m_env.remove(QStringLiteral("STUB_INSTALLED"));
+    r = run(QStringLiteral("scripts/install-deps.sh"), {QStringLiteral("--fuzz")});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.calls.last().startsWith(QLatin1String("apt-get install")));
+    QVERIFY(r.calls.last().contains(QLatin1String(" clang ")));
+}
+
+QTEST_GUILESS_MAIN(TestScripts)
+#include "tst_scripts.moc"
