@@ -3,6 +3,7 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "ui/MainWindowDesign.h"
+#include "ui/Form19Names.h"
 
 namespace zovt {
 
@@ -66,14 +67,14 @@ QList<ColourAssignment> fixedColours(const QPalette &system)
     };
     for (const QString &label : design::clientPanelLabels())
         add(label, QPalette::Window, design::ClientLabelColour);
-    add(QStringLiteral("Kolikrate"), QPalette::Window, design::ClientLabelColour);
-    add(QStringLiteral("MemoWish"), QPalette::Base, design::SkyBlue);
-    add(QStringLiteral("ZovTWisch"), QPalette::Base, design::SkyBlue);
-    add(QStringLiteral("Zakladmemo"), QPalette::Base, QColor(255, 255, 255));
+    add(f19::Kolikrate, QPalette::Window, design::ClientLabelColour);
+    add(f19::MemoWish, QPalette::Base, design::SkyBlue);
+    add(f19::ZovTWisch, QPalette::Base, design::SkyBlue);
+    add(f19::Zakladmemo, QPalette::Base, QColor(255, 255, 255));
     for (const char *strip : {"Panel2", "Panel5", "PopisP1", "PopisP2"})
         add(QString::fromLatin1(strip), QPalette::Window, systemButtonShadow(system));
-    add(QStringLiteral("PanelSettig"), QPalette::Window, ActiveBorderColour);
-    add(QStringLiteral("PanelSettigCOM"), QPalette::Window, design::ComStripGrey);
+    add(f19::PanelSettig, QPalette::Window, ActiveBorderColour);
+    add(f19::PanelSettigCOM, QPalette::Window, design::ComStripGrey);
     return out;
 }
 

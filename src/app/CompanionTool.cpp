@@ -5,6 +5,7 @@
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "storage/WinPath.h"
+#include "ui/Form19Names.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -128,11 +129,11 @@ CompanionToolController::CompanionToolController(AppContext &ctx, CompanionLaunc
 void CompanionToolController::ZovToolEditClick()
 {
     ControlSurface &ui = m_ctx.ui;
-    const QString button = QStringLiteral("ZovToolEdit");
+    const QString button = f19::ZovToolEdit;
     CompanionHandOver::Input input;
-    input.clientFile = ui.text(QStringLiteral("PRSAdresaAkt"));
-    input.program = loadedProgram ? loadedProgram() : files::Memo{ui.lines(QStringLiteral("NacistMemo")), {}};
-    input.generatorButtonVisible = ui.isVisible(QStringLiteral("Orva_Tlac"));
+    input.clientFile = ui.text(f19::PRSAdresaAkt);
+    input.program = loadedProgram ? loadedProgram() : files::Memo{ui.lines(f19::NacistMemo), {}};
+    input.generatorButtonVisible = ui.isVisible(f19::Orva_Tlac);
 
     const auto outcome =
         CompanionHandOver(m_ctx.clock, *m_launcher).run(input, [&] { ui.setVisible(button, false); });

@@ -4,13 +4,11 @@
 #include "core/Dialogs.h"
 #include "core/WindowState.h"
 #include "i18n/Catalogue.h"
+#include "ui/Form19Names.h"
 
 namespace zovt {
 
 namespace {
-const QString kOrvaTGener = QStringLiteral("OrvaTGener");
-const QString kPanel5 = QStringLiteral("Panel5");
-const QString kJmeno = QStringLiteral("Jmeno");
 constexpr int kPortInfoText = 2008;
 constexpr int kClientNeededText = 2009;
 } // namespace
@@ -19,26 +17,26 @@ GeneratorMode::GeneratorMode(AppContext &ctx) : m_ctx(ctx) {}
 
 QStringList GeneratorMode::unboundHooks() const
 {
-    return KlientOpen ? QStringList() : QStringList{QStringLiteral("KlientOpen")};
+    return KlientOpen ? QStringList() : QStringList{f19::KlientOpen};
 }
 
 void GeneratorMode::Orva_Tlac()
 {
     ControlSurface &ui = m_ctx.ui;
     // 1.
-    const bool on = !ui.isChecked(kOrvaTGener);
-    ui.setChecked(kOrvaTGener, on);
-    ui.setVisible(kPanel5, on);
+    const bool on = !ui.isChecked(f19::OrvaTGener);
+    ui.setChecked(f19::OrvaTGener, on);
+    ui.setVisible(f19::Panel5, on);
     // 2. The selected program again, its frequencies masked in generator mode.
     Operations::run(m_ctx.ops.ZakladMemoCliknul);
     // 3.
-    if (ui.text(kJmeno).isEmpty())
+    if (ui.text(f19::Jmeno).isEmpty())
         Operations::run(KlientOpen);
     // 4.
-    if (ui.text(kJmeno).isEmpty()) {
+    if (ui.text(f19::Jmeno).isEmpty()) {
         m_ctx.dialogs.message(Catalogue::mainWindow().FATisk(kClientNeededText, m_ctx.state.Languagem));
-        ui.setChecked(kOrvaTGener, false);
-        ui.setVisible(kPanel5, false);
+        ui.setChecked(f19::OrvaTGener, false);
+        ui.setVisible(f19::Panel5, false);
     }
 }
 
@@ -47,9 +45,9 @@ void GeneratorMode::BtnInfo()
     m_ctx.dialogs.message(Catalogue::mainWindow().FATisk(kPortInfoText, m_ctx.state.Languagem));
 }
 
-void GeneratorMode::InfoPopis() { m_ctx.ui.setVisible(QStringLiteral("PopisP1"), true); }
-void GeneratorMode::ClosePopis() { m_ctx.ui.setVisible(QStringLiteral("PopisP1"), false); }
-void GeneratorMode::InfoPopis2() { m_ctx.ui.setVisible(QStringLiteral("PopisP2"), true); }
-void GeneratorMode::ClosePopis2() { m_ctx.ui.setVisible(QStringLiteral("PopisP2"), false); }
+void GeneratorMode::InfoPopis() { m_ctx.ui.setVisible(f19::PopisP1, true); }
+void GeneratorMode::ClosePopis() { m_ctx.ui.setVisible(f19::PopisP1, false); }
+void GeneratorMode::InfoPopis2() { m_ctx.ui.setVisible(f19::PopisP2, true); }
+void GeneratorMode::ClosePopis2() { m_ctx.ui.setVisible(f19::PopisP2, false); }
 
 } // namespace zovt

@@ -20,6 +20,7 @@
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
 #include "wishes/WishController.h"
+#include "ui/Form19Names.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -78,9 +79,9 @@ MainWindowController::MainWindowController(Clock &clock)
     hooks.applyFontSizes = [this](int main, int secondary) { m_window.applyFontSizes(main, secondary); };
     hooks.applyLanguage = [](int Languagem) { qtlang::install(Languagem); };
     hooks.placeOpenButtons = [this] {
-        QWidget *open = m_window.widget(QStringLiteral("Open"));
-        QWidget *zov = m_window.widget(QStringLiteral("OpenZov"));
-        QWidget *sbz = m_window.widget(QStringLiteral("OpenSBZ"));
+        QWidget *open = m_window.widget(f19::Open);
+        QWidget *zov = m_window.widget(f19::OpenZov);
+        QWidget *sbz = m_window.widget(f19::OpenSBZ);
         zov->setGeometry(open->x() + open->width(), zov->y(), 100, zov->height());
         sbz->setGeometry(zov->x() + zov->width(), sbz->y(), 40, sbz->height());
     };
@@ -95,7 +96,7 @@ MainWindowController::MainWindowController(Clock &clock)
 void MainWindowController::FormResize()
 {
     const QSize outer = m_window.outerSize();
-    const bool wishMode = !m_window.widget(QStringLiteral("MemoWish"))->isHidden();
+    const bool wishMode = !m_window.widget(f19::MemoWish)->isHidden();
     m_window.applyGeometries(layout::FormResize(outer.width(), outer.height(), m_window.geometries(), wishMode));
 }
 

@@ -15,6 +15,8 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
+#include "ui/Form19Names.h"
+#include "ui/Form19States.h"
 
 #include <QDateTime>
 #include <cstdio>
@@ -23,7 +25,6 @@ namespace zovt {
 
 namespace {
 
-const QString kPic = QStringLiteral("PlayUkaz");
 
 void logDropped(const char *where, std::exception_ptr error)
 {
@@ -65,7 +66,7 @@ void Shell::applyCaptions()
 void Shell::Nastav()
 {
     try {
-        startupSteps1to22();
+        prepareWindowAndSettings();
     } catch (const ExitUnwind &) {
         throw;
     } catch (const std::exception &e) {
@@ -76,55 +77,55 @@ void Shell::Nastav()
     }
     if (m_ended)
         return;
-    startupSteps23to31();
+    meetTheDevice();
 }
 
-void Shell::startupSteps1to22()
+void Shell::prepareWindowAndSettings()
 {
     ControlSurface &ui = m_ctx.ui;
     WindowState &st = m_ctx.state;
 
-    // 1
+    // The window shows; nothing is open or playing.
     if (m_hooks.show)
         m_hooks.show();
-    ui.setChecked(QStringLiteral("PortOpen"), false);
+    ui.setChecked(f19::PortOpen, false);
     files::remove(paths::WishesFlag);
     st.playopakTl = false;
     Operations::run(m_ctx.ops.stopPlaybackTimers);
-    ui.setVisible(QStringLiteral("Open"), true);
+    ui.setVisible(f19::Open, true);
     if (m_hooks.placeOpenButtons)
         m_hooks.placeOpenButtons();
-    // 2
+    // Colour scheme.
     if (m_hooks.applyColourScheme)
         m_hooks.applyColourScheme(files::exists(paths::DarkColorFlag));
-    // 3
-    ui.setChecked(QStringLiteral("VerzeSwZovT"), files::exists(paths::NewFirmwareFlag));
-    // 4
-    ui.show({"OpenZov", "OpenSBZ", "OpenPopis"}, true);
+    // Firmware variant.
+    ui.setChecked(f19::VerzeSwZovT, files::exists(paths::NewFirmwareFlag));
+    // Program buttons shown, wish memory disarmed, client paths emptied.
+    ui.show({f19::OpenZov, f19::OpenSBZ, f19::OpenPopis}, true);
     st.UlozitDoPamet = false;
-    ui.show({"ZovTWisch", "Panel2"}, false);
+    ui.show({f19::ZovTWisch, f19::Panel2}, false);
     for (const char *n : {"PRSAdresaDBZ", "PRSAdresaPresmerovani", "PRSAdresKlentaData"})
         ui.setText(QString::fromLatin1(n), QString());
-    // 5
-    ui.setText(QStringLiteral("PRSAdresaDBZ"),
+    // Client folder and export root.
+    ui.setText(f19::PRSAdresaDBZ,
                files::exists(paths::ClientDirFile) ? files::readFirstLine(paths::ClientDirFile) : paths::DefaultClientDir);
-    ui.setText(QStringLiteral("PRSAdresaPresmerovani"),
+    ui.setText(f19::PRSAdresaPresmerovani,
                files::exists(paths::ExportRootFile) ? files::readFirstLine(paths::ExportRootFile) : paths::DefaultExportRoot);
-    // 6
+    // Running bar at rest, wish buttons hidden, the exit usable.
     if (files::exists(paths::PicBarFlag))
-        ui.showPicture(QStringLiteral("TherapyL1"), paths::PicBarIdle);
-    ui.show({"Wishes1", "Wishes1dole"}, false);
-    ui.setEnabled(QStringLiteral("Konec"), true);
+        ui.showPicture(f19::TherapyL1, paths::PicBarIdle);
+    ui.show({f19::Wishes1, f19::Wishes1dole}, false);
+    ui.setEnabled(f19::Konec, true);
     restore();
-    // 7
-    ui.setText(QStringLiteral("CasWriteSUMA"), QString());
-    ui.showPicture(QStringLiteral("COMconct"), paths::PicRed);
-    ui.showPicture(kPic, paths::PicRed);
-    // 8
+    // Totals and indicators at rest.
+    ui.setText(f19::CasWriteSUMA, QString());
+    ui.showPicture(f19::COMconct, paths::PicRed);
+    ui.showPicture(f19::PlayUkaz, paths::PicRed);
+    // The folders the family shares.
     files::makeDir(paths::OrvaTherapy);
     files::makeDir(paths::OrvaQDBZ5);
     files::makeDir(paths::DataDir);
-    // 9
+    // Interface language.
     if (files::exists(paths::LangFile))
         st.Languagem = files::readInteger(paths::LangFile);
     else if (files::exists(paths::ZovToolLangFile))
@@ -133,7 +134,7 @@ void Shell::startupSteps1to22()
         st.Languagem = paths::DefaultLanguage;
     if (m_hooks.applyLanguage)
         m_hooks.applyLanguage(st.Languagem);
-    // 10
+    // Single-instance marker: ask before running beside another copy.
     if (files::exists(paths::RunMarker)) {
         if (!m_ctx.dialogs.confirm(text(100))) {
             endNow(0);
@@ -141,69 +142,69 @@ void Shell::startupSteps1to22()
         }
     }
     files::createFlag(paths::RunMarker);
-    // 11
-    ui.setVisible(QStringLiteral("Wishes"), files::exists(paths::WishesFlag));
-    ui.clear(QStringLiteral("MemoWish"));
-    // 12
+    // Wish mode offered by its flag file.
+    ui.setVisible(f19::Wishes, files::exists(paths::WishesFlag));
+    ui.clear(f19::MemoWish);
+    // Font sizes.
     const FontSizes fonts = readFontSizes();
     st.ScaleFontTXT = fonts.ScaleFontTXT;
     st.ScaleFontTXTSec = fonts.ScaleFontTXTSec;
     if (m_hooks.applyFontSizes)
         m_hooks.applyFontSizes(fonts.ScaleFontTXT, fonts.ScaleFontTXTSec);
-    // 13
+    // Captions of the language.
     applyCaptions();
-    // 14
-    ui.setIndex(QStringLiteral("Kikratebar"), 1);
-    ui.setText(QStringLiteral("Kolikrate"), QStringLiteral("1"));
+    // Repeat counter.
+    ui.setIndex(f19::Kikratebar, 1);
+    ui.setText(f19::Kolikrate, QStringLiteral("1"));
     const bool repeat = files::exists(paths::RepeatAllFlag);
-    ui.show({"Kikratebar", "Kolikrate"}, repeat);
-    // 15
+    ui.show({f19::Kikratebar, f19::Kolikrate}, repeat);
+    // The later captions.
     zovt::applyCaptions(ui, captions::mainWindowLate(), Texts{st.Languagem, &Catalogue::mainWindow()});
-    // 16
+    // Random generator, generator mode off, the file dialog's start.
     st.rng.seed(quint32(QDateTime::currentMSecsSinceEpoch()));
-    ui.setChecked(QStringLiteral("OrvaTGener"), false);
+    ui.setChecked(f19::OrvaTGener, false);
     st.openDialogFolder = paths::OrvaTherapy;
     st.openDialogFileName.clear();
-    // 17
-    ui.enable({"JasLED", "VykonIR", "ZpomalLED", "Open", "OpenZov", "OpenSBZ"}, false);
+    // Lighting switches and open buttons wait for the device.
+    ui.enable({f19::JasLED, f19::VykonIR, f19::ZpomalLED, f19::Open, f19::OpenZov, f19::OpenSBZ}, false);
     st.OrvatrinPower = false;
-    ui.show({"OrvatrinPowerPc", "OrvatrinPowerPcPanel"}, false);
-    ui.setEnabled(QStringLiteral("Wishes"), false);
-    ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, false);
-    // 18
-    ui.setVisible(QStringLiteral("OpenSBZ"), files::exists(paths::VisDbzFlag));
-    // 19
+    ui.show({f19::OrvatrinPowerPc, f19::OrvatrinPowerPcPanel}, false);
+    ui.setEnabled(f19::Wishes, false);
+    ui.show({f19::JasLED_Pom, f19::VykonIR_Pom, f19::ZpomalLED_Pom}, false);
+    // The database button by its flag file.
+    ui.setVisible(f19::OpenSBZ, files::exists(paths::VisDbzFlag));
+    // Waits stopped, lamps green, playback state at rest.
     for (auto id : {Waits::Timer1, Waits::Timer2, Waits::Timer3})
         m_ctx.waits.timer(id).stop();
     for (const char *lamp : {"JasLED_Pc_Zn", "VykonIR_Pc_Zn", "ZpomalLED_Pc_Zn"})
         ui.showPicture(QString::fromLatin1(lamp), paths::PicGreen);
     st.JasLED_Pc_Swich = st.VykonIR_Pc_Swich = st.ZpomalLED_Pc_Swich = true;
-    ui.setText(QStringLiteral("Pause"), QStringLiteral("||"));
-    ui.setText(QStringLiteral("CasWrite"), QString());
+    ui.setText(f19::Pause, f19::PauseCaptionRunning);
+    ui.setText(f19::CasWrite, QString());
     for (const char *memo : {"NacistMemo", "Zakladmemo", "MemoPlay", "MemoPlayShow"})
         ui.clear(QString::fromLatin1(memo));
     st.Pozadplay = -1;
     restore();
-    // 20
+    // Start-up runs until its own steps are over.
     st.Staruji = true;
-    // 21
+    // Port number.
     st.comPort = files::exists(paths::ComNrFile) ? files::readLineInteger(paths::ComNrFile) : paths::DefaultComPort;
-    // 22
+    // Lighting selections.
     if (files::exists(paths::LightSettingsFile))
         readLightingSelections(ui);
 }
 
-void Shell::startupSteps23to31()
+void Shell::meetTheDevice()
 {
     DeviceLink &dev = m_ctx.device;
 
-    // 23
+    // From here on errors go to the exception handler.
     m_handlerInstalled = true;
     m_ctx.clock.setErrorSink([this](const char *where, std::exception_ptr e) { HandleException(where, e); });
 
     try {
-        // 24 to 31 take the device's first turn; nothing else can have it yet.
-        dev.takeTurn([this] { startupSteps24to31(); });
+        // The device's first turn; nothing else can have it yet.
+        dev.takeTurn([this] { firstDeviceTurn(); });
     } catch (const ExitUnwind &) {
         throw;
     } catch (...) {
@@ -211,23 +212,24 @@ void Shell::startupSteps23to31()
     }
 }
 
-void Shell::startupSteps24to31()
+void Shell::firstDeviceTurn()
 {
     ControlSurface &ui = m_ctx.ui;
     WindowState &st = m_ctx.state;
-    // 24 to 28: one port cycle; with new firmware opening the port is the port test.
-    m_ctx.device.startupCycle([&] { ui.enable({"Stop", "StopVse", "Play", "PlayVse", "Pause"}, false); },
-                              [&] { ui.showPicture(kPic, paths::PicOrange); });
-    // 29
-    ui.showPicture(QStringLiteral("COMconct"), paths::PicGreen);
-    ui.showPicture(kPic, paths::PicGreen);
+    // One port cycle puts the device at rest; with new firmware opening the
+    // port is the port test.
+    m_ctx.device.startupCycle([&] { ui.enable({f19::Stop, f19::StopVse, f19::Play, f19::PlayVse, f19::Pause}, false); },
+                              [&] { ui.showPicture(f19::PlayUkaz, paths::PicOrange); });
+    // The device answered: indicators green, no current client file.
+    ui.showPicture(f19::COMconct, paths::PicGreen);
+    ui.showPicture(f19::PlayUkaz, paths::PicGreen);
     for (const char *n : {"PRSAdresaAkt", "PRSAdresaProt", "PRSAdresaData"})
         ui.setText(QString::fromLatin1(n), QString());
     st.SoborJm = QStringLiteral("   ");
     st.Z_OrvaT = false;
-    // 30
+    // The handed-over program, and with it the current client.
     Operations::run(m_ctx.ops.Open1);
-    // 31
+    // Stand-by lighting in three seconds.
     m_timerColorByStart->start();
 }
 
@@ -299,13 +301,13 @@ void Shell::Konec()
     step("Konec", [&] {
         Operations::run(m_ctx.ops.stopPlaybackTimers);
         if (files::exists(paths::PicBarFlag))
-            ui.showPicture(QStringLiteral("TherapyL1"), paths::PicBarIdle);
+            ui.showPicture(f19::TherapyL1, paths::PicBarIdle);
     });
     // C.3
     step("Konec", [&] {
-        ui.show({"MemoWish", "Memory1", "Memory2", "Memory3", "Memory4", "Memory5", "Memory6", "MemoryDel", "Panelprani"},
+        ui.show({f19::MemoWish, f19::Memory1, f19::Memory2, f19::Memory3, f19::Memory4, f19::Memory5, f19::Memory6, f19::MemoryDel, f19::Panelprani},
                 false);
-        ui.setVisible(QStringLiteral("MemoPlayShow"), true);
+        ui.setVisible(f19::MemoPlayShow, true);
     });
     // C.4
     step("Konec", [&] { m_ctx.device.abandonCycle(); });

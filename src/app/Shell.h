@@ -62,9 +62,9 @@ public:
 
 private:
     void applyCaptions();
-    void startupSteps1to22();
-    void startupSteps23to31();
-    void startupSteps24to31();
+    void prepareWindowAndSettings();
+    void meetTheDevice();
+    void firstDeviceTurn();
     void restore();
     QString text(int number) const;
 

@@ -11,6 +11,8 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "ui/ClientEditorDesign.h"
+#include "ui/Form19Names.h"
+#include "ui/Form2Names.h"
 
 #include <QDate>
 
@@ -18,16 +20,6 @@ namespace zovt {
 
 namespace {
 
-const QString kSave = QStringLiteral("Save");
-const QString kEdit = QStringLiteral("Edit");
-const QString kEditedit = QStringLiteral("Editedit");
-const QString kAdresaAkt = QStringLiteral("AdresaAkt");
-const QString kPodadrJm = QStringLiteral("PodadrJm");
-const QString kExportFr = QStringLiteral("ExportFr");
-const QString kSoubAdrdat = QStringLiteral("SoubAdrdat");
-const QString kDen = QStringLiteral("Datum_naroz_den");
-const QString kMesic = QStringLiteral("Datum_naroz_mesic");
-const QString kRok = QStringLiteral("Datum_naroz_rok");
 
 QString L(const char *name) { return QString::fromLatin1(name); }
 
@@ -52,15 +44,15 @@ ClientEditor::~ClientEditor() = default;
 
 const QStringList &ClientEditor::identityFields()
 {
-    static const QStringList names{L("Jmeno"), L("Prijmeni"), L("JmenoFix"), kDen, kMesic, kRok};
+    static const QStringList names{L("Jmeno"), L("Prijmeni"), L("JmenoFix"), f2::Datum_naroz_den, f2::Datum_naroz_mesic, f2::Datum_naroz_rok};
     return names;
 }
 
 QString ClientEditor::text(int number) const { return Catalogue::clientEditor().FATisk(number, m_Languagem); }
 
-bool ClientEditor::Editedit() const { return m_ui.isChecked(kEditedit); }
+bool ClientEditor::Editedit() const { return m_ui.isChecked(f2::Editedit); }
 
-void ClientEditor::setEditedit(bool on) { m_ui.setChecked(kEditedit, on); }
+void ClientEditor::setEditedit(bool on) { m_ui.setChecked(f2::Editedit, on); }
 
 // Every change of an identity field's text enables Save, whoever makes it:
 // a load therefore leaves Save enabled.
@@ -75,7 +67,7 @@ void ClientEditor::setField(const QString &name, const QString &text)
 void ClientEditor::fieldEdited(const QString &name)
 {
     if (identityFields().contains(name))
-        m_ui.setEnabled(kSave, true);
+        m_ui.setEnabled(f2::Save, true);
 }
 
 void ClientEditor::clearFields()
@@ -83,9 +75,9 @@ void ClientEditor::clearFields()
     for (const char *n : {"Jmeno", "Prijmeni", "Bydliste1", "Bydliste2", "Poznamka1", "Poznamka2", "JmenoFix",
                           "Telefon", "Email"})
         setField(L(n), QString());
-    setField(kDen, DatePlaceholder);
-    setField(kMesic, DatePlaceholder);
-    setField(kRok, YearPlaceholder);
+    setField(f2::Datum_naroz_den, DatePlaceholder);
+    setField(f2::Datum_naroz_mesic, DatePlaceholder);
+    setField(f2::Datum_naroz_rok, YearPlaceholder);
 }
 
 void ClientEditor::enableIdentity(bool on)
@@ -119,19 +111,19 @@ ClientRecord ClientEditor::fromFields() const
     r.Prijmeni = m_ui.text(L("Prijmeni"));
     r.Jmeno = m_ui.text(L("Jmeno"));
     r.JmenoFix = m_ui.text(L("JmenoFix"));
-    r.Datum_naroz_den = m_ui.text(kDen);
-    r.Datum_naroz_mesic = m_ui.text(kMesic);
-    r.Datum_naroz_rok = m_ui.text(kRok);
+    r.Datum_naroz_den = m_ui.text(f2::Datum_naroz_den);
+    r.Datum_naroz_mesic = m_ui.text(f2::Datum_naroz_mesic);
+    r.Datum_naroz_rok = m_ui.text(f2::Datum_naroz_rok);
     r.Bydliste1 = m_ui.text(L("Bydliste1"));
     r.Bydliste2 = m_ui.text(L("Bydliste2"));
     r.Poznamka1 = m_ui.text(L("Poznamka1"));
     r.Poznamka2 = m_ui.text(L("Poznamka2"));
     r.Telefon = m_ui.text(L("Telefon"));
     r.Email = m_ui.text(L("Email"));
-    r.AdresaAkt = m_ui.text(kAdresaAkt);
-    r.PodadrJm = m_ui.text(kPodadrJm);
-    r.ExportFr = m_ui.text(kExportFr);
-    r.SoubAdrdat = m_ui.text(kSoubAdrdat);
+    r.AdresaAkt = m_ui.text(f2::AdresaAkt);
+    r.PodadrJm = m_ui.text(f2::PodadrJm);
+    r.ExportFr = m_ui.text(f2::ExportFr);
+    r.SoubAdrdat = m_ui.text(f2::SoubAdrdat);
     return r;
 }
 
@@ -181,16 +173,16 @@ void ClientEditor::Language()
     files::remove(paths::AnimalFlag);
     showModeCaptions();
     // 9
-    const QString current = m_main.ui.text(QStringLiteral("PRSAdresaAkt"));
+    const QString current = m_main.ui.text(f19::PRSAdresaAkt);
     if (!current.isEmpty()) {
-        m_ui.setText(kAdresaAkt, current);
+        m_ui.setText(f2::AdresaAkt, current);
         TimerSouborAll();
         nacti();
         focus(L("Poznamka1"));
-        m_ui.setEnabled(kSave, true);
+        m_ui.setEnabled(f2::Save, true);
     } else {
         focus(L("Jmeno"));
-        m_ui.setEnabled(kSave, false);
+        m_ui.setEnabled(f2::Save, false);
     }
     // 10
     if (hooks.centre)
@@ -205,23 +197,23 @@ void ClientEditor::Novy()
     files::remove(paths::AnimalFlag);
     showModeCaptions();
     focus(L("Jmeno"));
-    m_ui.setEnabled(kSave, false);
+    m_ui.setEnabled(f2::Save, false);
 }
 
 void ClientEditor::Edit()
 {
-    m_ui.setVisible(kEdit, false);
+    m_ui.setVisible(f2::Edit, false);
     // The button comes back however the choice ends, a file that cannot be
     // read included.
     struct ShowAgain {
         ControlSurface &ui;
-        ~ShowAgain() { ui.setVisible(kEdit, true); }
+        ~ShowAgain() { ui.setVisible(f2::Edit, true); }
     } showAgain{m_ui};
     const std::optional<QString> chosen = m_main.dialogs.openFile(
-        {kEdit, m_main.ui.text(QStringLiteral("PRSAdresaDBZ")), QStringLiteral("*.txt"), QString()});
+        {QStringLiteral("Edit"), m_main.ui.text(f19::PRSAdresaDBZ), QStringLiteral("*.txt"), QString()});
     if (!chosen)
         return;
-    m_ui.setText(kAdresaAkt, *chosen);
+    m_ui.setText(f2::AdresaAkt, *chosen);
     TimerSouborAll();
     nacti();
 }
@@ -234,12 +226,12 @@ void ClientEditor::nacti()
     // 2
     clearFields();
     // 3
-    const ClientRecord r = readClientFile(m_ui.text(kAdresaAkt));
+    const ClientRecord r = readClientFile(m_ui.text(f2::AdresaAkt));
     setField(L("Prijmeni"), r.Prijmeni);
     setField(L("Jmeno"), r.Jmeno);
-    setField(kDen, r.Datum_naroz_den);
-    setField(kMesic, r.Datum_naroz_mesic);
-    setField(kRok, r.Datum_naroz_rok);
+    setField(f2::Datum_naroz_den, r.Datum_naroz_den);
+    setField(f2::Datum_naroz_mesic, r.Datum_naroz_mesic);
+    setField(f2::Datum_naroz_rok, r.Datum_naroz_rok);
     setField(L("Bydliste1"), r.Bydliste1);
     setField(L("Bydliste2"), r.Bydliste2);
     setField(L("Poznamka1"), r.Poznamka1);
@@ -247,10 +239,10 @@ void ClientEditor::nacti()
     setField(L("JmenoFix"), r.JmenoFix);
     setField(L("Telefon"), r.Telefon);
     setField(L("Email"), r.Email);
-    m_ui.setText(kAdresaAkt, r.AdresaAkt);
-    m_ui.setText(kPodadrJm, r.PodadrJm);
-    m_ui.setText(kExportFr, r.ExportFr);
-    m_ui.setText(kSoubAdrdat, r.SoubAdrdat);
+    m_ui.setText(f2::AdresaAkt, r.AdresaAkt);
+    m_ui.setText(f2::PodadrJm, r.PodadrJm);
+    m_ui.setText(f2::ExportFr, r.ExportFr);
+    m_ui.setText(f2::SoubAdrdat, r.SoubAdrdat);
     // 4
     TimerSouborAll();
     files::setFlag(paths::AnimalFlag, r.animal);
@@ -267,7 +259,7 @@ void ClientEditor::Zvire()
 void ClientEditor::Save()
 {
     // 1
-    m_ui.setVisible(kSave, false);
+    m_ui.setVisible(f2::Save, false);
     try {
         // 2 to 4
         ClientRecord r = fromFields();
@@ -277,10 +269,10 @@ void ClientEditor::Save()
         setField(L("JmenoFix"), r.JmenoFix);
         setField(L("Prijmeni"), r.Prijmeni);
         setField(L("Jmeno"), r.Jmeno);
-        m_ui.setText(kAdresaAkt, r.AdresaAkt);
-        m_ui.setText(kPodadrJm, r.PodadrJm);
-        m_ui.setText(kExportFr, r.ExportFr);
-        m_ui.setText(kSoubAdrdat, r.SoubAdrdat);
+        m_ui.setText(f2::AdresaAkt, r.AdresaAkt);
+        m_ui.setText(f2::PodadrJm, r.PodadrJm);
+        m_ui.setText(f2::ExportFr, r.ExportFr);
+        m_ui.setText(f2::SoubAdrdat, r.SoubAdrdat);
         // 5
         writeClientHandOff(paths::ClientAddressFile, P);
         TimerSouborAll();
@@ -303,12 +295,12 @@ void ClientEditor::Save()
         m_main.clock.processUntil([this] { return m_timerc >= 1; });
     } catch (...) {
         // The operator can try again once the cause is mended.
-        m_ui.setVisible(kSave, true);
+        m_ui.setVisible(f2::Save, true);
         throw;
     }
     // 9
     restore();
-    m_ui.setVisible(kSave, true);
+    m_ui.setVisible(f2::Save, true);
     Konec();
     // 10
     Operations::run(Nactiklient);

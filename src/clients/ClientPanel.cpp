@@ -10,18 +10,12 @@
 #include "device/Waits.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
+#include "ui/Form19Names.h"
 
 namespace zovt {
 
 namespace {
 
-const QString kPRSAdresaAkt = QStringLiteral("PRSAdresaAkt");
-const QString kPRSAdresaProt = QStringLiteral("PRSAdresaProt");
-const QString kPRSAdresKlentaData = QStringLiteral("PRSAdresKlentaData");
-const QString kPRSAdresaDBZ = QStringLiteral("PRSAdresaDBZ");
-const QString kPRSAdresaPresmerovani = QStringLiteral("PRSAdresaPresmerovani");
-const QString kSouborProtokSuma = QStringLiteral("SouborProtokSuma");
-const QString kSouborProtokSumaSUM = QStringLiteral("SouborProtokSumaSUM");
 
 } // namespace
 
@@ -30,36 +24,36 @@ ClientPanel::ClientPanel(AppContext &ctx) : m_ctx(ctx) {}
 void ClientPanel::show(const ClientRecord &r)
 {
     ControlSurface &ui = m_ctx.ui;
-    ui.setText(QStringLiteral("Prijmeni"), r.Prijmeni);
-    ui.setText(QStringLiteral("Jmeno"), r.Jmeno);
-    ui.setText(QStringLiteral("JmenoFix"), r.JmenoFix);
-    ui.setText(QStringLiteral("Datum_naroz_den"), r.Datum_naroz_den);
-    ui.setText(QStringLiteral("Datum_naroz_mesic"), r.Datum_naroz_mesic);
-    ui.setText(QStringLiteral("Datum_naroz_rok"), r.Datum_naroz_rok);
-    ui.setText(QStringLiteral("Bydliste1"), r.Bydliste1);
-    ui.setText(QStringLiteral("Bydliste2"), r.Bydliste2);
-    ui.setText(QStringLiteral("Poznamka1"), r.Poznamka1);
-    ui.setText(QStringLiteral("Poznamka2"), r.Poznamka2);
-    ui.setText(QStringLiteral("Telefon"), r.Telefon);
-    ui.setText(QStringLiteral("Email"), r.Email);
+    ui.setText(f19::Prijmeni, r.Prijmeni);
+    ui.setText(f19::Jmeno, r.Jmeno);
+    ui.setText(f19::JmenoFix, r.JmenoFix);
+    ui.setText(f19::Datum_naroz_den, r.Datum_naroz_den);
+    ui.setText(f19::Datum_naroz_mesic, r.Datum_naroz_mesic);
+    ui.setText(f19::Datum_naroz_rok, r.Datum_naroz_rok);
+    ui.setText(f19::Bydliste1, r.Bydliste1);
+    ui.setText(f19::Bydliste2, r.Bydliste2);
+    ui.setText(f19::Poznamka1, r.Poznamka1);
+    ui.setText(f19::Poznamka2, r.Poznamka2);
+    ui.setText(f19::Telefon, r.Telefon);
+    ui.setText(f19::Email, r.Email);
 }
 
 ClientRecord ClientPanel::shown() const
 {
     const ControlSurface &ui = m_ctx.ui;
     ClientRecord r;
-    r.Prijmeni = ui.text(QStringLiteral("Prijmeni"));
-    r.Jmeno = ui.text(QStringLiteral("Jmeno"));
-    r.JmenoFix = ui.text(QStringLiteral("JmenoFix"));
-    r.Datum_naroz_den = ui.text(QStringLiteral("Datum_naroz_den"));
-    r.Datum_naroz_mesic = ui.text(QStringLiteral("Datum_naroz_mesic"));
-    r.Datum_naroz_rok = ui.text(QStringLiteral("Datum_naroz_rok"));
-    r.Bydliste1 = ui.text(QStringLiteral("Bydliste1"));
-    r.Bydliste2 = ui.text(QStringLiteral("Bydliste2"));
-    r.Poznamka1 = ui.text(QStringLiteral("Poznamka1"));
-    r.Poznamka2 = ui.text(QStringLiteral("Poznamka2"));
-    r.Telefon = ui.text(QStringLiteral("Telefon"));
-    r.Email = ui.text(QStringLiteral("Email"));
+    r.Prijmeni = ui.text(f19::Prijmeni);
+    r.Jmeno = ui.text(f19::Jmeno);
+    r.JmenoFix = ui.text(f19::JmenoFix);
+    r.Datum_naroz_den = ui.text(f19::Datum_naroz_den);
+    r.Datum_naroz_mesic = ui.text(f19::Datum_naroz_mesic);
+    r.Datum_naroz_rok = ui.text(f19::Datum_naroz_rok);
+    r.Bydliste1 = ui.text(f19::Bydliste1);
+    r.Bydliste2 = ui.text(f19::Bydliste2);
+    r.Poznamka1 = ui.text(f19::Poznamka1);
+    r.Poznamka2 = ui.text(f19::Poznamka2);
+    r.Telefon = ui.text(f19::Telefon);
+    r.Email = ui.text(f19::Email);
     return r;
 }
 
@@ -69,20 +63,20 @@ void ClientPanel::clearFields()
     ClientRecord empty;
     empty.Datum_naroz_den = empty.Datum_naroz_mesic = empty.Datum_naroz_rok = DatePlaceholder;
     show(empty);
-    m_ctx.ui.setText(QStringLiteral("Poznamka3"), QString());
+    m_ctx.ui.setText(f19::Poznamka3, QString());
 }
 
 void ClientPanel::Nactiklient()
 {
     ControlSurface &ui = m_ctx.ui;
     if (const std::optional<QString> handedOver = takeClientHandOff())
-        ui.setText(kPRSAdresaAkt, *handedOver);
-    if (ui.text(kPRSAdresaAkt).isEmpty())
+        ui.setText(f19::PRSAdresaAkt, *handedOver);
+    if (ui.text(f19::PRSAdresaAkt).isEmpty())
         return;
 
     clearFields();
-    ui.clear(QStringLiteral("MemoWish"));
-    m_AdresaAkt = ui.text(kPRSAdresaAkt);
+    ui.clear(f19::MemoWish);
+    m_AdresaAkt = ui.text(f19::PRSAdresaAkt);
     m_ctx.waits.TimenZapsat1();
 
     if (files::fileExists(m_AdresaAkt)) {
@@ -90,12 +84,12 @@ void ClientPanel::Nactiklient()
         show(r);
         m_AdresaAkt = r.AdresaAkt;
         m_PodadrJm = r.PodadrJm;
-        const ClientPaths p = deriveClientPaths(ui.text(kPRSAdresaPresmerovani), m_PodadrJm, m_AdresaAkt);
-        ui.setText(kPRSAdresKlentaData, p.PRSAdresKlentaData);
-        ui.setText(kSouborProtokSuma, p.SouborProtokSuma);
+        const ClientPaths p = deriveClientPaths(ui.text(f19::PRSAdresaPresmerovani), m_PodadrJm, m_AdresaAkt);
+        ui.setText(f19::PRSAdresKlentaData, p.PRSAdresKlentaData);
+        ui.setText(f19::SouborProtokSuma, p.SouborProtokSuma);
         m_SoubExporAdr = p.SoubExporAdr;
-        ui.setText(kSouborProtokSumaSUM, paths::ProtocolWorkCopy);
-        ui.setText(kPRSAdresaProt, p.SouborProtokSuma);
+        ui.setText(f19::SouborProtokSumaSUM, paths::ProtocolWorkCopy);
+        ui.setText(f19::PRSAdresaProt, p.SouborProtokSuma);
     }
     // A companion may have handed over the same client during the pause.
     files::remove(paths::ClientHandOff);
@@ -105,7 +99,7 @@ void ClientPanel::KlientOpen()
 {
     ControlSurface &ui = m_ctx.ui;
     const std::optional<QString> chosen = m_ctx.dialogs.openFile(
-        {ui.text(QStringLiteral("KlientOpen")), ui.text(kPRSAdresaDBZ), QStringLiteral("*.txt"), QString()});
+        {ui.text(f19::KlientOpen), ui.text(f19::PRSAdresaDBZ), QStringLiteral("*.txt"), QString()});
     if (!chosen)
         return;
     writeClientHandOff(paths::ClientHandOff, *chosen);
@@ -121,7 +115,7 @@ void ClientPanel::Novy() { Operations::run(openEditor); }
 void ClientPanel::DeleteJm()
 {
     clearFields();
-    for (const QString &name : {kPRSAdresaAkt, kPRSAdresaProt, kPRSAdresKlentaData})
+    for (const QString &name : {f19::PRSAdresaAkt, f19::PRSAdresaProt, f19::PRSAdresKlentaData})
         m_ctx.ui.setText(name, QString());
 }
 

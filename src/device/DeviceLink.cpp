@@ -7,14 +7,13 @@
 #include "core/ControlSurface.h"
 #include "storage/TextCodec.h"
 #include "device/VaComm.h"
+#include "ui/Form19Names.h"
 
 #include <stdexcept>
 
 namespace zovt {
 
 namespace {
-const QString kPortOpen = QStringLiteral("PortOpen");
-const QString kWritedCom = QStringLiteral("WritedCom");
 } // namespace
 
 DeviceLink::DeviceLink(Clock &clock, ControlSurface &ui, WindowState &state, Waits &waits, PortLink &port)
@@ -107,7 +106,7 @@ void DeviceLink::releaseSuspendedCycle()
 
 // ---- Cycles -----------------------------------------------------------------
 
-void DeviceLink::setPortOpen(bool on) { m_ui.setChecked(kPortOpen, on); }
+void DeviceLink::setPortOpen(bool on) { m_ui.setChecked(f19::PortOpen, on); }
 
 int DeviceLink::openCycle()
 {
@@ -174,14 +173,14 @@ void DeviceLink::write(const QByteArray &text)
 void DeviceLink::write(const QByteArray &text, const QString &shown)
 {
     write(text);
-    m_ui.setText(kWritedCom, shown);
+    m_ui.setText(f19::WritedCom, shown);
 }
 
-bool DeviceLink::newFirmware() const { return m_ui.isChecked(QStringLiteral("VerzeSwZovT")); }
+bool DeviceLink::newFirmware() const { return m_ui.isChecked(f19::VerzeSwZovT); }
 
 bool DeviceLink::colourBlending() const
 {
-    const int c = m_ui.index(QStringLiteral("Colortype"));
+    const int c = m_ui.index(f19::Colortype);
     return c == 1 || (c == 0 && m_state.OrvatrinPower);
 }
 
@@ -204,13 +203,13 @@ QString DeviceLink::LightByRunText() const
         const bool slow = m_state.ZpomalLED_Pc_Swich;
         return QString::number(bright ? (slow ? 50 : 51) : (slow ? 52 : 53));
     }
-    const int k = lightingItem(m_ui, QStringLiteral("R_Power"));
+    const int k = lightingItem(m_ui, f19::R_Power);
     return QString::number(bright ? 3 : 4) + QString::number(k);
 }
 
 QString DeviceLink::LightByPauseText() const
 {
-    const int k = lightingItem(m_ui, QStringLiteral("R_Stadby"));
+    const int k = lightingItem(m_ui, f19::R_Stadby);
     return QString::number((m_state.JasLED_Pc_Swich ? 20 : 25) + k);
 }
 
@@ -219,7 +218,7 @@ void DeviceLink::LightByRun()
     const QString text = LightByRunText();
     if (m_state.VykonIR_Pc_Swich)
         write(text.toLatin1());
-    m_ui.setText(kWritedCom, text);
+    m_ui.setText(f19::WritedCom, text);
     m_waits.TimenZapsat();
     m_state.Dododo = true;
 }
@@ -229,7 +228,7 @@ void DeviceLink::LightByPause()
     const QString text = LightByPauseText();
     if (m_state.VykonIR_Pc_Swich)
         write(text.toLatin1());
-    m_ui.setText(kWritedCom, text);
+    m_ui.setText(f19::WritedCom, text);
     m_state.Dododo = true;
 }
 
@@ -274,7 +273,7 @@ void DeviceLink::maxCycle()
 
 void DeviceLink::runCurrentLighting()
 {
-    if (m_ui.isEnabled(QStringLiteral("Konec")))
+    if (m_ui.isEnabled(f19::Konec))
         runLightByPause();
     else
         runLightByRun();
@@ -301,9 +300,9 @@ void DeviceLink::nightCycle()
             // Back on: the device gets the lighting it was last told (or
             // would have been told while it was dark) again.
             if (lit)
-                write(text::toAnsi(m_ui.text(kWritedCom)));
+                write(text::toAnsi(m_ui.text(f19::WritedCom)));
             else
-                write(QByteArray::number(10 + m_ui.index(QStringLiteral("R_Night"))));
+                write(QByteArray::number(10 + m_ui.index(f19::R_Night)));
         } else if (lit) {
             write("22", QStringLiteral("I22"));
         } else {

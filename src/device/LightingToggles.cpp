@@ -6,46 +6,45 @@
 #include "device/DeviceLink.h"
 #include "device/Waits.h"
 #include "storage/Paths.h"
+#include "ui/Form19Names.h"
+#include "ui/Form19States.h"
 
 namespace zovt {
 
 namespace {
-const QString kPause = QStringLiteral("Pause");
-const QString kRunning = QStringLiteral("||");
-const QString kPaused = QStringLiteral(">");
 } // namespace
 
 LightingToggles::LightingToggles(AppContext &ctx) : m_ctx(ctx) {}
 
 QStringList LightingToggles::unboundHooks() const
 {
-    return Pause ? QStringList() : QStringList{QStringLiteral("Pause")};
+    return Pause ? QStringList() : QStringList{f19::Pause};
 }
 
 QString LightingToggles::lampOf(Toggle t)
 {
     switch (t) {
     case Toggle::Brightness:
-        return QStringLiteral("JasLED_Pc_Zn");
+        return f19::JasLED_Pc_Zn;
     case Toggle::Night:
-        return QStringLiteral("VykonIR_Pc_Zn");
+        return f19::VykonIR_Pc_Zn;
     case Toggle::SlowDown:
         break;
     }
-    return QStringLiteral("ZpomalLED_Pc_Zn");
+    return f19::ZpomalLED_Pc_Zn;
 }
 
 QString LightingToggles::buttonOf(Toggle t)
 {
     switch (t) {
     case Toggle::Brightness:
-        return QStringLiteral("JasLED");
+        return f19::JasLED;
     case Toggle::Night:
-        return QStringLiteral("VykonIR");
+        return f19::VykonIR;
     case Toggle::SlowDown:
         break;
     }
-    return QStringLiteral("ZpomalLED");
+    return f19::ZpomalLED;
 }
 
 bool &LightingToggles::stateOf(Toggle t)
@@ -62,7 +61,7 @@ bool &LightingToggles::stateOf(Toggle t)
     return st.ZpomalLED_Pc_Swich;
 }
 
-void LightingToggles::showToggles(bool on) { m_ctx.ui.show({"JasLED", "VykonIR", "ZpomalLED"}, on); }
+void LightingToggles::showToggles(bool on) { m_ctx.ui.show({f19::JasLED, f19::VykonIR, f19::ZpomalLED}, on); }
 
 bool LightingToggles::guard()
 {
@@ -140,13 +139,13 @@ void LightingToggles::auxClick(Toggle t)
     ControlSurface &ui = m_ctx.ui;
     Waits &w = m_ctx.waits;
     // 1. Stop and Pause cannot be pressed meanwhile.
-    ui.show({"StopPrekryv", "PausePrekryv"}, true);
-    ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, false);
+    ui.show({f19::StopPrekryv, f19::PausePrekryv}, true);
+    ui.show({f19::JasLED_Pom, f19::VykonIR_Pom, f19::ZpomalLED_Pom}, false);
     showToggles(false);
     m_ctx.clock.processPending();
     // 2. A running program is held first.
     bool pausedHere = false;
-    if (ui.text(kPause) == kRunning) {
+    if (f19::pauseWouldHold(ui)) {
         Operations::run(Pause);
         pausedHere = true;
         w.TimenZapsatPul();
@@ -154,7 +153,7 @@ void LightingToggles::auxClick(Toggle t)
     }
     // 3. The playback lies suspended underneath, possibly inside one of its
     // port cycles: that cycle ends here, so the toggle can open the port.
-    if (ui.text(kPause) == kPaused) {
+    if (f19::playbackHeld(ui)) {
         w.TimenZapsatPul();
         m_ctx.device.closeInterruptedCycle();
     }
@@ -165,8 +164,8 @@ void LightingToggles::auxClick(Toggle t)
     if (pausedHere)
         Operations::run(Pause);
     // 6.
-    ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, true);
-    ui.show({"StopPrekryv", "PausePrekryv"}, false);
+    ui.show({f19::JasLED_Pom, f19::VykonIR_Pom, f19::ZpomalLED_Pom}, true);
+    ui.show({f19::StopPrekryv, f19::PausePrekryv}, false);
 }
 
 } // namespace zovt

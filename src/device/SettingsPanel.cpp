@@ -8,13 +8,11 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
+#include "ui/Form19Names.h"
 
 namespace zovt {
 
 namespace {
-const QString kPanel = QStringLiteral("PanelSettig");
-const QString kStrip = QStringLiteral("PanelSettigCOM");
-const QString kComNr = QStringLiteral("COM_Nr");
 } // namespace
 
 void readLightingSelections(ControlSurface &ui)
@@ -39,21 +37,21 @@ void readLightingSelections(ControlSurface &ui)
 
 SettingsPanel::SettingsPanel(AppContext &ctx) : m_ctx(ctx) {}
 
-bool SettingsPanel::fullPanelShown() const { return m_ctx.ui.isVisible(kPanel); }
+bool SettingsPanel::fullPanelShown() const { return m_ctx.ui.isVisible(f19::PanelSettig); }
 
 void SettingsPanel::SettingClick()
 {
     ControlSurface &ui = m_ctx.ui;
-    if (!ui.isEnabled(QStringLiteral("Konec")))
+    if (!ui.isEnabled(f19::Konec))
         return;
-    ui.setVisible(QStringLiteral("Setting"), false);
-    ui.setVisible(kPanel, true);
-    ui.setVisible(kStrip, true);
-    ui.setVisible(QStringLiteral("Panel8"), ui.isChecked(QStringLiteral("VerzeSwZovT")));
-    ui.setChecked(QStringLiteral("CloseByStop"), files::exists(paths::CloseByStopFlag));
-    ui.setChecked(QStringLiteral("VisDBZ"), files::exists(paths::VisDbzFlag));
-    ui.setChecked(QStringLiteral("OpakVSEZ"), files::exists(paths::RepeatAllFlag));
-    ui.setText(kComNr, files::exists(paths::ComNrFile) ? files::readFirstLine(paths::ComNrFile) : QString());
+    ui.setVisible(f19::Setting, false);
+    ui.setVisible(f19::PanelSettig, true);
+    ui.setVisible(f19::PanelSettigCOM, true);
+    ui.setVisible(f19::Panel8, ui.isChecked(f19::VerzeSwZovT));
+    ui.setChecked(f19::CloseByStop, files::exists(paths::CloseByStopFlag));
+    ui.setChecked(f19::VisDBZ, files::exists(paths::VisDbzFlag));
+    ui.setChecked(f19::OpakVSEZ, files::exists(paths::RepeatAllFlag));
+    ui.setText(f19::COM_Nr, files::exists(paths::ComNrFile) ? files::readFirstLine(paths::ComNrFile) : QString());
     // A malformed line stops here; the panel stays open with what was applied.
     if (files::exists(paths::LightSettingsFile))
         readLightingSelections(ui);
@@ -62,20 +60,20 @@ void SettingsPanel::SettingClick()
 void SettingsPanel::ShowComStripAlone()
 {
     ControlSurface &ui = m_ctx.ui;
-    ui.setText(kComNr, files::exists(paths::ComNrFile) ? files::readFirstLine(paths::ComNrFile) : QString());
-    ui.setVisible(kPanel, false);
-    ui.setVisible(kStrip, true);
+    ui.setText(f19::COM_Nr, files::exists(paths::ComNrFile) ? files::readFirstLine(paths::ComNrFile) : QString());
+    ui.setVisible(f19::PanelSettig, false);
+    ui.setVisible(f19::PanelSettigCOM, true);
 }
 
 bool SettingsPanel::COM_NrExit()
 {
     ControlSurface &ui = m_ctx.ui;
-    const QString t = ui.text(kComNr);
+    const QString t = ui.text(f19::COM_Nr);
     if (t == QLatin1String(ServiceCode)) {
-        ui.setVisible(QStringLiteral("C_Max"), true);
+        ui.setVisible(f19::C_Max, true);
         return true;
     }
-    ui.setVisible(QStringLiteral("C_Max"), false);
+    ui.setVisible(f19::C_Max, false);
     if (t.isEmpty())
         return true;
     const auto digit = [](QChar c, char lo) { return c >= QLatin1Char(lo) && c <= QLatin1Char('9'); };
@@ -83,28 +81,28 @@ bool SettingsPanel::COM_NrExit()
     if (ok)
         return true;
     m_ctx.dialogs.message(Catalogue::mainWindow().FATisk(122, m_ctx.state.Languagem));
-    ui.setText(kComNr, QString());
+    ui.setText(f19::COM_Nr, QString());
     return false;
 }
 
 void SettingsPanel::VerzeSwZovTClick()
 {
-    const bool on = m_ctx.ui.isChecked(QStringLiteral("VerzeSwZovT"));
+    const bool on = m_ctx.ui.isChecked(f19::VerzeSwZovT);
     files::setFlag(paths::NewFirmwareFlag, on);
-    m_ctx.ui.setVisible(QStringLiteral("Panel8"), on);
+    m_ctx.ui.setVisible(f19::Panel8, on);
 }
 
 void SettingsPanel::SettSaveClick()
 {
     ControlSurface &ui = m_ctx.ui;
     const bool full = fullPanelShown();
-    ui.setVisible(QStringLiteral("SettSave"), false);
+    ui.setVisible(f19::SettSave, false);
     if (full) {
-        if (ui.isChecked(QStringLiteral("VerzeSwZovT"))) {
+        if (ui.isChecked(f19::VerzeSwZovT)) {
             files::writeLines(paths::LightSettingsFile,
-                              {QString::number(ui.index(QStringLiteral("R_Night"))),
-                               QString::number(ui.index(QStringLiteral("R_Stadby"))),
-                               QString::number(ui.index(QStringLiteral("R_Power"))), QString(), QString(), QString(),
+                              {QString::number(ui.index(f19::R_Night)),
+                               QString::number(ui.index(f19::R_Stadby)),
+                               QString::number(ui.index(f19::R_Power)), QString(), QString(), QString(),
                                QString()});
             // The panel may have been left open when a program was started.
             m_ctx.device.takeTurn([this] { m_ctx.device.settingsLighting(); });
@@ -112,7 +110,7 @@ void SettingsPanel::SettSaveClick()
             files::remove(paths::LightSettingsFile);
         }
     }
-    const QString com = ui.text(kComNr);
+    const QString com = ui.text(f19::COM_Nr);
     if (com != QLatin1String(ServiceCode)) {
         if (com.size() == 1 || com.size() == 2)
             files::writeLines(paths::ComNrFile, {com});
@@ -120,20 +118,20 @@ void SettingsPanel::SettSaveClick()
             files::remove(paths::ComNrFile);
     }
     if (full) {
-        files::setFlag(paths::VisDbzFlag, ui.isChecked(QStringLiteral("VisDBZ")));
-        files::setFlag(paths::RepeatAllFlag, ui.isChecked(QStringLiteral("OpakVSEZ")));
-        files::setFlag(paths::CloseByStopFlag, ui.isChecked(QStringLiteral("CloseByStop")));
+        files::setFlag(paths::VisDbzFlag, ui.isChecked(f19::VisDBZ));
+        files::setFlag(paths::RepeatAllFlag, ui.isChecked(f19::OpakVSEZ));
+        files::setFlag(paths::CloseByStopFlag, ui.isChecked(f19::CloseByStop));
     }
-    ui.setVisible(QStringLiteral("OpenSBZ"), files::exists(paths::VisDbzFlag));
+    ui.setVisible(f19::OpenSBZ, files::exists(paths::VisDbzFlag));
     const bool repeat = files::exists(paths::RepeatAllFlag);
-    ui.show({"Kikratebar", "Kolikrate"}, repeat);
-    ui.setVisible(QStringLiteral("SettSave"), true);
+    ui.show({f19::Kikratebar, f19::Kolikrate}, repeat);
+    ui.setVisible(f19::SettSave, true);
     if (!full) {
         Operations::run(m_ctx.ops.Konec);
         return;
     }
-    ui.setVisible(QStringLiteral("Setting"), true);
-    ui.show({"PanelSettig", "PanelSettigCOM"}, false);
+    ui.setVisible(f19::Setting, true);
+    ui.show({f19::PanelSettig, f19::PanelSettigCOM}, false);
 }
 
 void SettingsPanel::CloseSettClick()
@@ -142,8 +140,8 @@ void SettingsPanel::CloseSettClick()
         Operations::run(m_ctx.ops.Konec);
         return;
     }
-    m_ctx.ui.setVisible(QStringLiteral("Setting"), true);
-    m_ctx.ui.show({"PanelSettig", "PanelSettigCOM"}, false);
+    m_ctx.ui.setVisible(f19::Setting, true);
+    m_ctx.ui.show({f19::PanelSettig, f19::PanelSettigCOM}, false);
 }
 
 void SettingsPanel::C_MaxClick()

@@ -2,11 +2,11 @@
 
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
+#include "ui/Form19Names.h"
 
 namespace zovt {
 
 namespace {
-const QString kIndicator = QStringLiteral("COMconct");
 const int kIntervals[Waits::TimerCount] = {1000, 500, 500, 1500, 500, 500, 100};
 } // namespace
 
@@ -58,11 +58,11 @@ void Waits::holdWhile(const std::function<bool()> &held)
 
 void Waits::twoHalves(TimerId first, const QString &firstPicture, TimerId second, const QString &secondPicture)
 {
-    m_ui.showPicture(kIndicator, firstPicture);
+    m_ui.showPicture(f19::COMconct, firstPicture);
     runTimer(first, 500);
-    m_ui.showPicture(kIndicator, secondPicture);
+    m_ui.showPicture(f19::COMconct, secondPicture);
     runTimer(second, 500);
-    m_ui.showPicture(kIndicator, paths::PicGreen);
+    m_ui.showPicture(f19::COMconct, paths::PicGreen);
 }
 
 void Waits::TimenZapsat() { twoHalves(Timer3, paths::PicOrange, Timer5, paths::PicRed); }
@@ -71,9 +71,9 @@ void Waits::TimenZapsatPul() { twoHalves(Timer2, paths::PicRed, Timer6, paths::P
 
 void Waits::TimenZapsatSTOP()
 {
-    m_ui.showPicture(kIndicator, paths::PicOrange);
+    m_ui.showPicture(f19::COMconct, paths::PicOrange);
     runTimer(Timer4, 1500);
-    m_ui.showPicture(kIndicator, paths::PicGreen);
+    m_ui.showPicture(f19::COMconct, paths::PicGreen);
 }
 
 void Waits::TimenZapsat1() { runTimer(Timer1, 1000); }

@@ -11,6 +11,8 @@
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
+#include "ui/Form19Names.h"
+#include "ui/Form19States.h"
 
 #include <exception>
 #include <stdexcept>
@@ -19,18 +21,6 @@ namespace zovt {
 
 namespace {
 
-const QString kZakladmemo = QStringLiteral("Zakladmemo");
-const QString kMemoPlay = QStringLiteral("MemoPlay");
-const QString kCasWrite = QStringLiteral("CasWrite");
-const QString kPause = QStringLiteral("Pause");
-const QString kStop = QStringLiteral("Stop");
-const QString kPlayUkaz = QStringLiteral("PlayUkaz");
-const QString kTherapyL1 = QStringLiteral("TherapyL1");
-const QString kKikratebar = QStringLiteral("Kikratebar");
-const QString kKolikrate = QStringLiteral("Kolikrate");
-const QString kMemoWish = QStringLiteral("MemoWish");
-const QString kRunning = QStringLiteral("||");
-const QString kPaused = QStringLiteral(">");
 const QString kStopShown = QStringLiteral("          STOP");
 
 constexpr int kNextProgramMs = 500;
@@ -118,22 +108,22 @@ void PlaybackController::playNow()
 
     // 1. Mark the entry, or take its client.
     const int entryIndex = st.Pozadplay;
-    if (entryIndex < 0 || entryIndex >= ui.lineCount(kZakladmemo))
+    if (entryIndex < 0 || entryIndex >= ui.lineCount(f19::Zakladmemo))
         throw std::out_of_range("List index out of bounds (" + std::to_string(entryIndex) + ")");
-    QString entry = ui.line(kZakladmemo, entryIndex);
+    QString entry = ui.line(f19::Zakladmemo, entryIndex);
     const qsizetype eq = entry.indexOf(QLatin1Char('='));
     if (eq < 0)
         entry.prepend(QLatin1Char('#'));
     else if (hooks.fillClientFromRecord)
         hooks.fillClientFromRecord(entry.mid(eq + 1));
-    ui.setLine(kZakladmemo, entryIndex, entry);
+    ui.setLine(f19::Zakladmemo, entryIndex, entry);
 
     // 2. Not while a device write is being shown.
     if (m_ctx.waits.running(Waits::Timer3) || m_ctx.waits.running(Waits::Timer5))
         return;
 
     // 3. Wish mode.
-    if (ui.isVisible(kMemoWish))
+    if (ui.isVisible(f19::MemoWish))
         Operations::run(hooks.wishPlayStart);
 
     // 4. The running bar.
@@ -211,15 +201,15 @@ void PlaybackController::recordFault(Stage stage, const std::exception &e)
 void PlaybackController::switchControlsToPlaying()
 {
     ControlSurface &ui = m_ctx.ui;
-    ui.enable({"Open", "ZovToolEdit", "OpenZov", "OpenSBZ", "Konec", "Colortype", "Play", "PlayVse", "Orva_Tlac",
-               "Wishes", "KlientOpen", "Novy", "DeleteJm"},
+    ui.enable({f19::Open, f19::ZovToolEdit, f19::OpenZov, f19::OpenSBZ, f19::Konec, f19::Colortype, f19::Play, f19::PlayVse, f19::Orva_Tlac,
+               f19::Wishes, f19::KlientOpen, f19::Novy, f19::DeleteJm},
               false);
-    ui.enable({"Stop", "StopVse", "Pause"}, true);
-    ui.setText(kPause, kRunning);
-    ui.show({"JasLED", "VykonIR", "ZpomalLED"}, false);
-    ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, true);
-    showIndicator(kPlayUkaz, paths::PicRed);
-    ui.show({"OrvatrinPowerPc", "OrvatrinPowerPcPanel"}, m_ctx.state.OrvatrinPower);
+    ui.enable({f19::Stop, f19::StopVse, f19::Pause}, true);
+    ui.setText(f19::Pause, f19::PauseCaptionRunning);
+    ui.show({f19::JasLED, f19::VykonIR, f19::ZpomalLED}, false);
+    ui.show({f19::JasLED_Pom, f19::VykonIR_Pom, f19::ZpomalLED_Pom}, true);
+    showIndicator(f19::PlayUkaz, paths::PicRed);
+    ui.show({f19::OrvatrinPowerPc, f19::OrvatrinPowerPcPanel}, m_ctx.state.OrvatrinPower);
 }
 
 void PlaybackController::computeTotal()
@@ -232,10 +222,10 @@ void PlaybackController::computeTotal()
     m_totalRows = 0;
     const auto show = [&] {
         if (m_totalRows > 0)
-            ui.setText(kCasWrite, text);
+            ui.setText(f19::CasWrite, text);
     };
     try {
-        CasCelkSUM(ui.lines(kMemoPlay), st.PocetRadkfr, st.row, e.CasCelk, [&](const QString &t) {
+        CasCelkSUM(ui.lines(f19::MemoPlay), st.PocetRadkfr, st.row, e.CasCelk, [&](const QString &t) {
             text = t;
             ++m_totalRows;
         });
@@ -281,8 +271,8 @@ void PlaybackController::endSteps(bool protocolStarted)
     DeviceLink &d = m_ctx.device;
 
     // 11. The device back to stand-by.
-    ui.setText(kCasWrite, kStopShown);
-    ui.setText(kPause, kRunning);
+    ui.setText(f19::CasWrite, kStopShown);
+    ui.setText(f19::Pause, f19::PauseCaptionRunning);
     m_ctx.clock.notify();
     endStep([&] { w.TimenZapsatSTOP(); });
     d.playbackEndLight([this](const std::function<void()> &part) { endStep(part); });
@@ -292,20 +282,20 @@ void PlaybackController::endSteps(bool protocolStarted)
         Operations::run(hooks.protocolEnd);
 
     // 13. Controls back.
-    ui.setEnabled(kPause, false);
-    ui.enable({"Open", "ZovToolEdit", "OpenZov", "OpenSBZ", "Konec", "Colortype", "Orva_Tlac", "Wishes", "KlientOpen",
-               "Novy", "DeleteJm"},
+    ui.setEnabled(f19::Pause, false);
+    ui.enable({f19::Open, f19::ZovToolEdit, f19::OpenZov, f19::OpenSBZ, f19::Konec, f19::Colortype, f19::Orva_Tlac, f19::Wishes, f19::KlientOpen,
+               f19::Novy, f19::DeleteJm},
               true);
-    ui.setText(kCasWrite, QString());
-    showIndicator(kPlayUkaz, paths::PicGreen);
-    ui.show({"OrvatrinPowerPc", "OrvatrinPowerPcPanel"}, false);
+    ui.setText(f19::CasWrite, QString());
+    showIndicator(f19::PlayUkaz, paths::PicGreen);
+    ui.show({f19::OrvatrinPowerPc, f19::OrvatrinPowerPcPanel}, false);
     m_ctx.clock.processPending();
-    ui.show({"JasLED", "VykonIR", "ZpomalLED"}, true);
-    ui.show({"JasLED_Pom", "VykonIR_Pom", "ZpomalLED_Pom"}, false);
+    ui.show({f19::JasLED, f19::VykonIR, f19::ZpomalLED}, true);
+    ui.show({f19::JasLED_Pom, f19::VykonIR_Pom, f19::ZpomalLED_Pom}, false);
     m_casovLista->stop();
     if (files::fileExists(paths::PicBarFlag))
-        showIndicator(kTherapyL1, paths::PicBarIdle);
-    if (ui.isVisible(kMemoWish))
+        showIndicator(f19::TherapyL1, paths::PicBarIdle);
+    if (ui.isVisible(f19::MemoWish))
         Operations::run(hooks.wishPlayEnd);
 
     // 14. What follows. A playback that an error ended ends its run as
@@ -313,20 +303,20 @@ void PlaybackController::endSteps(bool protocolStarted)
     // showing the row where it stopped.
     if (m_lastFault)
         StopVse();
-    const int entries = ui.lineCount(kZakladmemo);
+    const int entries = ui.lineCount(f19::Zakladmemo);
     if (st.playopakTl && st.Pozadplay < entries - 1) {
         m_timerStrtVse->start();
-    } else if (st.playopakTl && files::fileExists(paths::RepeatAllFlag) && ui.index(kKikratebar) > 1) {
+    } else if (st.playopakTl && files::fileExists(paths::RepeatAllFlag) && ui.index(f19::Kikratebar) > 1) {
         m_timerStrtVse->start();
     } else {
         st.playopakTl = false;
         // Stop still enabled: the playback ran to its end.
-        if (ui.isEnabled(kStop) && files::fileExists(paths::CloseByStopFlag))
+        if (f19::playbackRuns(ui) && files::fileExists(paths::CloseByStopFlag))
             Operations::run(m_ctx.ops.Konec);
     }
 
     // 15.
-    ui.enable({"Stop", "StopVse"}, false);
+    ui.enable({f19::Stop, f19::StopVse}, false);
 }
 
 void PlaybackController::TimerStrtVseElapsed()
@@ -344,22 +334,22 @@ void PlaybackController::TimerStrtVseElapsed()
                 st.playopakTl = false;
         }
     } runEndsOnError{st};
-    const int entries = ui.lineCount(kZakladmemo);
+    const int entries = ui.lineCount(f19::Zakladmemo);
     if (st.playopakTl && st.Pozadplay < entries - 1) {
         ++st.Pozadplay;
-        ui.setIndex(kZakladmemo, st.Pozadplay);
+        ui.setIndex(f19::Zakladmemo, st.Pozadplay);
         Operations::run(m_ctx.ops.ZakladMemoCliknul);
         Play();
-    } else if (st.playopakTl && files::fileExists(paths::RepeatAllFlag) && ui.index(kKikratebar) > 1) {
+    } else if (st.playopakTl && files::fileExists(paths::RepeatAllFlag) && ui.index(f19::Kikratebar) > 1) {
         st.Pozadplay = 0;
-        ui.setIndex(kZakladmemo, 0);
+        ui.setIndex(f19::Zakladmemo, 0);
         Operations::run(m_ctx.ops.ZakladMemoCliknul);
-        ui.setIndex(kKikratebar, ui.index(kKikratebar) - 1);
+        ui.setIndex(f19::Kikratebar, ui.index(f19::Kikratebar) - 1);
         KikratebarChange();
         Play();
     } else {
         st.playopakTl = false;
-        if (ui.isEnabled(kStop) && files::fileExists(paths::CloseByStopFlag))
+        if (f19::playbackRuns(ui) && files::fileExists(paths::CloseByStopFlag))
             Operations::run(m_ctx.ops.Konec);
     }
 }
@@ -367,14 +357,14 @@ void PlaybackController::TimerStrtVseElapsed()
 void PlaybackController::Pause()
 {
     ControlSurface &ui = m_ctx.ui;
-    if (ui.text(kPause) == kRunning) {
-        ui.setText(kPause, kPaused);
+    if (f19::pauseWouldHold(ui)) {
+        ui.setText(f19::Pause, f19::PauseCaptionHeld);
         m_ctx.clock.notify();
-        showIndicator(kPlayUkaz, paths::PicYellow);
+        showIndicator(f19::PlayUkaz, paths::PicYellow);
     } else {
-        ui.setText(kPause, kRunning);
+        ui.setText(f19::Pause, f19::PauseCaptionRunning);
         m_ctx.clock.notify();
-        showIndicator(kPlayUkaz, paths::PicRed);
+        showIndicator(f19::PlayUkaz, paths::PicRed);
     }
 }
 
@@ -382,24 +372,24 @@ void PlaybackController::Stop()
 {
     ControlSurface &ui = m_ctx.ui;
     // A paused playback is released so that it can end.
-    if (ui.text(kPause) == kPaused)
-        ui.setText(kPause, kRunning);
-    ui.enable({"Stop", "StopVse"}, false);
+    if (f19::playbackHeld(ui))
+        ui.setText(f19::Pause, f19::PauseCaptionRunning);
+    ui.enable({f19::Stop, f19::StopVse}, false);
     m_ctx.state.playopakTl = false;
-    ui.setIndex(kKikratebar, 1);
+    ui.setIndex(f19::Kikratebar, 1);
     KikratebarChange();
     m_ctx.clock.notify();
 }
 
 void PlaybackController::StopVse()
 {
-    m_ctx.ui.setVisible(kStop, true);
+    m_ctx.ui.setVisible(f19::Stop, true);
     Stop();
 }
 
 void PlaybackController::KikratebarChange()
 {
-    m_ctx.ui.setText(kKolikrate, QString::number(m_ctx.ui.index(kKikratebar)));
+    m_ctx.ui.setText(f19::Kolikrate, QString::number(m_ctx.ui.index(f19::Kikratebar)));
 }
 
 void PlaybackController::CasovListaElapsed()
@@ -407,7 +397,7 @@ void PlaybackController::CasovListaElapsed()
     ControlSurface &ui = m_ctx.ui;
     WindowState &st = m_ctx.state;
     // 1. The bar stands still while paused.
-    if (ui.text(kPause) != kRunning)
+    if (!f19::pauseWouldHold(ui))
         return;
     // 2.
     ++st.timercas;
@@ -419,10 +409,10 @@ void PlaybackController::CasovListaElapsed()
     // 4.
     const QString frame = paths::picBarFrame(barFrame(st.timercas));
     if (files::fileExists(frame))
-        showIndicator(kTherapyL1, frame);
+        showIndicator(f19::TherapyL1, frame);
     m_ctx.clock.processPending();
     // 5.
-    showIndicator(kPlayUkaz, st.timercas % 2 == 0 ? paths::PicOrange : paths::PicRed);
+    showIndicator(f19::PlayUkaz, st.timercas % 2 == 0 ? paths::PicOrange : paths::PicRed);
 }
 
 void PlaybackController::stopPlaybackTimers()

@@ -8,6 +8,8 @@
 #include "program/RowParser.h"
 #include "program/Totals.h"
 #include "core/ControlSurface.h"
+#include "ui/Form19Names.h"
+#include "ui/Form19States.h"
 
 #include <algorithm>
 #include <limits>
@@ -16,13 +18,6 @@ namespace zovt {
 
 namespace {
 
-const QString kMemoPlay = QStringLiteral("MemoPlay");
-const QString kMemoPlayShow = QStringLiteral("MemoPlayShow");
-const QString kCasWrite = QStringLiteral("CasWrite");
-const QString kPause = QStringLiteral("Pause");
-const QString kStop = QStringLiteral("Stop");
-const QString kOrvaTGener = QStringLiteral("OrvaTGener");
-const QString kPaused = QStringLiteral(">");
 // The marker of the row being played: a bullet and a space.
 const QString kMarker = QString(QChar(0x2022)) + QLatin1Char(' ');
 
@@ -127,12 +122,12 @@ void PlaybackEngine::playRow(int k, int &last)
     m_row = k;
 
     // 1. Mark the row.
-    e.PomString1 = ui.line(kMemoPlayShow, k);
-    ui.setLine(kMemoPlayShow, k, kMarker + e.PomString1);
+    e.PomString1 = ui.line(f19::MemoPlayShow, k);
+    ui.setLine(f19::MemoPlayShow, k, kMarker + e.PomString1);
 
     // 2 to 9. Parse and prepare.
-    Nactiradekdata(ui.line(kMemoPlay, k), st.row);
-    prepareRow(st.row, e, ui.isChecked(kOrvaTGener), st.rng);
+    Nactiradekdata(ui.line(f19::MemoPlay, k), st.row);
+    prepareRow(st.row, e, ui.isChecked(f19::OrvaTGener), st.rng);
     if (rowStarted)
         rowStarted(k);
 
@@ -149,7 +144,7 @@ void PlaybackEngine::playRow(int k, int &last)
     while (e.CasPLAY < e.CasStop) {
         // 1. Countdown.
         e.CasCelkp = wrap32(qint64(e.CasCelk) - (qint64(e.CasPLAY) / 1000 + 1));
-        ui.setText(kCasWrite, QLatin1Char(' ') + CasPrevod(e.CasCelkFIX) + QStringLiteral(" / ") + CasPrevod(e.CasCelkp));
+        ui.setText(f19::CasWrite, QLatin1Char(' ') + CasPrevod(e.CasCelkFIX) + QStringLiteral(" / ") + CasPrevod(e.CasCelkp));
 
         // 2. A single frequency is sent again, 3. a band moves on by a step,
         // every so many ticks (the parser leaves no mode but these two).
@@ -168,11 +163,11 @@ void PlaybackEngine::playRow(int k, int &last)
         }
 
         // 4. Pause: time stands still and nothing is written.
-        m_ctx.waits.holdWhile([&ui] { return ui.text(kPause) == kPaused; });
+        m_ctx.waits.holdWhile([&ui] { return f19::playbackHeld(ui); });
 
         // 5. Stop.
-        if (!ui.isEnabled(kStop)) {
-            ui.setLine(kMemoPlayShow, k, e.PomString1);
+        if (!f19::playbackRuns(ui)) {
+            ui.setLine(f19::MemoPlayShow, k, e.PomString1);
             e.CasPLAY = e.CasStop;
             last = k;
         }
@@ -181,8 +176,8 @@ void PlaybackEngine::playRow(int k, int &last)
         e.CasPLAY = static_cast<qint32>(std::min<qint64>(qint64(e.CasPLAY) + 1000, std::numeric_limits<qint32>::max()));
     }
 
-    if (ui.isEnabled(kStop))
-        ui.setLine(kMemoPlayShow, k, e.PomString1);
+    if (f19::playbackRuns(ui))
+        ui.setLine(f19::MemoPlayShow, k, e.PomString1);
 }
 
 } // namespace zovt

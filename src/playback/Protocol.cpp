@@ -10,6 +10,7 @@
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "storage/WinPath.h"
+#include "ui/Form19Names.h"
 
 #include <QSaveFile>
 
@@ -86,10 +87,6 @@ void replaceFile(const QString &winPath, const QByteArray &bytes)
 } // namespace protocol
 
 namespace {
-const QString kProtokolSUMA = QStringLiteral("ProtokolSUMA");
-const QString kPRSAdresaProt = QStringLiteral("PRSAdresaProt");
-const QString kSouborProtokSumaSUM = QStringLiteral("SouborProtokSumaSUM");
-const QString kMemoPlayShow = QStringLiteral("MemoPlayShow");
 
 // The copy of the client's file is there as soon as the copy returns; the
 // wait only covers a file system that shows it late.
@@ -100,7 +97,7 @@ ProtocolController::ProtocolController(AppContext &ctx) : m_ctx(ctx) {}
 
 QString ProtocolController::workCopy() const
 {
-    const QString path = m_ctx.ui.text(kSouborProtokSumaSUM);
+    const QString path = m_ctx.ui.text(f19::SouborProtokSumaSUM);
     return path.isEmpty() ? paths::ProtocolWorkCopy : path;
 }
 
@@ -135,7 +132,7 @@ bool ProtocolController::loadClientFile(const QString &clientFile, const QString
         return false;
     try {
         const files::Memo memo = files::readMemo(work);
-        m_ctx.ui.setLines(kProtokolSUMA, memo.lines);
+        m_ctx.ui.setLines(f19::ProtokolSUMA, memo.lines);
         m_encoding = memo.encoding;
         return true;
     } catch (const FileError &) {
@@ -150,7 +147,7 @@ void ProtocolController::start()
     m_started = false;
     m_keepClientFile = false;
     m_encoding = text::Encoding::Ansi;
-    const QString clientFile = ui.text(kPRSAdresaProt);
+    const QString clientFile = ui.text(f19::PRSAdresaProt);
     if (!files::fileExists(paths::ProtocolFlag) || clientFile.isEmpty())
         return;
 
@@ -160,7 +157,7 @@ void ProtocolController::start()
     // the file it came from.
     m_clientFile = clientFile;
     m_workCopy = workCopy();
-    ui.clear(kProtokolSUMA);
+    ui.clear(f19::ProtokolSUMA);
     bool loaded = false;
     if (files::fileExists(clientFile)) {
         loaded = loadClientFile(clientFile, m_workCopy);
@@ -170,11 +167,11 @@ void ProtocolController::start()
     }
     if (!loaded) {
         const QString birth = Catalogue::mainWindow().FATisk(protocol::kBirthCaption, m_ctx.state.Languagem);
-        ui.setLines(kProtokolSUMA, protocol::clientHeader(clientFields(), birth));
+        ui.setLines(f19::ProtokolSUMA, protocol::clientHeader(clientFields(), birth));
     }
-    ui.appendLine(kProtokolSUMA, protocol::startLine(now(), locale));
-    const QString header = ui.lineCount(kMemoPlayShow) > 0 ? ui.line(kMemoPlayShow, 0) : QString();
-    ui.appendLine(kProtokolSUMA, protocol::programLine(m_ctx.state.engine.CasCelkp, header));
+    ui.appendLine(f19::ProtokolSUMA, protocol::startLine(now(), locale));
+    const QString header = ui.lineCount(f19::MemoPlayShow) > 0 ? ui.line(f19::MemoPlayShow, 0) : QString();
+    ui.appendLine(f19::ProtokolSUMA, protocol::programLine(m_ctx.state.engine.CasCelkp, header));
 }
 
 void ProtocolController::end()
@@ -183,11 +180,11 @@ void ProtocolController::end()
         return;
     m_started = false;
     ControlSurface &ui = m_ctx.ui;
-    ui.appendLine(kProtokolSUMA, protocol::separator());
+    ui.appendLine(f19::ProtokolSUMA, protocol::separator());
     const QString &work = m_workCopy;
     const QString &clientFile = m_clientFile;
     try {
-        protocol::replaceFile(work, text::encode(ui.lines(kProtokolSUMA), m_encoding));
+        protocol::replaceFile(work, text::encode(ui.lines(f19::ProtokolSUMA), m_encoding));
     } catch (const FileError &) {
         // Only a working copy saved whole may take the client file's place.
         m_ctx.clock.reportError("protocolEnd", std::current_exception());

@@ -15,6 +15,8 @@
 #include "storage/WinPath.h"
 #include "core/ControlSurface.h"
 #include "ui/MainWindowDesign.h"
+#include "ui/Form19Names.h"
+#include "ui/Form19States.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,8 +28,6 @@ namespace zovt {
 
 namespace {
 
-const QString kZakladmemo = QStringLiteral("Zakladmemo");
-const QString kMemoPlay = QStringLiteral("MemoPlay");
 
 bool isValueText(const QByteArray &text)
 {
@@ -143,13 +143,13 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
 
     // The state start-up leaves with default settings.
     st.comPort = options.comPort;
-    ui.setChecked(QStringLiteral("VerzeSwZovT"), options.newFirmware);
-    ui.setText(QStringLiteral("Pause"), QStringLiteral("||"));
-    ui.setIndex(QStringLiteral("Kikratebar"), 1);
+    ui.setChecked(f19::VerzeSwZovT, options.newFirmware);
+    ui.setText(f19::Pause, f19::PauseCaptionRunning);
+    ui.setIndex(f19::Kikratebar, 1);
     playback.KikratebarChange();
-    ui.setText(QStringLiteral("PRSAdresaDBZ"), paths::DefaultClientDir);
-    ui.setText(QStringLiteral("PRSAdresaPresmerovani"), paths::DefaultExportRoot);
-    ui.setEnabled(QStringLiteral("Konec"), true);
+    ui.setText(f19::PRSAdresaDBZ, paths::DefaultClientDir);
+    ui.setText(f19::PRSAdresaPresmerovani, paths::DefaultExportRoot);
+    ui.setEnabled(f19::Konec, true);
     ctx.ops.ZakladMemoCliknul = [&] { programs.ZakladMemoCliknul(); };
     ctx.ops.Stop = [&] { playback.Stop(); };
     ctx.ops.stopPlaybackTimers = [&] { playback.stopPlaybackTimers(); };
@@ -174,7 +174,7 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
             out.meaning = deviceValueInUnit(v, st.row.HzkHz);
             if (out.meaning.isEmpty())
                 out.meaning = commandMeaning(text, options.newFirmware) + QStringLiteral(" (no unit read yet)");
-            if (ui.isChecked(QStringLiteral("OrvaTGener")))
+            if (ui.isChecked(f19::OrvaTGener))
                 out.meaning = QStringLiteral("random value, read as ") + out.meaning;
         } else {
             out.meaning = commandMeaning(text, options.newFirmware);
@@ -188,7 +188,7 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
     playback.playStarted = [&](int entry) {
         current = ScheduleProgram();
         current.entry = entry + 1;
-        current.header = ui.line(kMemoPlay, 0);
+        current.header = ui.line(f19::MemoPlay, 0);
         current.startMs = now();
         if (sink.programStarted)
             sink.programStarted(current);
@@ -218,7 +218,7 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
     clock.setErrorSink([&](const char *, std::exception_ptr e) {
         ScheduleProblem p;
         p.entry = st.Pozadplay + 1;
-        p.row = firstBadRow(ui.lines(kMemoPlay));
+        p.row = firstBadRow(ui.lines(f19::MemoPlay));
         p.line = fileLine(st.Pozadplay, p.row);
         p.reason = describe(e);
         p.consequence = QStringLiteral("the play-all run ends before this program");
@@ -235,9 +235,9 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
         result.error = QStringLiteral("cannot load %1: %2").arg(options.file, QString::fromLocal8Bit(e.what()));
         return result;
     }
-    ui.setIndex(QStringLiteral("Colortype"), options.colortype);
+    ui.setIndex(f19::Colortype, options.colortype);
 
-    const int count = ui.lineCount(kZakladmemo);
+    const int count = ui.lineCount(f19::Zakladmemo);
     QList<int> entries = options.entries;
     if (entries.isEmpty())
         entries << 1;
@@ -250,7 +250,7 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
     }
 
     const auto select = [&](int entry) {
-        ui.setIndex(kZakladmemo, entry - 1);
+        ui.setIndex(f19::Zakladmemo, entry - 1);
         try {
             programs.ZakladMemoCliknul();
         } catch (const ConvertError &) {

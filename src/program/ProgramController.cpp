@@ -10,21 +10,13 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
+#include "ui/Form19Names.h"
+#include "ui/Form19States.h"
 
 namespace zovt {
 
 namespace {
 
-const QString kNacistMemo = QStringLiteral("NacistMemo");
-const QString kZakladmemo = QStringLiteral("Zakladmemo");
-const QString kMemoPlay = QStringLiteral("MemoPlay");
-const QString kMemoPlayShow = QStringLiteral("MemoPlayShow");
-const QString kCasWrite = QStringLiteral("CasWrite");
-const QString kCasWriteSUMA = QStringLiteral("CasWriteSUMA");
-const QString kOrvaTGener = QStringLiteral("OrvaTGener");
-const QString kColortype = QStringLiteral("Colortype");
-const QString kKlientData = QStringLiteral("PRSAdresKlentaData");
-const QString kPresmerovani = QStringLiteral("PRSAdresaPresmerovani");
 const QString kTxtFilter = QStringLiteral("*.txt");
 
 } // namespace
@@ -35,7 +27,7 @@ void ProgramController::syncFromSurface()
 {
     // Shared with what the surface holds after our own loads, so this is a
     // pointer comparison unless another operation replaced NacistMemo.
-    QStringList current = m_ctx.ui.lines(kNacistMemo);
+    QStringList current = m_ctx.ui.lines(f19::NacistMemo);
     if (!current.isSharedWith(m_file.lines()))
         m_file = ProgramFile(std::move(current));
 }
@@ -53,15 +45,15 @@ void ProgramController::loadFile(const QString &winPath)
     // at once.
     const QByteArray bytes = files::readAll(winPath);
     m_file = ProgramFile();
-    m_ctx.ui.clear(kNacistMemo);
+    m_ctx.ui.clear(f19::NacistMemo);
     try {
         m_file = ProgramFile::fromBytes(bytes);
     } catch (...) {
         // Out of memory: an empty file and an empty list still agree.
-        m_ctx.ui.clear(kZakladmemo);
+        m_ctx.ui.clear(f19::Zakladmemo);
         throw;
     }
-    m_ctx.ui.setLines(kNacistMemo, m_file.lines());
+    m_ctx.ui.setLines(f19::NacistMemo, m_file.lines());
 }
 
 void ProgramController::Open1()
@@ -91,7 +83,7 @@ void ProgramController::Open1()
         st.openDialogFileName.clear();
     }
 
-    m_ctx.ui.enable({"Open", "OpenZov", "OpenSBZ", "JasLED", "VykonIR", "ZpomalLED", "Wishes"}, true);
+    m_ctx.ui.enable({f19::Open, f19::OpenZov, f19::OpenSBZ, f19::JasLED, f19::VykonIR, f19::ZpomalLED, f19::Wishes}, true);
 }
 
 void ProgramController::Open()
@@ -101,9 +93,9 @@ void ProgramController::Open()
     WindowState &st = m_ctx.state;
     ControlSurface &ui = m_ctx.ui;
 
-    const QString clientFolder = ui.text(kKlientData);
+    const QString clientFolder = ui.text(f19::PRSAdresKlentaData);
     st.openDialogFolder = !clientFolder.isEmpty() && files::dirExists(clientFolder) ? clientFolder
-                                                                                   : ui.text(kPresmerovani);
+                                                                                   : ui.text(f19::PRSAdresaPresmerovani);
     st.openDialogFileName.clear();
 
     std::optional<QString> chosen;
@@ -124,8 +116,8 @@ void ProgramController::Open()
     if (chosen) {
         loadFile(*chosen);
         st.SoborJm = soborJmFromPath(*chosen);
-        st.Z_OrvaT = zOrvaTFromPath(*chosen, ui.text(kPresmerovani));
-        ui.setIndex(kColortype, 0);
+        st.Z_OrvaT = zOrvaTFromPath(*chosen, ui.text(f19::PRSAdresaPresmerovani));
+        ui.setIndex(f19::Colortype, 0);
     }
 
     st.openDialogFileName.clear();
@@ -151,7 +143,7 @@ void ProgramController::openCompanionFile(const QString &title, const QString &f
     st.SoborJm = soborJmFromPath(*chosen);
     files::remove(paths::ProgramHandOff);
     VyplnZaklMemo();
-    m_ctx.ui.setIndex(kColortype, 0);
+    m_ctx.ui.setIndex(f19::Colortype, 0);
 }
 
 void ProgramController::OpenZov() { openCompanionFile(QStringLiteral("Zov Tool"), paths::ZovToolProgramDir); }
@@ -164,43 +156,43 @@ void ProgramController::VyplnZaklMemo()
     ControlSurface &ui = m_ctx.ui;
     WindowState &st = m_ctx.state;
 
-    ui.clear(kMemoPlay);
-    ui.clear(kMemoPlayShow);
-    ui.setText(kCasWrite, QString());
-    ui.enable({"Stop", "StopVse", "Play", "PlayVse", "Pause"}, false);
+    ui.clear(f19::MemoPlay);
+    ui.clear(f19::MemoPlayShow);
+    ui.setText(f19::CasWrite, QString());
+    ui.enable({f19::Stop, f19::StopVse, f19::Play, f19::PlayVse, f19::Pause}, false);
 
-    ui.setLines(kZakladmemo, m_file.listEntries());
-    ui.setIndex(kZakladmemo, -1);
+    ui.setLines(f19::Zakladmemo, m_file.listEntries());
+    ui.setIndex(f19::Zakladmemo, -1);
 
     if (st.Z_OrvaT) {
-        ui.show({"Orva_Tlac", "OrvaTGener", "Panel5"}, false);
-        ui.setChecked(kOrvaTGener, false);
+        ui.show({f19::Orva_Tlac, f19::OrvaTGener, f19::Panel5}, false);
+        ui.setChecked(f19::OrvaTGener, false);
     } else {
-        ui.show({"Orva_Tlac", "OrvaTGener"}, true);
+        ui.show({f19::Orva_Tlac, f19::OrvaTGener}, true);
     }
 
     // A total that fails must not leave the previous file's figure.
-    ui.setText(kCasWriteSUMA, QString());
-    ui.setText(kCasWriteSUMA, CasSUMASUM(m_file.lines(), st.row));
+    ui.setText(f19::CasWriteSUMA, QString());
+    ui.setText(f19::CasWriteSUMA, CasSUMASUM(m_file.lines(), st.row));
 }
 
 void ProgramController::ZakladMemoCliknul()
 {
     ControlSurface &ui = m_ctx.ui;
     WindowState &st = m_ctx.state;
-    if (ui.isEnabled(QStringLiteral("Stop")) || m_ctx.waits.running(Waits::Timer3)
+    if (f19::playbackRuns(ui) || m_ctx.waits.running(Waits::Timer3)
         || m_ctx.waits.running(Waits::Timer4))
         return;
     syncFromSurface();
 
-    st.Pozadplay = ui.index(kZakladmemo);
+    st.Pozadplay = ui.index(f19::Zakladmemo);
     if (st.Pozadplay >= 0) {
-        ui.enable({"Play", "PlayVse"}, true);
+        ui.enable({f19::Play, f19::PlayVse}, true);
         st.PocetRadkfr = 0;
-        ui.clear(kMemoPlayShow);
+        ui.clear(f19::MemoPlayShow);
         ProgramFile::Program p = m_file.program(st.Pozadplay);
         st.PocetRadkfr = p.rows;
-        ui.setLines(kMemoPlay, p.memoPlay);
+        ui.setLines(f19::MemoPlay, p.memoPlay);
     }
 
     // The running text is shown once: nothing can look at CasWrite between
@@ -209,10 +201,10 @@ void ProgramController::ZakladMemoCliknul()
     bool haveCasWrite = false;
     const auto showCasWrite = [&] {
         if (haveCasWrite)
-            ui.setText(kCasWrite, casWrite);
+            ui.setText(f19::CasWrite, casWrite);
     };
     try {
-        CasCelkSUM(ui.lines(kMemoPlay), st.PocetRadkfr, st.row, st.engine.CasCelk, [&](const QString &t) {
+        CasCelkSUM(ui.lines(f19::MemoPlay), st.PocetRadkfr, st.row, st.engine.CasCelk, [&](const QString &t) {
             casWrite = t;
             haveCasWrite = true;
         });
@@ -222,16 +214,16 @@ void ProgramController::ZakladMemoCliknul()
     }
     showCasWrite();
 
-    ui.clear(kMemoPlayShow);
+    ui.clear(f19::MemoPlayShow);
     m_ctx.clock.processPending();
 
-    const QStringList memoPlay = ui.lines(kMemoPlay);
+    const QStringList memoPlay = ui.lines(f19::MemoPlay);
     if (memoPlay.isEmpty())
         return;
     QStringList show;
     show.reserve(memoPlay.size());
     show.append(headerDisplayText(memoPlay.at(0), st.SoborJm, st.OrvatrinPower));
-    if (ui.isChecked(kOrvaTGener))
+    if (ui.isChecked(f19::OrvaTGener))
         st.OrvatrinPower = true;
     try {
         for (qsizetype i = 1; i < memoPlay.size(); ++i) {
@@ -239,10 +231,10 @@ void ProgramController::ZakladMemoCliknul()
             show.append(rowDisplayLine(st.row, st.OrvatrinPower));
         }
     } catch (...) {
-        ui.setLines(kMemoPlayShow, show);
+        ui.setLines(f19::MemoPlayShow, show);
         throw;
     }
-    ui.setLines(kMemoPlayShow, show);
+    ui.setLines(f19::MemoPlayShow, show);
 }
 
 } // namespace zovt

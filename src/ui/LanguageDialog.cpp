@@ -3,6 +3,7 @@
 #include "ui/FormBuilder.h"
 #include "ui/LanguageDialogDesign.h"
 #include "ui/MainWindowDesign.h"
+#include "ui/Form9Names.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -27,7 +28,7 @@ TForm9::~TForm9() = default;
 
 void TForm9::applyColour(const QColor &colour)
 {
-    for (QWidget *w : {static_cast<QWidget *>(this), widget(QStringLiteral("Language"))}) {
+    for (QWidget *w : {static_cast<QWidget *>(this), widget(f9::Language)}) {
         QPalette pal = w->palette();
         pal.setColor(QPalette::Window, colour);
         w->setPalette(pal);

@@ -1,6 +1,7 @@
 #include "ui/LanguageDialogDesign.h"
 
 #include "ui/DesignRows.h"
+#include "ui/Form9Names.h"
 
 namespace zovt::design {
 
@@ -10,9 +11,9 @@ const Form &languageDialogControls()
     // The languages in the order of their stored index; none is chosen until
     // the operator picks one.
     static const Form table = toForm({
-        ctl(K::RadioGroup, "Language", "", 24, 16, 248, 300).items({"Česky", "English", "Deutsche", "Svenska", "Русский"}, -1),
-        ctl(K::Button, "OK", "", 24, 340, 160, 56).text("OK"),
-        ctl(K::Button, "X", "", 200, 340, 72, 56).text("X"),
+        ctl(K::RadioGroup, f9::Language, "", 24, 16, 248, 300).items({"Česky", "English", "Deutsche", "Svenska", "Русский"}, -1),
+        ctl(K::Button, f9::OK, "", 24, 340, 160, 56).text("OK"),
+        ctl(K::Button, f9::X, "", 200, 340, 72, 56).text("X"),
     });
     return table;
 }

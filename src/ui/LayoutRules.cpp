@@ -1,4 +1,5 @@
 #include "ui/LayoutRules.h"
+#include "ui/Form19Names.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -22,12 +23,12 @@ int roundHalfEven(qint64 num, qint64 den)
 const QStringList &resizedControls()
 {
     static const QStringList names = {
-        QStringLiteral("Open"),         QStringLiteral("OpenZov"),     QStringLiteral("OpenSBZ"),
-        QStringLiteral("PanelJmeno"),   QStringLiteral("Zakladmemo"),  QStringLiteral("CasWriteSUMA"),
-        QStringLiteral("ZovToolEdit"),  QStringLiteral("Konec"),       QStringLiteral("Setting"),
-        QStringLiteral("PanelPlay"),    QStringLiteral("Panelprani"),  QStringLiteral("OrvatrinPowerPcPanel"),
-        QStringLiteral("ZovTWisch"),    QStringLiteral("MemoPlayShow"), QStringLiteral("MemoWish"),
-        QStringLiteral("Wishes1dole"),  QStringLiteral("TherapyL1Pan"),
+        f19::Open,         f19::OpenZov,     f19::OpenSBZ,
+        f19::PanelJmeno,   f19::Zakladmemo,  f19::CasWriteSUMA,
+        f19::ZovToolEdit,  f19::Konec,       f19::Setting,
+        f19::PanelPlay,    f19::Panelprani,  f19::OrvatrinPowerPcPanel,
+        f19::ZovTWisch,    f19::MemoPlayShow, f19::MemoWish,
+        f19::Wishes1dole,  f19::TherapyL1Pan,
     };
     return names;
 }
@@ -56,23 +57,23 @@ Geometries FormResize(int outerWidth, int outerHeight, const Geometries &current
 
     // Work on copies and write them back at the end: references into the
     // hash would be one insertion away from dangling.
-    const QRect openButton = current.value(QStringLiteral("Open"));
-    QRect openZov = current.value(QStringLiteral("OpenZov"));
-    QRect openSbz = current.value(QStringLiteral("OpenSBZ"));
-    QRect panelJmeno = current.value(QStringLiteral("PanelJmeno"));
-    QRect zakladmemo = current.value(QStringLiteral("Zakladmemo"));
-    QRect casWriteSuma = current.value(QStringLiteral("CasWriteSUMA"));
-    QRect zovToolEdit = current.value(QStringLiteral("ZovToolEdit"));
-    QRect konec = current.value(QStringLiteral("Konec"));
-    QRect setting = current.value(QStringLiteral("Setting"));
-    QRect panelPlay = current.value(QStringLiteral("PanelPlay"));
-    QRect panelprani = current.value(QStringLiteral("Panelprani"));
-    QRect orvatrin = current.value(QStringLiteral("OrvatrinPowerPcPanel"));
-    QRect zovTWisch = current.value(QStringLiteral("ZovTWisch"));
-    QRect memoPlayShow = current.value(QStringLiteral("MemoPlayShow"));
-    QRect memoWish = current.value(QStringLiteral("MemoWish"));
-    QRect wishes1dole = current.value(QStringLiteral("Wishes1dole"));
-    QRect therapy = current.value(QStringLiteral("TherapyL1Pan"));
+    const QRect openButton = current.value(f19::Open);
+    QRect openZov = current.value(f19::OpenZov);
+    QRect openSbz = current.value(f19::OpenSBZ);
+    QRect panelJmeno = current.value(f19::PanelJmeno);
+    QRect zakladmemo = current.value(f19::Zakladmemo);
+    QRect casWriteSuma = current.value(f19::CasWriteSUMA);
+    QRect zovToolEdit = current.value(f19::ZovToolEdit);
+    QRect konec = current.value(f19::Konec);
+    QRect setting = current.value(f19::Setting);
+    QRect panelPlay = current.value(f19::PanelPlay);
+    QRect panelprani = current.value(f19::Panelprani);
+    QRect orvatrin = current.value(f19::OrvatrinPowerPcPanel);
+    QRect zovTWisch = current.value(f19::ZovTWisch);
+    QRect memoPlayShow = current.value(f19::MemoPlayShow);
+    QRect memoWish = current.value(f19::MemoWish);
+    QRect wishes1dole = current.value(f19::Wishes1dole);
+    QRect therapy = current.value(f19::TherapyL1Pan);
 
     // QRect::moveLeft/moveTop keep the size, setHeight keeps the top: widths
     // stay as they are throughout.
@@ -126,23 +127,23 @@ Geometries FormResize(int outerWidth, int outerHeight, const Geometries &current
     orvatrin.setHeight(orvatrinHeight);
 
     Geometries g = current;
-    g.insert(QStringLiteral("Open"), openButton);
-    g.insert(QStringLiteral("OpenZov"), openZov);
-    g.insert(QStringLiteral("OpenSBZ"), openSbz);
-    g.insert(QStringLiteral("PanelJmeno"), panelJmeno);
-    g.insert(QStringLiteral("Zakladmemo"), zakladmemo);
-    g.insert(QStringLiteral("CasWriteSUMA"), casWriteSuma);
-    g.insert(QStringLiteral("ZovToolEdit"), zovToolEdit);
-    g.insert(QStringLiteral("Konec"), konec);
-    g.insert(QStringLiteral("Setting"), setting);
-    g.insert(QStringLiteral("PanelPlay"), panelPlay);
-    g.insert(QStringLiteral("Panelprani"), panelprani);
-    g.insert(QStringLiteral("OrvatrinPowerPcPanel"), orvatrin);
-    g.insert(QStringLiteral("ZovTWisch"), zovTWisch);
-    g.insert(QStringLiteral("MemoPlayShow"), memoPlayShow);
-    g.insert(QStringLiteral("MemoWish"), memoWish);
-    g.insert(QStringLiteral("Wishes1dole"), wishes1dole);
-    g.insert(QStringLiteral("TherapyL1Pan"), therapy);
+    g.insert(f19::Open, openButton);
+    g.insert(f19::OpenZov, openZov);
+    g.insert(f19::OpenSBZ, openSbz);
+    g.insert(f19::PanelJmeno, panelJmeno);
+    g.insert(f19::Zakladmemo, zakladmemo);
+    g.insert(f19::CasWriteSUMA, casWriteSuma);
+    g.insert(f19::ZovToolEdit, zovToolEdit);
+    g.insert(f19::Konec, konec);
+    g.insert(f19::Setting, setting);
+    g.insert(f19::PanelPlay, panelPlay);
+    g.insert(f19::Panelprani, panelprani);
+    g.insert(f19::OrvatrinPowerPcPanel, orvatrin);
+    g.insert(f19::ZovTWisch, zovTWisch);
+    g.insert(f19::MemoPlayShow, memoPlayShow);
+    g.insert(f19::MemoWish, memoWish);
+    g.insert(f19::Wishes1dole, wishes1dole);
+    g.insert(f19::TherapyL1Pan, therapy);
     return g;
 }
 

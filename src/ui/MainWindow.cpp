@@ -3,6 +3,7 @@
 #include "ui/FormBuilder.h"
 #include "ui/Icons.h"
 #include "ui/MainWindowDesign.h"
+#include "ui/Form19Names.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -73,11 +74,11 @@ TForm19::~TForm19() = default;
 void TForm19::addDecorations()
 {
     auto sizeOf = [this](const char *name) { return widget(QString::fromLatin1(name))->size(); };
-    setPicture(widget(QStringLiteral("JasLED_Pc")), lampIcon(sizeOf("JasLED_Pc")));
-    setPicture(widget(QStringLiteral("VykonIR_Pc")), moonIcon(sizeOf("VykonIR_Pc")));
-    setPicture(widget(QStringLiteral("ZpomalLED_Pc")), clockIcon(sizeOf("ZpomalLED_Pc")));
-    setPicture(widget(QStringLiteral("Image8")), globeIcon(sizeOf("Image8")));
-    setPicture(widget(QStringLiteral("OrvatrinPowerPc")), colourChange(QSize(419, 98)));
+    setPicture(widget(f19::JasLED_Pc), lampIcon(sizeOf("JasLED_Pc")));
+    setPicture(widget(f19::VykonIR_Pc), moonIcon(sizeOf("VykonIR_Pc")));
+    setPicture(widget(f19::ZpomalLED_Pc), clockIcon(sizeOf("ZpomalLED_Pc")));
+    setPicture(widget(f19::Image8), globeIcon(sizeOf("Image8")));
+    setPicture(widget(f19::OrvatrinPowerPc), colourChange(QSize(419, 98)));
 
     auto picture = [](QWidget *parent, const QRect &geometry, const QPixmap &pm) {
         auto *l = new QLabel(parent);
@@ -86,10 +87,10 @@ void TForm19::addDecorations()
         return l;
     };
     const QColor lilac; // invalid: the gradient band
-    picture(widget(QStringLiteral("Panel6")), QRect(68, 8, 70, 98),
+    picture(widget(f19::Panel6), QRect(68, 8, 70, 98),
             bands(QSize(70, 98), {Qt::white, lilac, QColor(128, 0, 128)}));
 
-    QWidget *panel8 = widget(QStringLiteral("Panel8"));
+    QWidget *panel8 = widget(f19::Panel8);
     const QColor blue(0, 0, 255), green(0, 170, 0), yellow(255, 230, 0);
     const QList<QColor> three = {blue, green, yellow};
     const QSize icon(30, 30);
@@ -101,7 +102,7 @@ void TForm19::addDecorations()
     picture(panel8, QRect(84, 224, 60, 126),
             bands(QSize(60, 126), {QColor(143, 0, 255), blue, green, yellow, QColor(255, 140, 0), QColor(255, 0, 0)}));
 
-    auto *com = new QLabel(QStringLiteral("COM:"), widget(QStringLiteral("PanelSettigCOM")));
+    auto *com = new QLabel(QStringLiteral("COM:"), widget(f19::PanelSettigCOM));
     com->setGeometry(10, 22, 36, 14);
 }
 
@@ -110,14 +111,14 @@ void TForm19::applyFixedColours()
     const QPalette system = QGuiApplication::palette();
     for (const QString &name : design::clientPanelLabels())
         setBackground(widget(name), QPalette::Window, design::ClientLabelColour);
-    setBackground(widget(QStringLiteral("Kolikrate")), QPalette::Window, design::ClientLabelColour);
-    setBackground(widget(QStringLiteral("MemoWish")), QPalette::Base, design::SkyBlue);
-    setBackground(widget(QStringLiteral("ZovTWisch")), QPalette::Base, design::SkyBlue);
-    setBackground(widget(QStringLiteral("Zakladmemo")), QPalette::Base, Qt::white);
+    setBackground(widget(f19::Kolikrate), QPalette::Window, design::ClientLabelColour);
+    setBackground(widget(f19::MemoWish), QPalette::Base, design::SkyBlue);
+    setBackground(widget(f19::ZovTWisch), QPalette::Base, design::SkyBlue);
+    setBackground(widget(f19::Zakladmemo), QPalette::Base, Qt::white);
     for (const char *n : {"Panel2", "Panel5", "PopisP1", "PopisP2"})
         setBackground(widget(QString::fromLatin1(n)), QPalette::Window, system.color(QPalette::Dark));
-    setBackground(widget(QStringLiteral("PanelSettig")), QPalette::Window, design::ActiveBorder);
-    setBackground(widget(QStringLiteral("PanelSettigCOM")), QPalette::Window, design::ComStripGrey);
+    setBackground(widget(f19::PanelSettig), QPalette::Window, design::ActiveBorder);
+    setBackground(widget(f19::PanelSettigCOM), QPalette::Window, design::ComStripGrey);
 }
 
 void TForm19::applyColourScheme(bool dark)

@@ -7,6 +7,8 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "wishes/WishProgram.h"
+#include "ui/Form19Names.h"
+#include "ui/Form19States.h"
 
 #include <stdexcept>
 
@@ -14,14 +16,6 @@ namespace zovt {
 
 namespace {
 
-const QString kMemoWish = QStringLiteral("MemoWish");
-const QString kMemoryDel = QStringLiteral("MemoryDel");
-const QString kJmeno = QStringLiteral("Jmeno");
-const QString kNacistMemo = QStringLiteral("NacistMemo");
-const QString kZakladmemo = QStringLiteral("Zakladmemo");
-const QString kOrvaTGener = QStringLiteral("OrvaTGener");
-const QString kColortype = QStringLiteral("Colortype");
-const QString kStop = QStringLiteral("Stop");
 
 constexpr int kSlots = 6;
 constexpr int kStoreCaption = 601;
@@ -33,7 +27,7 @@ constexpr int kInfoMessage = 2022;
 // The memory panel: shown with wish mode, hidden while a wish plays.
 void showMemoryPanel(ControlSurface &ui, bool on)
 {
-    ui.show({"Memory1", "Memory2", "Memory3", "Memory4", "Memory5", "Memory6", "MemoryDel", "Panelprani"}, on);
+    ui.show({f19::Memory1, f19::Memory2, f19::Memory3, f19::Memory4, f19::Memory5, f19::Memory6, f19::MemoryDel, f19::Panelprani}, on);
 }
 
 } // namespace
@@ -56,17 +50,17 @@ QStringList WishController::unboundHooks() const
 
 QString WishController::text(int number) const { return Catalogue::mainWindow().FATisk(number, m_ctx.state.Languagem); }
 
-bool WishController::wishMode() const { return m_ctx.ui.isVisible(kMemoWish); }
+bool WishController::wishMode() const { return m_ctx.ui.isVisible(f19::MemoWish); }
 
 void WishController::setWishText(const QStringList &lines)
 {
-    m_ctx.ui.setLines(kMemoWish, lines);
+    m_ctx.ui.setLines(f19::MemoWish, lines);
     MemoWishChange();
 }
 
 void WishController::saveWish(const QString &winPath) const
 {
-    files::writeMemo(winPath, files::Memo{m_ctx.ui.lines(kMemoWish), m_encoding});
+    files::writeMemo(winPath, files::Memo{m_ctx.ui.lines(f19::MemoWish), m_encoding});
 }
 
 void WishController::loadWish(const QString &winPath)
@@ -80,16 +74,16 @@ void WishController::loadWish(const QString &winPath)
 void WishController::MemoWishChange()
 {
     ControlSurface &ui = m_ctx.ui;
-    if (ui.isEnabled(kStop))
+    if (f19::playbackRuns(ui))
         return;
     const wishes::WishClient client{
-        ui.text(kJmeno),
-        ui.text(QStringLiteral("Prijmeni")),
-        ui.text(QStringLiteral("Datum_naroz_den")),
-        ui.text(QStringLiteral("Datum_naroz_mesic")),
-        ui.text(QStringLiteral("Datum_naroz_rok")),
+        ui.text(f19::Jmeno),
+        ui.text(f19::Prijmeni),
+        ui.text(f19::Datum_naroz_den),
+        ui.text(f19::Datum_naroz_mesic),
+        ui.text(f19::Datum_naroz_rok),
     };
-    ui.show({"Wishes1", "Wishes1dole"}, wishes::isPlayable(client, ui.lines(kMemoWish)));
+    ui.show({f19::Wishes1, f19::Wishes1dole}, wishes::isPlayable(client, ui.lines(f19::MemoWish)));
 }
 
 void WishController::Wishes()
@@ -100,7 +94,7 @@ void WishController::Wishes()
         switchOn();
 
     // Wish mode stays on only with a client in the panel.
-    if (m_ctx.ui.text(kJmeno).isEmpty() && wishMode())
+    if (m_ctx.ui.text(f19::Jmeno).isEmpty() && wishMode())
         Wishes();
 }
 
@@ -108,65 +102,65 @@ void WishController::switchOn()
 {
     ControlSurface &ui = m_ctx.ui;
     // 1
-    ui.setVisible(kMemoWish, true);
+    ui.setVisible(f19::MemoWish, true);
     showMemoryPanel(ui, true);
-    ui.show({"ZovToolEdit", "MemoPlayShow"}, false);
+    ui.show({f19::ZovToolEdit, f19::MemoPlayShow}, false);
     // 2
     setWishText({});
-    ui.clear(kNacistMemo);
+    ui.clear(f19::NacistMemo);
     Operations::run(VyplnZaklMemo);
-    ui.setChecked(kOrvaTGener, false);
+    ui.setChecked(f19::OrvaTGener, false);
     // 3
-    ui.show({"Open", "OpenZov", "OpenSBZ", "OpenPopis", "Orva_Tlac", "OrvaTGener", "Panel5"}, false);
+    ui.show({f19::Open, f19::OpenZov, f19::OpenSBZ, f19::OpenPopis, f19::Orva_Tlac, f19::OrvaTGener, f19::Panel5}, false);
     // 4
-    ui.show({"ZovTWisch", "Panel2"}, true);
-    ui.show({"Wishes1", "Wishes1dole"}, false);
+    ui.show({f19::ZovTWisch, f19::Panel2}, true);
+    ui.show({f19::Wishes1, f19::Wishes1dole}, false);
     // 5
-    if (ui.text(kJmeno).isEmpty()) {
+    if (ui.text(f19::Jmeno).isEmpty()) {
         Operations::run(KlientOpen);
-        if (ui.text(kJmeno).isEmpty())
+        if (ui.text(f19::Jmeno).isEmpty())
             m_ctx.dialogs.message(text(kNoClientMessage));
     }
     // 6
-    ui.setIndex(kColortype, 0);
+    ui.setIndex(f19::Colortype, 0);
 }
 
 void WishController::switchOff()
 {
     ControlSurface &ui = m_ctx.ui;
     // 1
-    ui.setVisible(kMemoWish, false);
+    ui.setVisible(f19::MemoWish, false);
     showMemoryPanel(ui, false);
-    ui.show({"ZovToolEdit", "MemoPlayShow"}, true);
+    ui.show({f19::ZovToolEdit, f19::MemoPlayShow}, true);
     // 2
     setWishText({});
-    ui.clear(kNacistMemo);
+    ui.clear(f19::NacistMemo);
     Operations::run(VyplnZaklMemo);
-    ui.setChecked(kOrvaTGener, false);
+    ui.setChecked(f19::OrvaTGener, false);
     // 3
-    ui.show({"Open", "OpenZov", "OpenSBZ", "OpenPopis", "Orva_Tlac", "OrvaTGener"}, true);
+    ui.show({f19::Open, f19::OpenZov, f19::OpenSBZ, f19::OpenPopis, f19::Orva_Tlac, f19::OrvaTGener}, true);
     // 4
-    ui.show({"ZovTWisch", "Panel2", "Wishes1", "Wishes1dole"}, false);
+    ui.show({f19::ZovTWisch, f19::Panel2, f19::Wishes1, f19::Wishes1dole}, false);
     // 5
-    ui.setIndex(kColortype, 0);
+    ui.setIndex(f19::Colortype, 0);
 }
 
 void WishController::Wishes1()
 {
     ControlSurface &ui = m_ctx.ui;
     // 1
-    ui.setLines(kNacistMemo, wishes::wishProgram(m_ctx.state.rng));
+    ui.setLines(f19::NacistMemo, wishes::wishProgram(m_ctx.state.rng));
     // 2
     Operations::run(VyplnZaklMemo);
     // 3. Ticked before the selection, the generator box makes the selection
     // take the wish as a generator program; the row loop then draws a random
     // value for every row instead of playing its 10 Hz.
-    ui.setIndex(kZakladmemo, 0);
-    ui.setChecked(kOrvaTGener, true);
+    ui.setIndex(f19::Zakladmemo, 0);
+    ui.setChecked(f19::OrvaTGener, true);
     Operations::run(m_ctx.ops.ZakladMemoCliknul);
-    ui.setChecked(kOrvaTGener, true);
+    ui.setChecked(f19::OrvaTGener, true);
     // 4
-    ui.show({"Orva_Tlac", "OrvaTGener", "Panel5"}, false);
+    ui.show({f19::Orva_Tlac, f19::OrvaTGener, f19::Panel5}, false);
     // 5
     Operations::run(Play);
 }
@@ -180,7 +174,7 @@ void WishController::Memory(int n)
     if (st.UlozitDoPamet) {
         saveWish(slot);
         st.UlozitDoPamet = false;
-        m_ctx.ui.setText(kMemoryDel, text(kStoreCaption));
+        m_ctx.ui.setText(f19::MemoryDel, text(kStoreCaption));
     } else {
         setWishText({});
         if (files::fileExists(slot))
@@ -193,11 +187,11 @@ void WishController::MemoryDel()
     WindowState &st = m_ctx.state;
     if (!st.UlozitDoPamet) {
         st.UlozitDoPamet = true;
-        m_ctx.ui.setText(kMemoryDel, text(kClearAllCaption));
+        m_ctx.ui.setText(f19::MemoryDel, text(kClearAllCaption));
         return;
     }
     st.UlozitDoPamet = false;
-    m_ctx.ui.setText(kMemoryDel, text(kStoreCaption));
+    m_ctx.ui.setText(f19::MemoryDel, text(kStoreCaption));
     if (m_ctx.dialogs.confirm(text(kClearAllQuestion))) {
         for (int n = 1; n <= kSlots; ++n)
             files::remove(paths::wishMemory(n));
@@ -210,18 +204,18 @@ void WishController::wishPlayStart()
 {
     ControlSurface &ui = m_ctx.ui;
     showMemoryPanel(ui, false);
-    ui.show({"Wishes1", "Wishes1dole"}, false);
+    ui.show({f19::Wishes1, f19::Wishes1dole}, false);
     saveWish(paths::WishPlaying);
-    ui.enable({"Wishes1", "Wishes1dole", "KlientOpen", "Novy", "DeleteJm", "MemoWish"}, false);
+    ui.enable({f19::Wishes1, f19::Wishes1dole, f19::KlientOpen, f19::Novy, f19::DeleteJm, f19::MemoWish}, false);
 }
 
 void WishController::wishPlayEnd()
 {
     ControlSurface &ui = m_ctx.ui;
     showMemoryPanel(ui, true);
-    ui.enable({"Wishes1", "Wishes1dole"}, true);
+    ui.enable({f19::Wishes1, f19::Wishes1dole}, true);
     setWishText({});
-    ui.enable({"KlientOpen", "Novy", "DeleteJm", "MemoWish"}, true);
+    ui.enable({f19::KlientOpen, f19::Novy, f19::DeleteJm, f19::MemoWish}, true);
 }
 
 void WishController::reloadWishText() { loadWish(paths::WishPlaying); }

@@ -1,0 +1,24 @@
+#pragma once
+// States that the main window keeps in its controls, named: the controllers
+// ask these instead of comparing captions and flags of their own.
+
+#include "core/ControlSurface.h"
+#include "ui/Form19Names.h"
+
+#include <QString>
+
+namespace zovt::f19 {
+
+// The caption of Pause: "||" while a program plays on (pressing holds it),
+// ">" while it is held (pressing resumes it).
+inline const QString PauseCaptionRunning = QStringLiteral("||");
+inline const QString PauseCaptionHeld = QStringLiteral(">");
+
+// A playback runs (held or not) exactly while Stop is enabled.
+inline bool playbackRuns(const ControlSurface &ui) { return ui.isEnabled(Stop); }
+// The running playback is held by Pause.
+inline bool playbackHeld(const ControlSurface &ui) { return ui.text(Pause) == PauseCaptionHeld; }
+// Pause shows its running caption: a press would hold the program.
+inline bool pauseWouldHold(const ControlSurface &ui) { return ui.text(Pause) == PauseCaptionRunning; }
+
+} // namespace zovt::f19
