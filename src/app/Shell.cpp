@@ -3,6 +3,7 @@
 #include "app/Appearance.h"
 
 #include "core/Clock.h"
+#include "core/Excerpt.h"
 #include "core/Dialogs.h"
 #include "core/WindowState.h"
 #include "device/DeviceLink.h"
@@ -31,7 +32,7 @@ void logDropped(const char *where, std::exception_ptr error)
     try {
         std::rethrow_exception(error);
     } catch (const std::exception &e) {
-        std::fprintf(stderr, "zovt: %s: error dropped: %s\n", where, e.what());
+        std::fprintf(stderr, "zovt: %s: error dropped: %s\n", where, qPrintable(excerpt(QString::fromUtf8(e.what()), kMessageChars)));
     } catch (...) {
         std::fprintf(stderr, "zovt: %s: unknown error dropped\n", where);
     }
@@ -72,7 +73,7 @@ void Shell::Nastav()
     } catch (const std::exception &e) {
         // Before the handler exists an error is reported plainly and start-up
         // ends here, with the window open and the port never opened.
-        m_ctx.dialogs.errorReport(QString::fromLocal8Bit(e.what()));
+        m_ctx.dialogs.errorReport(excerpt(QString::fromUtf8(e.what()), kMessageChars));
         return;
     }
     if (m_ended)
@@ -260,7 +261,7 @@ void Shell::HandleException(const char *where, std::exception_ptr error)
     try {
         std::rethrow_exception(error);
     } catch (const std::exception &e) {
-        std::fprintf(stderr, "zovt: %s: port error: %s\n", where, e.what());
+        std::fprintf(stderr, "zovt: %s: port error: %s\n", where, qPrintable(excerpt(QString::fromUtf8(e.what()), kMessageChars)));
     }
     if (m_ended)
         return;

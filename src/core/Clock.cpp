@@ -1,4 +1,5 @@
 #include "core/Clock.h"
+#include "core/Excerpt.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -45,7 +46,7 @@ void Clock::reportError(const char *where, std::exception_ptr e)
     try {
         std::rethrow_exception(e);
     } catch (const std::exception &ex) {
-        std::fprintf(stderr, "zovt: %s: %s\n", where, ex.what());
+        std::fprintf(stderr, "zovt: %s: %s\n", where, qPrintable(excerpt(QString::fromUtf8(ex.what()), kMessageChars)));
     } catch (...) {
         std::fprintf(stderr, "zovt: %s: unknown error\n", where);
     }

@@ -22,5 +22,8 @@ QString excerpt(QStringView text, int maxChars = 60);
 // The length to quote a path with: paths can come from files other programs
 // wrote, and any real path is shorter.
 inline constexpr int kPathExcerptChars = 260;
+// The most of any one message that is shown or printed: the last guard for a
+// text that quoted its input whole.
+inline constexpr int kMessageChars = 600;
 
 } // namespace zovt

@@ -188,7 +188,7 @@ void PlaybackController::recordFault(Stage stage, const std::exception &e)
 {
     PlaybackFault f;
     f.entry = m_ctx.state.Pozadplay;
-    f.reason = QString::fromLocal8Bit(e.what());
+    f.reason = QString::fromUtf8(e.what());
     if (stage == Stage::Rows)
         f.row = m_engine.currentRow();
     else if (stage == Stage::Total)

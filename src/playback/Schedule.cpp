@@ -1,6 +1,7 @@
 #include "playback/Schedule.h"
 
 #include "core/Clock.h"
+#include "core/Excerpt.h"
 #include "core/Dialogs.h"
 #include "core/WindowState.h"
 #include "device/CommandMeaning.h"
@@ -59,7 +60,7 @@ QString describe(const std::exception_ptr &e)
     try {
         std::rethrow_exception(e);
     } catch (const std::exception &ex) {
-        return QString::fromLocal8Bit(ex.what());
+        return QString::fromUtf8(ex.what());
     } catch (...) {
         return QStringLiteral("unknown error");
     }
@@ -232,7 +233,7 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
     } catch (const ConvertError &) {
         // The whole-file total stumbled over a row; the list is built.
     } catch (const std::exception &e) {
-        result.error = QStringLiteral("cannot load %1: %2").arg(options.file, QString::fromLocal8Bit(e.what()));
+        result.error = QStringLiteral("cannot load %1: %2").arg(excerpt(options.file, kPathExcerptChars), QString::fromUtf8(e.what()));
         return result;
     }
     ui.setIndex(f19::Colortype, options.colortype);
