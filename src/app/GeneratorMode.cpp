@@ -23,16 +23,16 @@ QStringList GeneratorMode::unboundHooks() const
 void GeneratorMode::Orva_Tlac()
 {
     ControlSurface &ui = m_ctx.ui;
-    // 1.
+    // Flip generator mode and its panel.
     const bool on = !ui.isChecked(f19::OrvaTGener);
     ui.setChecked(f19::OrvaTGener, on);
     ui.setVisible(f19::Panel5, on);
-    // 2. The selected program again, its frequencies masked in generator mode.
+    // The selected program again, its frequencies masked in generator mode.
     Operations::run(m_ctx.ops.ZakladMemoCliknul);
-    // 3.
+    // No client yet: ask for one.
     if (ui.text(f19::Jmeno).isEmpty())
         Operations::run(KlientOpen);
-    // 4.
+    // Still none: generator mode needs a client, so switch it off again.
     if (ui.text(f19::Jmeno).isEmpty()) {
         m_ctx.dialogs.message(Catalogue::mainWindow().FATisk(kClientNeededText, m_ctx.state.Languagem));
         ui.setChecked(f19::OrvaTGener, false);

@@ -146,33 +146,33 @@ void ClientEditor::open()
 
 void ClientEditor::Language()
 {
-    // 1
+    // Colour scheme.
     if (hooks.colour)
         hooks.colour(files::exists(paths::DarkColorFlag));
-    // 2
+    // Language, or the default one.
     if (files::exists(paths::LangFile)) {
         m_Languagem = files::readInteger(paths::LangFile);
         TimerSouborAll();
     } else {
         m_Languagem = paths::DefaultLanguage;
     }
-    // 3
+    // A new client: identity fields editable.
     enableIdentity(true);
     setEditedit(false);
-    // 4
+    // Empty form.
     clearFields();
-    // 5
+    // Title in the chosen language.
     const Texts texts{m_Languagem, &Catalogue::clientEditor()};
     m_title = captions::clientEditorTitle(texts);
     if (hooks.title)
         hooks.title(m_title);
-    // 6, 7
+    // Captions; no import here.
     applyCaptions(m_ui, captions::clientEditor(), texts);
     m_ui.setVisible(L("Import"), false);
-    // 8
+    // Person, not animal, by default.
     files::remove(paths::AnimalFlag);
     showModeCaptions();
-    // 9
+    // Load the current client, if any.
     const QString current = m_main.ui.text(f19::PRSAdresaAkt);
     if (!current.isEmpty()) {
         m_ui.setText(f2::AdresaAkt, current);
@@ -184,7 +184,7 @@ void ClientEditor::Language()
         focus(L("Jmeno"));
         m_ui.setEnabled(f2::Save, false);
     }
-    // 10
+    // Centre the window.
     if (hooks.centre)
         hooks.centre();
 }
@@ -220,12 +220,12 @@ void ClientEditor::Edit()
 
 void ClientEditor::nacti()
 {
-    // 1: the identity of a stored client does not change in the editor.
+    // The identity of a stored client does not change in the editor.
     enableIdentity(false);
     setEditedit(true);
-    // 2
+    // Empty form.
     clearFields();
-    // 3
+    // Fill it from the client's file.
     const ClientRecord r = readClientFile(m_ui.text(f2::AdresaAkt));
     setField(L("Prijmeni"), r.Prijmeni);
     setField(L("Jmeno"), r.Jmeno);
@@ -243,7 +243,7 @@ void ClientEditor::nacti()
     m_ui.setText(f2::PodadrJm, r.PodadrJm);
     m_ui.setText(f2::ExportFr, r.ExportFr);
     m_ui.setText(f2::SoubAdrdat, r.SoubAdrdat);
-    // 4
+    // Person or animal, as stored.
     TimerSouborAll();
     files::setFlag(paths::AnimalFlag, r.animal);
     TimerSouborAll();
@@ -258,10 +258,10 @@ void ClientEditor::Zvire()
 
 void ClientEditor::Save()
 {
-    // 1
+    // No second save while this one runs.
     m_ui.setVisible(f2::Save, false);
     try {
-        // 2 to 4
+        // Take the fields and work out the file name.
         ClientRecord r = fromFields();
         const bool edited = Editedit();
         const QString folder = m_main.ui.text(QStringLiteral("PRSAdresaDBZ"));
@@ -273,15 +273,15 @@ void ClientEditor::Save()
         m_ui.setText(f2::PodadrJm, r.PodadrJm);
         m_ui.setText(f2::ExportFr, r.ExportFr);
         m_ui.setText(f2::SoubAdrdat, r.SoubAdrdat);
-        // 5
+        // Hand the client's address over.
         writeClientHandOff(paths::ClientAddressFile, P);
         TimerSouborAll();
         writeClientHandOff(paths::ClientHandOff, P);
         TimerSouborAll();
-        // 6
+        // Main window picks up the client.
         m_main.ui.setText(QStringLiteral("PRSAdresaAkt"), QString());
         m_main.ui.setText(QStringLiteral("PRSAdresaAkt"), P);
-        // 7: the whole-file write replaces an edited client's old file only
+        // The whole-file write replaces an edited client's old file only
         // once the new one is complete.
         if (clientFileToBeWritten(P, edited)) {
             r.animal = files::exists(paths::AnimalFlag);
@@ -289,7 +289,7 @@ void ClientEditor::Save()
             writeClientFile(P, r);
             waitUntilVisible(m_main.clock, P, [this] { TimerSouborAll(); });
         }
-        // 8
+        // Give the main window a moment.
         m_timerc = 0;
         m_timer1->start();
         m_main.clock.processUntil([this] { return m_timerc >= 1; });
@@ -298,11 +298,11 @@ void ClientEditor::Save()
         m_ui.setVisible(f2::Save, true);
         throw;
     }
-    // 9
+    // Restore and close the editor.
     restore();
     m_ui.setVisible(f2::Save, true);
     Konec();
-    // 10
+    // Reload the client list.
     Operations::run(Nactiklient);
 }
 

@@ -66,14 +66,14 @@ void LightingToggles::showToggles(bool on) { m_ctx.ui.show({f19::JasLED, f19::Vy
 bool LightingToggles::guard()
 {
     Waits &w = m_ctx.waits;
-    // G1
+    // Toggles hidden while we check.
     showToggles(false);
-    // G2: another operation is pacing a lighting command right now.
+    // Another operation is pacing a lighting command right now.
     if (w.running(Waits::Timer2) || w.running(Waits::Timer6)) {
         showToggles(true);
         return false;
     }
-    // G3: the timers stop themselves, and every timer callback wakes the
+    // The timers stop themselves, and every timer callback wakes the
     // wait, so it ends as soon as the last of them has.
     const auto othersWaiting = [&w] {
         return w.running(Waits::Timer1) || w.running(Waits::Timer3) || w.running(Waits::Timer4)
@@ -109,7 +109,7 @@ void LightingToggles::toggle(Toggle t)
     DeviceLink &d = m_ctx.device;
     Waits &w = m_ctx.waits;
     {
-        // 1.
+        // Flip the state and its lamp, then cycle the device.
         bool &on = stateOf(t);
         on = !on;
         m_ctx.ui.showPicture(lampOf(t), on ? paths::PicGreen : paths::PicRed);
@@ -130,7 +130,7 @@ void LightingToggles::toggle(Toggle t)
             break;
         }
     }
-    // G9. An error above leaves the toggles hidden: the program ends then.
+    // An error above leaves the toggles hidden: the program ends then.
     showToggles(true);
 }
 
@@ -138,12 +138,12 @@ void LightingToggles::auxClick(Toggle t)
 {
     ControlSurface &ui = m_ctx.ui;
     Waits &w = m_ctx.waits;
-    // 1. Stop and Pause cannot be pressed meanwhile.
+    // Stop and Pause cannot be pressed meanwhile.
     ui.show({f19::StopPrekryv, f19::PausePrekryv}, true);
     ui.show({f19::JasLED_Pom, f19::VykonIR_Pom, f19::ZpomalLED_Pom}, false);
     showToggles(false);
     m_ctx.clock.processPending();
-    // 2. A running program is held first.
+    // A running program is held first.
     bool pausedHere = false;
     if (f19::pauseWouldHold(ui)) {
         Operations::run(Pause);
@@ -151,19 +151,19 @@ void LightingToggles::auxClick(Toggle t)
         w.TimenZapsatPul();
         w.TimenZapsatPul();
     }
-    // 3. The playback lies suspended underneath, possibly inside one of its
+    // The playback lies suspended underneath, possibly inside one of its
     // port cycles: that cycle ends here, so the toggle can open the port.
     if (f19::playbackHeld(ui)) {
         w.TimenZapsatPul();
         m_ctx.device.closeInterruptedCycle();
     }
-    // 4.
+    // Toggle only when the device is free.
     if (guard())
         toggle(t);
-    // 5.
+    // Resume what we paused.
     if (pausedHere)
         Operations::run(Pause);
-    // 6.
+    // Controls back.
     ui.show({f19::JasLED_Pom, f19::VykonIR_Pom, f19::ZpomalLED_Pom}, true);
     ui.show({f19::StopPrekryv, f19::PausePrekryv}, false);
 }

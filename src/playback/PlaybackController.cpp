@@ -106,7 +106,7 @@ void PlaybackController::playNow()
         }
     } runEnds{*this};
 
-    // 1. Mark the entry, or take its client.
+    // Mark the entry, or take its client.
     const int entryIndex = st.Pozadplay;
     if (entryIndex < 0 || entryIndex >= ui.lineCount(f19::Zakladmemo))
         throw std::out_of_range("List index out of bounds (" + std::to_string(entryIndex) + ")");
@@ -118,15 +118,15 @@ void PlaybackController::playNow()
         hooks.fillClientFromRecord(entry.mid(eq + 1));
     ui.setLine(f19::Zakladmemo, entryIndex, entry);
 
-    // 2. Not while a device write is being shown.
+    // Not while a device write is being shown.
     if (m_ctx.waits.running(Waits::Timer3) || m_ctx.waits.running(Waits::Timer5))
         return;
 
-    // 3. Wish mode.
+    // Wish mode.
     if (ui.isVisible(f19::MemoWish))
         Operations::run(hooks.wishPlayStart);
 
-    // 4. The running bar.
+    // The running bar.
     if (files::fileExists(paths::PicBarFlag)) {
         st.timercas = 0;
         m_casovLista->start();
@@ -137,23 +137,23 @@ void PlaybackController::playNow()
     bool protocolStarted = false;
     m_playing = true;
     try {
-        // 5.
+        // Controls into the playing state.
         switchControlsToPlaying();
         if (playStarted)
             playStarted(entryIndex);
-        // 6.
+        // Device lighting for playback.
         m_ctx.device.playbackStartLight();
-        // 7.
+        // Total time of the program.
         stage = Stage::Total;
         computeTotal();
         stage = Stage::Start;
-        // 8.
+        // Protocol lines begin.
         Operations::run(hooks.protocolStart);
         protocolStarted = true;
-        // 9.
+        // New firmware runs one lighting cycle first.
         if (m_ctx.device.newFirmware())
             m_ctx.device.runLightingCycle();
-        // 10.
+        // The rows themselves.
         stage = Stage::Rows;
         m_engine.run();
     } catch (const std::exception &e) {
@@ -166,7 +166,7 @@ void PlaybackController::playNow()
         protocolStarted = false;
     }
 
-    // 11 to 15.
+    // Device, protocol and controls back; then what follows.
     endSteps(protocolStarted);
     m_playing = false;
     if (playEnded)
@@ -270,18 +270,18 @@ void PlaybackController::endSteps(bool protocolStarted)
     Waits &w = m_ctx.waits;
     DeviceLink &d = m_ctx.device;
 
-    // 11. The device back to stand-by.
+    // The device back to stand-by.
     ui.setText(f19::CasWrite, kStopShown);
     ui.setText(f19::Pause, f19::PauseCaptionRunning);
     m_ctx.clock.notify();
     endStep([&] { w.TimenZapsatSTOP(); });
     d.playbackEndLight([this](const std::function<void()> &part) { endStep(part); });
 
-    // 12. Only a protocol that was begun is ended.
+    // Only a protocol that was begun is ended.
     if (protocolStarted)
         Operations::run(hooks.protocolEnd);
 
-    // 13. Controls back.
+    // Controls back.
     ui.setEnabled(f19::Pause, false);
     ui.enable({f19::Open, f19::ZovToolEdit, f19::OpenZov, f19::OpenSBZ, f19::Konec, f19::Colortype, f19::Orva_Tlac, f19::Wishes, f19::KlientOpen,
                f19::Novy, f19::DeleteJm},
@@ -298,7 +298,7 @@ void PlaybackController::endSteps(bool protocolStarted)
     if (ui.isVisible(f19::MemoWish))
         Operations::run(hooks.wishPlayEnd);
 
-    // 14. What follows. A playback that an error ended ends its run as
+    // What follows. A playback that an error ended ends its run as
     // StopVse would: no next program, no closing, and the window keeps
     // showing the row where it stopped.
     if (m_lastFault)
@@ -315,7 +315,7 @@ void PlaybackController::endSteps(bool protocolStarted)
             Operations::run(m_ctx.ops.Konec);
     }
 
-    // 15.
+    // Stop buttons off.
     ui.enable({f19::Stop, f19::StopVse}, false);
 }
 
@@ -396,22 +396,22 @@ void PlaybackController::CasovListaElapsed()
 {
     ControlSurface &ui = m_ctx.ui;
     WindowState &st = m_ctx.state;
-    // 1. The bar stands still while paused.
+    // The bar stands still while paused.
     if (!f19::pauseWouldHold(ui))
         return;
-    // 2.
+    // Next frame, wrapping round.
     ++st.timercas;
     if (st.timercas > kBarFrames || st.timercas < 1)
         st.timercas = 1;
-    // 3.
+    // Keep the wish text current.
     if (files::fileExists(paths::WishPlaying))
         Operations::run(hooks.reloadWishText);
-    // 4.
+    // Show the frame, if its picture exists.
     const QString frame = paths::picBarFrame(barFrame(st.timercas));
     if (files::fileExists(frame))
         showIndicator(f19::TherapyL1, frame);
     m_ctx.clock.processPending();
-    // 5.
+    // Blink the play indicator.
     showIndicator(f19::PlayUkaz, st.timercas % 2 == 0 ? paths::PicOrange : paths::PicRed);
 }
 

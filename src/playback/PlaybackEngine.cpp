@@ -121,32 +121,32 @@ void PlaybackEngine::playRow(int k, int &last)
     EngineVars &e = st.engine;
     m_row = k;
 
-    // 1. Mark the row.
+    // Mark the row.
     e.PomString1 = ui.line(f19::MemoPlayShow, k);
     ui.setLine(f19::MemoPlayShow, k, kMarker + e.PomString1);
 
-    // 2 to 9. Parse and prepare.
+    // Parse and prepare.
     Nactiradekdata(ui.line(f19::MemoPlay, k), st.row);
     prepareRow(st.row, e, ui.isChecked(f19::OrvaTGener), st.rng);
     if (rowStarted)
         rowStarted(k);
 
-    // 10. The first value.
+    // The first value.
     e.FrqCOM = QString::number(e.FrqCOMHM);
     writeValue(true);
 
-    // 11.
+    // Reset the row's counters and clock.
     e.MezeCount = 0;
     e.FrqCOMInt = e.FrqCOMHM;
     e.CasCelk = e.CasCelkp;
     e.CasPLAY = 0;
 
     while (e.CasPLAY < e.CasStop) {
-        // 1. Countdown.
+        // Countdown.
         e.CasCelkp = wrap32(qint64(e.CasCelk) - (qint64(e.CasPLAY) / 1000 + 1));
         ui.setText(f19::CasWrite, QLatin1Char(' ') + CasPrevod(e.CasCelkFIX) + QStringLiteral(" / ") + CasPrevod(e.CasCelkp));
 
-        // 2. A single frequency is sent again, 3. a band moves on by a step,
+        // A single frequency is sent again, a band moves on by a step,
         // every so many ticks (the parser leaves no mode but these two).
         const bool band = st.row.InfoMEZ == 2;
         if (e.MezeCount == (band ? kSweepAfter : kResendAfter)) {
@@ -162,17 +162,17 @@ void PlaybackEngine::playRow(int k, int &last)
             m_ctx.waits.TimenZapsat1();
         }
 
-        // 4. Pause: time stands still and nothing is written.
+        // Pause: time stands still and nothing is written.
         m_ctx.waits.holdWhile([&ui] { return f19::playbackHeld(ui); });
 
-        // 5. Stop.
+        // Stop.
         if (!f19::playbackRuns(ui)) {
             ui.setLine(f19::MemoPlayShow, k, e.PomString1);
             e.CasPLAY = e.CasStop;
             last = k;
         }
 
-        // 6. Kept from wrapping past the end of a row near the 32-bit limit.
+        // Kept from wrapping past the end of a row near the 32-bit limit.
         e.CasPLAY = static_cast<qint32>(std::min<qint64>(qint64(e.CasPLAY) + 1000, std::numeric_limits<qint32>::max()));
     }
 

@@ -101,67 +101,67 @@ void WishController::Wishes()
 void WishController::switchOn()
 {
     ControlSurface &ui = m_ctx.ui;
-    // 1
+    // Wish memo in place of the program list.
     ui.setVisible(f19::MemoWish, true);
     showMemoryPanel(ui, true);
     ui.show({f19::ZovToolEdit, f19::MemoPlayShow}, false);
-    // 2
+    // Clear the wish and reload the list.
     setWishText({});
     ui.clear(f19::NacistMemo);
     Operations::run(VyplnZaklMemo);
     ui.setChecked(f19::OrvaTGener, false);
-    // 3
+    // Hide what wish mode does not use.
     ui.show({f19::Open, f19::OpenZov, f19::OpenSBZ, f19::OpenPopis, f19::Orva_Tlac, f19::OrvaTGener, f19::Panel5}, false);
-    // 4
+    // Wish tools in.
     ui.show({f19::ZovTWisch, f19::Panel2}, true);
     ui.show({f19::Wishes1, f19::Wishes1dole}, false);
-    // 5
+    // A wish needs a client.
     if (ui.text(f19::Jmeno).isEmpty()) {
         Operations::run(KlientOpen);
         if (ui.text(f19::Jmeno).isEmpty())
             m_ctx.dialogs.message(text(kNoClientMessage));
     }
-    // 6
+    // Colour type back to the first.
     ui.setIndex(f19::Colortype, 0);
 }
 
 void WishController::switchOff()
 {
     ControlSurface &ui = m_ctx.ui;
-    // 1
+    // Program list back in place of the wish memo.
     ui.setVisible(f19::MemoWish, false);
     showMemoryPanel(ui, false);
     ui.show({f19::ZovToolEdit, f19::MemoPlayShow}, true);
-    // 2
+    // Clear the wish and reload the list.
     setWishText({});
     ui.clear(f19::NacistMemo);
     Operations::run(VyplnZaklMemo);
     ui.setChecked(f19::OrvaTGener, false);
-    // 3
+    // Program controls back.
     ui.show({f19::Open, f19::OpenZov, f19::OpenSBZ, f19::OpenPopis, f19::Orva_Tlac, f19::OrvaTGener}, true);
-    // 4
+    // Wish tools out.
     ui.show({f19::ZovTWisch, f19::Panel2, f19::Wishes1, f19::Wishes1dole}, false);
-    // 5
+    // Colour type back to the first.
     ui.setIndex(f19::Colortype, 0);
 }
 
 void WishController::Wishes1()
 {
     ControlSurface &ui = m_ctx.ui;
-    // 1
+    // Draw a wish program.
     ui.setLines(f19::NacistMemo, wishes::wishProgram(m_ctx.state.rng));
-    // 2
+    // Reload the list.
     Operations::run(VyplnZaklMemo);
-    // 3. Ticked before the selection, the generator box makes the selection
+    // Ticked before the selection, the generator box makes the selection
     // take the wish as a generator program; the row loop then draws a random
     // value for every row instead of playing its 10 Hz.
     ui.setIndex(f19::Zakladmemo, 0);
     ui.setChecked(f19::OrvaTGener, true);
     Operations::run(m_ctx.ops.ZakladMemoCliknul);
     ui.setChecked(f19::OrvaTGener, true);
-    // 4
+    // Generator controls out of reach.
     ui.show({f19::Orva_Tlac, f19::OrvaTGener, f19::Panel5}, false);
-    // 5
+    // Play it.
     Operations::run(Play);
 }
 
