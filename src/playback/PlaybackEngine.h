@@ -22,8 +22,7 @@ struct RowVars;
 struct EngineVars;
 
 // The device values of a row, prepared as the loop prepares them before the
-// row's first write (steps 3 to 9 of the row preparation), working on the
-// engine variables. Exposed for the schedule preview and for tests.
+// row's first write, working on the engine variables. Exposed for the schedule preview and for tests.
 struct RowPlan {
     // Whether the step recomputation ran and whether its result was raised
     // from 0 to 1.
@@ -31,7 +30,7 @@ struct RowPlan {
     bool stepRaised = false;
 };
 
-// Steps 3 to 9 of preparing a row that has just been parsed into 'row':
+// Prepares a row that has just been parsed into 'row', after its duration:
 // CasStop, FrqCOMHM (the random value when 'generator' is set, drawn from
 // rng), the band's FrqCOMDM and SunCOM, the fall-backs to single mode, the
 // step recomputation and the raise of a first value below 100 to 1000.
