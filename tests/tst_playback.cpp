@@ -54,24 +54,8 @@ struct Window : WithDrive, test::Headless {
 
     void log(const QString &what) { calls << QStringLiteral("%1 %2").arg(clock.nowMs()).arg(what); }
 
-    void load(const QStringList &lines)
-    {
-        ui.setLines(QStringLiteral("NacistMemo"), lines);
-        try {
-            programs.VyplnZaklMemo();
-        } catch (const ConvertError &) {
-            // The file total stumbled over a row; the list is built.
-        }
-    }
-    // A click on a list entry; a bad row only ends the display build.
-    void select(int entry)
-    {
-        ui.setIndex(QStringLiteral("Zakladmemo"), entry);
-        try {
-            programs.ZakladMemoCliknul();
-        } catch (const ConvertError &) {
-        }
-    }
+    void load(const QStringList &lines) { test::loadProgram(ui, programs, lines); }
+    void select(int entry) { test::selectEntry(ui, programs, entry); }
     // Lets a play-all run go on until no further program is due.
     void finishRun() { clock.processUntil([this] { return !playback.TimerStrtVse().isActive(); }); }
 

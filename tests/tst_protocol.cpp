@@ -121,22 +121,8 @@ struct Player : WithDrive, test::Headless {
         loadClient(ui, kClientFile);
     }
 
-    void load(const QStringList &lines)
-    {
-        ui.setLines(QStringLiteral("NacistMemo"), lines);
-        try {
-            programs.VyplnZaklMemo();
-        } catch (const ConvertError &) {
-        }
-    }
-    void select(int entry)
-    {
-        ui.setIndex(QStringLiteral("Zakladmemo"), entry);
-        try {
-            programs.ZakladMemoCliknul();
-        } catch (const ConvertError &) {
-        }
-    }
+    void load(const QStringList &lines) { test::loadProgram(ui, programs, lines); }
+    void select(int entry) { test::selectEntry(ui, programs, entry); }
     void play(int entry)
     {
         select(entry);

@@ -1,5 +1,7 @@
 #include "support/Headless.h"
 
+#include "program/ProgramController.h"
+#include "program/RowParser.h"
 #include "ui/MainWindowDesign.h"
 
 namespace zovt::test {
@@ -33,6 +35,24 @@ QStringList Headless::texts() const
     for (const auto &w : port.writes())
         out << QString::fromLatin1(w.text);
     return out;
+}
+
+void loadProgram(ControlSurface &ui, ProgramController &programs, const QStringList &lines)
+{
+    ui.setLines(QStringLiteral("NacistMemo"), lines);
+    try {
+        programs.VyplnZaklMemo();
+    } catch (const ConvertError &) {
+    }
+}
+
+void selectEntry(ControlSurface &ui, ProgramController &programs, int entry)
+{
+    ui.setIndex(QStringLiteral("Zakladmemo"), entry);
+    try {
+        programs.ZakladMemoCliknul();
+    } catch (const ConvertError &) {
+    }
 }
 
 } // namespace zovt::test

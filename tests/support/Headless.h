@@ -16,6 +16,10 @@
 
 #include <QStringList>
 
+namespace zovt {
+class ProgramController;
+}
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -44,5 +48,11 @@ struct Headless {
 private:
     std::vector<std::unique_ptr<ClockTimer>> m_actions;
 };
+
+// Puts a program file into NacistMemo and builds the list, as loading does;
+// a row that the file total stumbles over leaves the list built.
+void loadProgram(ControlSurface &ui, ProgramController &programs, const QStringList &lines);
+// A click on a list entry; a bad row only ends the display build.
+void selectEntry(ControlSurface &ui, ProgramController &programs, int entry);
 
 } // namespace zovt::test
