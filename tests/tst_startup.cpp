@@ -9,6 +9,7 @@
 #include "device/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
+#include "i18n/Catalogue.h"
 #include "program/ProgramController.h"
 #include "program/RowParser.h"
 #include "storage/Paths.h"
@@ -126,6 +127,7 @@ private slots:
     void playWaitsForTheDeviceOperation();
     void portErrorInAnEarlyPlaybackIsNoStartUpError();
     void lostDeviceEndsAtOnce();
+    void deviceGoneBetweenCyclesEndsWithinATick();
     void closeBoxDuringAPlayback();
     void settingsPanelStopsAtABadLightingLine();
     void portNumberCheck_data();
@@ -548,6 +550,25 @@ void TestStartup::lostDeviceEndsAtOnce()
     // "44" went out; the first value (11300) never did, and its close (12300) ended it.
     QCOMPARE(f.writes().mid(f.writes().size() - 1), QStringList{"10000 44"});
     QVERIFY(!f.port.active());
+}
+
+// A device that goes away while the port is closed between two writes (a
+// single frequency is written only every 23 ticks) is reported within the
+// tick, not at the next write.
+void TestStartup::deviceGoneBetweenCyclesEndsWithinATick()
+{
+    Fixture f;
+    f.start();
+    f.loadPrograms(1, kMinuteRow);
+    f.at(10000, [&] { f.app->playback().Play(); });
+    f.at(15000, [&] { f.port.removeDevice(); });
+    f.runFor(80000);
+    QVERIFY(f.app->shell().ended());
+    // The exit stops the clock where it began.
+    QVERIFY2(f.clock.nowMs() <= 16300, qPrintable(QString::number(f.clock.nowMs())));
+    QCOMPARE(int(f.dialogs.shown().size()), 1);
+    QCOMPARE(f.dialogs.shown().front().kind, ScriptedDialogs::Shown::Message);
+    QCOMPARE(f.dialogs.shown().front().text, Catalogue::mainWindow().FATisk(902, 0));
 }
 
 // The close box during a playback ends the playback first, as Stop does:

@@ -110,6 +110,7 @@ private slots:
     void defaultCloseDelaySleeps();
     void destructionClosesAndUnlocks();
     void fullQueueRaisesAfterTimeout();
+    void deviceGoneBetweenCycles();
     void deviceGoneIsReported_data();
     void deviceGoneIsReported();
 
@@ -648,6 +649,22 @@ void TestVaComm::deviceGoneIsReported()
     QVERIFY(!port().Active());
     QVERIFY(!QFile::exists(lockPath()));
     port().Close(); // closed: nothing more to report
+}
+
+// Between cycles the port is closed: a device that went away meanwhile (its
+// simulator ended, an adapter unplugged) is found by the presence check.
+void TestVaComm::deviceGoneBetweenCycles()
+{
+    port().Open();
+    port().Close();
+    port().CheckPresent(); // still there
+    m_pty->closeMaster();
+    try {
+        port().CheckPresent();
+        QFAIL("a device that is gone passed the presence check");
+    } catch (const EVaCommError &e) {
+        QVERIFY2(e.message().startsWith(QStringLiteral("Specified device not found")), qPrintable(e.message()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestVaComm)

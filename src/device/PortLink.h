@@ -22,6 +22,9 @@ public:
     virtual void close() = 0; // closing a closed port returns at once
     virtual void write(const QByteArray &text) = 0;
     virtual bool active() const = 0;
+    // Raises the port error when the device has gone while the port is
+    // closed between cycles; an open port reports its own errors.
+    virtual void checkPresent() {}
 };
 
 class RecordingPort : public PortLink {
@@ -50,6 +53,10 @@ public:
     // the next write or close raises the port error, as the serial component
     // does.
     void loseDevice() { m_lost = true; }
+    // The device is gone altogether (unplugged, its simulator ended): the
+    // next open fails, and so does a presence check while the port is closed.
+    void removeDevice() { m_gone = true; }
+    void checkPresent() override;
     // Called with every text written (live output of the preview tool).
     void setOnWrite(std::function<void(const Write &)> f) { m_onWrite = std::move(f); }
 
@@ -60,6 +67,7 @@ private:
     bool m_open = false;
     bool m_failOpen = false;
     bool m_lost = false;
+    bool m_gone = false;
     bool m_unsent = false;
     int m_opens = 0;
     QVector<Write> m_writes;

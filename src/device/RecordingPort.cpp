@@ -8,12 +8,18 @@ RecordingPort::RecordingPort(Clock &clock, int closeDelayMs) : m_clock(clock), m
 
 void RecordingPort::open()
 {
-    if (m_failOpen || m_port <= 0)
+    if (m_failOpen || m_gone || m_port <= 0)
         throw EVaCommError(QStringLiteral("Specified device not found (COM%1).").arg(m_port).toStdString());
     if (m_open)
         throw EVaCommError(QStringLiteral("Can't perform this operation while port is open"));
     m_open = true;
     ++m_opens;
+}
+
+void RecordingPort::checkPresent()
+{
+    if (m_gone && !m_open)
+        throw EVaCommError(QStringLiteral("Specified device not found (COM%1).").arg(m_port).toStdString());
 }
 
 namespace {

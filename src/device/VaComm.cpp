@@ -186,6 +186,16 @@ void TVaComm::SetPortNum(int n)
 
 QString TVaComm::DeviceName() const { return portpath::devicePath(m_portNum); }
 
+void TVaComm::CheckPresent() const
+{
+    if (Active() || !portpath::namesDevice(m_portNum))
+        return;
+    const QString path = DeviceName();
+    struct stat st;
+    if (::stat(nativeName(path).constData(), &st) != 0 && meansMissing(errno))
+        throw notFound(path);
+}
+
 void TVaComm::Open()
 {
     checkClosed();

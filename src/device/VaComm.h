@@ -73,6 +73,9 @@ public:
     // written. Closed: returns at once.
     void Close();
     bool Active() const { return m_fd >= 0; }
+    // Between cycles the port is closed, so nothing else would notice a
+    // device that went away: raises "device not found" then, as Open would.
+    void CheckPresent() const;
 
     // Queues exactly these bytes. Closed port: nothing happens, the result is
     // false (true for an empty text). Open: true, or EVaCommError when the

@@ -17,6 +17,7 @@ public:
     void close() override { m_comm.Close(); }
     void write(const QByteArray &text) override { m_comm.WriteText(text); }
     bool active() const override { return m_comm.Active(); }
+    void checkPresent() override { m_comm.CheckPresent(); }
     TVaComm &comm() { return m_comm; }
 
 private:

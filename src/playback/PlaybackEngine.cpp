@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/WindowState.h"
 #include "device/DeviceLink.h"
+#include "device/PortLink.h"
 #include "device/Waits.h"
 #include "playback/DeviceValue.h"
 #include "program/RowParser.h"
@@ -160,6 +161,9 @@ void PlaybackEngine::playRow(int k, int &last)
         } else {
             ++e.MezeCount;
             m_ctx.waits.TimenZapsat1();
+            // A row may go many ticks without a write: a device that went
+            // away meanwhile is reported within the tick.
+            m_ctx.device.port().checkPresent();
         }
 
         // Pause: time stands still and nothing is written.
