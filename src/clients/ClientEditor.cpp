@@ -18,13 +18,6 @@
 
 namespace zovt {
 
-namespace {
-
-
-QString L(const char *name) { return QString::fromLatin1(name); }
-
-} // namespace
-
 ClientEditor::ClientEditor(AppContext &main, ControlSurface &ui) : m_main(main), m_ui(ui)
 {
     m_timerSoubor = main.clock.createTimer();
@@ -44,7 +37,7 @@ ClientEditor::~ClientEditor() = default;
 
 const QStringList &ClientEditor::identityFields()
 {
-    static const QStringList names{L("Jmeno"), L("Prijmeni"), L("JmenoFix"), f2::Datum_naroz_den, f2::Datum_naroz_mesic, f2::Datum_naroz_rok};
+    static const QStringList names{f2::Jmeno, f2::Prijmeni, f2::JmenoFix, f2::Datum_naroz_den, f2::Datum_naroz_mesic, f2::Datum_naroz_rok};
     return names;
 }
 
@@ -72,9 +65,9 @@ void ClientEditor::fieldEdited(const QString &name)
 
 void ClientEditor::clearFields()
 {
-    for (const char *n : {"Jmeno", "Prijmeni", "Bydliste1", "Bydliste2", "Poznamka1", "Poznamka2", "JmenoFix",
-                          "Telefon", "Email"})
-        setField(L(n), QString());
+    for (const char *n : {f2::Jmeno, f2::Prijmeni, f2::Bydliste1, f2::Bydliste2, f2::Poznamka1, f2::Poznamka2,
+                          f2::JmenoFix, f2::Telefon, f2::Email})
+        setField(QString::fromLatin1(n), QString());
     setField(f2::Datum_naroz_den, DatePlaceholder);
     setField(f2::Datum_naroz_mesic, DatePlaceholder);
     setField(f2::Datum_naroz_rok, YearPlaceholder);
@@ -84,6 +77,14 @@ void ClientEditor::enableIdentity(bool on)
 {
     for (const QString &name : identityFields())
         m_ui.setEnabled(name, on);
+}
+
+void ClientEditor::showIdentifiers(const ClientRecord &r)
+{
+    m_ui.setText(f2::AdresaAkt, r.AdresaAkt);
+    m_ui.setText(f2::PodadrJm, r.PodadrJm);
+    m_ui.setText(f2::ExportFr, r.ExportFr);
+    m_ui.setText(f2::SoubAdrdat, r.SoubAdrdat);
 }
 
 void ClientEditor::showModeCaptions()
@@ -108,18 +109,18 @@ void ClientEditor::restore()
 ClientRecord ClientEditor::fromFields() const
 {
     ClientRecord r;
-    r.Prijmeni = m_ui.text(L("Prijmeni"));
-    r.Jmeno = m_ui.text(L("Jmeno"));
-    r.JmenoFix = m_ui.text(L("JmenoFix"));
+    r.Prijmeni = m_ui.text(f2::Prijmeni);
+    r.Jmeno = m_ui.text(f2::Jmeno);
+    r.JmenoFix = m_ui.text(f2::JmenoFix);
     r.Datum_naroz_den = m_ui.text(f2::Datum_naroz_den);
     r.Datum_naroz_mesic = m_ui.text(f2::Datum_naroz_mesic);
     r.Datum_naroz_rok = m_ui.text(f2::Datum_naroz_rok);
-    r.Bydliste1 = m_ui.text(L("Bydliste1"));
-    r.Bydliste2 = m_ui.text(L("Bydliste2"));
-    r.Poznamka1 = m_ui.text(L("Poznamka1"));
-    r.Poznamka2 = m_ui.text(L("Poznamka2"));
-    r.Telefon = m_ui.text(L("Telefon"));
-    r.Email = m_ui.text(L("Email"));
+    r.Bydliste1 = m_ui.text(f2::Bydliste1);
+    r.Bydliste2 = m_ui.text(f2::Bydliste2);
+    r.Poznamka1 = m_ui.text(f2::Poznamka1);
+    r.Poznamka2 = m_ui.text(f2::Poznamka2);
+    r.Telefon = m_ui.text(f2::Telefon);
+    r.Email = m_ui.text(f2::Email);
     r.AdresaAkt = m_ui.text(f2::AdresaAkt);
     r.PodadrJm = m_ui.text(f2::PodadrJm);
     r.ExportFr = m_ui.text(f2::ExportFr);
@@ -168,7 +169,7 @@ void ClientEditor::Language()
         hooks.title(m_title);
     // Captions; no import here.
     applyCaptions(m_ui, captions::clientEditor(), texts);
-    m_ui.setVisible(L("Import"), false);
+    m_ui.setVisible(f2::Import, false);
     // Person, not animal, by default.
     files::remove(paths::AnimalFlag);
     showModeCaptions();
@@ -178,10 +179,10 @@ void ClientEditor::Language()
         m_ui.setText(f2::AdresaAkt, current);
         TimerSouborAll();
         nacti();
-        focus(L("Poznamka1"));
+        focus(f2::Poznamka1);
         m_ui.setEnabled(f2::Save, true);
     } else {
-        focus(L("Jmeno"));
+        focus(f2::Jmeno);
         m_ui.setEnabled(f2::Save, false);
     }
     // Centre the window.
@@ -196,7 +197,7 @@ void ClientEditor::Novy()
     clearFields();
     files::remove(paths::AnimalFlag);
     showModeCaptions();
-    focus(L("Jmeno"));
+    focus(f2::Jmeno);
     m_ui.setEnabled(f2::Save, false);
 }
 
@@ -227,22 +228,19 @@ void ClientEditor::nacti()
     clearFields();
     // Fill it from the client's file.
     const ClientRecord r = readClientFile(m_ui.text(f2::AdresaAkt));
-    setField(L("Prijmeni"), r.Prijmeni);
-    setField(L("Jmeno"), r.Jmeno);
+    setField(f2::Prijmeni, r.Prijmeni);
+    setField(f2::Jmeno, r.Jmeno);
     setField(f2::Datum_naroz_den, r.Datum_naroz_den);
     setField(f2::Datum_naroz_mesic, r.Datum_naroz_mesic);
     setField(f2::Datum_naroz_rok, r.Datum_naroz_rok);
-    setField(L("Bydliste1"), r.Bydliste1);
-    setField(L("Bydliste2"), r.Bydliste2);
-    setField(L("Poznamka1"), r.Poznamka1);
-    setField(L("Poznamka2"), r.Poznamka2);
-    setField(L("JmenoFix"), r.JmenoFix);
-    setField(L("Telefon"), r.Telefon);
-    setField(L("Email"), r.Email);
-    m_ui.setText(f2::AdresaAkt, r.AdresaAkt);
-    m_ui.setText(f2::PodadrJm, r.PodadrJm);
-    m_ui.setText(f2::ExportFr, r.ExportFr);
-    m_ui.setText(f2::SoubAdrdat, r.SoubAdrdat);
+    setField(f2::Bydliste1, r.Bydliste1);
+    setField(f2::Bydliste2, r.Bydliste2);
+    setField(f2::Poznamka1, r.Poznamka1);
+    setField(f2::Poznamka2, r.Poznamka2);
+    setField(f2::JmenoFix, r.JmenoFix);
+    setField(f2::Telefon, r.Telefon);
+    setField(f2::Email, r.Email);
+    showIdentifiers(r);
     // Person or animal, as stored.
     TimerSouborAll();
     files::setFlag(paths::AnimalFlag, r.animal);
@@ -264,23 +262,20 @@ void ClientEditor::Save()
         // Take the fields and work out the file name.
         ClientRecord r = fromFields();
         const bool edited = Editedit();
-        const QString folder = m_main.ui.text(QStringLiteral("PRSAdresaDBZ"));
+        const QString folder = m_main.ui.text(f19::PRSAdresaDBZ);
         const QString P = prepareClientSave(r, edited, folder);
-        setField(L("JmenoFix"), r.JmenoFix);
-        setField(L("Prijmeni"), r.Prijmeni);
-        setField(L("Jmeno"), r.Jmeno);
-        m_ui.setText(f2::AdresaAkt, r.AdresaAkt);
-        m_ui.setText(f2::PodadrJm, r.PodadrJm);
-        m_ui.setText(f2::ExportFr, r.ExportFr);
-        m_ui.setText(f2::SoubAdrdat, r.SoubAdrdat);
+        setField(f2::JmenoFix, r.JmenoFix);
+        setField(f2::Prijmeni, r.Prijmeni);
+        setField(f2::Jmeno, r.Jmeno);
+        showIdentifiers(r);
         // Hand the client's address over.
         writeClientHandOff(paths::ClientAddressFile, P);
         TimerSouborAll();
         writeClientHandOff(paths::ClientHandOff, P);
         TimerSouborAll();
         // Main window picks up the client.
-        m_main.ui.setText(QStringLiteral("PRSAdresaAkt"), QString());
-        m_main.ui.setText(QStringLiteral("PRSAdresaAkt"), P);
+        m_main.ui.setText(f19::PRSAdresaAkt, QString());
+        m_main.ui.setText(f19::PRSAdresaAkt, P);
         // The whole-file write replaces an edited client's old file only
         // once the new one is complete.
         if (clientFileToBeWritten(P, edited)) {

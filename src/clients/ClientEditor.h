@@ -82,6 +82,8 @@ private:
     void clearFields();
     void enableIdentity(bool on);
     void setEditedit(bool on);
+    // The client key and the names formed with it, kept with the editor.
+    void showIdentifiers(const ClientRecord &r);
     void showModeCaptions();
     void focus(const QString &name);
     void restore();
