@@ -1,11 +1,32 @@
 #!/usr/bin/env bash
 # Installs what the build needs when it is missing, builds a Debug build with
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs the whole suite.
+# AddressSanitizer and UndefinedBehaviorSanitizer (warnings are errors) and
+# runs the whole suite. Each phase says what it does and how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
 BUILD=${BUILD_DIR:-build-test}
+JOBS=$(nproc)
+
+phase_start=0 total_start=$SECONDS
+phase() { phase_start=$SECONDS; echo "== $1"; }
+done_phase() { echo "== $1 took $((SECONDS - phase_start)) s"; }
+
+phase "Packages"
+scripts/install-deps.sh
+done_phase "Packages"
+
+phase "Configure ($BUILD: Debug, AddressSanitizer, UndefinedBehaviorSanitizer)"
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZOVT_SANITIZE=ON >/dev/null
-cmake --build "$BUILD"
+done_phase "Configure"
+
+phase "Build"
+cmake --build "$BUILD" -j"$((JOBS + 1))"
+done_phase "Build"
+
+phase "Tests"
 export QT_QPA_PLATFORM=offscreen
-cd "$BUILD" && ctest --output-on-failure -j"$(nproc)"
+status=0
+(cd "$BUILD" && ctest --output-on-failure -j"$JOBS") || status=$?
+done_phase "Tests"
+echo "== All phases took $((SECONDS - total_start)) s"
+exit $status
