@@ -5,14 +5,14 @@
 // as (ms after the first action, text).
 
 #include "app/Application.h"
-#include "app/GeneratorMode.h"
+#include "panels/GeneratorMode.h"
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
 #include "device/DeviceLink.h"
-#include "device/LightingToggles.h"
+#include "panels/LightingToggles.h"
 #include "device/PortLink.h"
-#include "device/SettingsPanel.h"
+#include "panels/SettingsPanel.h"
 #include "device/Waits.h"
 #include "i18n/Captions.h"
 #include "i18n/Catalogue.h"

@@ -3,7 +3,7 @@
 // phase, the played marks, play-all sequencing with and without repetition,
 // closing at the end, Stop, the running bar, and how errors end a playback.
 
-#include "device/SettingsPanel.h"
+#include "panels/SettingsPanel.h"
 #include "device/VaComm.h"
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"

@@ -6,7 +6,7 @@
 #include "core/Dialogs.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
-#include "device/SettingsPanel.h"
+#include "panels/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
 #include "i18n/Catalogue.h"

@@ -3,7 +3,7 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "ui/MainWindowDesign.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 namespace zovt {
 

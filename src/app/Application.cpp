@@ -2,14 +2,14 @@
 
 #include "clients/ClientEditor.h"
 #include "clients/ClientPanel.h"
-#include "app/GeneratorMode.h"
+#include "panels/GeneratorMode.h"
 
 #include "app/CompanionTool.h"
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "device/DeviceLink.h"
-#include "device/LightingToggles.h"
-#include "device/SettingsPanel.h"
+#include "panels/LightingToggles.h"
+#include "panels/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
 #include "playback/Protocol.h"

@@ -5,7 +5,7 @@
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "storage/WinPath.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

@@ -4,10 +4,10 @@
 #include "clients/ClientPanel.h"
 #include "ui/ClientEditorDesign.h"
 
-#include "app/GeneratorMode.h"
+#include "panels/GeneratorMode.h"
 #include "core/Clock.h"
 #include "core/WindowState.h"
-#include "device/LightingToggles.h"
+#include "panels/LightingToggles.h"
 #include "i18n/Captions.h"
 #include "app/CompanionTool.h"
 #include "app/QtTranslations.h"
@@ -15,12 +15,12 @@
 #include "core/Clock.h"
 #include "ui/LayoutRules.h"
 #include "ui/MainWindowDesign.h"
-#include "device/SettingsPanel.h"
+#include "panels/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
 #include "wishes/WishController.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -8,7 +8,7 @@
 #include "core/WindowState.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
-#include "device/SettingsPanel.h"
+#include "panels/SettingsPanel.h"
 #include "device/VaComm.h"
 #include "device/Waits.h"
 #include "i18n/Captions.h"
@@ -16,8 +16,8 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 #include <QDateTime>
 #include <cstdio>

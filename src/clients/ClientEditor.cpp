@@ -2,7 +2,7 @@
 
 #include "clients/ClientFile.h"
 #include "clients/FieldChecks.h"
-#include "clients/FileVisible.h"
+#include "storage/FileVisible.h"
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
@@ -11,8 +11,8 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "ui/ClientEditorDesign.h"
-#include "ui/Form19Names.h"
-#include "ui/Form2Names.h"
+#include "core/Form19Names.h"
+#include "core/Form2Names.h"
 
 #include <QDate>
 

@@ -3,14 +3,14 @@
 #include "clients/ClientFile.h"
 #include "clients/ClientLine.h"
 #include "clients/ClientPaths.h"
-#include "clients/FileVisible.h"
+#include "storage/FileVisible.h"
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
 #include "device/Waits.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 namespace zovt {
 

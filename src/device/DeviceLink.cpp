@@ -7,7 +7,7 @@
 #include "core/ControlSurface.h"
 #include "storage/TextCodec.h"
 #include "device/VaComm.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include <stdexcept>
 

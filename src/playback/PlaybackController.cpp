@@ -11,8 +11,8 @@
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 #include <exception>
 #include <stdexcept>

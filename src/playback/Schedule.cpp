@@ -16,8 +16,8 @@
 #include "storage/WinPath.h"
 #include "core/ControlSurface.h"
 #include "ui/MainWindowDesign.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 #include <QDir>
 #include <QFile>

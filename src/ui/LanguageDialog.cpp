@@ -3,7 +3,7 @@
 #include "ui/FormBuilder.h"
 #include "ui/LanguageDialogDesign.h"
 #include "ui/MainWindowDesign.h"
-#include "ui/Form9Names.h"
+#include "core/Form9Names.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 #include "ui/FormBuilder.h"
 #include "ui/Icons.h"
 #include "ui/MainWindowDesign.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

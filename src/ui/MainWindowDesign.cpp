@@ -1,7 +1,7 @@
 #include "ui/MainWindowDesign.h"
 
 #include "ui/DesignRows.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include "core/ControlSurface.h"
 

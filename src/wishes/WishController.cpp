@@ -7,8 +7,8 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "wishes/WishProgram.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "device/LightingToggles.h"
+#include "panels/LightingToggles.h"
 
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
@@ -6,8 +6,8 @@
 #include "device/DeviceLink.h"
 #include "device/Waits.h"
 #include "storage/Paths.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 namespace zovt {
 

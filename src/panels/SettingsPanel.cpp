@@ -1,4 +1,4 @@
-#include "device/SettingsPanel.h"
+#include "panels/SettingsPanel.h"
 
 #include "core/Dialogs.h"
 #include "core/WindowState.h"
@@ -8,7 +8,7 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 namespace zovt {
 

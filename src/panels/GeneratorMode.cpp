@@ -1,10 +1,10 @@
-#include "app/GeneratorMode.h"
+#include "panels/GeneratorMode.h"
 
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
 #include "core/WindowState.h"
 #include "i18n/Catalogue.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 namespace zovt {
 

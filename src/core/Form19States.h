@@ -3,7 +3,7 @@
 // ask these instead of comparing captions and flags of their own.
 
 #include "core/ControlSurface.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include <QString>
 
