@@ -298,26 +298,26 @@ void Shell::Konec()
             logDropped(what, std::current_exception());
         }
     };
-    // C.1, C.2
+    // No playback timer may fire into the closing window; the running bar
+    // shows its idle picture.
     step("Konec", [&] {
         Operations::run(m_ctx.ops.stopPlaybackTimers);
         if (files::exists(paths::PicBarFlag))
             ui.showPicture(f19::TherapyL1, paths::PicBarIdle);
     });
-    // C.3
+    // The wish memos give way to the playback display.
     step("Konec", [&] {
         ui.show({f19::MemoWish, f19::Memory1, f19::Memory2, f19::Memory3, f19::Memory4, f19::Memory5, f19::Memory6, f19::MemoryDel, f19::Panelprani},
                 false);
         ui.setVisible(f19::MemoPlayShow, true);
     });
-    // C.4
+    // A cycle still holding the port lets it go; nothing more is sent.
     step("Konec", [&] { m_ctx.device.abandonCycle(); });
-    // C.5
+    // The waits end without firing.
     for (auto id : {Waits::Timer1, Waits::Timer2, Waits::Timer3})
         m_ctx.waits.timer(id).stop();
-    // C.6
+    // An orderly exit: the next start finds no running instance.
     files::remove(paths::RunMarker);
-    // C.7
     closeAndEnd();
 }
 

@@ -115,7 +115,7 @@ void ClientPanel::Novy() { Operations::run(openEditor); }
 void ClientPanel::DeleteJm()
 {
     clearFields();
-    for (const QString &name : {f19::PRSAdresaAkt, f19::PRSAdresaProt, f19::PRSAdresKlentaData})
+    for (const char *name : {f19::PRSAdresaAkt, f19::PRSAdresaProt, f19::PRSAdresKlentaData})
         m_ctx.ui.setText(name, QString());
 }
 

@@ -13,9 +13,6 @@
 
 namespace zovt {
 
-namespace {
-} // namespace
-
 DeviceLink::DeviceLink(Clock &clock, ControlSurface &ui, WindowState &state, Waits &waits, PortLink &port)
     : m_clock(clock), m_ui(ui), m_state(state), m_waits(waits), m_port(port), m_next(clock.createTimer()),
       m_limit(clock.createTimer())

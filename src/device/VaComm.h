@@ -49,7 +49,6 @@ class UucpLock;
 class TVaComm {
 public:
     static constexpr int kBaudrate = 9600;
-    static constexpr int kReadSize = 4096;   // input is never read; kept for reference
     static constexpr int kWriteSize = 2048;  // the write queue
     static constexpr int kWriteTimeoutMs = 1000;
     static constexpr int kCloseDelayMs = 300;

@@ -11,9 +11,6 @@
 
 namespace zovt {
 
-namespace {
-} // namespace
-
 LightingToggles::LightingToggles(AppContext &ctx) : m_ctx(ctx) {}
 
 QStringList LightingToggles::unboundHooks() const

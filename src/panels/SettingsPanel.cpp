@@ -12,9 +12,6 @@
 
 namespace zovt {
 
-namespace {
-} // namespace
-
 void readLightingSelections(ControlSurface &ui)
 {
     const QStringList l = files::readLines(paths::LightSettingsFile);
