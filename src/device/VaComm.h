@@ -19,6 +19,8 @@
 // WriteText or Close raises the port error. A device that is merely slow is
 // waited for.
 
+#include "device/PortError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -34,15 +36,6 @@
 struct termios;
 
 namespace zovt {
-
-// Every failure of the serial component. Deliberately not a FileError: the
-// exception handler turns these into the port-error message.
-class EVaCommError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-    explicit EVaCommError(const QString &message) : std::runtime_error(message.toStdString()) {}
-    QString message() const { return QString::fromStdString(what()); }
-};
 
 class UucpLock;
 

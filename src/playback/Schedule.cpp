@@ -86,6 +86,7 @@ public:
             m_seen(text);
     }
     bool active() const override { return m_inner.active(); }
+    void checkPresent() override { m_inner.checkPresent(); }
 
 private:
     PortLink &m_inner;
