@@ -141,8 +141,7 @@ void CompanionToolController::ZovToolEditClick()
         return;
     ui.setVisible(button, true);
     files::remove(paths::RunMarker);
-    if (closeAndEnd)
-        closeAndEnd();
+    Operations::run(m_ctx.ops.closeAndEnd);
 }
 
 } // namespace zovt

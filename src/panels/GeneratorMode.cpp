@@ -15,11 +15,6 @@ constexpr int kClientNeededText = 2009;
 
 GeneratorMode::GeneratorMode(AppContext &ctx) : m_ctx(ctx) {}
 
-QStringList GeneratorMode::unboundHooks() const
-{
-    return KlientOpen ? QStringList() : QStringList{f19::KlientOpen};
-}
-
 void GeneratorMode::Orva_Tlac()
 {
     ControlSurface &ui = m_ctx.ui;
@@ -31,7 +26,7 @@ void GeneratorMode::Orva_Tlac()
     Operations::run(m_ctx.ops.ZakladMemoCliknul);
     // No client yet: ask for one.
     if (ui.text(f19::Jmeno).isEmpty())
-        Operations::run(KlientOpen);
+        Operations::run(m_ctx.ops.KlientOpen);
     // Still none: generator mode needs a client, so switch it off again.
     if (ui.text(f19::Jmeno).isEmpty()) {
         m_ctx.dialogs.message(Catalogue::mainWindow().FATisk(kClientNeededText, m_ctx.state.Languagem));

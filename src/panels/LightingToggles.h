@@ -44,10 +44,6 @@ public:
     static QString lampOf(Toggle t);
     static QString buttonOf(Toggle t);
 
-    // The playback's Pause button (the application binds it).
-    std::function<void()> Pause;
-    QStringList unboundHooks() const;
-
 private:
     // Hides the toggles while another operation's waits run: false when the
     // click is refused (the toggles are shown again).

@@ -1,9 +1,9 @@
 #include "program/ProgramController.h"
 
 #include "core/Clock.h"
+#include "core/ErrorPolicy.h"
 #include "core/Dialogs.h"
 #include "core/WindowState.h"
-#include "device/VaComm.h"
 #include "device/Waits.h"
 #include "program/RowParser.h"
 #include "program/Totals.h"
@@ -59,7 +59,7 @@ void ProgramController::loadFile(const QString &winPath)
 void ProgramController::Open1()
 {
     WindowState &st = m_ctx.state;
-    Operations::run(Nactiklient);
+    Operations::run(m_ctx.ops.Nactiklient);
 
     if (files::fileExists(paths::ProgramHandOff)) {
         st.SouborExport = files::readFirstLine(paths::ProgramHandOff);
@@ -72,11 +72,10 @@ void ProgramController::Open1()
         // to open another file, and start-up goes on to its stand-by lighting.
         try {
             Open();
-        } catch (const ExitUnwind &) {
-            throw;
-        } catch (const EVaCommError &) {
-            throw;
         } catch (...) {
+            const ErrorKind kind = errorKind(std::current_exception());
+            if (kind == ErrorKind::Exit || kind == ErrorKind::EndsProgram)
+                throw;
             m_ctx.clock.reportError("Open1", std::current_exception());
         }
     } else {
