@@ -52,6 +52,7 @@ public:
     void open() override {}
     void close() override {}
     void write(const QByteArray &) override {}
+    void checkPresent() override {}
     bool active() const override { return false; }
 
 private:

@@ -5,13 +5,13 @@
 #include "i18n/Catalogue.h"
 #include "core/ControlSurface.h"
 #include "ui/ClientEditorDesign.h"
+#include "ui/MainWindow.h"
 #include "ui/MainWindowDesign.h"
+#include "ui/WidgetSurface.h"
 
-#include <QCheckBox>
-#include <QGroupBox>
+#include <QAbstractButton>
 #include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -325,39 +325,30 @@ void TestCatalogue::editorTitleAndLanguageItems()
 
 namespace {
 
-// A small window with some of the main window's controls of every kind the
-// captions go to; others (Konec, PersonL...) are left out on purpose.
-struct TinyWindow {
-    QWidget root;
-    QPushButton *klientOpen = new QPushButton(u("x"), &root);
-    QLabel *lightStanBy = new QLabel(u("x"), &root);
-    QCheckBox *closeByStop = new QCheckBox(u("x"), &root);
-    QGroupBox *panel = new QGroupBox(u("x"), &root);
-    QLabel *datumPopis = new QLabel(u("x"), panel); // nested one level
-    QListWidget *popis1 = new QListWidget(&root);
-    QPlainTextEdit *popis2 = new QPlainTextEdit(&root);
-    QLabel *other = new QLabel(u("untouched"), &root);
+// The real main window and the surface the controllers drive it through:
+// captions reach the widgets exactly as they do in the running program.
+struct Window {
+    TForm19 form;
+    WidgetSurface ui{&form, design::mainWindowControls()};
 
-    TinyWindow()
+    template <class W> W *get(const char *name) const
     {
-        root.setObjectName(u("Form19"));
-        klientOpen->setObjectName(u("KlientOpen"));
-        lightStanBy->setObjectName(u("LightStanBy"));
-        closeByStop->setObjectName(u("CloseByStop"));
-        panel->setObjectName(u("LightNight")); // a group box gets its title
-        datumPopis->setObjectName(u("Datum_popis"));
-        popis1->setObjectName(u("PopisPT1"));
-        popis1->addItems({u("old 1"), u("old 2"), u("old 3"), u("old 4"), u("old 5"), u("old 6"), u("old 7")});
-        popis2->setObjectName(u("PopisPT2"));
-        popis2->setPlainText(u("old"));
-        other->setObjectName(u("Other"));
+        return qobject_cast<W *>(form.widget(QString::fromLatin1(name)));
     }
-
-    QStringList list1() const
+    QString text(const char *name) const
+    {
+        if (auto *b = get<QAbstractButton>(name))
+            return b->text();
+        if (auto *l = get<QLabel>(name))
+            return l->text();
+        return QString();
+    }
+    QStringList list(const char *name) const
     {
         QStringList out;
-        for (int i = 0; i < popis1->count(); ++i)
-            out << popis1->item(i)->text();
+        const QListWidget *l = get<QListWidget>(name);
+        for (int i = 0; l && i < l->count(); ++i)
+            out << l->item(i)->text();
         return out;
     }
 };
@@ -393,35 +384,40 @@ void TestCatalogue::applyToWidgets()
     QFETCH(QString, list1First);
     QFETCH(QString, list2);
 
-    TinyWindow w;
+    Window w;
+    w.ui.setLines(u("PopisPT1"), {u("old 1"), u("old 2"), u("old 3"), u("old 4"), u("old 5"), u("old 6"), u("old 7")});
+    w.ui.setLines(u("PopisPT2"), {u("old")});
+    const QString konec = w.text("Konec");
     const Texts texts{lang, &Catalogue::mainWindow()};
-    applyCaptions(&w.root, captions::mainWindowStartup(), texts);
-    applyCaptions(&w.root, captions::mainWindowLate(), texts); // none of its controls exist
+    applyCaptions(w.ui, captions::mainWindowStartup(), texts);
 
-    QCOMPARE(w.klientOpen->text(), open);
-    QCOMPARE(w.lightStanBy->text(), standBy);
-    QCOMPARE(w.datumPopis->text(), birth);
-    QCOMPARE(w.closeByStop->text(), texts.FATisk(2021));
-    QCOMPARE(w.panel->title(), texts.FATisk(2011));
+    QCOMPARE(w.text("KlientOpen"), open);
+    QCOMPARE(w.text("LightStanBy"), standBy);
+    QCOMPARE(w.text("Datum_popis"), birth);
+    QCOMPARE(w.text("CloseByStop"), texts.FATisk(2021));
+    QCOMPARE(w.text("LightNight"), texts.FATisk(2011));
     // The list is emptied before it is filled: none of the old lines stays.
-    QCOMPARE(w.list1(), (QStringList{list1First, QString(), texts.FATisk(2015), QString(), texts.FATisk(2016)}));
-    QCOMPARE(w.popis2->toPlainText(), list2);
-    QCOMPARE(w.other->text(), u("untouched"));
-    QCOMPARE(w.root.windowTitle(), QString());
+    QCOMPARE(w.list("PopisPT1"), (QStringList{list1First, QString(), texts.FATisk(2015), QString(), texts.FATisk(2016)}));
+    QCOMPARE(w.list("PopisPT2").join(QLatin1Char('\n')), list2);
+    // A control of the late table keeps its caption until that table comes.
+    QCOMPARE(w.text("Konec"), konec);
+    QCOMPARE(w.form.windowTitle(), design::windowTitle());
+    applyCaptions(w.ui, captions::mainWindowLate(), texts);
+    QCOMPARE(w.text("Konec"), texts.FATisk(419));
 }
 
 void TestCatalogue::applyOutOfRangeLanguage()
 {
-    TinyWindow w;
-    applyCaptions(&w.root, captions::mainWindowStartup(), Texts{7, &Catalogue::mainWindow()});
+    Window w;
+    applyCaptions(w.ui, captions::mainWindowStartup(), Texts{7, &Catalogue::mainWindow()});
     const QString none = u("?????????");
-    QCOMPARE(w.klientOpen->text(), none);
-    QCOMPARE(w.lightStanBy->text(), none);
-    QCOMPARE(w.datumPopis->text(), none);
-    QCOMPARE(w.panel->title(), none);
+    QCOMPARE(w.text("KlientOpen"), none);
+    QCOMPARE(w.text("LightStanBy"), none);
+    QCOMPARE(w.text("Datum_popis"), none);
+    QCOMPARE(w.text("LightNight"), none);
     // Blank lines stay blank; only catalogue lines turn into question marks.
-    QCOMPARE(w.list1(), (QStringList{none, QString(), none, QString(), none}));
-    QCOMPARE(w.popis2->toPlainText(), none + u("\n") + none + u("\n\n") + none + u("\n\n") + none);
+    QCOMPARE(w.list("PopisPT1"), (QStringList{none, QString(), none, QString(), none}));
+    QCOMPARE(w.list("PopisPT2").join(QLatin1Char('\n')), none + u("\n") + none + u("\n\n") + none + u("\n\n") + none);
 }
 
 void TestCatalogue::applyToSurface()

@@ -4,7 +4,7 @@
 // filling the panel when it is played.
 
 #include "clients/ClientFile.h"
-#include "clients/FileVisible.h"
+#include "storage/FileVisible.h"
 #include "program/ProgramController.h"
 #include "playback/PlaybackController.h"
 #include "storage/DataFiles.h"

@@ -103,6 +103,26 @@ struct Window {
     void handOver() { app->run("ZovToolEdit", [this] { app->companion().ZovToolEditClick(); }); }
 };
 
+// Puts a fake wine into dir. Run with ZOVT_FAKE_WINE_LOG set, it records how
+// it was started: the count of its arguments, each argument, the prefix and
+// its working folder; without it, it does nothing.
+bool putFakeWine(const QTemporaryDir &dir)
+{
+    QFile f(dir.filePath(QStringLiteral("wine")));
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.write("#!/bin/sh\n"
+            "[ -n \"$ZOVT_FAKE_WINE_LOG\" ] || exit 0\n"
+            "{\n"
+            "  printf 'count:%s\\n' \"$#\"\n"
+            "  for a in \"$@\"; do printf 'arg:%s\\n' \"$a\"; done\n"
+            "  printf 'prefix:%s\\n' \"$WINEPREFIX\"\n"
+            "  printf 'cwd:%s\\n' \"$(pwd -P)\"\n"
+            "} > \"$ZOVT_FAKE_WINE_LOG.part\" && /bin/mv \"$ZOVT_FAKE_WINE_LOG.part\" \"$ZOVT_FAKE_WINE_LOG\"\n");
+    f.close();
+    return f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 } // namespace
 
 class TestCompanion : public QObject {
@@ -326,13 +346,8 @@ void TestCompanion::buttonWithoutTheToolKeepsRunning()
         QFile::remove(d.native(paths::ZovToolExe));
     QTemporaryDir bin;
     const QString log = bin.filePath(QStringLiteral("wine.log"));
-    if (wine) {
-        QFile f(bin.filePath(QStringLiteral("wine")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\necho started > \"$ZOVT_FAKE_WINE_LOG\"\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    if (wine)
+        QVERIFY(putFakeWine(bin));
     EnvGuard path("PATH", bin.path().toLocal8Bit());
     EnvGuard logVar("ZOVT_FAKE_WINE_LOG", log.toLocal8Bit());
     QList<QUrl> opened;
@@ -421,13 +436,8 @@ void TestCompanion::launcherAvailability()
     if (!exe)
         QFile::remove(d.native(paths::ZovToolExe));
     QTemporaryDir bin;
-    if (wine) {
-        QFile f(bin.filePath(QStringLiteral("wine")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\nexit 0\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    if (wine)
+        QVERIFY(putFakeWine(bin));
     EnvGuard path("PATH", bin.path().toLocal8Bit());
 
     QList<QUrl> opened;
@@ -458,19 +468,7 @@ void TestCompanion::launcherStartsTheToolUnderWine()
     prepareDrive(d);
     QTemporaryDir bin;
     const QString log = bin.filePath(QStringLiteral("wine.log"));
-    {
-        QFile f(bin.filePath(QStringLiteral("wine")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\n"
-                "{\n"
-                "  printf 'count:%s\\n' \"$#\"\n"
-                "  for a in \"$@\"; do printf 'arg:%s\\n' \"$a\"; done\n"
-                "  printf 'prefix:%s\\n' \"$WINEPREFIX\"\n"
-                "  printf 'cwd:%s\\n' \"$(pwd -P)\"\n"
-                "} > \"$ZOVT_FAKE_WINE_LOG.part\" && /bin/mv \"$ZOVT_FAKE_WINE_LOG.part\" \"$ZOVT_FAKE_WINE_LOG\"\n");
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    QVERIFY(putFakeWine(bin));
     EnvGuard path("PATH", bin.path().toLocal8Bit());
     EnvGuard logVar("ZOVT_FAKE_WINE_LOG", log.toLocal8Bit());
 

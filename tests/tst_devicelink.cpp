@@ -4,7 +4,7 @@
 // suspended cycle, a lost device is reported, and a lighting group on no
 // item of its own sends nothing.
 
-#include "device/VaComm.h"
+#include "device/PortLink.h"
 #include "support/Headless.h"
 
 #include <QRegularExpression>

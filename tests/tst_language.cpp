@@ -13,6 +13,7 @@
 #include "i18n/LanguageChoice.h"
 #include "storage/FileError.h"
 #include "storage/Paths.h"
+#include "support/HeadlessApp.h"
 #include "support/TempDrive.h"
 #include "ui/LanguageDialog.h"
 #include "ui/LanguageDialogDesign.h"
@@ -32,27 +33,27 @@ namespace {
 
 // The dialog headless beside a headless main window whose shell ends the
 // application, as the real composition binds it.
-struct Dialog {
-    TempDrive drive;
-    VirtualClock clock;
-    MemorySurface mainUi{design::mainWindowControls()};
-    RecordingPort port{clock};
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Application> app;
-    MemorySurface ui{design::languageDialogControls()};
-    LanguageChoice choice{ui};
+struct Dialog : test::HeadlessApp {
+    MemorySurface dialogUi{design::languageDialogControls()};
+    LanguageChoice choice{dialogUi};
     int closed = 0;
 
-    explicit Dialog(bool dataFolder = true)
+    explicit Dialog(bool dataFolder = true) : HeadlessApp(options())
     {
-        app = std::make_unique<Application>(clock, mainUi, port, dialogs);
-        clock.setErrorSink({}); // an error ends the operation only
+        // An error ends the operation only: no exception handler is installed.
         choice.closeDialog = [this] { ++closed; };
         choice.endApplication = [this] { app->shell().endNow(0); };
         if (dataFolder) {
             drive.put(paths::RunMarker, QByteArray());
             drive.put(paths::LangFile, QByteArray("\x02\0\0\0", 4));
         }
+    }
+    static Options options()
+    {
+        Options o;
+        o.pictures = false;
+        o.checkPictures = false;
+        return o;
     }
     void click(const char *button)
     {
@@ -103,7 +104,7 @@ void TestLanguage::okStoresTheChoiceAndEnds()
     QFETCH(int, item);
     QFETCH(QByteArray, bytes);
     Dialog d;
-    d.ui.setIndex(QStringLiteral("Language"), item);
+    d.dialogUi.setIndex(QStringLiteral("Language"), item);
     d.click("OK");
     QCOMPARE(d.drive.get(paths::LangFile), bytes);
     QVERIFY(d.app->shell().ended());
@@ -127,7 +128,7 @@ void TestLanguage::withoutAChoiceTheDialogOnlyCloses()
     QFETCH(QString, button);
     QFETCH(int, item);
     Dialog d;
-    d.ui.setIndex(QStringLiteral("Language"), item);
+    d.dialogUi.setIndex(QStringLiteral("Language"), item);
     d.click(qPrintable(button));
     QCOMPARE(d.closed, 1);
     QVERIFY(!d.app->shell().ended());
@@ -139,7 +140,7 @@ void TestLanguage::withoutAChoiceTheDialogOnlyCloses()
 void TestLanguage::failedWriteKeepsTheDialogOpen()
 {
     Dialog d(false);
-    d.ui.setIndex(QStringLiteral("Language"), 3);
+    d.dialogUi.setIndex(QStringLiteral("Language"), 3);
     QVERIFY_THROWS_EXCEPTION(WriteError, d.choice.OKClick());
     d.click("OK");
     QVERIFY(!d.app->shell().ended());

@@ -5,14 +5,14 @@
 // as (ms after the first action, text).
 
 #include "app/Application.h"
-#include "app/GeneratorMode.h"
+#include "panels/GeneratorMode.h"
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
 #include "device/DeviceLink.h"
-#include "device/LightingToggles.h"
+#include "panels/LightingToggles.h"
 #include "device/PortLink.h"
-#include "device/SettingsPanel.h"
+#include "panels/SettingsPanel.h"
 #include "device/Waits.h"
 #include "i18n/Captions.h"
 #include "i18n/Catalogue.h"
@@ -21,6 +21,7 @@
 #include "program/ProgramController.h"
 #include "storage/Paths.h"
 #include "support/Rows.h"
+#include "support/HeadlessApp.h"
 #include "support/TempDrive.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowDesign.h"
@@ -39,30 +40,18 @@ namespace {
 
 const QString kWritedCom = QStringLiteral("WritedCom");
 
-struct Fixture {
-    test::TempDrive drive;
-    VirtualClock clock;
-    MemorySurface ui{design::mainWindowControls()};
-    RecordingPort port{clock};
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Application> app;
-    std::vector<std::unique_ptr<ClockTimer>> actions;
-    qint64 mark = 0;
-
-    explicit Fixture(bool newFirmware)
+struct Fixture : test::HeadlessApp {
+    explicit Fixture(bool newFirmware) : HeadlessApp(options(newFirmware)) {}
+    static Options options(bool newFirmware)
     {
-        drive.installPictures();
-        if (newFirmware)
-            drive.put(paths::NewFirmwareFlag, {});
-        test::checkPictures(ui);
-        clock.setProcessQtEvents(false);
-        app = std::make_unique<Application>(clock, ui, port, dialogs);
-        clock.setErrorSink({});
+        Options o;
+        o.newFirmware = newFirmware;
+        o.processQtEvents = false;
+        return o;
     }
 
     LightingToggles &lighting() { return app->lighting(); }
 
-    void start() { app->run("Nastav", [this] { app->shell().Nastav(); }); }
     // Start-up and its stand-by lighting are over; times count from here.
     void startAndRest()
     {
@@ -73,26 +62,8 @@ struct Fixture {
         mark = clock.nowMs();
     }
 
-    // Runs f at ms after the mark, as a handler of its own, inside whatever
-    // wait is running then.
-    void at(qint64 ms, std::function<void()> f)
-    {
-        auto t = clock.createTimer();
-        t->setSingleShot(true);
-        t->setInterval(int(mark + ms - clock.nowMs()));
-        t->setCallback([this, f = std::move(f)] { app->run("test", f); });
-        t->start();
-        actions.push_back(std::move(t));
-    }
     qint64 now() const { return clock.nowMs() - mark; }
 
-    QStringList writes() const
-    {
-        QStringList out;
-        for (const auto &w : port.writes())
-            out << QStringLiteral("%1 %2").arg(w.ms - mark).arg(QString::fromLatin1(w.text));
-        return out;
-    }
     // The three lamps, G for green and R for red, in the panel's order.
     QString lamps() const
     {
@@ -548,7 +519,7 @@ void TestLighting::generatorSwitch()
     f.ui.setText(QStringLiteral("Jmeno"), client);
     int asked = 0;
     GeneratorMode &g = f.app->generator();
-    g.KlientOpen = [&] {
+    f.app->ctx().ops.KlientOpen = [&] {
         ++asked;
         f.ui.setText(QStringLiteral("Jmeno"), chosen);
     };

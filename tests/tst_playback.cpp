@@ -3,8 +3,8 @@
 // phase, the played marks, play-all sequencing with and without repetition,
 // closing at the end, Stop, the running bar, and how errors end a playback.
 
-#include "device/SettingsPanel.h"
-#include "device/VaComm.h"
+#include "panels/SettingsPanel.h"
+#include "device/PortLink.h"
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
 #include "program/RowParser.h"
@@ -43,12 +43,12 @@ struct Window : WithDrive, test::Headless {
         ui.showPicture(QStringLiteral("PlayUkaz"), paths::PicGreen);
         ctx.ops.ZakladMemoCliknul = [this] { select(ui.index(QStringLiteral("Zakladmemo"))); };
         ctx.ops.Konec = [this] { ++konec; };
-        playback.hooks.protocolStart = [this] { log("protocolStart"); };
-        playback.hooks.protocolEnd = [this] { log("protocolEnd"); };
-        playback.hooks.wishPlayStart = [this] { log("wishPlayStart"); };
-        playback.hooks.wishPlayEnd = [this] { log("wishPlayEnd"); };
-        playback.hooks.reloadWishText = [this] { log("reloadWishText"); };
-        playback.hooks.fillClientFromRecord = [this](const QString &r) { log("client " + r); };
+        ctx.ops.protocolStart = [this] { log("protocolStart"); };
+        ctx.ops.protocolEnd = [this] { log("protocolEnd"); };
+        ctx.ops.wishPlayStart = [this] { log("wishPlayStart"); };
+        ctx.ops.wishPlayEnd = [this] { log("wishPlayEnd"); };
+        ctx.ops.reloadWishText = [this] { log("reloadWishText"); };
+        ctx.ops.fillClientFromRecord = [this](const QString &r) { log("client " + r); };
         playback.playStarted = [this](int e) { started << e; };
     }
 

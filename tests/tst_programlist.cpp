@@ -41,6 +41,7 @@ public:
     void open() override { m_open = true; }
     void close() override { m_open = false; }
     void write(const QByteArray &) override {}
+    void checkPresent() override {}
     bool active() const override { return m_open; }
 
 private:
@@ -269,7 +270,7 @@ void TestProgramList::open1WithHandOff()
     w.drive.put(prog, ansiFile(kTwoPrograms));
     w.drive.put(paths::ProgramHandOff, ansiFile({prog}));
     bool handOffAtClient = false;
-    w.pc.Nactiklient = [&] { handOffAtClient = w.drive.has(paths::ProgramHandOff); };
+    w.ctx.ops.Nactiklient = [&] { handOffAtClient = w.drive.has(paths::ProgramHandOff); };
 
     w.pc.Open1();
 

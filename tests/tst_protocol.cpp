@@ -90,9 +90,9 @@ struct Player : WithDrive, test::Headless {
         ui.setIndex(QStringLiteral("Kikratebar"), 1);
         ctx.ops.ZakladMemoCliknul = [this] { select(ui.index(QStringLiteral("Zakladmemo"))); };
         ctx.ops.Konec = [] {};
-        playback.hooks.protocolStart = [this] { protocol.start(); };
-        playback.hooks.protocolEnd = [this] { protocol.end(); };
-        playback.hooks.fillClientFromRecord = [this](const QString &line) {
+        ctx.ops.protocolStart = [this] { protocol.start(); };
+        ctx.ops.protocolEnd = [this] { protocol.end(); };
+        ctx.ops.fillClientFromRecord = [this](const QString &line) {
             const ClientRecord c = parseClientLine(line);
             ui.setText(QStringLiteral("Prijmeni"), c.Prijmeni);
             ui.setText(QStringLiteral("Jmeno"), c.Jmeno);
@@ -188,8 +188,11 @@ void TestProtocol::clientHeader()
     QFETCH(int, language);
     QFETCH(QStringList, fields);
     QFETCH(QStringList, header);
-    const protocol::ClientFields c{fields[0], fields[1], fields[2], fields[3], fields[4],  fields[5],
-                                   fields[6], fields[7], fields[8], fields[9], fields[10], fields[11]};
+    ClientRecord c;
+    QString *const order[] = {&c.Jmeno,     &c.Prijmeni,  &c.JmenoFix,  &c.Datum_naroz_den, &c.Datum_naroz_mesic, &c.Datum_naroz_rok,
+                              &c.Bydliste1, &c.Bydliste2, &c.Poznamka1, &c.Poznamka2,       &c.Telefon,           &c.Email};
+    for (int i = 0; i < 12; ++i)
+        *order[i] = fields[i];
     QCOMPARE(protocol::clientHeader(c, Catalogue::mainWindow().FATisk(150, language)), header);
     QCOMPARE(protocol::separator().size(), 43);
 }
@@ -360,7 +363,7 @@ void TestProtocol::failedWrites()
     p.select(0);
     // Once the protocol began, its target turns into something no file can
     // replace: a folder where the working copy was, or no folder at all.
-    p.playback.hooks.protocolStart = [&] {
+    p.ctx.ops.protocolStart = [&] {
         p.protocol.start();
         QDir dir(p.drive.native(broken));
         if (broken == paths::ProtocolWorkCopy) {
@@ -399,7 +402,7 @@ void TestProtocol::unreadableHistoryIsNotReplaced()
     p.ui.setText(QStringLiteral("SouborProtokSumaSUM"), work);
     p.load(kProgramFile);
     p.select(0);
-    p.playback.hooks.protocolStart = [&] {
+    p.ctx.ops.protocolStart = [&] {
         p.protocol.start();
         files::makeDir(QStringLiteral("C:\\Later"));
     };

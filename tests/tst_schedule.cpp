@@ -2,6 +2,8 @@
 // times and meanings, the order of the programs, the rows that would end a
 // playback, and the command-line tool around it.
 
+#include "core/Clock.h"
+#include "device/PortLink.h"
 #include "playback/Schedule.h"
 #include "storage/TextCodec.h"
 #include "support/Rows.h"
@@ -61,6 +63,7 @@ private slots:
     void rowTooLongToPlay();
     void badProgramEndsPlayAll();
     void unknownEntry();
+    void deviceGoneMidRow();
     void tool();
 
 private:
@@ -218,6 +221,32 @@ void TestSchedule::unknownEntry()
     const ScheduleResult r = run(kThree, o);
     QCOMPARE(r.error, QStringLiteral("entry 4 does not exist (the list has 3)"));
     QVERIFY(r.writes.isEmpty());
+}
+
+void TestSchedule::deviceGoneMidRow()
+{
+    // The device goes away right after the first value of a minute-long row,
+    // while the port is closed between writes: the run ends with the port
+    // error within the tick, not at the next write 23 ticks later.
+    VirtualClock clock;
+    clock.setProcessQtEvents(false);
+    RecordingPort port(clock);
+    port.setOnWrite([&port](const RecordingPort::Write &w) {
+        if (w.text == "1000")
+            port.removeDevice();
+    });
+    ScheduleOptions o;
+    o.clock = &clock;
+    o.port = &port;
+    const qint64 start = clock.nowMs();
+    bool reported = false;
+    try {
+        run(file({"[A]", "a||10.000|0|Hz|0|1|0", "[STOP]"}), o);
+    } catch (const EVaCommError &e) {
+        reported = e.message().contains(QStringLiteral("not found"));
+    }
+    QVERIFY(reported);
+    QCOMPARE_LT(clock.nowMs() - start, 5000);
 }
 
 void TestSchedule::tool()

@@ -4,15 +4,18 @@
 #include "app/Application.h"
 #include "core/Clock.h"
 #include "core/Dialogs.h"
+#include "core/ErrorPolicy.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
-#include "device/SettingsPanel.h"
+#include "panels/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
 #include "i18n/Catalogue.h"
 #include "program/ProgramController.h"
 #include "program/RowParser.h"
+#include "storage/FileError.h"
 #include "storage/Paths.h"
+#include "support/HeadlessApp.h"
 #include "support/Rows.h"
 #include "support/TempDrive.h"
 #include "core/ControlSurface.h"
@@ -25,49 +28,13 @@ using Writes = QVector<RecordingPort::Write>;
 
 namespace {
 
-struct Fixture {
-    test::TempDrive drive;
-    VirtualClock clock;
-    MemorySurface ui{design::mainWindowControls()};
-    RecordingPort port{clock};
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Application> app;
-
-    explicit Fixture(bool pictures = true)
+struct Fixture : test::HeadlessApp {
+    explicit Fixture(bool pictures = true) : HeadlessApp(options(pictures)) {}
+    static Options options(bool pictures)
     {
-        if (pictures)
-            drive.installPictures();
-        test::checkPictures(ui);
-        app = std::make_unique<Application>(clock, ui, port, dialogs);
-        clock.setErrorSink({});
-    }
-    void start()
-    {
-        app->run("Nastav", [this] { app->shell().Nastav(); });
-    }
-    QStringList texts() const
-    {
-        QStringList t;
-        for (const auto &w : port.writes())
-            t << QString::fromLatin1(w.text);
-        return t;
-    }
-    QStringList writes() const
-    {
-        QStringList t;
-        for (const auto &w : port.writes())
-            t << QStringLiteral("%1 %2").arg(w.ms).arg(QString::fromLatin1(w.text));
-        return t;
-    }
-    // Runs f as a handler at virtual time ms.
-    void at(qint64 ms, std::function<void()> f)
-    {
-        auto t = clock.createTimer();
-        t->setSingleShot(true);
-        t->setInterval(int(ms - clock.nowMs()));
-        t->setCallback([this, f = std::move(f)] { app->run("test", f); });
-        t->start();
-        actions.push_back(std::move(t));
+        Options o;
+        o.pictures = pictures;
+        return o;
     }
     // Lets virtual time run; an exit that begins meanwhile ends the run.
     void runFor(qint64 ms)
@@ -90,7 +57,6 @@ struct Fixture {
         app->program().ZakladMemoCliknul();
         app->playback().playStarted = [this](int e) { started << e; };
     }
-    std::vector<std::unique_ptr<ClockTimer>> actions;
     QList<int> started;
 };
 
@@ -104,6 +70,10 @@ class TestStartup : public QObject {
 private slots:
     void firstStartOnEmptyDrive();
     void hooksBetweenSubsystemsAreBound();
+    void unboundCallIsRefused_data();
+    void unboundCallIsRefused();
+    void errorKinds_data();
+    void errorKinds();
     void oldFirmwareStream();
     void newFirmwareSendsOnlyStandBy();
     void settingsFiles_data();
@@ -165,6 +135,62 @@ void TestStartup::hooksBetweenSubsystemsAreBound()
 {
     Fixture f;
     QCOMPARE(f.app->unboundHooks(), QStringList());
+}
+
+// Every call between subsystems, left unbound, refuses the application at
+// construction (the check the constructor runs last), naming the call.
+void TestStartup::unboundCallIsRefused_data()
+{
+    QTest::addColumn<QString>("call");
+    Operations none;
+    QCOMPARE(none.unbound().size(), 19); // a new call needs its row in the check
+    for (const QString &name : none.unbound())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+void TestStartup::unboundCallIsRefused()
+{
+    QFETCH(QString, call);
+    Fixture f;
+    Operations ops = f.app->ctx().ops;
+    ops.requireBound();
+    QVERIFY(ops.unbind(call));
+    QCOMPARE(ops.unbound(), QStringList{call});
+    try {
+        ops.requireBound();
+        QFAIL("an unbound call was accepted");
+    } catch (const std::logic_error &e) {
+        QVERIFY2(QString::fromUtf8(e.what()).endsWith(call), e.what());
+    }
+}
+
+// One policy says what an error does: the exit's unwind is none, a port
+// error ends the program, a logic error is a programming error, and every
+// other error ends its operation only.
+void TestStartup::errorKinds_data()
+{
+    QTest::addColumn<int>("which");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("exit") << 0 << int(ErrorKind::Exit);
+    QTest::newRow("port") << 1 << int(ErrorKind::EndsProgram);
+    QTest::newRow("logic") << 2 << int(ErrorKind::Programming);
+    QTest::newRow("file") << 3 << int(ErrorKind::EndsOperation);
+    QTest::newRow("not std") << 4 << int(ErrorKind::EndsOperation);
+}
+
+void TestStartup::errorKinds()
+{
+    QFETCH(int, which);
+    QFETCH(int, kind);
+    const std::exception_ptr errors[] = {
+        std::make_exception_ptr(ExitUnwind()),
+        std::make_exception_ptr(EVaCommError(QStringLiteral("Specified device not found (COM3)."))),
+        std::make_exception_ptr(std::logic_error("no control named X")),
+        std::make_exception_ptr(WriteError("C:\\x")),
+        std::make_exception_ptr(42),
+    };
+    QCOMPARE(int(errorKind(errors[which])), kind);
+    QCOMPARE(endsOperationOnly(errors[which]), kind == int(ErrorKind::EndsOperation));
 }
 
 void TestStartup::oldFirmwareStream()
@@ -579,7 +605,7 @@ void TestStartup::closeBoxDuringAPlayback()
     Fixture f;
     f.start();
     QStringList protocol;
-    f.app->playback().hooks.protocolEnd = [&] { protocol << QStringLiteral("%1 end").arg(f.clock.nowMs()); };
+    f.app->ctx().ops.protocolEnd = [&] { protocol << QStringLiteral("%1 end").arg(f.clock.nowMs()); };
     f.loadPrograms(2, kMinuteRow);
     bool closedAtOnce = true;
     f.at(10000, [&] { f.app->playback().PlayVse(); });

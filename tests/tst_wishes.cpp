@@ -14,6 +14,7 @@
 #include "program/RowParser.h"
 #include "storage/Paths.h"
 #include "support/Rows.h"
+#include "support/HeadlessApp.h"
 #include "support/TempDrive.h"
 #include "ui/MainWindowDesign.h"
 #include "wishes/WishController.h"
@@ -40,22 +41,13 @@ QStringList minutesOf(const QStringList &program)
 
 // The window after start-up on a drive with the pictures (so the running
 // bar animates), headless and in virtual time.
-struct Window {
-    test::TempDrive drive;
-    VirtualClock clock;
-    MemorySurface ui{design::mainWindowControls()};
-    RecordingPort port{clock};
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Application> app;
+struct Window : test::HeadlessApp {
     int klientOpen = 0;
     std::function<void()> clientChoice; // what the operator does in the client choice
 
     Window()
     {
-        drive.installPictures();
-        test::checkPictures(ui);
-        app = std::make_unique<Application>(clock, ui, port, dialogs);
-        wishes().KlientOpen = [this] {
+        app->ctx().ops.KlientOpen = [this] {
             ++klientOpen;
             if (clientChoice)
                 clientChoice();
@@ -66,17 +58,7 @@ struct Window {
     }
 
     WishController &wishes() { return app->wishes(); }
-    // Runs f at virtual time ms, inside whatever wait is running then.
-    void at(qint64 ms, std::function<void()> f)
-    {
-        auto t = clock.createTimer();
-        t->setSingleShot(true);
-        t->setInterval(int(ms - clock.nowMs()));
-        t->setCallback(std::move(f));
-        t->start();
-        actions.push_back(std::move(t));
-    }
-    std::vector<std::unique_ptr<ClockTimer>> actions;
+    using HeadlessApp::run;
     // An operation as a handler runs it: errors end it silently.
     void run(const std::function<void()> &f) { app->run("test", f); }
 
@@ -620,7 +602,7 @@ void TestWishes::wishTextReloadedEveryTwoSeconds()
     w.type({"Jsem zdravá"});
 
     QList<qint64> reloads;
-    auto &hooks = w.app->playback().hooks;
+    auto &hooks = w.app->ctx().ops;
     const auto reload = hooks.reloadWishText;
     hooks.reloadWishText = [&] {
         reloads << w.clock.nowMs();

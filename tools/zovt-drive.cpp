@@ -20,6 +20,7 @@
 // against the schedule preview.
 
 #include "app/Application.h"
+#include "core/Form19Names.h"
 #include "core/Clock.h"
 #include "app/MainWindowController.h"
 #include "core/WindowState.h"
@@ -128,8 +129,8 @@ int main(int argc, char **argv)
         }
         const bool scripted = playAll || pressAfter >= 0 || closeAfter >= 0;
 
-        auto *list = form.window().control<QListWidget>("Zakladmemo");
-        auto *play = form.window().control<QPushButton>("Play");
+        auto *list = form.window().control<QListWidget>(zovt::f19::Zakladmemo);
+        auto *play = form.window().control<QPushButton>(zovt::f19::Play);
         if (entry > list->count()) {
             std::fprintf(stderr, "zovt-drive: the list has %d entries, not %d\n", int(list->count()), entry);
             rc = 1;
@@ -171,7 +172,7 @@ int main(int argc, char **argv)
                     std::printf("%.1f s: %s\n", double(sinceStart.elapsed()) / 1000, playAll ? ">>" : ">");
                     std::fflush(stdout);
                     if (playAll)
-                        form.window().control<QPushButton>("PlayVse")->click();
+                        form.window().control<QPushButton>(zovt::f19::PlayVse)->click();
                     else
                         play->click(); // returns when the playback has ended, or waits for its turn
                 };
@@ -212,7 +213,7 @@ int main(int argc, char **argv)
             }
         }
         if (!form.ended())
-            form.window().control<QPushButton>("Konec")->click();
+            form.window().control<QPushButton>(zovt::f19::Konec)->click();
     }
     return rc;
 }

@@ -27,7 +27,7 @@ using namespace zovt;
 
 namespace {
 
-// The controller's serial component as the device link's port.
+// Seconds of a resource-usage time.
 double seconds(const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; }
 
 QString programName(const ScheduleProgram &p)

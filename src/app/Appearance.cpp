@@ -3,7 +3,7 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "ui/MainWindowDesign.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 namespace zovt {
 
@@ -47,7 +47,6 @@ ColourScheme readColourScheme() { return colourScheme(files::exists(paths::DarkC
 
 QColor systemGreyText(const QPalette &system) { return system.color(QPalette::Disabled, QPalette::Text); }
 QColor systemButtonHighlight(const QPalette &system) { return system.color(QPalette::Active, QPalette::Light); }
-QColor systemButtonShadow(const QPalette &system) { return system.color(QPalette::Active, QPalette::Dark); }
 
 SchemeColours schemeColours(ColourScheme scheme, const QPalette &system)
 {
@@ -57,25 +56,6 @@ SchemeColours schemeColours(ColourScheme scheme, const QPalette &system)
     c.languageDialog = dark ? systemGreyText(system) : QColor(138, 197, 255);
     c.clientEditor = dark ? QColor(128, 128, 128) : systemButtonHighlight(system);
     return c;
-}
-
-QList<ColourAssignment> fixedColours(const QPalette &system)
-{
-    QList<ColourAssignment> out;
-    const auto add = [&out](const QString &name, QPalette::ColorRole role, const QColor &colour) {
-        out.append(ColourAssignment{name, role, colour});
-    };
-    for (const QString &label : design::clientPanelLabels())
-        add(label, QPalette::Window, design::ClientLabelColour);
-    add(f19::Kolikrate, QPalette::Window, design::ClientLabelColour);
-    add(f19::MemoWish, QPalette::Base, design::SkyBlue);
-    add(f19::ZovTWisch, QPalette::Base, design::SkyBlue);
-    add(f19::Zakladmemo, QPalette::Base, QColor(255, 255, 255));
-    for (const char *strip : {"Panel2", "Panel5", "PopisP1", "PopisP2"})
-        add(QString::fromLatin1(strip), QPalette::Window, systemButtonShadow(system));
-    add(f19::PanelSettig, QPalette::Window, ActiveBorderColour);
-    add(f19::PanelSettigCOM, QPalette::Window, design::ComStripGrey);
-    return out;
 }
 
 } // namespace zovt

@@ -4,6 +4,8 @@
 // plain functions of the values read; the readers beside them only fetch
 // those values. The windows apply the results.
 
+#include "ui/MainWindowDesign.h"
+
 #include <QColor>
 #include <QList>
 #include <QPalette>
@@ -48,24 +50,10 @@ struct SchemeColours {
 };
 SchemeColours schemeColours(ColourScheme scheme, const QPalette &system);
 
-// One background to set: the control's palette role gets the colour. Panels
-// and labels paint QPalette::Window, edits, lists and memos QPalette::Base.
-struct ColourAssignment {
-    QString control;
-    QPalette::ColorRole role = QPalette::Window;
-    QColor colour;
-    bool operator==(const ColourAssignment &) const = default;
-};
-
-// The main window's colours that do not follow the scheme.
-QList<ColourAssignment> fixedColours(const QPalette &system);
-
 // The system colours the windows use, as Qt palette roles.
 QColor systemGreyText(const QPalette &system);       // disabled text
 QColor systemButtonHighlight(const QPalette &system); // light bevel edge
-QColor systemButtonShadow(const QPalette &system);    // dark bevel edge
-// The active-border colour has no palette role; the usual desktop value.
-inline const QColor ActiveBorderColour{180, 180, 180};
+// The dark bevel edge and the main window's fixed colours: ui/MainWindowDesign.h.
 
 // The settings button's rounded glass look.
 struct GlassLook {

@@ -2,14 +2,14 @@
 
 #include "clients/ClientEditor.h"
 #include "clients/ClientPanel.h"
-#include "app/GeneratorMode.h"
+#include "panels/GeneratorMode.h"
 
 #include "app/CompanionTool.h"
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "device/DeviceLink.h"
-#include "device/LightingToggles.h"
-#include "device/SettingsPanel.h"
+#include "panels/LightingToggles.h"
+#include "panels/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
 #include "playback/Protocol.h"
@@ -46,29 +46,24 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     Operations &ops = m_ctx->ops;
     ops.Konec = [this] { m_shell->Konec(); };
     ops.Stop = [this] { m_playback->Stop(); };
+    ops.Play = [this] { m_playback->Play(); };
+    ops.Pause = [this] { m_playback->Pause(); };
     ops.ZakladMemoCliknul = [this] { m_program->ZakladMemoCliknul(); };
+    ops.VyplnZaklMemo = [this] { m_program->VyplnZaklMemo(); };
     ops.Open1 = [this] { m_program->Open1(); };
     ops.stopPlaybackTimers = [this] { m_playback->stopPlaybackTimers(); };
     ops.KlientOpen = [this] { m_clientPanel->KlientOpen(); };
-    m_shell->showComStripAlone = [this] { m_settings->ShowComStripAlone(); };
-
-    m_program->Nactiklient = [this] { m_clientPanel->Nactiklient(); };
-    m_playback->hooks.fillClientFromRecord = [this](const QString &record) {
-        m_clientPanel->fillFromClientLine(record);
-    };
-    m_clientPanel->openEditor = [this] { m_clientEditor->open(); };
-    m_clientEditor->Nactiklient = [this] { m_clientPanel->Nactiklient(); };
+    ops.Nactiklient = [this] { m_clientPanel->Nactiklient(); };
+    ops.openClientEditor = [this] { m_clientEditor->open(); };
+    ops.fillClientFromRecord = [this](const QString &record) { m_clientPanel->fillFromClientLine(record); };
+    ops.protocolStart = [this] { m_protocol->start(); };
+    ops.protocolEnd = [this] { m_protocol->end(); };
+    ops.wishPlayStart = [this] { m_wishes->wishPlayStart(); };
+    ops.wishPlayEnd = [this] { m_wishes->wishPlayEnd(); };
+    ops.reloadWishText = [this] { m_wishes->reloadWishText(); };
+    ops.showComStripAlone = [this] { m_settings->ShowComStripAlone(); };
+    ops.closeAndEnd = [this] { m_shell->closeAndEnd(); };
     m_clientEditor->restoreApplication = restore;
-    m_lighting->Pause = [this] { m_playback->Pause(); };
-    m_generator->KlientOpen = [this] { m_clientPanel->KlientOpen(); };
-    m_wishes->VyplnZaklMemo = [this] { m_program->VyplnZaklMemo(); };
-    m_wishes->Play = [this] { m_playback->Play(); };
-    m_playback->hooks.wishPlayStart = [this] { m_wishes->wishPlayStart(); };
-    m_playback->hooks.wishPlayEnd = [this] { m_wishes->wishPlayEnd(); };
-    m_playback->hooks.reloadWishText = [this] { m_wishes->reloadWishText(); };
-    m_wishes->KlientOpen = [this] { m_clientPanel->KlientOpen(); };
-    m_playback->hooks.protocolStart = [this] { m_protocol->start(); };
-    m_playback->hooks.protocolEnd = [this] { m_protocol->end(); };
     if (!launcher) {
         m_ownLauncher = std::make_unique<WineCompanionLauncher>();
         launcher = m_ownLauncher.get();
@@ -78,20 +73,14 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
         const ProgramFile &file = m_program->programFile();
         return files::Memo{file.lines(), file.encoding()};
     };
-    m_companion->closeAndEnd = [this] { m_shell->closeAndEnd(); };
+    // A call left unbound would silently do nothing: the application is
+    // refused instead.
+    ops.requireBound();
 }
 
 Application::~Application() = default;
 
-QStringList Application::unboundHooks() const
-{
-    QStringList names = m_playback->hooks.unbound();
-    if (!m_program->Nactiklient)
-        names.prepend(QStringLiteral("Nactiklient"));
-    names << m_lighting->unboundHooks() << m_generator->unboundHooks();
-    names += m_wishes->unboundHooks();
-    return names;
-}
+QStringList Application::unboundHooks() const { return m_ctx->ops.unbound(); }
 
 bool Application::closeQuery()
 {

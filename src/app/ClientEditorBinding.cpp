@@ -1,4 +1,5 @@
 #include "app/ClientEditorBinding.h"
+#include "core/Form2Names.h"
 
 #include "app/Application.h"
 #include "clients/ClientEditor.h"
@@ -33,7 +34,7 @@ void bindClientEditor(TForm2 &form, Application &app)
                      [&app, &editor](const QString &name) { app.run("enterPressed", [&] { editor.enterPressed(name); }); });
 
     // The close box does what Konec does: the window only hides.
-    QObject::connect(&form, &TForm2::closed, &form, [&app, &editor] { app.run("Konec", [&] { editor.Konec(); }); });
+    QObject::connect(&form, &TForm2::closed, &form, [&app, &editor] { app.run(f2::Konec, [&] { editor.Konec(); }); });
 
     const auto onClick = [&form, &app](const char *name, void (ClientEditor::*op)()) {
         QObject::connect(form.control<QAbstractButton>(name), &QAbstractButton::clicked, &form,
@@ -46,11 +47,11 @@ void bindClientEditor(TForm2 &form, Application &app)
                              app.run(name, [&app, op] { (app.clientEditor().*op)(); });
                          });
     };
-    onClick("Save", &ClientEditor::Save);
-    onClick("Zvire", &ClientEditor::Zvire);
-    onClick("Novy", &ClientEditor::Novy);
-    onClick("Edit", &ClientEditor::Edit);
-    onClick("Konec", &ClientEditor::Konec);
+    onClick(f2::Save, &ClientEditor::Save);
+    onClick(f2::Zvire, &ClientEditor::Zvire);
+    onClick(f2::Novy, &ClientEditor::Novy);
+    onClick(f2::Edit, &ClientEditor::Edit);
+    onClick(f2::Konec, &ClientEditor::Konec);
 }
 
 } // namespace zovt

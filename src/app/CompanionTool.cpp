@@ -5,7 +5,7 @@
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "storage/WinPath.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -141,8 +141,7 @@ void CompanionToolController::ZovToolEditClick()
         return;
     ui.setVisible(button, true);
     files::remove(paths::RunMarker);
-    if (closeAndEnd)
-        closeAndEnd();
+    Operations::run(m_ctx.ops.closeAndEnd);
 }
 
 } // namespace zovt

@@ -109,8 +109,6 @@ public:
     // The loaded program file with the encoding it was read in; unbound, the
     // lines of NacistMemo in the 8-bit code page.
     std::function<files::Memo()> loadedProgram;
-    // Closes the main window and ends the application.
-    std::function<void()> closeAndEnd;
 
     // Hands the program and the client over and ends the application once
     // the tool is started (or failed to start); opens the tool's page and

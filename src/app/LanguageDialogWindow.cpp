@@ -1,4 +1,6 @@
 #include "app/LanguageDialogWindow.h"
+#include "core/Form9Names.h"
+#include "core/Form19Names.h"
 
 #include "app/MainWindowController.h"
 #include "app/WindowLook.h"
@@ -18,12 +20,12 @@ LanguageDialogWindow::LanguageDialogWindow(MainWindowController &main)
 
     // Through the application's handler entry: a failed write of the
     // language file is dropped there, and the dialog stays open.
-    QObject::connect(m_window.control<QPushButton>("OK"), &QPushButton::clicked, &m_window,
-                     [this, &app] { app.run("OK", [this] { m_choice.OKClick(); }); });
-    QObject::connect(m_window.control<QPushButton>("X"), &QPushButton::clicked, &m_window,
-                     [this, &app] { app.run("X", [this] { m_choice.XClick(); }); });
+    QObject::connect(m_window.control<QPushButton>(f9::OK), &QPushButton::clicked, &m_window,
+                     [this, &app] { app.run(f9::OK, [this] { m_choice.OKClick(); }); });
+    QObject::connect(m_window.control<QPushButton>(f9::X), &QPushButton::clicked, &m_window,
+                     [this, &app] { app.run(f9::X, [this] { m_choice.XClick(); }); });
     QObject::connect(&main.window(), &TForm19::pictureClicked, &m_window, [this](const QString &name) {
-        if (name == QLatin1String("Image8"))
+        if (name == QLatin1String(f19::Image8))
             open();
     });
 }

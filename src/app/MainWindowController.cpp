@@ -4,10 +4,10 @@
 #include "clients/ClientPanel.h"
 #include "ui/ClientEditorDesign.h"
 
-#include "app/GeneratorMode.h"
+#include "panels/GeneratorMode.h"
 #include "core/Clock.h"
 #include "core/WindowState.h"
-#include "device/LightingToggles.h"
+#include "panels/LightingToggles.h"
 #include "i18n/Captions.h"
 #include "app/CompanionTool.h"
 #include "app/QtTranslations.h"
@@ -15,12 +15,12 @@
 #include "core/Clock.h"
 #include "ui/LayoutRules.h"
 #include "ui/MainWindowDesign.h"
-#include "device/SettingsPanel.h"
+#include "panels/SettingsPanel.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
 #include "wishes/WishController.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -89,7 +89,7 @@ MainWindowController::MainWindowController(Clock &clock)
     hooks.quit = [](int code) { QCoreApplication::exit(code); };
     m_app = std::make_unique<Application>(clock, m_ui, m_port, m_dialogs, std::move(hooks), &m_form2Ui);
     m_window.installEventFilter(&m_restoreWhileWaiting);
-    applyGlass(m_window.control<QPushButton>("Setting"), SettingGlass);
+    applyGlass(m_window.control<QPushButton>(f19::Setting), SettingGlass);
     bind();
 }
 
@@ -122,58 +122,58 @@ void MainWindowController::onClick(const char *name, std::function<void()> f)
 void MainWindowController::bind()
 {
     Application &a = *m_app;
-    onClick("Konec", [&a] { a.shell().Konec(); });
-    onClick("Open", [&a] { a.program().Open(); });
-    onClick("OpenZov", [&a] { a.program().OpenZov(); });
-    onClick("OpenSBZ", [&a] { a.program().OpenSBZ(); });
-    onClick("Play", [&a] { a.playback().Play(); });
-    onClick("PlayVse", [&a] { a.playback().PlayVse(); });
-    onClick("Pause", [&a] { a.playback().Pause(); });
-    onClick("Stop", [&a] { a.playback().Stop(); });
-    onClick("StopVse", [&a] { a.playback().StopVse(); });
-    onClick("StopPrekryv", [&a] { a.playback().Stop(); });
-    onClick("PausePrekryv", [&a] { a.playback().Stop(); });
-    onClick("Setting", [&a] { a.settings().SettingClick(); });
-    onClick("SettSave", [&a] {
+    onClick(f19::Konec, [&a] { a.shell().Konec(); });
+    onClick(f19::Open, [&a] { a.program().Open(); });
+    onClick(f19::OpenZov, [&a] { a.program().OpenZov(); });
+    onClick(f19::OpenSBZ, [&a] { a.program().OpenSBZ(); });
+    onClick(f19::Play, [&a] { a.playback().Play(); });
+    onClick(f19::PlayVse, [&a] { a.playback().PlayVse(); });
+    onClick(f19::Pause, [&a] { a.playback().Pause(); });
+    onClick(f19::Stop, [&a] { a.playback().Stop(); });
+    onClick(f19::StopVse, [&a] { a.playback().StopVse(); });
+    onClick(f19::StopPrekryv, [&a] { a.playback().Stop(); });
+    onClick(f19::PausePrekryv, [&a] { a.playback().Stop(); });
+    onClick(f19::Setting, [&a] { a.settings().SettingClick(); });
+    onClick(f19::SettSave, [&a] {
         if (a.settings().COM_NrExit())
             a.settings().SettSaveClick();
     });
-    onClick("CloseSett", [&a] { a.settings().CloseSettClick(); });
-    onClick("KlientOpen", [&a] { a.clientPanel().KlientOpen(); });
-    onClick("Novy", [&a] { a.clientPanel().Novy(); });
-    onClick("DeleteJm", [&a] { a.clientPanel().DeleteJm(); });
+    onClick(f19::CloseSett, [&a] { a.settings().CloseSettClick(); });
+    onClick(f19::KlientOpen, [&a] { a.clientPanel().KlientOpen(); });
+    onClick(f19::Novy, [&a] { a.clientPanel().Novy(); });
+    onClick(f19::DeleteJm, [&a] { a.clientPanel().DeleteJm(); });
     bindClientEditor(m_form2, a);
-    onClick("VerzeSwZovT", [&a] { a.settings().VerzeSwZovTClick(); });
-    onClick("C_Max", [&a] { a.settings().C_MaxClick(); });
-    onClick("JasLED", [&a] { a.lighting().JasLEDClick(); });
-    onClick("VykonIR", [&a] { a.lighting().VykonIRClick(); });
-    onClick("ZpomalLED", [&a] { a.lighting().ZpomalLEDClick(); });
-    onClick("JasLED_Pom", [&a] { a.lighting().JasLED_PomClick(); });
-    onClick("VykonIR_Pom", [&a] { a.lighting().VykonIR_PomClick(); });
-    onClick("ZpomalLED_Pom", [&a] { a.lighting().ZpomalLED_PomClick(); });
-    onClick("Orva_Tlac", [&a] { a.generator().Orva_Tlac(); });
-    onClick("BtnInfo", [&a] { a.generator().BtnInfo(); });
-    onClick("InfoPopis", [&a] { a.generator().InfoPopis(); });
-    onClick("ClosePopis", [&a] { a.generator().ClosePopis(); });
-    onClick("InfoPopis2", [&a] { a.generator().InfoPopis2(); });
-    onClick("ClosePopis2", [&a] { a.generator().ClosePopis2(); });
-    onClick("Wishes", [&a] { a.wishes().Wishes(); });
-    onClick("Wishes1", [&a] { a.wishes().Wishes1(); });
-    onClick("Wishes1dole", [&a] { a.wishes().Wishes1(); });
-    static const char *const memories[] = {"Memory1", "Memory2", "Memory3", "Memory4", "Memory5", "Memory6"};
+    onClick(f19::VerzeSwZovT, [&a] { a.settings().VerzeSwZovTClick(); });
+    onClick(f19::C_Max, [&a] { a.settings().C_MaxClick(); });
+    onClick(f19::JasLED, [&a] { a.lighting().JasLEDClick(); });
+    onClick(f19::VykonIR, [&a] { a.lighting().VykonIRClick(); });
+    onClick(f19::ZpomalLED, [&a] { a.lighting().ZpomalLEDClick(); });
+    onClick(f19::JasLED_Pom, [&a] { a.lighting().JasLED_PomClick(); });
+    onClick(f19::VykonIR_Pom, [&a] { a.lighting().VykonIR_PomClick(); });
+    onClick(f19::ZpomalLED_Pom, [&a] { a.lighting().ZpomalLED_PomClick(); });
+    onClick(f19::Orva_Tlac, [&a] { a.generator().Orva_Tlac(); });
+    onClick(f19::BtnInfo, [&a] { a.generator().BtnInfo(); });
+    onClick(f19::InfoPopis, [&a] { a.generator().InfoPopis(); });
+    onClick(f19::ClosePopis, [&a] { a.generator().ClosePopis(); });
+    onClick(f19::InfoPopis2, [&a] { a.generator().InfoPopis2(); });
+    onClick(f19::ClosePopis2, [&a] { a.generator().ClosePopis2(); });
+    onClick(f19::Wishes, [&a] { a.wishes().Wishes(); });
+    onClick(f19::Wishes1, [&a] { a.wishes().Wishes1(); });
+    onClick(f19::Wishes1dole, [&a] { a.wishes().Wishes1(); });
+    static const char *const memories[] = {f19::Memory1, f19::Memory2, f19::Memory3, f19::Memory4, f19::Memory5, f19::Memory6};
     for (int n = 1; n <= 6; ++n)
         onClick(memories[n - 1], [&a, n] { a.wishes().Memory(n); });
-    onClick("MemoryDel", [&a] { a.wishes().MemoryDel(); });
-    onClick("InfoWish", [&a] { a.wishes().InfoWish(); });
+    onClick(f19::MemoryDel, [&a] { a.wishes().MemoryDel(); });
+    onClick(f19::InfoWish, [&a] { a.wishes().InfoWish(); });
     // Typed, loaded or emptied by any operation: every change of the wish
     // text decides again whether it can be played.
-    QObject::connect(m_window.control<QPlainTextEdit>("MemoWish"), &QPlainTextEdit::textChanged, &m_window,
-                     [this] { m_app->run("MemoWish", [this] { m_app->wishes().MemoWishChange(); }); });
-    onClick("ZovToolEdit", [&a] { a.companion().ZovToolEditClick(); });
+    QObject::connect(m_window.control<QPlainTextEdit>(f19::MemoWish), &QPlainTextEdit::textChanged, &m_window,
+                     [this] { m_app->run(f19::MemoWish, [this] { m_app->wishes().MemoWishChange(); }); });
+    onClick(f19::ZovToolEdit, [&a] { a.companion().ZovToolEditClick(); });
 
     QObject::connect(&m_window, &TForm19::resized, &m_window, [this] { FormResize(); });
 
-    auto *list = m_window.control<QListWidget>("Zakladmemo");
+    auto *list = m_window.control<QListWidget>(f19::Zakladmemo);
     const auto select = [this] { m_app->run("ZakladMemoCliknul", [this] { m_app->program().ZakladMemoCliknul(); }); };
     // Every change of the current entry selects it, by mouse or keyboard (the
     // controllers' own changes go through the surface, which keeps the list
@@ -192,13 +192,13 @@ void MainWindowController::bind()
     QObject::connect(list, &QListWidget::itemClicked, &m_window, again);
     QObject::connect(list, &QListWidget::itemActivated, &m_window, again);
 
-    auto *bar = m_window.control<QScrollBar>("Kikratebar");
+    auto *bar = m_window.control<QScrollBar>(f19::Kikratebar);
     QObject::connect(bar, &QScrollBar::valueChanged, &m_window,
-                     [this] { m_app->run("Kikratebar", [this] { m_app->playback().KikratebarChange(); }); });
+                     [this] { m_app->run(f19::Kikratebar, [this] { m_app->playback().KikratebarChange(); }); });
 
-    auto *com = m_window.control<QLineEdit>("COM_Nr");
+    auto *com = m_window.control<QLineEdit>(f19::COM_Nr);
     QObject::connect(com, &QLineEdit::editingFinished, &m_window, [this, com] {
-        m_app->run("COM_Nr", [this, com] {
+        m_app->run(f19::COM_Nr, [this, com] {
             if (!m_app->settings().COM_NrExit())
                 com->setFocus();
         });

@@ -3,21 +3,21 @@
 #include "app/Appearance.h"
 
 #include "core/Clock.h"
+#include "core/ErrorPolicy.h"
 #include "core/Excerpt.h"
 #include "core/Dialogs.h"
 #include "core/WindowState.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
-#include "device/SettingsPanel.h"
-#include "device/VaComm.h"
+#include "panels/SettingsPanel.h"
 #include "device/Waits.h"
 #include "i18n/Captions.h"
 #include "i18n/Catalogue.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 #include <QDateTime>
 #include <cstdio>
@@ -27,16 +27,7 @@ namespace zovt {
 namespace {
 
 
-void logDropped(const char *where, std::exception_ptr error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "zovt: %s: error dropped: %s\n", where, qPrintable(excerpt(QString::fromUtf8(e.what()), kMessageChars)));
-    } catch (...) {
-        std::fprintf(stderr, "zovt: %s: unknown error dropped\n", where);
-    }
-}
+void logDropped(const char *where, std::exception_ptr error) { logError(where, error, "error dropped"); }
 
 } // namespace
 
@@ -105,7 +96,7 @@ void Shell::prepareWindowAndSettings()
     ui.show({f19::OpenZov, f19::OpenSBZ, f19::OpenPopis}, true);
     st.UlozitDoPamet = false;
     ui.show({f19::ZovTWisch, f19::Panel2}, false);
-    for (const char *n : {"PRSAdresaDBZ", "PRSAdresaPresmerovani", "PRSAdresKlentaData"})
+    for (const char *n : {f19::PRSAdresaDBZ, f19::PRSAdresaPresmerovani, f19::PRSAdresKlentaData})
         ui.setText(QString::fromLatin1(n), QString());
     // Client folder and export root.
     ui.setText(f19::PRSAdresaDBZ,
@@ -177,12 +168,12 @@ void Shell::prepareWindowAndSettings()
     // Waits stopped, lamps green, playback state at rest.
     for (auto id : {Waits::Timer1, Waits::Timer2, Waits::Timer3})
         m_ctx.waits.timer(id).stop();
-    for (const char *lamp : {"JasLED_Pc_Zn", "VykonIR_Pc_Zn", "ZpomalLED_Pc_Zn"})
+    for (const char *lamp : {f19::JasLED_Pc_Zn, f19::VykonIR_Pc_Zn, f19::ZpomalLED_Pc_Zn})
         ui.showPicture(QString::fromLatin1(lamp), paths::PicGreen);
     st.JasLED_Pc_Swich = st.VykonIR_Pc_Swich = st.ZpomalLED_Pc_Swich = true;
     ui.setText(f19::Pause, f19::PauseCaptionRunning);
     ui.setText(f19::CasWrite, QString());
-    for (const char *memo : {"NacistMemo", "Zakladmemo", "MemoPlay", "MemoPlayShow"})
+    for (const char *memo : {f19::NacistMemo, f19::Zakladmemo, f19::MemoPlay, f19::MemoPlayShow})
         ui.clear(QString::fromLatin1(memo));
     st.Pozadplay = -1;
     restore();
@@ -224,7 +215,7 @@ void Shell::firstDeviceTurn()
     // The device answered: indicators green, no current client file.
     ui.showPicture(f19::COMconct, paths::PicGreen);
     ui.showPicture(f19::PlayUkaz, paths::PicGreen);
-    for (const char *n : {"PRSAdresaAkt", "PRSAdresaProt", "PRSAdresaData"})
+    for (const char *n : {f19::PRSAdresaAkt, f19::PRSAdresaProt, f19::PRSAdresaData})
         ui.setText(QString::fromLatin1(n), QString());
     st.SoborJm = QStringLiteral("   ");
     st.Z_OrvaT = false;
@@ -248,28 +239,23 @@ void Shell::TimerColorByStartElapsed()
 
 void Shell::HandleException(const char *where, std::exception_ptr error)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const ExitUnwind &) {
+    switch (errorKind(error)) {
+    case ErrorKind::Exit:
         return;
-    } catch (const EVaCommError &) {
-        // handled below
-    } catch (...) {
+    case ErrorKind::EndsOperation:
+    case ErrorKind::Programming:
         logDropped(where, error);
         return;
+    case ErrorKind::EndsProgram:
+        break;
     }
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "zovt: %s: port error: %s\n", where, qPrintable(excerpt(QString::fromUtf8(e.what()), kMessageChars)));
-    }
+    logError(where, error, "port error");
     if (m_ended)
         return;
     try {
         if (m_ctx.state.Staruji) {
             if (m_ctx.dialogs.confirm(text(905))) {
-                if (showComStripAlone)
-                    showComStripAlone();
+                Operations::run(m_ctx.ops.showComStripAlone);
                 return;
             }
         } else {
@@ -298,26 +284,26 @@ void Shell::Konec()
             logDropped(what, std::current_exception());
         }
     };
-    // C.1, C.2
-    step("Konec", [&] {
+    // No playback timer may fire into the closing window; the running bar
+    // shows its idle picture.
+    step(f19::Konec, [&] {
         Operations::run(m_ctx.ops.stopPlaybackTimers);
         if (files::exists(paths::PicBarFlag))
             ui.showPicture(f19::TherapyL1, paths::PicBarIdle);
     });
-    // C.3
-    step("Konec", [&] {
+    // The wish memos give way to the playback display.
+    step(f19::Konec, [&] {
         ui.show({f19::MemoWish, f19::Memory1, f19::Memory2, f19::Memory3, f19::Memory4, f19::Memory5, f19::Memory6, f19::MemoryDel, f19::Panelprani},
                 false);
         ui.setVisible(f19::MemoPlayShow, true);
     });
-    // C.4
-    step("Konec", [&] { m_ctx.device.abandonCycle(); });
-    // C.5
+    // A cycle still holding the port lets it go; nothing more is sent.
+    step(f19::Konec, [&] { m_ctx.device.abandonCycle(); });
+    // The waits end without firing.
     for (auto id : {Waits::Timer1, Waits::Timer2, Waits::Timer3})
         m_ctx.waits.timer(id).stop();
-    // C.6
+    // An orderly exit: the next start finds no running instance.
     files::remove(paths::RunMarker);
-    // C.7
     closeAndEnd();
 }
 

@@ -57,8 +57,6 @@ public:
 
     ClockTimer &TimerColorByStart() { return *m_timerColorByStart; }
 
-    // The port-number strip after a start-up port error.
-    std::function<void()> showComStripAlone;
 
 private:
     void applyCaptions();

@@ -1,8 +1,9 @@
 #include "clients/ClientEditor.h"
 
+#include "clients/ClientFields.h"
 #include "clients/ClientFile.h"
 #include "clients/FieldChecks.h"
-#include "clients/FileVisible.h"
+#include "storage/FileVisible.h"
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
@@ -11,8 +12,8 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "ui/ClientEditorDesign.h"
-#include "ui/Form19Names.h"
-#include "ui/Form2Names.h"
+#include "core/Form19Names.h"
+#include "core/Form2Names.h"
 
 #include <QDate>
 
@@ -81,10 +82,8 @@ void ClientEditor::enableIdentity(bool on)
 
 void ClientEditor::showIdentifiers(const ClientRecord &r)
 {
-    m_ui.setText(f2::AdresaAkt, r.AdresaAkt);
-    m_ui.setText(f2::PodadrJm, r.PodadrJm);
-    m_ui.setText(f2::ExportFr, r.ExportFr);
-    m_ui.setText(f2::SoubAdrdat, r.SoubAdrdat);
+    for (const ClientField &f : ClientIdentifiers)
+        m_ui.setText(QString::fromLatin1(f.control), r.*f.member);
 }
 
 void ClientEditor::showModeCaptions()
@@ -109,22 +108,8 @@ void ClientEditor::restore()
 ClientRecord ClientEditor::fromFields() const
 {
     ClientRecord r;
-    r.Prijmeni = m_ui.text(f2::Prijmeni);
-    r.Jmeno = m_ui.text(f2::Jmeno);
-    r.JmenoFix = m_ui.text(f2::JmenoFix);
-    r.Datum_naroz_den = m_ui.text(f2::Datum_naroz_den);
-    r.Datum_naroz_mesic = m_ui.text(f2::Datum_naroz_mesic);
-    r.Datum_naroz_rok = m_ui.text(f2::Datum_naroz_rok);
-    r.Bydliste1 = m_ui.text(f2::Bydliste1);
-    r.Bydliste2 = m_ui.text(f2::Bydliste2);
-    r.Poznamka1 = m_ui.text(f2::Poznamka1);
-    r.Poznamka2 = m_ui.text(f2::Poznamka2);
-    r.Telefon = m_ui.text(f2::Telefon);
-    r.Email = m_ui.text(f2::Email);
-    r.AdresaAkt = m_ui.text(f2::AdresaAkt);
-    r.PodadrJm = m_ui.text(f2::PodadrJm);
-    r.ExportFr = m_ui.text(f2::ExportFr);
-    r.SoubAdrdat = m_ui.text(f2::SoubAdrdat);
+    readClientFields(m_ui, ClientFields, r);
+    readClientFields(m_ui, ClientIdentifiers, r);
     return r;
 }
 
@@ -228,18 +213,8 @@ void ClientEditor::nacti()
     clearFields();
     // Fill it from the client's file.
     const ClientRecord r = readClientFile(m_ui.text(f2::AdresaAkt));
-    setField(f2::Prijmeni, r.Prijmeni);
-    setField(f2::Jmeno, r.Jmeno);
-    setField(f2::Datum_naroz_den, r.Datum_naroz_den);
-    setField(f2::Datum_naroz_mesic, r.Datum_naroz_mesic);
-    setField(f2::Datum_naroz_rok, r.Datum_naroz_rok);
-    setField(f2::Bydliste1, r.Bydliste1);
-    setField(f2::Bydliste2, r.Bydliste2);
-    setField(f2::Poznamka1, r.Poznamka1);
-    setField(f2::Poznamka2, r.Poznamka2);
-    setField(f2::JmenoFix, r.JmenoFix);
-    setField(f2::Telefon, r.Telefon);
-    setField(f2::Email, r.Email);
+    for (const ClientField &f : ClientFields)
+        setField(QString::fromLatin1(f.control), r.*f.member);
     showIdentifiers(r);
     // Person or animal, as stored.
     TimerSouborAll();
@@ -298,7 +273,7 @@ void ClientEditor::Save()
     m_ui.setVisible(f2::Save, true);
     Konec();
     // Reload the client list.
-    Operations::run(Nactiklient);
+    Operations::run(m_main.ops.Nactiklient);
 }
 
 void ClientEditor::Konec()

@@ -66,8 +66,6 @@ public:
     bool Editedit() const;
 
     ClientEditorHooks hooks;
-    // The main window's Nactiklient, run at the end of Save.
-    std::function<void()> Nactiklient;
     // Brings the application back when it is minimised (every pause does).
     std::function<void()> restoreApplication;
 

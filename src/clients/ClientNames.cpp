@@ -1,7 +1,7 @@
 #include "clients/ClientNames.h"
 
 #include "clients/ClientFile.h"
-#include "clients/CodePage.h"
+#include "storage/CodePageSafe.h"
 #include "clients/Transliteration.h"
 #include "storage/DataFiles.h"
 

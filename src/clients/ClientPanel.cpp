@@ -1,16 +1,17 @@
 #include "clients/ClientPanel.h"
 
+#include "clients/ClientFields.h"
 #include "clients/ClientFile.h"
 #include "clients/ClientLine.h"
 #include "clients/ClientPaths.h"
-#include "clients/FileVisible.h"
+#include "storage/FileVisible.h"
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
 #include "device/Waits.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 namespace zovt {
 
@@ -23,37 +24,14 @@ ClientPanel::ClientPanel(AppContext &ctx) : m_ctx(ctx) {}
 
 void ClientPanel::show(const ClientRecord &r)
 {
-    ControlSurface &ui = m_ctx.ui;
-    ui.setText(f19::Prijmeni, r.Prijmeni);
-    ui.setText(f19::Jmeno, r.Jmeno);
-    ui.setText(f19::JmenoFix, r.JmenoFix);
-    ui.setText(f19::Datum_naroz_den, r.Datum_naroz_den);
-    ui.setText(f19::Datum_naroz_mesic, r.Datum_naroz_mesic);
-    ui.setText(f19::Datum_naroz_rok, r.Datum_naroz_rok);
-    ui.setText(f19::Bydliste1, r.Bydliste1);
-    ui.setText(f19::Bydliste2, r.Bydliste2);
-    ui.setText(f19::Poznamka1, r.Poznamka1);
-    ui.setText(f19::Poznamka2, r.Poznamka2);
-    ui.setText(f19::Telefon, r.Telefon);
-    ui.setText(f19::Email, r.Email);
+    for (const ClientField &f : ClientFields)
+        m_ctx.ui.setText(QString::fromLatin1(f.control), r.*f.member);
 }
 
 ClientRecord ClientPanel::shown() const
 {
-    const ControlSurface &ui = m_ctx.ui;
     ClientRecord r;
-    r.Prijmeni = ui.text(f19::Prijmeni);
-    r.Jmeno = ui.text(f19::Jmeno);
-    r.JmenoFix = ui.text(f19::JmenoFix);
-    r.Datum_naroz_den = ui.text(f19::Datum_naroz_den);
-    r.Datum_naroz_mesic = ui.text(f19::Datum_naroz_mesic);
-    r.Datum_naroz_rok = ui.text(f19::Datum_naroz_rok);
-    r.Bydliste1 = ui.text(f19::Bydliste1);
-    r.Bydliste2 = ui.text(f19::Bydliste2);
-    r.Poznamka1 = ui.text(f19::Poznamka1);
-    r.Poznamka2 = ui.text(f19::Poznamka2);
-    r.Telefon = ui.text(f19::Telefon);
-    r.Email = ui.text(f19::Email);
+    readClientFields(m_ctx.ui, ClientFields, r);
     return r;
 }
 
@@ -110,12 +88,12 @@ void ClientPanel::KlientOpen()
     Nactiklient();
 }
 
-void ClientPanel::Novy() { Operations::run(openEditor); }
+void ClientPanel::Novy() { Operations::run(m_ctx.ops.openClientEditor); }
 
 void ClientPanel::DeleteJm()
 {
     clearFields();
-    for (const QString &name : {f19::PRSAdresaAkt, f19::PRSAdresaProt, f19::PRSAdresKlentaData})
+    for (const char *name : {f19::PRSAdresaAkt, f19::PRSAdresaProt, f19::PRSAdresKlentaData})
         m_ctx.ui.setText(name, QString());
 }
 

@@ -37,9 +37,6 @@ public:
     // The client as the panel shows it (the protocol header is made of it).
     ClientRecord shown() const;
 
-    // Shows the editor, runs its Language and then its Novy.
-    std::function<void()> openEditor;
-
     // The panel's own variables of the last load.
     const QString &AdresaAkt() const { return m_AdresaAkt; }
     const QString &PodadrJm() const { return m_PodadrJm; }

@@ -1,4 +1,5 @@
 #include "clients/FieldChecks.h"
+#include "core/Form2Names.h"
 
 #include "clients/ClientRecord.h"
 
@@ -55,9 +56,9 @@ bool validEmail(const QString &e)
 
 bool isCheckedField(const QString &name)
 {
-    return name == QLatin1String("Datum_naroz_den") || name == QLatin1String("Datum_naroz_mesic")
-        || name == QLatin1String("Datum_naroz_rok") || name == QLatin1String("Telefon")
-        || name == QLatin1String("Email");
+    return name == QLatin1String(f2::Datum_naroz_den) || name == QLatin1String(f2::Datum_naroz_mesic)
+        || name == QLatin1String(f2::Datum_naroz_rok) || name == QLatin1String(f2::Telefon)
+        || name == QLatin1String(f2::Email);
 }
 
 FieldVerdict checkField(const QString &name, const QString &text)
@@ -68,21 +69,21 @@ FieldVerdict checkField(const QString &name, const QString &text)
         v.message = message;
         v.reset = reset;
     };
-    if (name == QLatin1String("Datum_naroz_den")) {
+    if (name == QLatin1String(f2::Datum_naroz_den)) {
         v.shown = twoDigits(text);
         if (!validDay(v.shown))
             fail(118, DatePlaceholder);
-    } else if (name == QLatin1String("Datum_naroz_mesic")) {
+    } else if (name == QLatin1String(f2::Datum_naroz_mesic)) {
         v.shown = twoDigits(text);
         if (!validMonth(v.shown))
             fail(119, DatePlaceholder);
-    } else if (name == QLatin1String("Datum_naroz_rok")) {
+    } else if (name == QLatin1String(f2::Datum_naroz_rok)) {
         if (!validYear(text))
             fail(120, YearPlaceholder);
-    } else if (name == QLatin1String("Telefon")) {
+    } else if (name == QLatin1String(f2::Telefon)) {
         if (!text.isEmpty() && !validPhone(text))
             fail(123, QString());
-    } else if (name == QLatin1String("Email")) {
+    } else if (name == QLatin1String(f2::Email)) {
         if (!text.isEmpty() && !validEmail(text))
             fail(124, QString());
     }

@@ -1,4 +1,5 @@
 #include "core/Clock.h"
+#include "core/ErrorPolicy.h"
 #include "core/Excerpt.h"
 
 #include <QCoreApplication>
@@ -43,13 +44,7 @@ void Clock::reportError(const char *where, std::exception_ptr e)
         m_sink(where, e);
         return;
     }
-    try {
-        std::rethrow_exception(e);
-    } catch (const std::exception &ex) {
-        std::fprintf(stderr, "zovt: %s: %s\n", where, qPrintable(excerpt(QString::fromUtf8(ex.what()), kMessageChars)));
-    } catch (...) {
-        std::fprintf(stderr, "zovt: %s: unknown error\n", where);
-    }
+    logError(where, e, "");
 }
 
 void ClockTimer::fire()

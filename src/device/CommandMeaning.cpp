@@ -1,5 +1,8 @@
 #include "device/CommandMeaning.h"
 
+#include "device/Commands.h"
+
+#include <iterator>
 #include <limits>
 
 namespace zovt {
@@ -9,47 +12,57 @@ namespace {
 const char *const kStandbyColours[] = {"blue", "green", "yellow"};
 const char *const kRunColours[] = {"violet", "blue", "green", "yellow", "orange", "red"};
 
-QString newFirmwareCommand(int code)
+int code(const char *command) { return (command[0] - '0') * 10 + (command[1] - '0'); }
+
+QString newFirmwareCommand(int c)
 {
     const auto bright = [](bool on) { return on ? QStringLiteral("brightness on") : QStringLiteral("brightness off"); };
-    if (code >= 10 && code <= 12)
-        return QStringLiteral("night lighting %1").arg(QLatin1String(kStandbyColours[code - 10]));
-    if (code == 13)
+    const auto in = [c](int base, std::size_t items) { return c >= base && c < base + int(items); };
+    const std::size_t standBy = std::size(kStandbyColours), run = std::size(kRunColours);
+    if (in(cmd::NightLighting, standBy))
+        return QStringLiteral("night lighting %1").arg(QLatin1String(kStandbyColours[c - cmd::NightLighting]));
+    if (c == code(cmd::EndOfPlayback))
         return QStringLiteral("end of playback");
-    if (code >= 20 && code <= 22)
-        return QStringLiteral("stand-by lighting %1, %2").arg(QLatin1String(kStandbyColours[code - 20]), bright(true));
-    if (code >= 25 && code <= 27)
-        return QStringLiteral("stand-by lighting %1, %2").arg(QLatin1String(kStandbyColours[code - 25]), bright(false));
-    if (code >= 30 && code <= 35)
-        return QStringLiteral("run lighting, constant light %1, %2").arg(QLatin1String(kRunColours[code - 30]), bright(true));
-    if (code >= 40 && code <= 45)
-        return QStringLiteral("run lighting, constant light %1, %2").arg(QLatin1String(kRunColours[code - 40]), bright(false));
-    if (code >= 50 && code <= 53) {
-        const bool brightOn = code <= 51;
-        const bool slowOn = code % 2 == 0;
+    if (in(cmd::StandByBright, standBy))
+        return QStringLiteral("stand-by lighting %1, %2").arg(QLatin1String(kStandbyColours[c - cmd::StandByBright]), bright(true));
+    if (in(cmd::StandByDim, standBy))
+        return QStringLiteral("stand-by lighting %1, %2").arg(QLatin1String(kStandbyColours[c - cmd::StandByDim]), bright(false));
+    if (in(cmd::RunLightBright, run))
+        return QStringLiteral("run lighting, constant light %1, %2").arg(QLatin1String(kRunColours[c - cmd::RunLightBright]), bright(true));
+    if (in(cmd::RunLightDim, run))
+        return QStringLiteral("run lighting, constant light %1, %2").arg(QLatin1String(kRunColours[c - cmd::RunLightDim]), bright(false));
+    if (c >= cmd::BlendBrightSlow && c <= cmd::BlendDimFast) {
+        const bool brightOn = c == cmd::BlendBrightSlow || c == cmd::BlendBrightFast;
+        const bool slowOn = c == cmd::BlendBrightSlow || c == cmd::BlendDimSlow;
         return QStringLiteral("run lighting, colour blending, %1, slow-down %2")
             .arg(bright(brightOn), slowOn ? QStringLiteral("on") : QStringLiteral("off"));
     }
-    if (code == 98)
+    if (c == code(cmd::Maximum))
         return QStringLiteral("maximum (service)");
     return QString();
 }
 
-QString oldFirmwareCommand(int code)
+QString oldFirmwareCommand(int c)
 {
-    switch (code) {
-    case 12: return QStringLiteral("stand-by");
-    case 22: return QStringLiteral("lighting on");
-    case 33: return QStringLiteral("night");
-    case 44: return QStringLiteral("constant light");
-    case 55: return QStringLiteral("colour blending");
-    case 66: return QStringLiteral("brightness on");
-    case 77: return QStringLiteral("brightness off");
-    case 88: return QStringLiteral("slow-down on");
-    case 99: return QStringLiteral("slow-down off");
-    case 98: return QStringLiteral("maximum (service)");
-    default: return QString();
-    }
+    static const struct {
+        const char *command;
+        const char *meaning;
+    } kOld[] = {
+        {cmd::StandBy, "stand-by"},
+        {cmd::LightingOn, "lighting on"},
+        {cmd::Night, "night"},
+        {cmd::ConstantLight, "constant light"},
+        {cmd::ColourBlending, "colour blending"},
+        {cmd::BrightnessOn, "brightness on"},
+        {cmd::BrightnessOff, "brightness off"},
+        {cmd::SlowDownOn, "slow-down on"},
+        {cmd::SlowDownOff, "slow-down off"},
+        {cmd::Maximum, "maximum (service)"},
+    };
+    for (const auto &o : kOld)
+        if (code(o.command) == c)
+            return QLatin1String(o.meaning);
+    return QString();
 }
 
 QString firmwareName(bool newFirmware) { return newFirmware ? QStringLiteral("new firmware") : QStringLiteral("old firmware"); }
@@ -60,8 +73,8 @@ QString commandOf(const QByteArray &text, bool newFirmware)
     const auto digit = [](char c) { return c >= '0' && c <= '9'; };
     if (text.size() != 2 || !digit(text[0]) || !digit(text[1]))
         return QString();
-    const int code = (text[0] - '0') * 10 + (text[1] - '0');
-    return newFirmware ? newFirmwareCommand(code) : oldFirmwareCommand(code);
+    const int c = code(text.constData());
+    return newFirmware ? newFirmwareCommand(c) : oldFirmwareCommand(c);
 }
 
 } // namespace

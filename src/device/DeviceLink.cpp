@@ -2,172 +2,21 @@
 
 #include "core/Clock.h"
 #include "core/WindowState.h"
+#include "device/Commands.h"
 #include "device/PortLink.h"
 #include "device/Waits.h"
 #include "core/ControlSurface.h"
 #include "storage/TextCodec.h"
-#include "device/VaComm.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 #include <stdexcept>
 
 namespace zovt {
 
-namespace {
-} // namespace
-
 DeviceLink::DeviceLink(Clock &clock, ControlSurface &ui, WindowState &state, Waits &waits, PortLink &port)
-    : m_clock(clock), m_ui(ui), m_state(state), m_waits(waits), m_port(port), m_next(clock.createTimer()),
-      m_limit(clock.createTimer())
+    : PortTurns(clock, ui, state, waits, port)
 {
-    m_next->setSingleShot(true);
-    m_next->setInterval(0);
-    m_next->setCallback([this] { nextTurn(); });
-    m_limit->setSingleShot(true);
-    m_limit->setInterval(kPortWaitLimitMs);
-    m_limit->setCallback([this] { giveUpWaiting(); });
-}
-
-DeviceLink::~DeviceLink() = default;
-
-// ---- Turns ------------------------------------------------------------------
-
-bool DeviceLink::takeTurn(std::function<void()> operation)
-{
-    if (!busy() && !portHeld() && m_queue.empty()) {
-        runTurn(operation);
-        return true;
-    }
-    m_queue.push_back(std::move(operation));
-    if (portHeld() && !m_limit->isActive())
-        m_limit->start();
-    return false;
-}
-
-void DeviceLink::runTurn(const std::function<void()> &operation)
-{
-    struct Turn {
-        DeviceLink &d;
-        explicit Turn(DeviceLink &link) : d(link) { ++d.m_turns; }
-        ~Turn()
-        {
-            --d.m_turns;
-            d.released();
-        }
-    } turn(*this);
-    operation();
-}
-
-// The device may have become free: the next operation gets its turn from the
-// event loop, not nested inside the code that freed it.
-void DeviceLink::released()
-{
-    if (!portHeld())
-        m_limit->stop();
-    if (!m_queue.empty() && !busy() && !portHeld() && !m_next->isActive())
-        m_next->start();
-}
-
-void DeviceLink::nextTurn()
-{
-    if (m_queue.empty() || busy() || portHeld())
-        return;
-    auto operation = std::move(m_queue.front());
-    m_queue.pop_front();
-    runTurn(operation);
-}
-
-void DeviceLink::giveUpWaiting()
-{
-    if (m_queue.empty() || !portHeld())
-        return;
-    // The port has been held far longer than any cycle takes: the waiting
-    // operation runs, and the refused open reports the port error.
-    auto operation = std::move(m_queue.front());
-    m_queue.pop_front();
-    if (!m_queue.empty())
-        m_limit->start();
-    runTurn(operation);
-}
-
-void DeviceLink::releaseSuspendedCycle()
-{
-    if (!portHeld())
-        return;
-    m_holder = 0;
-    try {
-        m_port.close();
-    } catch (...) {
-        setPortOpen(false);
-        throw;
-    }
-    setPortOpen(false);
-}
-
-// ---- Cycles -----------------------------------------------------------------
-
-void DeviceLink::setPortOpen(bool on) { m_ui.setChecked(f19::PortOpen, on); }
-
-int DeviceLink::openCycle()
-{
-    m_clock.throwIfExiting();
-    if (portHeld())
-        throw EVaCommError(QStringLiteral("Can't perform this operation while port is open"));
-    setPortOpen(true);
-    try {
-        m_port.setPortNum(m_state.comPort);
-        m_port.open();
-    } catch (...) {
-        setPortOpen(false);
-        throw;
-    }
-    m_holder = ++m_lastTicket;
-    if (!m_queue.empty() && !m_limit->isActive())
-        m_limit->start();
-    return m_holder;
-}
-
-void DeviceLink::closeCycle(int ticket)
-{
-    if (ticket != m_holder)
-        return;
-    try {
-        m_port.close();
-    } catch (...) {
-        m_holder = 0;
-        setPortOpen(false);
-        released();
-        throw;
-    }
-    m_holder = 0;
-    setPortOpen(false);
-    released();
-}
-
-void DeviceLink::abandon(int ticket) noexcept
-{
-    if (ticket == m_holder)
-        abandonCycle();
-}
-
-void DeviceLink::abandonCycle() noexcept
-{
-    try {
-        m_port.close();
-    } catch (...) {
-    }
-    try {
-        m_holder = 0;
-        setPortOpen(false);
-        released();
-    } catch (...) {
-    }
-}
-
-void DeviceLink::write(const QByteArray &text)
-{
-    m_clock.throwIfExiting();
-    m_port.write(text);
 }
 
 void DeviceLink::write(const QByteArray &text, const QString &shown)
@@ -184,13 +33,11 @@ bool DeviceLink::colourBlending() const
     return c == 1 || (c == 0 && m_state.OrvatrinPower);
 }
 
-int DeviceLink::lightingItems(const QString &group) { return group == QLatin1String("R_Power") ? 6 : 3; }
-
 namespace {
 int lightingItem(const ControlSurface &ui, const QString &group)
 {
     const int k = ui.index(group);
-    if (k < 0 || k >= DeviceLink::lightingItems(group))
+    if (k < 0 || k >= f19::lightingItems(group))
         throw std::range_error(QStringLiteral("%1 stands on no item (%2)").arg(group).arg(k).toStdString());
     return k;
 }
@@ -201,16 +48,17 @@ QString DeviceLink::LightByRunText() const
     const bool bright = m_state.JasLED_Pc_Swich;
     if (colourBlending()) {
         const bool slow = m_state.ZpomalLED_Pc_Swich;
-        return QString::number(bright ? (slow ? 50 : 51) : (slow ? 52 : 53));
+        return QString::number(bright ? (slow ? cmd::BlendBrightSlow : cmd::BlendBrightFast)
+                                      : (slow ? cmd::BlendDimSlow : cmd::BlendDimFast));
     }
     const int k = lightingItem(m_ui, f19::R_Power);
-    return QString::number(bright ? 3 : 4) + QString::number(k);
+    return QString::number((bright ? cmd::RunLightBright : cmd::RunLightDim) + k);
 }
 
 QString DeviceLink::LightByPauseText() const
 {
     const int k = lightingItem(m_ui, f19::R_Stadby);
-    return QString::number((m_state.JasLED_Pc_Swich ? 20 : 25) + k);
+    return QString::number((m_state.JasLED_Pc_Swich ? cmd::StandByBright : cmd::StandByDim) + k);
 }
 
 void DeviceLink::LightByRun()
@@ -266,7 +114,7 @@ void DeviceLink::settingsLighting()
 void DeviceLink::maxCycle()
 {
     cycle([this] {
-        write("98", QStringLiteral("MAX"));
+        write(cmd::Maximum, QStringLiteral("MAX"));
         m_waits.TimenZapsatPul();
     });
 }
@@ -285,9 +133,9 @@ void DeviceLink::brightnessCycle()
         if (newFirmware())
             runCurrentLighting();
         else if (m_state.JasLED_Pc_Swich)
-            write("66", QStringLiteral("I66"));
+            write(cmd::BrightnessOn, QStringLiteral("I66"));
         else
-            write("77", QStringLiteral("I77"));
+            write(cmd::BrightnessOff, QStringLiteral("I77"));
         m_waits.TimenZapsatPul();
     });
 }
@@ -302,11 +150,11 @@ void DeviceLink::nightCycle()
             if (lit)
                 write(text::toAnsi(m_ui.text(f19::WritedCom)));
             else
-                write(QByteArray::number(10 + m_ui.index(f19::R_Night)));
+                write(QByteArray::number(cmd::NightLighting + m_ui.index(f19::R_Night)));
         } else if (lit) {
-            write("22", QStringLiteral("I22"));
+            write(cmd::LightingOn, QStringLiteral("I22"));
         } else {
-            write("33", QStringLiteral("I33"));
+            write(cmd::Night, QStringLiteral("I33"));
         }
         m_waits.TimenZapsatPul();
     });
@@ -318,7 +166,7 @@ void DeviceLink::slowDownCycle()
         if (newFirmware())
             runCurrentLighting();
         else
-            write(m_state.ZpomalLED_Pc_Swich ? "88" : "99");
+            write(m_state.ZpomalLED_Pc_Swich ? cmd::SlowDownOn : cmd::SlowDownOff);
         m_waits.TimenZapsatPul();
     });
 }
@@ -332,19 +180,19 @@ void DeviceLink::startupCycle(const std::function<void()> &opened, const std::fu
             opened();
         const bool old = !newFirmware();
         if (old) {
-            write("22");
+            write(cmd::LightingOn);
             m_waits.TimenZapsatPul();
-            write("88");
+            write(cmd::SlowDownOn);
             m_waits.TimenZapsatPul();
         }
         if (midway)
             midway();
         if (old) {
-            write("66");
+            write(cmd::BrightnessOn);
             m_waits.TimenZapsatPul();
-            write("44");
+            write(cmd::ConstantLight);
             m_waits.TimenZapsatPul();
-            write("12", QStringLiteral("I12"));
+            write(cmd::StandBy, QStringLiteral("I12"));
             m_waits.TimenZapsatPul();
         }
     });
@@ -365,12 +213,12 @@ void DeviceLink::playbackStartLight()
         runLightingCycle();
     } else if (colourBlending()) {
         cycle([this] {
-            write("55", QStringLiteral("I55"));
+            write(cmd::ColourBlending, QStringLiteral("I55"));
             m_waits.TimenZapsat();
         });
     } else {
         cycle([this] {
-            write("44", QStringLiteral("I44"));
+            write(cmd::ConstantLight, QStringLiteral("I44"));
             m_waits.TimenZapsat();
         });
     }
@@ -382,9 +230,9 @@ void DeviceLink::endLightCycle(bool first)
         if (newFirmware())
             runLightByPause();
         else if (first)
-            write("12", QStringLiteral("I12"));
+            write(cmd::StandBy, QStringLiteral("I12"));
         else
-            write("12");
+            write(cmd::StandBy);
         m_waits.TimenZapsatSTOP();
     });
 }
@@ -397,7 +245,7 @@ void DeviceLink::playbackEndLight(const std::function<void(const std::function<v
                 step([this] { m_waits.TimenZapsatPul(); });
             step([this] {
                 cycle([this] {
-                    write("13");
+                    write(cmd::EndOfPlayback);
                     m_waits.TimenZapsatSTOP();
                 });
             });

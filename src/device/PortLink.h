@@ -3,7 +3,10 @@
 // Production wraps the serial component; the schedule preview and tests use
 // RecordingPort, which keeps every text with the (virtual) time it was written.
 
+#include "device/PortError.h"
+
 #include <QByteArray>
+#include <QString>
 #include <QVector>
 #include <QtGlobal>
 
@@ -23,8 +26,10 @@ public:
     virtual void write(const QByteArray &text) = 0;
     virtual bool active() const = 0;
     // Raises the port error when the device has gone while the port is
-    // closed between cycles; an open port reports its own errors.
-    virtual void checkPresent() {}
+    // closed between cycles; an open port reports its own errors. Every port
+    // answers it: a wrapper that forgot to pass it on would hide a device
+    // that is gone until the next open.
+    virtual void checkPresent() = 0;
 };
 
 class RecordingPort : public PortLink {

@@ -1,6 +1,5 @@
 #include "core/Clock.h"
 #include "device/PortLink.h"
-#include "device/VaComm.h"
 
 namespace zovt {
 

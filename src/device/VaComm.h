@@ -19,6 +19,8 @@
 // WriteText or Close raises the port error. A device that is merely slow is
 // waited for.
 
+#include "device/PortError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -35,21 +37,11 @@ struct termios;
 
 namespace zovt {
 
-// Every failure of the serial component. Deliberately not a FileError: the
-// exception handler turns these into the port-error message.
-class EVaCommError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-    explicit EVaCommError(const QString &message) : std::runtime_error(message.toStdString()) {}
-    QString message() const { return QString::fromStdString(what()); }
-};
-
 class UucpLock;
 
 class TVaComm {
 public:
     static constexpr int kBaudrate = 9600;
-    static constexpr int kReadSize = 4096;   // input is never read; kept for reference
     static constexpr int kWriteSize = 2048;  // the write queue
     static constexpr int kWriteTimeoutMs = 1000;
     static constexpr int kCloseDelayMs = 300;

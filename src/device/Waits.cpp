@@ -2,7 +2,7 @@
 
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 namespace zovt {
 

@@ -1,15 +1,12 @@
 #include "i18n/Captions.h"
 
 #include "core/ControlSurface.h"
+#include "core/Form19Names.h"
+#include "core/Form2Names.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QWidget>
+
+#include <array>
 
 namespace zovt {
 
@@ -28,29 +25,29 @@ const CaptionTable &mainWindowStartup()
 {
     static const CaptionTable table{
         {
-            {QStringLiteral("KlientOpen"), 202},
-            {QStringLiteral("PersonL"), 158},
-            {QStringLiteral("Datum_popis"), 150},
-            {QStringLiteral("Datum_den_popis"), 151},
-            {QStringLiteral("Datum_mesic_popis"), 152},
-            {QStringLiteral("Datum_rok_popis"), 153},
-            {QStringLiteral("Bydliste_popis"), 154},
-            {QStringLiteral("Poznamka_popis"), 155},
-            {QStringLiteral("Aktualni_misto"), 156},
-            {QStringLiteral("Telefon_popis"), 2006},
-            {QStringLiteral("Email_Popis"), 2007},
-            {QStringLiteral("Novy"), 201},
-            {QStringLiteral("MemoryDel"), 601},
-            {QStringLiteral("ZovToolEdit"), 2010},
-            {QStringLiteral("SettSave"), 207},
-            {QStringLiteral("LightNight"), 2011},
-            {QStringLiteral("LightStanBy"), 2012},
-            {QStringLiteral("LightPower"), 2013},
-            {QStringLiteral("CloseByStop"), 2021},
+            {f19::KlientOpen, 202},
+            {f19::PersonL, 158},
+            {f19::Datum_popis, 150},
+            {f19::Datum_den_popis, 151},
+            {f19::Datum_mesic_popis, 152},
+            {f19::Datum_rok_popis, 153},
+            {f19::Bydliste_popis, 154},
+            {f19::Poznamka_popis, 155},
+            {f19::Aktualni_misto, 156},
+            {f19::Telefon_popis, 2006},
+            {f19::Email_Popis, 2007},
+            {f19::Novy, 201},
+            {f19::MemoryDel, 601},
+            {f19::ZovToolEdit, 2010},
+            {f19::SettSave, 207},
+            {f19::LightNight, 2011},
+            {f19::LightStanBy, 2012},
+            {f19::LightPower, 2013},
+            {f19::CloseByStop, 2021},
         },
         {
-            {QStringLiteral("PopisPT1"), {2014, BlankLine, 2015, BlankLine, 2016}},
-            {QStringLiteral("PopisPT2"), {2017, 2018, BlankLine, 2019, BlankLine, 2020}},
+            {f19::PopisPT1, {2014, BlankLine, 2015, BlankLine, 2016}},
+            {f19::PopisPT2, {2017, 2018, BlankLine, 2019, BlankLine, 2020}},
         },
     };
     return table;
@@ -60,8 +57,8 @@ const CaptionTable &mainWindowLate()
 {
     static const CaptionTable table{
         {
-            {QStringLiteral("OpenPopis"), 202},
-            {QStringLiteral("Konec"), 419},
+            {f19::OpenPopis, 202},
+            {f19::Konec, 419},
         },
         {},
     };
@@ -72,18 +69,18 @@ const CaptionTable &clientEditor()
 {
     static const CaptionTable table{
         {
-            {QStringLiteral("Datum_popis"), 150},
-            {QStringLiteral("Datum_den_popis"), 151},
-            {QStringLiteral("Datum_mesic_popis"), 152},
-            {QStringLiteral("Datum_rok_popis"), 153},
-            {QStringLiteral("Bydliste_popis"), 154},
-            {QStringLiteral("Poznamka_popis"), 155},
-            {QStringLiteral("Konec"), 2002},
-            {QStringLiteral("Novy"), 201},
-            {QStringLiteral("Save"), 2003},
-            {QStringLiteral("Import"), 2004},
-            {QStringLiteral("Telefon_popis"), 2006},
-            {QStringLiteral("Email_Popis"), 2007},
+            {f2::Datum_popis, 150},
+            {f2::Datum_den_popis, 151},
+            {f2::Datum_mesic_popis, 152},
+            {f2::Datum_rok_popis, 153},
+            {f2::Bydliste_popis, 154},
+            {f2::Poznamka_popis, 155},
+            {f2::Konec, 2002},
+            {f2::Novy, 201},
+            {f2::Save, 2003},
+            {f2::Import, 2004},
+            {f2::Telefon_popis, 2006},
+            {f2::Email_Popis, 2007},
         },
         {},
     };
@@ -94,8 +91,8 @@ const CaptionTable &clientEditorPerson()
 {
     static const CaptionTable table{
         {
-            {QStringLiteral("PersonL"), 29},
-            {QStringLiteral("PersonL2"), 31},
+            {f2::PersonL, 29},
+            {f2::PersonL2, 31},
         },
         {},
     };
@@ -106,8 +103,8 @@ const CaptionTable &clientEditorAnimal()
 {
     static const CaptionTable table{
         {
-            {QStringLiteral("PersonL"), 30},
-            {QStringLiteral("PersonL2"), 32},
+            {f2::PersonL, 30},
+            {f2::PersonL2, 32},
         },
         {},
     };
@@ -144,46 +141,7 @@ QWidget *findControl(QWidget *root, const QString &name)
     return root->findChild<QWidget *>(name);
 }
 
-void setCaption(QWidget *w, const QString &text)
-{
-    if (auto *b = qobject_cast<QAbstractButton *>(w)) {
-        b->setText(text);
-    } else if (auto *l = qobject_cast<QLabel *>(w)) {
-        l->setText(text);
-        // Labels that size themselves to their text in the window design.
-        if (l->property("autoSize").toBool())
-            l->adjustSize();
-    } else if (auto *e = qobject_cast<QLineEdit *>(w)) {
-        e->setText(text);
-    } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
-        g->setTitle(text);
-    }
-}
-
-void setLines(QWidget *w, const QStringList &lines)
-{
-    if (auto *l = qobject_cast<QListWidget *>(w)) {
-        l->clear();
-        l->addItems(lines);
-    } else if (auto *m = qobject_cast<QPlainTextEdit *>(w)) {
-        m->setPlainText(lines.join(QLatin1Char('\n')));
-    } else if (auto *c = qobject_cast<QComboBox *>(w)) {
-        c->clear();
-        c->addItems(lines);
-    }
-}
-
 } // namespace
-
-void applyCaptions(QWidget *root, const CaptionTable &table, const Texts &texts)
-{
-    for (const Caption &c : table.captions)
-        if (QWidget *w = findControl(root, c.control))
-            setCaption(w, texts.FATisk(c.number));
-    for (const CaptionList &l : table.lists)
-        if (QWidget *w = findControl(root, l.control))
-            setLines(w, CaptionTable::linesOf(l, texts));
-}
 
 namespace {
 
@@ -221,13 +179,18 @@ const QList<ToolTip> &mainWindowToolTips()
 {
     static const QList<ToolTip> tips = [] {
         QList<ToolTip> t;
-        const std::pair<const char *, int> rows[] = {{"JasLED", 2014}, {"VykonIR", 2015}, {"ZpomalLED", 2016}};
-        for (const auto &[name, number] : rows)
-            for (const char *suffix : {"", "_Pom", "_Pc", "_Pc_Zn"})
-                t.append({QString::fromLatin1(name) + QLatin1String(suffix), {number}});
-        t.append({QStringLiteral("InfoPopis"), {2014, 2015, 2016}});
-        t.append({QStringLiteral("InfoPopis2"), {2017, 2018, 2019, 2020}});
-        t.append({QStringLiteral("BtnInfo"), {2008}});
+        // Each lighting toggle: its button, its auxiliary button, its icon and its lamp.
+        const std::pair<std::array<const char *, 4>, int> rows[] = {
+            {{f19::JasLED, f19::JasLED_Pom, f19::JasLED_Pc, f19::JasLED_Pc_Zn}, 2014},
+            {{f19::VykonIR, f19::VykonIR_Pom, f19::VykonIR_Pc, f19::VykonIR_Pc_Zn}, 2015},
+            {{f19::ZpomalLED, f19::ZpomalLED_Pom, f19::ZpomalLED_Pc, f19::ZpomalLED_Pc_Zn}, 2016},
+        };
+        for (const auto &[names, number] : rows)
+            for (const char *name : names)
+                t.append({QString::fromLatin1(name), {number}});
+        t.append({f19::InfoPopis, {2014, 2015, 2016}});
+        t.append({f19::InfoPopis2, {2017, 2018, 2019, 2020}});
+        t.append({f19::BtnInfo, {2008}});
         return t;
     }();
     return tips;

@@ -81,15 +81,9 @@ const QList<ToolTip> &mainWindowToolTips();
 // Sets the tool tips on a widget tree; names that are not there are skipped.
 void applyToolTips(QWidget *root, const QList<ToolTip> &tips, const Texts &texts);
 
-// Puts a caption table onto a widget tree. Each control is looked up by its
-// objectName among the descendants of root (root itself included); names
-// that are not there are skipped. Buttons and check boxes get their text,
-// labels and line edits their text, group boxes their title; lists are
-// emptied and refilled (QListWidget, QPlainTextEdit, QComboBox).
-void applyCaptions(QWidget *root, const CaptionTable &table, const Texts &texts);
-
-// The same over a control surface; every control of the table must be known
-// to the surface.
+// Puts a caption table onto the window's controls; every control of the
+// table must be known to the surface. The real window's surface
+// (WidgetSurface) sets each kind of widget as it takes a caption.
 void applyCaptions(ControlSurface &ui, const CaptionTable &table, const Texts &texts);
 
 } // namespace zovt

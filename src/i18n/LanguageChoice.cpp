@@ -1,4 +1,5 @@
 #include "i18n/LanguageChoice.h"
+#include "core/Form9Names.h"
 
 #include "core/ControlSurface.h"
 #include "storage/DataFiles.h"
@@ -10,7 +11,7 @@ LanguageChoice::LanguageChoice(ControlSurface &ui) : m_ui(ui) {}
 
 void LanguageChoice::OKClick()
 {
-    const int chosen = m_ui.index(QStringLiteral("Language"));
+    const int chosen = m_ui.index(QString::fromLatin1(f9::Language));
     if (chosen < 0) {
         XClick();
         return;

@@ -1,9 +1,9 @@
 #include "playback/PlaybackController.h"
 
 #include "core/Clock.h"
+#include "core/ErrorPolicy.h"
 #include "core/WindowState.h"
 #include "device/DeviceLink.h"
-#include "device/VaComm.h"
 #include "device/Waits.h"
 #include "program/RowParser.h"
 #include "program/Totals.h"
@@ -11,8 +11,8 @@
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 #include <exception>
 #include <stdexcept>
@@ -31,30 +31,9 @@ constexpr int kBarFrames = 28;
 // missing picture: such an error ends the playback (or one of its end steps)
 // and nothing more. A port error goes on to the window's handler, which ends
 // the program; the exit and programming errors go on as well.
-bool endsPlaybackOnly(const std::exception &e)
-{
-    return !dynamic_cast<const ExitUnwind *>(&e) && !dynamic_cast<const EVaCommError *>(&e) &&
-           !dynamic_cast<const std::logic_error *>(&e);
-}
+bool endsPlaybackOnly() { return endsOperationOnly(std::current_exception()); }
 
 } // namespace
-
-QStringList PlaybackHooks::unbound() const
-{
-    QStringList names;
-    const std::pair<const char *, bool> all[] = {
-        {"fillClientFromRecord", bool(fillClientFromRecord)},
-        {"protocolStart", bool(protocolStart)},
-        {"protocolEnd", bool(protocolEnd)},
-        {"wishPlayStart", bool(wishPlayStart)},
-        {"wishPlayEnd", bool(wishPlayEnd)},
-        {"reloadWishText", bool(reloadWishText)},
-    };
-    for (const auto &[name, bound] : all)
-        if (!bound)
-            names.append(QString::fromLatin1(name));
-    return names;
-}
 
 PlaybackController::PlaybackController(AppContext &ctx)
     : m_ctx(ctx), m_engine(ctx), m_timerStrtVse(ctx.clock.createTimer()), m_casovLista(ctx.clock.createTimer())
@@ -114,8 +93,8 @@ void PlaybackController::playNow()
     const qsizetype eq = entry.indexOf(QLatin1Char('='));
     if (eq < 0)
         entry.prepend(QLatin1Char('#'));
-    else if (hooks.fillClientFromRecord)
-        hooks.fillClientFromRecord(entry.mid(eq + 1));
+    else if (m_ctx.ops.fillClientFromRecord)
+        m_ctx.ops.fillClientFromRecord(entry.mid(eq + 1));
     ui.setLine(f19::Zakladmemo, entryIndex, entry);
 
     // Not while a device write is being shown.
@@ -124,7 +103,7 @@ void PlaybackController::playNow()
 
     // Wish mode.
     if (ui.isVisible(f19::MemoWish))
-        Operations::run(hooks.wishPlayStart);
+        Operations::run(m_ctx.ops.wishPlayStart);
 
     // The running bar.
     if (files::fileExists(paths::PicBarFlag)) {
@@ -148,7 +127,7 @@ void PlaybackController::playNow()
         computeTotal();
         stage = Stage::Start;
         // Protocol lines begin.
-        Operations::run(hooks.protocolStart);
+        Operations::run(m_ctx.ops.protocolStart);
         protocolStarted = true;
         // New firmware runs one lighting cycle first.
         if (m_ctx.device.newFirmware())
@@ -157,7 +136,7 @@ void PlaybackController::playNow()
         stage = Stage::Rows;
         m_engine.run();
     } catch (const std::exception &e) {
-        if (!endsPlaybackOnly(e))
+        if (!endsPlaybackOnly())
             throw;
         // The playback ends as after its last row, so the device goes back to
         // stand-by and the window leaves the playing state; but its protocol
@@ -253,7 +232,7 @@ void PlaybackController::endStep(const std::function<void()> &step)
     try {
         step();
     } catch (const std::exception &e) {
-        if (!endsPlaybackOnly(e))
+        if (!endsPlaybackOnly())
             throw;
         // A missing indicator picture ends this step only: the steps after it
         // still bring the device to stand-by and the controls back, so the
@@ -279,7 +258,7 @@ void PlaybackController::endSteps(bool protocolStarted)
 
     // Only a protocol that was begun is ended.
     if (protocolStarted)
-        Operations::run(hooks.protocolEnd);
+        Operations::run(m_ctx.ops.protocolEnd);
 
     // Controls back.
     ui.setEnabled(f19::Pause, false);
@@ -296,7 +275,7 @@ void PlaybackController::endSteps(bool protocolStarted)
     if (files::fileExists(paths::PicBarFlag))
         showIndicator(f19::TherapyL1, paths::PicBarIdle);
     if (ui.isVisible(f19::MemoWish))
-        Operations::run(hooks.wishPlayEnd);
+        Operations::run(m_ctx.ops.wishPlayEnd);
 
     // What follows. A playback that an error ended ends its run as
     // StopVse would: no next program, no closing, and the window keeps
@@ -405,7 +384,7 @@ void PlaybackController::CasovListaElapsed()
         st.timercas = 1;
     // Keep the wish text current.
     if (files::fileExists(paths::WishPlaying))
-        Operations::run(hooks.reloadWishText);
+        Operations::run(m_ctx.ops.reloadWishText);
     // Show the frame, if its picture exists.
     const QString frame = paths::picBarFrame(barFrame(st.timercas));
     if (files::fileExists(frame))

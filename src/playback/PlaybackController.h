@@ -33,20 +33,6 @@ struct PlaybackFault {
     QString reason;
 };
 
-// What a playback asks of the client, protocol and wish subsystems; the
-// application binds them.
-struct PlaybackHooks {
-    std::function<void(const QString &record)> fillClientFromRecord; // client header of a program
-    std::function<void()> protocolStart;
-    std::function<void()> protocolEnd;
-    std::function<void()> wishPlayStart;
-    std::function<void()> wishPlayEnd;
-    std::function<void()> reloadWishText;
-
-    // The names of the hooks nobody bound.
-    QStringList unbound() const;
-};
-
 class PlaybackController {
 public:
     explicit PlaybackController(AppContext &ctx);
@@ -87,7 +73,6 @@ public:
     // The fault of the last playback that ended early, if it did.
     const std::optional<PlaybackFault> &lastFault() const { return m_lastFault; }
 
-    PlaybackHooks hooks;
 
     // Observers (the schedule preview): a playback passed its guards and
     // begins; a playback has run its end steps; a playback ended early.

@@ -9,8 +9,8 @@
 #include "program/RowParser.h"
 #include "program/Totals.h"
 #include "core/ControlSurface.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,5 +1,7 @@
 #include "playback/Protocol.h"
 
+#include "clients/ClientFields.h"
+
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "core/WindowState.h"
@@ -10,7 +12,7 @@
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "storage/WinPath.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include <QSaveFile>
 
@@ -27,7 +29,7 @@ constexpr int kBirthCaption = 150;
 
 QString separator() { return QString(kSeparatorLength, QLatin1Char('_')); }
 
-QStringList clientHeader(const ClientFields &c, const QString &birthCaption)
+QStringList clientHeader(const ClientRecord &c, const QString &birthCaption)
 {
     const QChar blank = QLatin1Char(' ');
     const QChar dot = QLatin1Char('.');
@@ -101,16 +103,11 @@ QString ProtocolController::workCopy() const
     return path.isEmpty() ? paths::ProtocolWorkCopy : path;
 }
 
-protocol::ClientFields ProtocolController::clientFields() const
+ClientRecord ProtocolController::shownClient() const
 {
-    const ControlSurface &ui = m_ctx.ui;
-    const auto t = [&](const char *name) { return ui.text(QString::fromLatin1(name)); };
-    return {
-        t("Jmeno"),           t("Prijmeni"),        t("JmenoFix"),
-        t("Datum_naroz_den"), t("Datum_naroz_mesic"), t("Datum_naroz_rok"),
-        t("Bydliste1"),       t("Bydliste2"),       t("Poznamka1"),
-        t("Poznamka2"),       t("Telefon"),         t("Email"),
-    };
+    ClientRecord r;
+    readClientFields(m_ctx.ui, ClientFields, r);
+    return r;
 }
 
 void ProtocolController::report(const char *where, const QString &what)
@@ -167,7 +164,7 @@ void ProtocolController::start()
     }
     if (!loaded) {
         const QString birth = Catalogue::mainWindow().FATisk(protocol::kBirthCaption, m_ctx.state.Languagem);
-        ui.setLines(f19::ProtokolSUMA, protocol::clientHeader(clientFields(), birth));
+        ui.setLines(f19::ProtokolSUMA, protocol::clientHeader(shownClient(), birth));
     }
     ui.appendLine(f19::ProtokolSUMA, protocol::startLine(now(), locale));
     const QString header = ui.lineCount(f19::MemoPlayShow) > 0 ? ui.line(f19::MemoPlayShow, 0) : QString();

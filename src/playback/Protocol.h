@@ -10,6 +10,7 @@
 // moment leaves the client's file either as it was or complete; the copy back
 // only runs when the working copy was saved whole.
 
+#include "clients/ClientRecord.h"
 #include "core/AppContext.h"
 #include "storage/TextCodec.h"
 
@@ -25,20 +26,12 @@ namespace zovt {
 
 namespace protocol {
 
-// The client panel's fields that make the client header.
-struct ClientFields {
-    QString Jmeno, Prijmeni, JmenoFix;
-    QString Datum_naroz_den, Datum_naroz_mesic, Datum_naroz_rok;
-    QString Bydliste1, Bydliste2, Poznamka1, Poznamka2;
-    QString Telefon, Email;
-};
-
 // The line that closes the client header and every playback.
 QString separator();
 
 // The seven lines that open a new client's protocol; birthCaption is text 150
 // of the catalogue in the current language.
-QStringList clientHeader(const ClientFields &client, const QString &birthCaption);
+QStringList clientHeader(const ClientRecord &client, const QString &birthCaption);
 
 // The local date and time in the short date and long time formats of the
 // locale; at exactly midnight the date alone.
@@ -81,7 +74,8 @@ public:
 
 private:
     QString workCopy() const;
-    protocol::ClientFields clientFields() const;
+    // The client as the panel shows it.
+    ClientRecord shownClient() const;
     bool loadClientFile(const QString &clientFile, const QString &work);
     void report(const char *where, const QString &what);
 

@@ -16,8 +16,8 @@
 #include "storage/WinPath.h"
 #include "core/ControlSurface.h"
 #include "ui/MainWindowDesign.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,6 +86,7 @@ public:
             m_seen(text);
     }
     bool active() const override { return m_inner.active(); }
+    void checkPresent() override { m_inner.checkPresent(); }
 
 private:
     PortLink &m_inner;

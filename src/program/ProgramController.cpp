@@ -1,17 +1,17 @@
 #include "program/ProgramController.h"
 
 #include "core/Clock.h"
+#include "core/ErrorPolicy.h"
 #include "core/Dialogs.h"
 #include "core/WindowState.h"
-#include "device/VaComm.h"
 #include "device/Waits.h"
 #include "program/RowParser.h"
 #include "program/Totals.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 namespace zovt {
 
@@ -59,7 +59,7 @@ void ProgramController::loadFile(const QString &winPath)
 void ProgramController::Open1()
 {
     WindowState &st = m_ctx.state;
-    Operations::run(Nactiklient);
+    Operations::run(m_ctx.ops.Nactiklient);
 
     if (files::fileExists(paths::ProgramHandOff)) {
         st.SouborExport = files::readFirstLine(paths::ProgramHandOff);
@@ -72,11 +72,10 @@ void ProgramController::Open1()
         // to open another file, and start-up goes on to its stand-by lighting.
         try {
             Open();
-        } catch (const ExitUnwind &) {
-            throw;
-        } catch (const EVaCommError &) {
-            throw;
         } catch (...) {
+            const ErrorKind kind = errorKind(std::current_exception());
+            if (kind == ErrorKind::Exit || kind == ErrorKind::EndsProgram)
+                throw;
             m_ctx.clock.reportError("Open1", std::current_exception());
         }
     } else {

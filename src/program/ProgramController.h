@@ -28,9 +28,6 @@ public:
     // taken over (and indexed) the next time it is needed.
     const ProgramFile &programFile();
 
-    // Loads the current client (the client panel binds it); Open1 runs it
-    // once the hand-off file has been taken.
-    std::function<void()> Nactiklient;
 
 private:
     void syncFromSurface();

@@ -38,7 +38,7 @@ void writeInteger(const QString &winPath, qint32 value);
 quint8 readByte(const QString &winPath);
 void writeByte(const QString &winPath, quint8 value);
 
-// Line files (Windows-1250, CR LF).
+// Line files (the 8-bit code page of the text files, CR LF).
 QString readFirstLine(const QString &winPath);
 // Skips blanks and line ends, then an optionally signed decimal number; an
 // empty file gives 0.

@@ -1,7 +1,7 @@
 #pragma once
 // The one reader and the one writer of whole files. Everything this program
-// keeps on disk goes through them: the data files (DataFiles.h), and the
-// client, protocol and wish files written by later code.
+// keeps on disk is meant to go through them: the data files (DataFiles.h),
+// the client and wish files, and the protocol with its copy-back.
 //
 // Reading never blocks and never runs away: only a regular file is read (a
 // FIFO, a device or a folder, also behind a symbolic link, is a ReadError

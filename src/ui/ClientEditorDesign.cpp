@@ -1,7 +1,7 @@
 #include "ui/ClientEditorDesign.h"
 
 #include "ui/DesignRows.h"
-#include "ui/Form2Names.h"
+#include "core/Form2Names.h"
 
 namespace zovt::design {
 

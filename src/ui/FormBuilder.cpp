@@ -1,4 +1,5 @@
 #include "ui/FormBuilder.h"
+#include "core/Form19Names.h"
 
 #include "ui/LayoutRules.h"
 #include "ui/MainWindowDesign.h"
@@ -120,7 +121,7 @@ QWidget *makeWidget(const design::Control &c, QWidget *parent)
         auto *b = new QPushButton(c.caption, parent);
         b->setAutoDefault(false);
         if (c.kind == Kind::GlassButton)
-            b->setStyleSheet(glassStyle(c.name == QLatin1String("Setting")));
+            b->setStyleSheet(glassStyle(c.name == QLatin1String(f19::Setting)));
         return b;
     }
     case Kind::Label: {
@@ -158,7 +159,7 @@ QWidget *makeWidget(const design::Control &c, QWidget *parent)
         return l;
     }
     case Kind::Memo: {
-        QPlainTextEdit *m = c.name == QLatin1String("MemoPlayShow") ? static_cast<QPlainTextEdit *>(new ColumnMemo(parent))
+        QPlainTextEdit *m = c.name == QLatin1String(f19::MemoPlayShow) ? static_cast<QPlainTextEdit *>(new ColumnMemo(parent))
                                                                   : new Memo(parent);
         m->setReadOnly(c.readOnly);
         if (c.readOnly) {

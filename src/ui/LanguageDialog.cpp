@@ -3,7 +3,7 @@
 #include "ui/FormBuilder.h"
 #include "ui/LanguageDialogDesign.h"
 #include "ui/MainWindowDesign.h"
-#include "ui/Form9Names.h"
+#include "core/Form9Names.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -21,7 +21,7 @@ TForm9::TForm9(QWidget *parent) : QWidget(parent, Qt::Window | Qt::Dialog)
     m_widgets = buildForm(this, design::languageDialogControls(), this);
     // The style draws a group's frame in a shade of its own; the dialog's
     // colour is to show in the whole group, inside a plain line.
-    control<QGroupBox>("Language")->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(dark); }"));
+    control<QGroupBox>(f9::Language)->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(dark); }"));
 }
 
 TForm9::~TForm9() = default;

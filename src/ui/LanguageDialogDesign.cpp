@@ -1,7 +1,7 @@
 #include "ui/LanguageDialogDesign.h"
 
 #include "ui/DesignRows.h"
-#include "ui/Form9Names.h"
+#include "core/Form9Names.h"
 
 namespace zovt::design {
 

@@ -1,5 +1,5 @@
 #include "ui/LayoutRules.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -3,7 +3,7 @@
 #include "ui/FormBuilder.h"
 #include "ui/Icons.h"
 #include "ui/MainWindowDesign.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -74,10 +74,10 @@ TForm19::~TForm19() = default;
 void TForm19::addDecorations()
 {
     auto sizeOf = [this](const char *name) { return widget(QString::fromLatin1(name))->size(); };
-    setPicture(widget(f19::JasLED_Pc), lampIcon(sizeOf("JasLED_Pc")));
-    setPicture(widget(f19::VykonIR_Pc), moonIcon(sizeOf("VykonIR_Pc")));
-    setPicture(widget(f19::ZpomalLED_Pc), clockIcon(sizeOf("ZpomalLED_Pc")));
-    setPicture(widget(f19::Image8), globeIcon(sizeOf("Image8")));
+    setPicture(widget(f19::JasLED_Pc), lampIcon(sizeOf(f19::JasLED_Pc)));
+    setPicture(widget(f19::VykonIR_Pc), moonIcon(sizeOf(f19::VykonIR_Pc)));
+    setPicture(widget(f19::ZpomalLED_Pc), clockIcon(sizeOf(f19::ZpomalLED_Pc)));
+    setPicture(widget(f19::Image8), globeIcon(sizeOf(f19::Image8)));
     setPicture(widget(f19::OrvatrinPowerPc), colourChange(QSize(419, 98)));
 
     auto picture = [](QWidget *parent, const QRect &geometry, const QPixmap &pm) {
@@ -108,17 +108,8 @@ void TForm19::addDecorations()
 
 void TForm19::applyFixedColours()
 {
-    const QPalette system = QGuiApplication::palette();
-    for (const QString &name : design::clientPanelLabels())
-        setBackground(widget(name), QPalette::Window, design::ClientLabelColour);
-    setBackground(widget(f19::Kolikrate), QPalette::Window, design::ClientLabelColour);
-    setBackground(widget(f19::MemoWish), QPalette::Base, design::SkyBlue);
-    setBackground(widget(f19::ZovTWisch), QPalette::Base, design::SkyBlue);
-    setBackground(widget(f19::Zakladmemo), QPalette::Base, Qt::white);
-    for (const char *n : {"Panel2", "Panel5", "PopisP1", "PopisP2"})
-        setBackground(widget(QString::fromLatin1(n)), QPalette::Window, system.color(QPalette::Dark));
-    setBackground(widget(f19::PanelSettig), QPalette::Window, design::ActiveBorder);
-    setBackground(widget(f19::PanelSettigCOM), QPalette::Window, design::ComStripGrey);
+    for (const ColourAssignment &a : fixedColours(QGuiApplication::palette()))
+        setBackground(widget(a.control), a.role, a.colour);
 }
 
 void TForm19::applyColourScheme(bool dark)

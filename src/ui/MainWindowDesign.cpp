@@ -1,7 +1,8 @@
 #include "ui/MainWindowDesign.h"
 
 #include "ui/DesignRows.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 #include "core/ControlSurface.h"
 
@@ -148,11 +149,11 @@ QList<Control> buildTable()
         ctl(K::Button, f19::C_Max, f19::PanelSettig, 266, 40, 70, 30).text("MAX").hidden(),
         ctl(K::Panel, f19::Panel8, f19::PanelSettig, 6, 110, 336, 384).hidden(),
         ctl(K::Label, f19::LightNight, f19::Panel8, 8, 6, 320, 16).text("Osvětlení v nočním režimu"),
-        ctl(K::RadioGroup, f19::R_Night, f19::Panel8, 44, 24, 36, 70).items(3, 0),
+        ctl(K::RadioGroup, f19::R_Night, f19::Panel8, 44, 24, 36, 70).items(f19::lightingItems(QString::fromLatin1(f19::R_Night)), 0),
         ctl(K::Label, f19::LightStanBy, f19::Panel8, 8, 104, 320, 16).text("Osvětlení v režimu Stand By"),
-        ctl(K::RadioGroup, f19::R_Stadby, f19::Panel8, 44, 122, 36, 70).items(3, 0),
+        ctl(K::RadioGroup, f19::R_Stadby, f19::Panel8, 44, 122, 36, 70).items(f19::lightingItems(QString::fromLatin1(f19::R_Stadby)), 0),
         ctl(K::Label, f19::LightPower, f19::Panel8, 8, 202, 320, 16).text("Osvětlení v módu POWER"),
-        ctl(K::RadioGroup, f19::R_Power, f19::Panel8, 44, 220, 36, 134).items(6, 0),
+        ctl(K::RadioGroup, f19::R_Power, f19::Panel8, 44, 220, 36, 134).items(f19::lightingItems(QString::fromLatin1(f19::R_Power)), 0),
 
         ctl(K::Panel, f19::PanelSettigCOM, "", 8, 509, 348, 60).hidden(),
         ctl(K::Edit, f19::COM_Nr, f19::PanelSettigCOM, 48, 19, 40, 21),
@@ -270,3 +271,28 @@ const QStringList &clientPanelLabels()
 }
 
 } // namespace zovt::design
+
+namespace zovt {
+
+QColor systemButtonShadow(const QPalette &system) { return system.color(QPalette::Active, QPalette::Dark); }
+
+QList<ColourAssignment> fixedColours(const QPalette &system)
+{
+    QList<ColourAssignment> out;
+    const auto add = [&out](const QString &name, QPalette::ColorRole role, const QColor &colour) {
+        out.append(ColourAssignment{name, role, colour});
+    };
+    for (const QString &label : design::clientPanelLabels())
+        add(label, QPalette::Window, design::ClientLabelColour);
+    add(f19::Kolikrate, QPalette::Window, design::ClientLabelColour);
+    add(f19::MemoWish, QPalette::Base, design::SkyBlue);
+    add(f19::ZovTWisch, QPalette::Base, design::SkyBlue);
+    add(f19::Zakladmemo, QPalette::Base, QColor(255, 255, 255));
+    for (const char *strip : {f19::Panel2, f19::Panel5, f19::PopisP1, f19::PopisP2})
+        add(QString::fromLatin1(strip), QPalette::Window, systemButtonShadow(system));
+    add(f19::PanelSettig, QPalette::Window, design::ActiveBorder);
+    add(f19::PanelSettigCOM, QPalette::Window, design::ComStripGrey);
+    return out;
+}
+
+} // namespace zovt

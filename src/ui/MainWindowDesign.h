@@ -9,6 +9,7 @@
 
 #include <QColor>
 #include <QList>
+#include <QPalette>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -57,5 +58,20 @@ const QStringList &clientPanelLabels();
 
 } // namespace design
 
+// One background to set: the control's palette role gets the colour. Panels
+// and labels paint QPalette::Window, edits, lists and memos QPalette::Base.
+struct ColourAssignment {
+    QString control;
+    QPalette::ColorRole role = QPalette::Window;
+    QColor colour;
+    bool operator==(const ColourAssignment &) const = default;
+};
+
+// The system's dark bevel edge.
+QColor systemButtonShadow(const QPalette &system);
+
+// The main window's colours that do not follow the scheme; the window
+// applies exactly these.
+QList<ColourAssignment> fixedColours(const QPalette &system);
 
 } // namespace zovt

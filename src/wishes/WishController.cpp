@@ -7,8 +7,8 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "wishes/WishProgram.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 #include <stdexcept>
 
@@ -33,20 +33,6 @@ void showMemoryPanel(ControlSurface &ui, bool on)
 } // namespace
 
 WishController::WishController(AppContext &ctx) : m_ctx(ctx) {}
-
-QStringList WishController::unboundHooks() const
-{
-    QStringList names;
-    const std::pair<const char *, bool> all[] = {
-        {"KlientOpen", bool(KlientOpen)},
-        {"VyplnZaklMemo", bool(VyplnZaklMemo)},
-        {"Play", bool(Play)},
-    };
-    for (const auto &[name, bound] : all)
-        if (!bound)
-            names.append(QString::fromLatin1(name));
-    return names;
-}
 
 QString WishController::text(int number) const { return Catalogue::mainWindow().FATisk(number, m_ctx.state.Languagem); }
 
@@ -108,7 +94,7 @@ void WishController::switchOn()
     // Clear the wish and reload the list.
     setWishText({});
     ui.clear(f19::NacistMemo);
-    Operations::run(VyplnZaklMemo);
+    Operations::run(m_ctx.ops.VyplnZaklMemo);
     ui.setChecked(f19::OrvaTGener, false);
     // Hide what wish mode does not use.
     ui.show({f19::Open, f19::OpenZov, f19::OpenSBZ, f19::OpenPopis, f19::Orva_Tlac, f19::OrvaTGener, f19::Panel5}, false);
@@ -117,7 +103,7 @@ void WishController::switchOn()
     ui.show({f19::Wishes1, f19::Wishes1dole}, false);
     // A wish needs a client.
     if (ui.text(f19::Jmeno).isEmpty()) {
-        Operations::run(KlientOpen);
+        Operations::run(m_ctx.ops.KlientOpen);
         if (ui.text(f19::Jmeno).isEmpty())
             m_ctx.dialogs.message(text(kNoClientMessage));
     }
@@ -135,7 +121,7 @@ void WishController::switchOff()
     // Clear the wish and reload the list.
     setWishText({});
     ui.clear(f19::NacistMemo);
-    Operations::run(VyplnZaklMemo);
+    Operations::run(m_ctx.ops.VyplnZaklMemo);
     ui.setChecked(f19::OrvaTGener, false);
     // Program controls back.
     ui.show({f19::Open, f19::OpenZov, f19::OpenSBZ, f19::OpenPopis, f19::Orva_Tlac, f19::OrvaTGener}, true);
@@ -151,7 +137,7 @@ void WishController::Wishes1()
     // Draw a wish program.
     ui.setLines(f19::NacistMemo, wishes::wishProgram(m_ctx.state.rng));
     // Reload the list.
-    Operations::run(VyplnZaklMemo);
+    Operations::run(m_ctx.ops.VyplnZaklMemo);
     // Ticked before the selection, the generator box makes the selection
     // take the wish as a generator program; the row loop then draws a random
     // value for every row instead of playing its 10 Hz.
@@ -162,7 +148,7 @@ void WishController::Wishes1()
     // Generator controls out of reach.
     ui.show({f19::Orva_Tlac, f19::OrvaTGener, f19::Panel5}, false);
     // Play it.
-    Operations::run(Play);
+    Operations::run(m_ctx.ops.Play);
 }
 
 void WishController::Memory(int n)

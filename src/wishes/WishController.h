@@ -45,14 +45,6 @@ public:
 
     bool wishMode() const;
 
-    // The client choice of the client panel.
-    std::function<void()> KlientOpen;
-    // The program list and the playback operation.
-    std::function<void()> VyplnZaklMemo;
-    std::function<void()> Play;
-
-    // The names of the hooks nobody bound.
-    QStringList unboundHooks() const;
 
 private:
     QString text(int number) const;

@@ -4,11 +4,20 @@
 
 namespace zovt::test {
 
-ClientsFixture::ClientsFixture()
+namespace {
+
+HeadlessApp::Options clientOptions()
 {
-    drive.installPictures();
-    clock.setProcessQtEvents(false);
-    app = std::make_unique<Application>(clock, ui, port, dialogs);
+    HeadlessApp::Options o;
+    o.checkPictures = false;
+    o.processQtEvents = false;
+    return o;
+}
+
+} // namespace
+
+ClientsFixture::ClientsFixture() : HeadlessApp(clientOptions())
+{
     ClientEditorHooks &h = editor().hooks;
     h.focus = [this](const QString &name) { focus << name; };
     h.title = [this](const QString &t) { shownTitles << t; };
@@ -16,12 +25,10 @@ ClientsFixture::ClientsFixture()
         ++colourCalls;
         darkColour = dark;
     };
-    app->run("Nastav", [this] { app->shell().Nastav(); });
+    start();
     clock.advance(4000);
     clock.setErrorSink([this](const char *where, std::exception_ptr) { errors << QString::fromLatin1(where); });
 }
-
-void ClientsFixture::run(const char *name, const std::function<void()> &f) { app->run(name, f); }
 
 void ClientsFixture::type(const QString &field, const QString &text)
 {

@@ -9,6 +9,7 @@
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
 #include "device/PortLink.h"
+#include "support/HeadlessApp.h"
 #include "support/TempDrive.h"
 #include "ui/MainWindowDesign.h"
 
@@ -18,14 +19,7 @@
 
 namespace zovt::test {
 
-struct ClientsFixture {
-    TempDrive drive;
-    VirtualClock clock;
-    MemorySurface ui{design::mainWindowControls()};
-    RecordingPort port{clock};
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Application> app;
-
+struct ClientsFixture : HeadlessApp {
     // What the editor asked of its window.
     QStringList focus;
     QStringList shownTitles;
@@ -41,8 +35,7 @@ struct ClientsFixture {
     ClientEditor &editor() { return app->clientEditor(); }
     ControlSurface &eui() { return app->clientEditorUi(); }
 
-    // Runs an operation as a handler does: an error ends it and is recorded.
-    void run(const char *name, const std::function<void()> &f);
+    // run() runs an operation as a handler does: an error ends it and is recorded.
 
     // The operator types into an editor field, or types and leaves it.
     void type(const QString &field, const QString &text);

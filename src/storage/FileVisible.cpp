@@ -1,4 +1,4 @@
-#include "clients/FileVisible.h"
+#include "storage/FileVisible.h"
 
 #include "core/Clock.h"
 #include "storage/DataFiles.h"

@@ -1,4 +1,4 @@
-#include "device/SettingsPanel.h"
+#include "panels/SettingsPanel.h"
 
 #include "core/Dialogs.h"
 #include "core/WindowState.h"
@@ -8,19 +8,18 @@
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "core/ControlSurface.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
+
+#include <iterator>
 
 namespace zovt {
-
-namespace {
-} // namespace
 
 void readLightingSelections(ControlSurface &ui)
 {
     const QStringList l = files::readLines(paths::LightSettingsFile);
-    const char *groups[] = {"R_Night", "R_Stadby", "R_Power"};
-    for (int i = 0; i < 3; ++i) {
-        const QString group = QString::fromLatin1(groups[i]);
+    for (int i = 0; i < int(std::size(f19::LightingGroups)); ++i) {
+        const QString group = QString::fromLatin1(f19::LightingGroups[i].name);
         const QString line = i < l.size() ? l.at(i).trimmed() : QString();
         const auto malformed = [&] {
             return ReadError(QStringLiteral("%1: line %2 is not an item of %3").arg(paths::LightSettingsFile).arg(i + 1).arg(group).toStdString());
@@ -29,7 +28,7 @@ void readLightingSelections(ControlSurface &ui)
         if (line.isEmpty() || line.contains(QLatin1Char(' ')) || line.contains(QLatin1Char('\t')))
             throw malformed();
         const int k = files::parseLineInteger(line, paths::LightSettingsFile);
-        if (k < 0 || k >= DeviceLink::lightingItems(group))
+        if (k < 0 || k >= f19::LightingGroups[i].items)
             throw malformed();
         ui.setIndex(group, k);
     }

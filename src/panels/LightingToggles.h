@@ -44,14 +44,11 @@ public:
     static QString lampOf(Toggle t);
     static QString buttonOf(Toggle t);
 
-    // The playback's Pause button (the application binds it).
-    std::function<void()> Pause;
-    QStringList unboundHooks() const;
-
 private:
-    // G1 to G3: false when the click is refused (the toggles are shown again).
+    // Hides the toggles while another operation's waits run: false when the
+    // click is refused (the toggles are shown again).
     bool guard();
-    // The toggle's own steps, then G9.
+    // Flips the toggle and sends its lighting, then shows the toggles again.
     void toggle(Toggle t);
     void showToggles(bool on);
     bool &stateOf(Toggle t);

@@ -1,4 +1,4 @@
-#include "clients/CodePage.h"
+#include "storage/CodePageSafe.h"
 
 #include "storage/TextCodec.h"
 

@@ -3,7 +3,7 @@
 // ask these instead of comparing captions and flags of their own.
 
 #include "core/ControlSurface.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 #include <QString>
 
@@ -20,5 +20,23 @@ inline bool playbackRuns(const ControlSurface &ui) { return ui.isEnabled(Stop); 
 inline bool playbackHeld(const ControlSurface &ui) { return ui.text(Pause) == PauseCaptionHeld; }
 // Pause shows its running caption: a press would hold the program.
 inline bool pauseWouldHold(const ControlSurface &ui) { return ui.text(Pause) == PauseCaptionRunning; }
+
+// The lighting selection groups of the settings panel, in the order of their
+// lines in the settings file, with the number of their items. The design
+// table builds the groups from this, and a selection read back or sent to
+// the device is checked against it.
+struct LightingGroup {
+    const char *name;
+    int items;
+};
+inline constexpr LightingGroup LightingGroups[] = {{R_Night, 3}, {R_Stadby, 3}, {R_Power, 6}};
+// The items of a lighting group; 0 for a name that is none.
+inline int lightingItems(const QString &group)
+{
+    for (const LightingGroup &g : LightingGroups)
+        if (group == QLatin1String(g.name))
+            return g.items;
+    return 0;
+}
 
 } // namespace zovt::f19

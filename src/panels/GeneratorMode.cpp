@@ -1,10 +1,10 @@
-#include "app/GeneratorMode.h"
+#include "panels/GeneratorMode.h"
 
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
 #include "core/WindowState.h"
 #include "i18n/Catalogue.h"
-#include "ui/Form19Names.h"
+#include "core/Form19Names.h"
 
 namespace zovt {
 
@@ -14,11 +14,6 @@ constexpr int kClientNeededText = 2009;
 } // namespace
 
 GeneratorMode::GeneratorMode(AppContext &ctx) : m_ctx(ctx) {}
-
-QStringList GeneratorMode::unboundHooks() const
-{
-    return KlientOpen ? QStringList() : QStringList{f19::KlientOpen};
-}
 
 void GeneratorMode::Orva_Tlac()
 {
@@ -31,7 +26,7 @@ void GeneratorMode::Orva_Tlac()
     Operations::run(m_ctx.ops.ZakladMemoCliknul);
     // No client yet: ask for one.
     if (ui.text(f19::Jmeno).isEmpty())
-        Operations::run(KlientOpen);
+        Operations::run(m_ctx.ops.KlientOpen);
     // Still none: generator mode needs a client, so switch it off again.
     if (ui.text(f19::Jmeno).isEmpty()) {
         m_ctx.dialogs.message(Catalogue::mainWindow().FATisk(kClientNeededText, m_ctx.state.Languagem));

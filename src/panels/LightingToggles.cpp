@@ -1,4 +1,4 @@
-#include "device/LightingToggles.h"
+#include "panels/LightingToggles.h"
 
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
@@ -6,60 +6,44 @@
 #include "device/DeviceLink.h"
 #include "device/Waits.h"
 #include "storage/Paths.h"
-#include "ui/Form19Names.h"
-#include "ui/Form19States.h"
+#include "core/Form19Names.h"
+#include "core/Form19States.h"
 
 namespace zovt {
 
-namespace {
-} // namespace
-
 LightingToggles::LightingToggles(AppContext &ctx) : m_ctx(ctx) {}
 
-QStringList LightingToggles::unboundHooks() const
+namespace {
+
+// Each toggle's button, its lamp and the window-wide switch it flips, in the
+// order of the Toggle values.
+struct ToggleRow {
+    LightingToggles::Toggle toggle;
+    const char *button;
+    const char *lamp;
+    bool WindowState::*state;
+};
+constexpr ToggleRow kToggles[] = {
+    {LightingToggles::Toggle::Brightness, f19::JasLED, f19::JasLED_Pc_Zn, &WindowState::JasLED_Pc_Swich},
+    {LightingToggles::Toggle::Night, f19::VykonIR, f19::VykonIR_Pc_Zn, &WindowState::VykonIR_Pc_Swich},
+    {LightingToggles::Toggle::SlowDown, f19::ZpomalLED, f19::ZpomalLED_Pc_Zn, &WindowState::ZpomalLED_Pc_Swich},
+};
+
+const ToggleRow &rowOf(LightingToggles::Toggle t)
 {
-    return Pause ? QStringList() : QStringList{f19::Pause};
+    for (const ToggleRow &r : kToggles)
+        if (r.toggle == t)
+            return r;
+    return kToggles[0];
 }
 
-QString LightingToggles::lampOf(Toggle t)
-{
-    switch (t) {
-    case Toggle::Brightness:
-        return f19::JasLED_Pc_Zn;
-    case Toggle::Night:
-        return f19::VykonIR_Pc_Zn;
-    case Toggle::SlowDown:
-        break;
-    }
-    return f19::ZpomalLED_Pc_Zn;
-}
+} // namespace
 
-QString LightingToggles::buttonOf(Toggle t)
-{
-    switch (t) {
-    case Toggle::Brightness:
-        return f19::JasLED;
-    case Toggle::Night:
-        return f19::VykonIR;
-    case Toggle::SlowDown:
-        break;
-    }
-    return f19::ZpomalLED;
-}
+QString LightingToggles::lampOf(Toggle t) { return QString::fromLatin1(rowOf(t).lamp); }
 
-bool &LightingToggles::stateOf(Toggle t)
-{
-    WindowState &st = m_ctx.state;
-    switch (t) {
-    case Toggle::Brightness:
-        return st.JasLED_Pc_Swich;
-    case Toggle::Night:
-        return st.VykonIR_Pc_Swich;
-    case Toggle::SlowDown:
-        break;
-    }
-    return st.ZpomalLED_Pc_Swich;
-}
+QString LightingToggles::buttonOf(Toggle t) { return QString::fromLatin1(rowOf(t).button); }
+
+bool &LightingToggles::stateOf(Toggle t) { return m_ctx.state.*rowOf(t).state; }
 
 void LightingToggles::showToggles(bool on) { m_ctx.ui.show({f19::JasLED, f19::VykonIR, f19::ZpomalLED}, on); }
 
@@ -146,7 +130,7 @@ void LightingToggles::auxClick(Toggle t)
     // A running program is held first.
     bool pausedHere = false;
     if (f19::pauseWouldHold(ui)) {
-        Operations::run(Pause);
+        Operations::run(m_ctx.ops.Pause);
         pausedHere = true;
         w.TimenZapsatPul();
         w.TimenZapsatPul();
@@ -162,7 +146,7 @@ void LightingToggles::auxClick(Toggle t)
         toggle(t);
     // Resume what we paused.
     if (pausedHere)
-        Operations::run(Pause);
+        Operations::run(m_ctx.ops.Pause);
     // Controls back.
     ui.show({f19::JasLED_Pom, f19::VykonIR_Pom, f19::ZpomalLED_Pom}, true);
     ui.show({f19::StopPrekryv, f19::PausePrekryv}, false);

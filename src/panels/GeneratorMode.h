@@ -24,10 +24,6 @@ public:
     void InfoPopis2();
     void ClosePopis2();
 
-    // The client choice of the client panel (the application binds it).
-    std::function<void()> KlientOpen;
-    QStringList unboundHooks() const;
-
 private:
     AppContext &m_ctx;
 };

@@ -1,0 +1,52 @@
+#pragma once
+// The client's values as the windows show them: each field's control with
+// the ClientRecord member it holds. The client editor (both ways), the
+// client panel and the protocol header all go through these tables, so a new
+// field is one row. The panel and the editor name their fields alike.
+
+#include "clients/ClientRecord.h"
+#include "core/ControlSurface.h"
+#include "core/Form19Names.h"
+#include "core/Form2Names.h"
+
+#include <cstddef>
+
+namespace zovt {
+
+struct ClientField {
+    const char *control;
+    QString ClientRecord::*member;
+};
+
+// The person's (or animal's) fields, in the order the editor fills them.
+inline constexpr ClientField ClientFields[] = {
+    {f19::Prijmeni, &ClientRecord::Prijmeni},
+    {f19::Jmeno, &ClientRecord::Jmeno},
+    {f19::Datum_naroz_den, &ClientRecord::Datum_naroz_den},
+    {f19::Datum_naroz_mesic, &ClientRecord::Datum_naroz_mesic},
+    {f19::Datum_naroz_rok, &ClientRecord::Datum_naroz_rok},
+    {f19::Bydliste1, &ClientRecord::Bydliste1},
+    {f19::Bydliste2, &ClientRecord::Bydliste2},
+    {f19::Poznamka1, &ClientRecord::Poznamka1},
+    {f19::Poznamka2, &ClientRecord::Poznamka2},
+    {f19::JmenoFix, &ClientRecord::JmenoFix},
+    {f19::Telefon, &ClientRecord::Telefon},
+    {f19::Email, &ClientRecord::Email},
+};
+
+// The identifiers of the client that only the editor shows.
+inline constexpr ClientField ClientIdentifiers[] = {
+    {f2::AdresaAkt, &ClientRecord::AdresaAkt},
+    {f2::PodadrJm, &ClientRecord::PodadrJm},
+    {f2::ExportFr, &ClientRecord::ExportFr},
+    {f2::SoubAdrdat, &ClientRecord::SoubAdrdat},
+};
+
+// Reads the fields of a table from a window into r.
+template <std::size_t N> void readClientFields(const ControlSurface &ui, const ClientField (&table)[N], ClientRecord &r)
+{
+    for (const ClientField &f : table)
+        r.*f.member = ui.text(QString::fromLatin1(f.control));
+}
+
+} // namespace zovt
