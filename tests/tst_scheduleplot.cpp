@@ -49,6 +49,7 @@ private slots:
     void demoPicture_data();
     void demoPicture();
     void demoSvg();
+    void longRunIsCut();
     void tool();
 
 private:
@@ -159,6 +160,17 @@ void TestSchedulePlot::demoSvg()
                           "10 MHz", "minutes since Play", "program time 0:00:50, real duration 0:01:00",
                           "program 2  [Band sweep 100-200 Hz]"})
         QVERIFY2(texts.contains(QLatin1String(t)), t);
+}
+
+void TestSchedulePlot::longRunIsCut()
+{
+    ScheduleResult r;
+    for (int i = 0; i < 1000; ++i)
+        r.programs.append({i + 1, QStringLiteral("[P]"), 1, i * 2000, i * 2000 + 1500});
+    const SchedulePlot plot(r, QStringLiteral("long.txt"));
+    QCOMPARE(plot.panelCount(), SchedulePlot::kMaxPanels);
+    QVERIFY(plot.size().height() < 9000);
+    QVERIFY(plot.svg().contains("976 more programs played, not drawn"));
 }
 
 void TestSchedulePlot::tool()

@@ -22,6 +22,7 @@ constexpr double kTitle = 30;     // panel title above the area
 constexpr double kBelow = 48;     // time labels and axis title under the area
 constexpr double kNameFont = 11;
 constexpr int kNameLevels = 3;
+constexpr double kFooter = 30;
 
 const QColor kText(0x20, 0x20, 0x20);
 const QColor kGrid(0xd8, 0xd8, 0xd8);
@@ -97,8 +98,10 @@ QString svgColour(const QColor &c) { return c.isValid() ? c.name() : QStringLite
 
 SchedulePlot::SchedulePlot(const ScheduleResult &result, const QString &title)
 {
-    const int panels = std::max<int>(1, int(result.programs.size()));
-    m_size = QSize(kWidth, int(kHeader + kPanelHeight * panels));
+    const int played = int(result.programs.size());
+    const int panels = std::clamp(played, 1, kMaxPanels);
+    const bool cut = played > kMaxPanels;
+    m_size = QSize(kWidth, int(kHeader + kPanelHeight * panels + (cut ? kFooter : 0)));
     PlotShape background;
     background.kind = PlotShape::Rect;
     background.rect = QRectF(QPointF(0, 0), QSizeF(m_size));
@@ -109,8 +112,12 @@ SchedulePlot::SchedulePlot(const ScheduleResult &result, const QString &title)
         m_shapes << text({kWidth / 2.0, kHeader + kPanelHeight / 2}, QStringLiteral("no program was played"), 14, 0);
         return;
     }
-    for (int i = 0; i < result.programs.size(); ++i)
+    for (int i = 0; i < panels; ++i)
         addPanel(result, i, kHeader + kPanelHeight * i);
+    if (cut)
+        m_shapes << text({kLeft, kHeader + kPanelHeight * panels + 16},
+                         QStringLiteral("%1 more programs played, not drawn: pick them with ENTRY").arg(played - panels),
+                         12, -1);
 }
 
 QRectF SchedulePlot::area(int panel) const { return m_panels.at(panel).area; }

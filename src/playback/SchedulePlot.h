@@ -35,6 +35,10 @@ struct PlotShape {
 
 class SchedulePlot {
 public:
+    // A longer run draws its first programs only, so that the picture stays
+    // a picture (about 8000 pixels high at most).
+    static constexpr int kMaxPanels = 24;
+
     // title: shown above the first panel (the program file's name).
     SchedulePlot(const ScheduleResult &result, const QString &title);
 
