@@ -17,12 +17,12 @@
 // pause of --gap milliseconds (50 by default; the controller never writes two
 // texts less than 100 ms apart) ends it.
 
+#include "core/CommandLine.h"
 #include "device/CommandMeaning.h"
 #include "device/PortPath.h"
 #include "device/VaComm.h"
 #include "storage/WinPath.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -489,22 +489,32 @@ void Simulator::shutdown()
 
 int main(int argc, char **argv)
 {
+    cli::Program program;
+    program.name = QStringLiteral("zovt-devsim");
+    program.synopsis = QStringLiteral("[OPTION...]");
+    program.usage = QStringLiteral(
+        "Simulates the generator device on a pseudo-terminal reached through $XDG_STATE_HOME/zovt/devsim-comN and $WINEPREFIX/dosdevices/comN, and shows what the controller sends.");
+    program.options = {
+        {QStringLiteral("port"), QStringLiteral("N"), QStringLiteral("Serial port number N (default 3).")},
+        {QStringLiteral("new-firmware"), {}, QStringLiteral("Read texts as the new firmware does (default: old).")},
+        {QStringLiteral("log"), QStringLiteral("FILE"), QStringLiteral("Append every line shown (and the texts --quiet hides) to FILE.")},
+        {QStringLiteral("duration"), QStringLiteral("SECONDS"), QStringLiteral("Stop after SECONDS (default: run until interrupted).")},
+        {QStringLiteral("quiet"), {}, QStringLiteral("Do not print the received texts (warnings go to stderr).")},
+        {QStringLiteral("force"), {}, QStringLiteral("Replace a comN entry that still leads to a device.")},
+        {QStringLiteral("gap"), QStringLiteral("MS"), QStringLiteral("Idle time that ends a text, in ms (default 50).")},
+    };
+    program.epilog = QStringLiteral(
+        "Environment: WINEPREFIX (default ~/.wine), XDG_STATE_HOME (default ~/.local/state).\n"
+        "Exit status: 0 when interrupted or after --duration, 1 when the simulator cannot start,\n"
+        "2 for a mistake on the command line or an unusable WINEPREFIX.");
+    const cli::Arguments parser = cli::parse(program, argc, argv);
+    if (parser.exitCode)
+        return *parser.exitCode;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zovt-devsim"));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Simulates the generator device on a pseudo-terminal reached through $XDG_STATE_HOME/zovt/devsim-comN and $WINEPREFIX/dosdevices/comN, and shows what the controller sends."));
-    parser.addHelpOption();
-    const QCommandLineOption portOpt(QStringLiteral("port"), QStringLiteral("Serial port number N (default 3)."), QStringLiteral("N"), QStringLiteral("3"));
-    const QCommandLineOption newOpt(QStringLiteral("new-firmware"), QStringLiteral("Read texts as the new firmware does (default: old)."));
-    const QCommandLineOption logOpt(QStringLiteral("log"), QStringLiteral("Append every line shown (and the texts --quiet hides) to FILE."), QStringLiteral("FILE"));
-    const QCommandLineOption durOpt(QStringLiteral("duration"), QStringLiteral("Stop after SECONDS (default: run until interrupted)."), QStringLiteral("SECONDS"));
-    const QCommandLineOption quietOpt(QStringLiteral("quiet"), QStringLiteral("Do not print the received texts (warnings go to stderr)."));
-    const QCommandLineOption forceOpt(QStringLiteral("force"), QStringLiteral("Replace a comN entry that still leads to a device."));
-    const QCommandLineOption gapOpt(QStringLiteral("gap"), QStringLiteral("Idle time that ends a text, in ms (default 50)."), QStringLiteral("MS"), QStringLiteral("50"));
-    parser.addOptions({portOpt, newOpt, logOpt, durOpt, quietOpt, forceOpt, gapOpt});
-    parser.process(app);
+    const QString portOpt = QStringLiteral("port"), newOpt = QStringLiteral("new-firmware"),
+                  logOpt = QStringLiteral("log"), durOpt = QStringLiteral("duration"), quietOpt = QStringLiteral("quiet"),
+                  forceOpt = QStringLiteral("force"), gapOpt = QStringLiteral("gap");
 
     if (const QString why = winpath::prefixProblem(); !why.isEmpty()) {
         std::fprintf(stderr, "zovt-devsim: %s\n", qPrintable(why));
@@ -512,12 +522,12 @@ int main(int argc, char **argv)
     }
     Options o;
     bool ok = false;
-    o.port = parser.value(portOpt).toInt(&ok);
+    o.port = parser.value(portOpt, QStringLiteral("3")).toInt(&ok);
     if (!ok || o.port < 1) {
         std::fprintf(stderr, "zovt-devsim: --port needs a number of 1 or more\n");
         return 2;
     }
-    o.gapMs = parser.value(gapOpt).toInt(&ok);
+    o.gapMs = parser.value(gapOpt, QStringLiteral("50")).toInt(&ok);
     if (!ok || o.gapMs < 1) {
         std::fprintf(stderr, "zovt-devsim: --gap needs a positive number of milliseconds\n");
         return 2;

@@ -22,6 +22,7 @@
 #include "app/Application.h"
 #include "core/Form19Names.h"
 #include "core/Clock.h"
+#include "core/CommandLine.h"
 #include "app/MainWindowController.h"
 #include "core/WindowState.h"
 #include "storage/WinPath.h"
@@ -58,41 +59,50 @@ struct Cpu {
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    zovt::MainWindowController::prepareApplication();
-    QStringList args = app.arguments().mid(1);
-    QString grabFile;
-    double grabAfter = 5.0;
-    bool playAll = false;
-    double pressAfter = -1;
-    double closeAfter = -1;
+    zovt::cli::Program program;
+    program.name = QStringLiteral("zovt-drive");
+    program.synopsis = QStringLiteral("[OPTION...] ENTRY");
+    program.usage = QStringLiteral(
+        "Runs the controller as zovt-generator does and operates it as an operator would: once the\n"
+        "start-up lighting is sent it clicks entry ENTRY (1 is the first) of the program list that\n"
+        "start-up loaded, presses Play, lets the playback run to its end and presses Konec. Reports\n"
+        "the playback's real duration and the CPU time the controller used meanwhile. Messages the\n"
+        "controller shows are printed with their time and answered OK or No.");
+    program.options = {
+        {QStringLiteral("play-all"), {}, QStringLiteral("Press \">>\" instead of \">\".")},
+        {QStringLiteral("press-after"), QStringLiteral("S"),
+         QStringLiteral("Press S seconds after start-up instead of after the start-up lighting (0: at once).")},
+        {QStringLiteral("close-after"), QStringLiteral("S"),
+         QStringLiteral("Close the window with its close box S seconds after the press.")},
+        {QStringLiteral("grab"), QStringLiteral("FILE"), QStringLiteral("Save a picture of the window into FILE.")},
+        {QStringLiteral("grab-after"), QStringLiteral("S"), QStringLiteral("Grab S seconds into the playback (default 5).")},
+    };
+    program.maxOperands = 1;
+    program.qtOptions = true;
+    const zovt::cli::Arguments args = zovt::cli::parse(program, argc, argv);
+    if (args.exitCode)
+        return *args.exitCode;
+    const auto number = [&](const QString &name, double fallback, bool &ok) {
+        if (!args.isSet(name))
+            return fallback;
+        bool good = false;
+        const double v = args.value(name).toDouble(&good);
+        ok = ok && good;
+        return v;
+    };
     bool ok = true;
-    for (int i = 0; ok && i + 1 < args.size();) {
-        if (args.at(i) == QLatin1String("--play-all")) {
-            playAll = true;
-            args.removeAt(i);
-        } else if (args.at(i) == QLatin1String("--press-after")) {
-            pressAfter = args.takeAt(i + 1).toDouble(&ok);
-            args.removeAt(i);
-        } else if (args.at(i) == QLatin1String("--close-after")) {
-            closeAfter = args.takeAt(i + 1).toDouble(&ok);
-            args.removeAt(i);
-        } else if (args.at(i) == QLatin1String("--grab")) {
-            grabFile = args.takeAt(i + 1);
-            args.removeAt(i);
-        } else if (args.at(i) == QLatin1String("--grab-after")) {
-            grabAfter = args.takeAt(i + 1).toDouble(&ok);
-            args.removeAt(i);
-        } else {
-            ++i;
-        }
-    }
-    const int entry = ok && args.size() == 1 ? args.first().toInt(&ok) : 0;
+    const QString grabFile = args.value(QStringLiteral("grab"));
+    const double grabAfter = number(QStringLiteral("grab-after"), 5.0, ok);
+    const bool playAll = args.isSet(QStringLiteral("play-all"));
+    const double pressAfter = number(QStringLiteral("press-after"), -1, ok);
+    const double closeAfter = number(QStringLiteral("close-after"), -1, ok);
+    const int entry = ok && args.operands.size() == 1 ? args.operands.first().toInt(&ok) : 0;
     if (!ok || entry < 1) {
-        std::fprintf(stderr, "usage: zovt-drive [--grab FILE [--grab-after S]] [--play-all] [--press-after S] "
-                             "[--close-after S] ENTRY\n");
+        std::fprintf(stderr, "zovt-drive: needs one ENTRY of 1 or more, and numbers of seconds (see zovt-drive --help)\n");
         return 2;
     }
+    QApplication app(argc, argv);
+    zovt::MainWindowController::prepareApplication();
     zovt::winpath::ensureDriveC();
 
     zovt::QtClock clock;

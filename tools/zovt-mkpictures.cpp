@@ -12,6 +12,8 @@
 // directly (full-resolution colour, so the thin bars keep clean edges) and
 // PNG with Qt's writer.
 
+#include "core/CommandLine.h"
+
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -182,13 +184,23 @@ bool writePng(const QImage &image, const QString &path)
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+    zovt::cli::Program program;
+    program.name = QStringLiteral("zovt-mkpictures");
+    program.synopsis = QStringLiteral("FOLDER");
+    program.usage = QStringLiteral(
+        "Draws the default indicator pictures (the port and playback lamps and the frames of the\n"
+        "running bar) into FOLDER, creating it when needed.");
+    program.maxOperands = 1;
+    const zovt::cli::Arguments args = zovt::cli::parse(program, argc, argv);
+    if (args.exitCode)
+        return *args.exitCode;
+    if (args.operands.size() != 1) {
+        std::fprintf(stderr, "zovt-mkpictures: no FOLDER given (see zovt-mkpictures --help)\n");
         return 2;
     }
-    const QDir dir(QFile::decodeName(argv[1]));
+    const QDir dir(args.operands.first());
     if (!QDir().mkpath(dir.path())) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(args.operands.first()));
         return 1;
     }
     bool ok = true;

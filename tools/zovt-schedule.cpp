@@ -5,14 +5,18 @@
 // touched: the run has a scratch Wine prefix of its own.
 
 #include "core/Clock.h"
+#include "core/CommandLine.h"
 #include "device/VaCommPort.h"
 #include "device/PortPath.h"
 #include "device/VaComm.h"
 #include "playback/Schedule.h"
+#include "playback/SchedulePlot.h"
+#include "storage/FileError.h"
+#include "storage/FileIO.h"
 #include "program/Totals.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -39,11 +43,10 @@ QString programName(const ScheduleProgram &p)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("zovt-schedule"));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
+    cli::Program program;
+    program.name = QStringLiteral("zovt-schedule");
+    program.synopsis = QStringLiteral("[OPTION...] FILE [ENTRY...]");
+    program.usage = QStringLiteral(
         "Prints every text the generator device would receive when the program file FILE is played,\n"
         "with its time from the press of Play (h:mm:ss.mmm) and its meaning, then each program's and\n"
         "the whole run's real duration. The controller's own code plays the file on a virtual clock,\n"
@@ -56,33 +59,55 @@ int main(int argc, char **argv)
         "playback has ended. With --all the first ENTRY (or the first program) is played with\n"
         "play-all (\">>\"): it and every later program of the list, 500 ms apart.\n"
         "\n"
-        "A row that would end the playback early (a number that does not convert, a value the\n"
-        "device cannot take) is reported with its line in FILE and the reason; the exit status\n"
-        "is then 2. Exit status 1: the file cannot be loaded or an ENTRY does not exist.\n"
+        "With --plot the same run is also drawn into OUT (.png or .svg): the frequency over time on\n"
+        "a logarithmic axis, one panel per program, with its rows and sweeps.\n"
         "\n"
         "With --port N the file is played in real time to serial port COMN (as the controller\n"
         "would open it under the current WINEPREFIX) with the controller's serial component, and\n"
         "the times printed are real; the run ends with the process's CPU time. Meant for bench\n"
-        "tests with a device or the device simulator zovt-devsim."));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The program file."));
-    parser.addPositionalArgument(QStringLiteral("ENTRY"), QStringLiteral("Programs to play (1-based)."),
-                                 QStringLiteral("[ENTRY...]"));
-    const QCommandLineOption newFirmware(QStringLiteral("new-firmware"),
-                                         QStringLiteral("The device has the firmware after 1. 1. 2022."));
-    const QCommandLineOption colortype(QStringLiteral("colortype"),
-                                       QStringLiteral("Light mode during the program: 0 predefined, 1 blending of "
-                                                      "colors, 2 constant light (default 0)."),
-                                       QStringLiteral("N"), QStringLiteral("0"));
-    const QCommandLineOption all(QStringLiteral("all"), QStringLiteral("Play-all from the first ENTRY."));
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Play in real time to serial port COMN."),
-                                  QStringLiteral("N"));
-    parser.addOptions({newFirmware, colortype, all, port});
-    parser.process(app);
+        "tests with a device or the device simulator zovt-devsim.");
+    program.options = {
+        {QStringLiteral("new-firmware"), {}, QStringLiteral("The device has the firmware after 1. 1. 2022.")},
+        {QStringLiteral("colortype"), QStringLiteral("N"),
+         QStringLiteral("Light mode during the program: 0 predefined, 1 blending of colors, 2 constant light (default 0).")},
+        {QStringLiteral("all"), {}, QStringLiteral("Play-all from the first ENTRY.")},
+        {QStringLiteral("plot"), QStringLiteral("OUT"), QStringLiteral("Also draw the programs into OUT (.png or .svg).")},
+        {QStringLiteral("port"), QStringLiteral("N"), QStringLiteral("Play in real time to serial port COMN.")},
+    };
+    program.epilog = QStringLiteral(
+        "Exit status: 0 when every row plays; 2 when a row would end the playback early (a number\n"
+        "that does not convert, a value the device cannot take: reported with its line in FILE and\n"
+        "the reason) or for a mistake on the command line; 1 when the file cannot be loaded, an ENTRY\n"
+        "does not exist or the picture cannot be written.");
+    program.maxOperands = -1;
+    const cli::Arguments parser = cli::parse(program, argc, argv);
+    if (parser.exitCode)
+        return *parser.exitCode;
+    const QString plotFile = parser.value(QStringLiteral("plot"));
+    const QString plotFormat = QFileInfo(plotFile).suffix().toLower();
+    if (parser.isSet(QStringLiteral("plot")) && plotFormat != QLatin1String("png") && plotFormat != QLatin1String("svg")) {
+        std::fprintf(stderr, "zovt-schedule: --plot writes a .png or .svg file, not \"%s\"\n", qPrintable(plotFile));
+        return 2;
+    }
+    // Drawing text needs the font machinery of a GUI application, but never
+    // a screen.
+    std::unique_ptr<QCoreApplication> app;
+    if (plotFormat == QLatin1String("png")) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("zovt-schedule"));
+    const QString newFirmware = QStringLiteral("new-firmware");
+    const QString colortype = QStringLiteral("colortype");
+    const QString all = QStringLiteral("all");
+    const QString port = QStringLiteral("port");
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList args = parser.positionalArguments();
+    const QStringList args = parser.operands;
     if (args.isEmpty()) {
         err << "zovt-schedule: no program file given (see --help)" << Qt::endl;
         return 1;
@@ -93,7 +118,7 @@ int main(int argc, char **argv)
     options.newFirmware = parser.isSet(newFirmware);
     options.playAll = parser.isSet(all);
     bool ok = false;
-    options.colortype = parser.value(colortype).toInt(&ok);
+    options.colortype = parser.value(colortype, QStringLiteral("0")).toInt(&ok);
     if (!ok || options.colortype < 0 || options.colortype > 2) {
         err << "zovt-schedule: --colortype takes 0, 1 or 2" << Qt::endl;
         return 1;
@@ -186,5 +211,15 @@ int main(int argc, char **argv)
                    .arg(seconds(use.ru_stime), 0, 'f', 3);
     }
     out << Qt::endl;
+    if (!plotFile.isEmpty()) {
+        const SchedulePlot picture(r, QFileInfo(options.file).fileName());
+        try {
+            files::writeNative(QFileInfo(plotFile).absoluteFilePath(),
+                               plotFormat == QLatin1String("svg") ? picture.svg() : picture.png(), plotFile);
+        } catch (const FileError &e) {
+            err << "zovt-schedule: " << e.what() << Qt::endl;
+            return 1;
+        }
+    }
     return r.problems.isEmpty() ? 0 : 2;
 }

@@ -1,4 +1,5 @@
 #include "core/Clock.h"
+#include "core/CommandLine.h"
 #include "app/LanguageDialogWindow.h"
 #include "app/MainWindowController.h"
 #include "ui/Icons.h"
@@ -9,8 +10,43 @@
 
 #include <cstdio>
 
+namespace {
+
+zovt::cli::Program commandLine()
+{
+    zovt::cli::Program p;
+    p.name = QStringLiteral("zovt-generator");
+    p.synopsis = QStringLiteral("[OPTION...]");
+    p.usage = QStringLiteral(
+        "The controller of the ZovT frequency generator: plays frequency programs to the device on a\n"
+        "serial port, switches its lighting and keeps client records and playback protocols. Its\n"
+        "settings and hand-off files live in the data folder C:\\WooZovDaz9 of the Wine prefix;\n"
+        "see zovt-generator(1) for the files that switch options on.");
+    p.options = {
+        {QStringLiteral("list-ports"), {}, QStringLiteral("List the serial ports with their COM numbers and exit.")},
+    };
+    p.epilog = QStringLiteral(
+        "Environment:\n"
+        "  WINEPREFIX  The Wine prefix whose drive C: holds the data folder and whose\n"
+        "              dosdevices/comN and registry name the serial ports (default ~/.wine).\n"
+        "\n"
+        "Exit status: 0 when the controller ends (also after a port error it has reported), 1 when\n"
+        "it cannot start, 2 for a mistake on the command line.");
+    p.qtOptions = true;
+    return p;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    const zovt::cli::Arguments args = zovt::cli::parse(commandLine(), argc, argv);
+    if (args.exitCode)
+        return *args.exitCode;
+    if (args.isSet(QStringLiteral("list-ports"))) {
+        std::fprintf(stderr, "zovt-generator: --list-ports is not available in this build\n");
+        return 1;
+    }
     // Files shared with Wine programs are unusable under a wrong prefix or codec.
     QString why = zovt::winpath::prefixProblem();
     if (why.isEmpty())

@@ -102,4 +102,20 @@ QString deviceValueInUnit(qint64 value, qint32 HzkHz)
     }
 }
 
+double deviceValueHz(qint64 value, qint32 HzkHz)
+{
+    switch (HzkHz) {
+    case 1:
+    case 1000:
+        return double(value) / 100;
+    case 1000000:
+    case 1000000000: {
+        const double root = double(value) / 100;
+        return root * root;
+    }
+    default:
+        return 0;
+    }
+}
+
 } // namespace zovt

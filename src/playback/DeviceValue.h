@@ -52,4 +52,7 @@ qint32 generatorValue(std::mt19937 &rng);
 // or an unknown unit.
 QString deviceValueInUnit(qint64 value, qint32 HzkHz);
 
+// The same as a number of hertz; 0 for HzkHz 0 or an unknown unit.
+double deviceValueHz(qint64 value, qint32 HzkHz);
+
 } // namespace zovt

@@ -174,6 +174,7 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
         if (isValueText(text)) {
             const qint64 v = text.toLongLong();
             out.meaning = deviceValueInUnit(v, st.row.HzkHz);
+            out.hz = deviceValueHz(v, st.row.HzkHz);
             if (out.meaning.isEmpty())
                 out.meaning = commandMeaning(text, options.newFirmware) + QStringLiteral(" (no unit read yet)");
             if (ui.isChecked(f19::OrvaTGener))
@@ -201,6 +202,9 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
         result.programs.append(current);
         if (sink.programEnded)
             sink.programEnded(current);
+    };
+    playback.engine().rowStarted = [&](int row) {
+        result.rows.append({current.entry, row, st.row.FrJm, now()});
     };
     playback.faulted = [&](const PlaybackFault &f) {
         ScheduleProblem p;

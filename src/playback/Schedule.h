@@ -37,6 +37,14 @@ struct ScheduleWrite {
     qint64 ms = 0;
     QByteArray text;
     QString meaning;
+    double hz = 0;          // the frequency a value stands for; 0 for a command
+};
+
+struct ScheduleRow {
+    int entry = 0;          // 1-based list entry
+    int row = 0;            // 1-based row of the program
+    QString name;           // the row's name field
+    qint64 startMs = 0;     // when its first value is written
 };
 
 struct ScheduleProgram {
@@ -59,6 +67,7 @@ struct ScheduleProblem {
 struct ScheduleResult {
     QVector<ScheduleWrite> writes;
     QVector<ScheduleProgram> programs;
+    QVector<ScheduleRow> rows;
     QVector<ScheduleProblem> problems;
     qint64 totalMs = 0;
     QString error;          // the file could not be loaded or an entry does not exist
