@@ -25,6 +25,9 @@ public:
     // Raises the port error when the device has gone while the port is
     // closed between cycles; an open port reports its own errors.
     virtual void checkPresent() {}
+    // While held, the device is looked up once and opened by every cycle
+    // (a playback); otherwise each cycle looks it up anew.
+    virtual void holdDevice(bool) {}
 };
 
 class RecordingPort : public PortLink {
