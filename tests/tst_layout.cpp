@@ -84,6 +84,9 @@ private slots:
     void tabStopsLineUpColumns_data();
     void tabStopsLineUpColumns();
     void tabStopsReserveTheMarker();
+    void columnSampleIsBounded_data();
+    void columnSampleIsBounded();
+    void displayLineIsCut();
 };
 
 void TestLayout::roundsHalvesToEven_data()
@@ -289,6 +292,47 @@ void TestLayout::tabStopsLineUpColumns()
         for (qsizetype k = 1; k < starts.size(); ++k)
             QCOMPARE(starts.at(k), int(got.at(k - 1)));
     }
+}
+
+// The stops of a huge program come from a bounded sample: few lines, short
+// fields, and the longest field of each column wherever it stands.
+void TestLayout::columnSampleIsBounded_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("maxLines");
+    QTest::addColumn<QStringList>("sample");
+    const QStringList rows{QStringLiteral("A\t1.000\tHz"), QStringLiteral("Abc\t10.000\tkHz"),
+                           QStringLiteral("B\t2.000\tHz")};
+    QTest::newRow("few lines stay") << rows << 3 << rows;
+    QTest::newRow("no lines") << QStringList{} << 2 << QStringList{};
+    QTest::newRow("spread, then the longest fields")
+        << (rows + QStringList{QStringLiteral("C\t3.000\tHz")}) << 2
+        << QStringList{QStringLiteral("A\t1.000\tHz"), QStringLiteral("B\t2.000\tHz"), QStringLiteral("Abc\t10.000\t")};
+    // The long name of the last row counts though the sample skips that row.
+    QTest::newRow("a wide field outside the sample")
+        << QStringList{QStringLiteral("A\t1\tHz"), QStringLiteral("B\t2\tHz"), QStringLiteral("C\t3\tHz"),
+                       QString(30, QLatin1Char('n')) + QStringLiteral("\t4\tHz")}
+        << 1 << QStringList{QStringLiteral("A\t1\tHz"), QString(8, QLatin1Char('n')) + QStringLiteral("\t1\t")};
+    QTest::newRow("fields cut") << QStringList{QString(20, QLatin1Char('x')) + QStringLiteral("\t") + QString(20, QLatin1Char('y'))}
+                                << 5 << QStringList{QString(8, QLatin1Char('x')) + QStringLiteral("\t") + QString(8, QLatin1Char('y'))};
+}
+
+void TestLayout::columnSampleIsBounded()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, maxLines);
+    QFETCH(QStringList, sample);
+    QCOMPARE(layout::columnSample(lines, maxLines, 8), sample);
+}
+
+void TestLayout::displayLineIsCut()
+{
+    const QString fits(layout::DisplayLineCap, QLatin1Char('a'));
+    QCOMPARE(layout::displayLine(fits), fits);
+    const QString cut = layout::displayLine(fits + QLatin1Char('b'));
+    QCOMPARE(cut.size(), layout::DisplayLineCap);
+    QVERIFY(cut.startsWith(fits.left(layout::DisplayLineCap - 1)));
+    QCOMPARE(cut.back(), QChar(0x2026));
 }
 
 void TestLayout::tabStopsReserveTheMarker()

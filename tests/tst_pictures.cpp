@@ -182,6 +182,7 @@ private slots:
     void loaderRefusesUndecodable_data();
     void loaderRefusesUndecodable();
     void missingPictureIsReadError();
+    void changedPictureIsReadAgain();
     void defaultPicturesAreComplete();
     void defaultPicturesLoad_data();
     void defaultPicturesLoad();
@@ -455,6 +456,21 @@ void TestPictures::missingPictureIsReadError()
     } catch (const ReadError &e) {
         QVERIFY2(QString::fromStdString(e.what()).contains(path), e.what());
     }
+}
+
+// Pictures are kept once decoded, but never past a change of their file.
+void TestPictures::changedPictureIsReadAgain()
+{
+    TempDrive d;
+    const QString path = kPics + QStringLiteral("lamp.png");
+    const QByteArray jpeg = readFile(QStringLiteral(ZOVT_SOURCE_DIR "/data/PicWorvat/4GREEN.jpg"));
+    d.put(path, rgbPng());
+    QCOMPARE(loadPicture(path).size(), QSize(2, 2));
+    QCOMPARE(loadPicture(path).size(), QSize(2, 2));
+    d.put(path, jpeg);
+    QCOMPARE(loadPicture(path).size(), decodeJpeg(jpeg).size());
+    QVERIFY(QFile::remove(d.native(path)));
+    QVERIFY_THROWS_EXCEPTION(ReadError, loadPicture(path));
 }
 
 void TestPictures::defaultPicturesAreComplete()

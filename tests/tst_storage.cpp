@@ -98,6 +98,8 @@ private slots:
     void memoKeepsItsEncoding();
     void brokenTrailingUnitReadsAsReplacement_data();
     void brokenTrailingUnitReadsAsReplacement();
+    void linesReadAsTheConverterReadsTheWholeFile_data();
+    void linesReadAsTheConverterReadsTheWholeFile();
     void flagsAreCreatedEmptyAndDeleted();
     void deletingMissingFileIsNoError();
     void writeIntoMissingFolderFails();
@@ -368,6 +370,42 @@ void TestStorage::brokenTrailingUnitReadsAsReplacement()
     const QString p = QStringLiteral("C:\\WooZovDaz9\\WMemory2.txt");
     d.put(p, bytes);
     QCOMPARE(files::readMemo(p).lines, lines);
+}
+
+// A file is decoded line by line in one pass; what it reads must be what the
+// converter makes of the whole file, split at CR LF, LF and CR.
+void TestStorage::linesReadAsTheConverterReadsTheWholeFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray every;
+    for (int b = 1; b < 256; ++b)
+        every.append(char(b));
+    QTest::newRow("ansi every byte") << every;
+    QTest::newRow("ansi line ends") << QByteArray("a\r\n\r\nb\rc\nd\r\r\ne\n\rf\r");
+    QTest::newRow("ansi no final end") << QByteArray("\x8Elu\x9Do\r\nk\xF9\xF2");
+    QTest::newRow("ansi only ends") << QByteArray("\r\n\n\r");
+    QTest::newRow("utf-8 every byte") << (QByteArray("\xEF\xBB\xBF") + every);
+    QTest::newRow("utf-8 broken inside lines") << QByteArray("\xEF\xBB\xBF" "a\xC5\r\n\xE2\x82z\r\xF0\x9F\x98\x80\n\xC5");
+    QTest::newRow("utf-16 le lone surrogates") << QByteArray("\xFF\xFE" "a\0\x3D\xD8\r\0\n\0\x00\xDC" "b\0\r\0\x3D\xD8" "c\0", 20);
+    QTest::newRow("utf-16 be line ends") << QByteArray("\xFE\xFF\0a\0\r\0\r\0\n\0b\0\n\0\r", 16);
+}
+
+void TestStorage::linesReadAsTheConverterReadsTheWholeFile()
+{
+    QFETCH(QByteArray, bytes);
+    QString whole;
+    const auto flags = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        whole = QStringDecoder(QStringConverter::Utf8, flags).decode(bytes.mid(3));
+    else if (bytes.startsWith("\xFF\xFE"))
+        whole = QStringDecoder(QStringConverter::Utf16LE, flags).decode(bytes.mid(2));
+    else if (bytes.startsWith("\xFE\xFF"))
+        whole = QStringDecoder(QStringConverter::Utf16BE, flags).decode(bytes.mid(2));
+    else
+        whole = QStringDecoder("windows-1250").decode(bytes);
+    QCOMPARE(text::decode(bytes).lines, text::splitLines(whole));
+    if (!bytes.startsWith("\xEF\xBB\xBF") && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF"))
+        QCOMPARE(text::fromAnsi(bytes), whole);
 }
 
 void TestStorage::flagsAreCreatedEmptyAndDeleted()

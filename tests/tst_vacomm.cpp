@@ -111,6 +111,8 @@ private slots:
     void destructionClosesAndUnlocks();
     void fullQueueRaisesAfterTimeout();
     void deviceGoneBetweenCycles();
+    void deviceLookedUpOncePerPlayback_data();
+    void deviceLookedUpOncePerPlayback();
     void deviceGoneIsReported_data();
     void deviceGoneIsReported();
 
@@ -665,6 +667,42 @@ void TestVaComm::deviceGoneBetweenCycles()
     } catch (const EVaCommError &e) {
         QVERIFY2(e.message().startsWith(QStringLiteral("Specified device not found")), qPrintable(e.message()));
     }
+}
+
+// A playback holds the device it found first; idle cycles look it up anew, so
+// that an adapter plugged in again (the link now naming another tty) is used
+// by the next cycle.
+void TestVaComm::deviceLookedUpOncePerPlayback_data()
+{
+    QTest::addColumn<bool>("held");
+    QTest::newRow("playback") << true;
+    QTest::newRow("idle") << false;
+}
+
+void TestVaComm::deviceLookedUpOncePerPlayback()
+{
+    QFETCH(bool, held);
+    port().HoldDevice(held);
+    port().Open();
+    QVERIFY(port().WriteText(QByteArray("11")));
+    port().Close();
+    Pty other;
+    QVERIFY2(other.isOpen(), qPrintable(other.error()));
+    QCOMPARE(other.linkAsCom(kPort), m_link);
+    port().CheckPresent();
+    port().Open();
+    QVERIFY(port().WriteText(QByteArray("22")));
+    port().Close();
+    QCOMPARE(m_pty->readAvailable(), held ? QByteArray("1122") : QByteArray("11"));
+    QCOMPARE(other.readAvailable(), held ? QByteArray() : QByteArray("22"));
+
+    // The playback over, the next cycle looks again.
+    port().HoldDevice(false);
+    port().Open();
+    QVERIFY(port().WriteText(QByteArray("33")));
+    port().Close();
+    QCOMPARE(other.readAvailable(), QByteArray("33"));
+    QVERIFY(!QFileInfo(m_link).isSymLink() || QFileInfo(m_link).symLinkTarget() == other.slavePath());
 }
 
 QTEST_GUILESS_MAIN(TestVaComm)

@@ -22,7 +22,9 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 #include <memory>
 
 #include <sys/resource.h>
@@ -159,6 +161,8 @@ int main(int argc, char **argv)
     qputenv("WINEPREFIX", scratch.path().toLocal8Bit());
 
     std::unique_ptr<QtClock> realClock;
+    // The program's own share of each write's delay: from the clock's wake to write().
+    std::vector<qint64> wakeToWrite;
     std::unique_ptr<VaCommPort> serial;
     if (!device.isEmpty()) {
         if (!QFile::link(device, portpath::dosDeviceLink(options.comPort))) {
@@ -167,6 +171,7 @@ int main(int argc, char **argv)
         }
         realClock = std::make_unique<QtClock>();
         serial = std::make_unique<VaCommPort>(*realClock);
+        TVaComm::setWriteProbe([&wakeToWrite](qint64 ns) { wakeToWrite.push_back(ns); });
         options.clock = realClock.get();
         options.port = serial.get();
     }
@@ -220,6 +225,14 @@ int main(int argc, char **argv)
             err << "zovt-schedule: " << e.what() << Qt::endl;
             return 1;
         }
+    }
+    if (!wakeToWrite.empty()) {
+        std::sort(wakeToWrite.begin(), wakeToWrite.end());
+        out << QStringLiteral("timer to write: median %1 ms, max %2 ms over %3 writes")
+                   .arg(double(wakeToWrite[wakeToWrite.size() / 2]) / 1e6, 0, 'f', 3)
+                   .arg(double(wakeToWrite.back()) / 1e6, 0, 'f', 3)
+                   .arg(wakeToWrite.size())
+            << Qt::endl;
     }
     return r.problems.isEmpty() ? 0 : 2;
 }

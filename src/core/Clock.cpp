@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstdio>
@@ -74,6 +75,20 @@ struct QtClock::Impl {
 };
 
 namespace {
+std::atomic<qint64> g_lastWakeNs{0};
+
+void markWake()
+{
+    g_lastWakeNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                           std::chrono::steady_clock::now().time_since_epoch())
+                           .count(),
+                       std::memory_order_relaxed);
+}
+} // namespace
+
+qint64 lastWakeNs() { return g_lastWakeNs.load(std::memory_order_relaxed); }
+
+namespace {
 // Whole milliseconds that cover ns, for arming a QTimer that must not end early.
 int coveringMs(qint64 ns)
 {
@@ -95,6 +110,7 @@ public:
                     return;
                 }
                 m_d.lastDueNs = m_dueNs;
+                markWake();
             }
             fire();
             m_clock.notify();
@@ -162,6 +178,7 @@ void QtClock::sleep(int ms)
     for (qint64 leftNs = due - d->elapsed.nsecsElapsed(); leftNs > 0; leftNs = due - d->elapsed.nsecsElapsed())
         std::this_thread::sleep_for(std::chrono::nanoseconds(leftNs));
     d->lastDueNs = due;
+    markWake();
 }
 
 void QtClock::notify()

@@ -30,6 +30,9 @@ public:
     // answers it: a wrapper that forgot to pass it on would hide a device
     // that is gone until the next open.
     virtual void checkPresent() = 0;
+    // While held, the device is looked up once and opened by every cycle
+    // (a playback); otherwise each cycle looks it up anew.
+    virtual void holdDevice(bool) {}
 };
 
 class RecordingPort : public PortLink {

@@ -1,5 +1,6 @@
 #include "device/VaComm.h"
 
+#include "core/Clock.h"
 #include "device/PortPath.h"
 #include "device/UucpLock.h"
 #include "storage/TextCodec.h"
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <system_error>
 
@@ -30,7 +32,7 @@ namespace zovt {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 QString systemText(int err) { return QString::fromStdString(std::generic_category().message(err)); }
 
@@ -58,6 +60,18 @@ EVaCommError writeError(int err)
 
 // What "the device does not exist" looks like here: no such path, or a
 // device node with nothing behind it.
+std::function<void(qint64)> g_writeProbe;
+
+void probeWrite()
+{
+    const qint64 wake = lastWakeNs();
+    if (wake == 0)
+        return;
+    const qint64 now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    g_writeProbe(now - wake);
+}
+
 bool meansMissing(int err) { return err == ENOENT || err == ENOTDIR || err == ENXIO || err == ENODEV; }
 
 QByteArray nativeName(const QString &path) { return QFile::encodeName(path); }
@@ -151,6 +165,8 @@ void TVaComm::setCloseDelay(std::function<void(int)> delay)
         m_closeDelay = [](int) {};
 }
 
+void TVaComm::setWriteProbe(std::function<void(qint64)> probe) { g_writeProbe = std::move(probe); }
+
 void TVaComm::setLockDirectories(const QStringList &dirs) { UucpLock::setDirectories(dirs); }
 
 QStringList TVaComm::lockDirectories() { return UucpLock::directories(); }
@@ -181,39 +197,68 @@ void TVaComm::checkClosed() const
 void TVaComm::SetPortNum(int n)
 {
     checkClosed();
+    if (n != m_portNum) {
+        m_resolved.clear();
+        m_resolvedTarget.clear();
+    }
     m_portNum = n;
 }
 
 QString TVaComm::DeviceName() const { return portpath::devicePath(m_portNum); }
 
+void TVaComm::HoldDevice(bool hold)
+{
+    m_holdDevice = hold;
+    if (!hold && !Active()) {
+        m_resolved.clear();
+        m_resolvedTarget.clear();
+    }
+}
+
+void TVaComm::resolve()
+{
+    if (m_holdDevice && !m_resolved.isEmpty())
+        return;
+    m_resolved = DeviceName();
+    // The tty behind the links, so that a held device stays the one found
+    // even when a link is pointed elsewhere meanwhile; a dangling link stays
+    // itself and reads as "not found".
+    const QString target = QFileInfo(m_resolved).canonicalFilePath();
+    m_resolvedTarget = target.isEmpty() ? m_resolved : target;
+}
+
 void TVaComm::CheckPresent() const
 {
     if (Active() || !portpath::namesDevice(m_portNum))
         return;
-    const QString path = DeviceName();
+    // The device the last cycle opened: looking it up again at every tick
+    // would read the prefix's registry each second.
+    const QString path = m_resolved.isEmpty() ? DeviceName() : m_resolved;
+    const QString target = m_resolved.isEmpty() ? path : m_resolvedTarget;
     struct stat st;
-    if (::stat(nativeName(path).constData(), &st) != 0 && meansMissing(errno))
+    if (::stat(nativeName(target).constData(), &st) != 0 && meansMissing(errno))
         throw notFound(path);
 }
 
 void TVaComm::Open()
 {
     checkClosed();
-    createHandle(DeviceName());
+    resolve();
+    createHandle(m_resolved, m_resolvedTarget);
     try {
         setLineSettings();
-        startWriter();
+        resetWriter();
     } catch (...) {
         destroyHandle();
         throw;
     }
 }
 
-void TVaComm::createHandle(const QString &path)
+void TVaComm::createHandle(const QString &path, const QString &target)
 {
     if (!portpath::namesDevice(m_portNum))
         throw notFound(path);
-    const QByteArray native = nativeName(path);
+    const QByteArray native = nativeName(target);
     struct stat st;
     if (::stat(native.constData(), &st) != 0) {
         const int err = errno;
@@ -225,7 +270,7 @@ void TVaComm::createHandle(const QString &path)
     // A lock this component kept from an earlier cycle is its own; one taken
     // now is given back when the open fails.
     const bool hadLock = m_uucp->held();
-    if (const int err = m_uucp->acquire(path))
+    if (const int err = m_uucp->acquire(target))
         throw cantOpen(path, err);
     const auto dropLock = [&] {
         if (!(m_keepLock && hadLock))
@@ -262,31 +307,47 @@ void TVaComm::createHandle(const QString &path)
 
 void TVaComm::setLineSettings()
 {
-    termios t;
-    if (::tcgetattr(m_fd, &t) != 0)
+    termios was;
+    if (::tcgetattr(m_fd, &was) != 0)
         throw dcbError(errno);
+    termios t = was;
     applyLineSettings(t);
-    // tcsetattr reports success when any part was taken; read back for the rest.
-    if (::tcsetattr(m_fd, TCSANOW, &t) != 0)
-        throw dcbError(errno);
-    termios back;
-    if (::tcgetattr(m_fd, &back) != 0)
-        throw dcbError(errno);
-    if (!lineSettingsProblems(back).isEmpty())
-        throw dcbError(EINVAL);
+    // The settings stay on the device from one cycle to the next; setting
+    // them again would only cost time on every tick.
+    const bool same = t.c_iflag == was.c_iflag && t.c_oflag == was.c_oflag && t.c_cflag == was.c_cflag
+        && t.c_lflag == was.c_lflag && std::memcmp(t.c_cc, was.c_cc, sizeof t.c_cc) == 0
+        && ::cfgetispeed(&t) == ::cfgetispeed(&was) && ::cfgetospeed(&t) == ::cfgetospeed(&was)
+        && lineSettingsProblems(was).isEmpty();
+    if (!same) {
+        // tcsetattr reports success when any part was taken; read back for the rest.
+        if (::tcsetattr(m_fd, TCSANOW, &t) != 0)
+            throw dcbError(errno);
+        termios back;
+        if (::tcgetattr(m_fd, &back) != 0)
+            throw dcbError(errno);
+        if (!lineSettingsProblems(back).isEmpty())
+            throw dcbError(EINVAL);
+    }
     int lines = TIOCM_DTR | TIOCM_RTS;
     // A pseudo-terminal has no modem lines and says so; that is no failure.
     if (::ioctl(m_fd, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL)
         throw dcbError(errno);
 }
 
-void TVaComm::startWriter()
+void TVaComm::resetWriter()
 {
     std::lock_guard<std::mutex> g(m_lock);
     m_queue.clear();
     m_stop = false;
     m_writeError = 0;
-    m_writer = std::thread([this] { writerLoop(); });
+}
+
+void TVaComm::startWriter()
+{
+    // Only for bytes the device did not take at once; the usual few digits
+    // of a tick go straight from the caller to the device.
+    if (!m_writer.joinable())
+        m_writer = std::thread([this] { writerLoop(); });
 }
 
 void TVaComm::wakeWriter() noexcept
@@ -371,7 +432,7 @@ bool TVaComm::WriteText(const QByteArray &text)
         std::unique_lock<std::mutex> g(m_lock);
         const auto fits = [&] { return m_queue.size() + text.size() <= kWriteSize || m_writeError != 0; };
         if (!fits()) {
-            const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
+            const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kWriteTimeoutMs);
             if (!m_changed.wait_until(g, deadline, fits))
                 throw EVaCommError(QStringLiteral("Output buffer is full. Please check comm status."));
         }
@@ -380,8 +441,32 @@ bool TVaComm::WriteText(const QByteArray &text)
             g.unlock();
             throw writeError(err);
         }
-        m_queue.append(text);
+        if (m_queue.isEmpty()) {
+            // Nothing waits before it: written here, without a thread to wake.
+            // The descriptor does not block; what the device does not take now
+            // goes to the queue, and a refusal is kept like the writer's own.
+            ssize_t w;
+            do
+                w = ::write(m_fd, text.constData(), size_t(text.size()));
+            while (w < 0 && errno == EINTR);
+            const int err = errno;
+            if (w == text.size()) {
+                if (g_writeProbe)
+                    probeWrite();
+                return true;
+            }
+            if (w < 0 && err != EAGAIN && err != EWOULDBLOCK) {
+                m_queue.append(text);
+                m_writeError = err;
+                m_changed.notify_all();
+                return true;
+            }
+            m_queue.append(text.constData() + std::max<ssize_t>(w, 0), text.size() - std::max<ssize_t>(w, 0));
+        } else {
+            m_queue.append(text);
+        }
     }
+    startWriter();
     wakeWriter();
     return true;
 }
@@ -390,7 +475,7 @@ bool TVaComm::WriteText(const QString &text) { return WriteText(text::toAnsi(tex
 
 void TVaComm::drain()
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kDrainLimitMs);
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(kDrainLimitMs);
     {
         std::unique_lock<std::mutex> g(m_lock);
         m_changed.wait_until(g, deadline, [this] { return m_queue.isEmpty() || m_writeError != 0; });
@@ -402,7 +487,7 @@ void TVaComm::drain()
         int pending = 0;
         if (::ioctl(m_fd, TIOCOUTQ, &pending) != 0 || pending <= 0)
             return;
-        if (Clock::now() >= deadline) {
+        if (SteadyClock::now() >= deadline) {
             ::tcflush(m_fd, TCOFLUSH);
             return;
         }

@@ -5,9 +5,10 @@
 // Open takes the device exclusively (TIOCEXCL plus a UUCP lock file, so that
 // even root processes keep off a port in use; the lock may be kept from one
 // open to the next, so that the port stays reserved between cycles), sets 9600 bit/s 8N1 raw with
-// no flow control and drops DTR and RTS. Writes go into a 2048-byte queue
-// that a writer thread empties into the device; a text that cannot be queued
-// within 1000 ms raises "Output buffer is full...". Close lets the queue and
+// no flow control and drops DTR and RTS. A text goes straight to the device
+// when nothing waits before it; what the device does not take at once goes
+// into a 2048-byte queue that a writer thread empties into the device; a
+// text that cannot be queued within 1000 ms raises "Output buffer is full...". Close lets the queue and
 // the driver drain for a bounded time, undoes the exclusive mark, removes the
 // lock, closes the device and then pauses 300 ms, the pause every port cycle
 // pays. The line settings stay on the device after close, as a Windows driver
@@ -56,8 +57,13 @@ public:
     // Refused with "Can't perform this operation while port is open" while open.
     void SetPortNum(int n);
     int PortNum() const { return m_portNum; }
-    // The device path the current port number names.
+    // The device path the current port number names, looked up now.
     QString DeviceName() const;
+    // While held (a playback), the device found by the first Open is opened
+    // again by every later one without looking it up anew; otherwise every
+    // Open looks it up, so that an adapter plugged in again is found at the
+    // next cycle. Releasing while closed forgets the device found.
+    void HoldDevice(bool hold);
 
     void Open();
     // Open: drains (bounded), closes and pauses kCloseDelayMs; raises the
@@ -67,6 +73,8 @@ public:
     bool Active() const { return m_fd >= 0; }
     // Between cycles the port is closed, so nothing else would notice a
     // device that went away: raises "device not found" then, as Open would.
+    // Looks at the device the last Open found (looked up only before the
+    // first Open).
     void CheckPresent() const;
 
     // Queues exactly these bytes. Closed port: nothing happens, the result is
@@ -76,6 +84,11 @@ public:
     bool WriteText(const QByteArray &text);
     bool WriteText(const QString &text); // converted to the ANSI code page
     bool WriteText(const char *text) { return WriteText(QByteArray(text)); }
+
+    // Called after every text that reached the device straight from WriteText,
+    // with the ns since the clock last woke the program (lastWakeNs); for the
+    // timing tools. One probe for the process; empty: none.
+    static void setWriteProbe(std::function<void(qint64 sinceWakeNs)> probe);
 
     // The pause after closing. Defaults to a plain sleep of the calling thread
     // (no event processing, so nothing re-enters the caller meanwhile). The
@@ -103,8 +116,12 @@ public:
 
 private:
     void checkClosed() const;
-    void createHandle(const QString &path);
+    // Opens target (the tty itself); errors name path (as the port number
+    // resolved).
+    void createHandle(const QString &path, const QString &target);
     void setLineSettings();
+    void resolve();
+    void resetWriter();
     void startWriter();
     void destroyHandle() noexcept;
     void drain();
@@ -114,6 +131,9 @@ private:
     void throwIfWriteFailed();
 
     int m_portNum = 0;
+    bool m_holdDevice = false;
+    QString m_resolved;       // the device the last Open found, as looked up
+    QString m_resolvedTarget; // the same with its links followed
     int m_fd = -1;
     int m_wakeFd = -1; // eventfd that wakes the writer thread
     std::unique_ptr<UucpLock> m_uucp;

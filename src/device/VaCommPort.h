@@ -18,6 +18,7 @@ public:
     void write(const QByteArray &text) override { m_comm.WriteText(text); }
     bool active() const override { return m_comm.Active(); }
     void checkPresent() override { m_comm.CheckPresent(); }
+    void holdDevice(bool hold) override { m_comm.HoldDevice(hold); }
     TVaComm &comm() { return m_comm; }
 
 private:

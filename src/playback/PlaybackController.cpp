@@ -4,6 +4,7 @@
 #include "core/ErrorPolicy.h"
 #include "core/WindowState.h"
 #include "device/DeviceLink.h"
+#include "device/PortLink.h"
 #include "device/Waits.h"
 #include "program/RowParser.h"
 #include "program/Totals.h"
@@ -110,6 +111,14 @@ void PlaybackController::playNow()
         st.timercas = 0;
         m_casovLista->start();
     }
+
+    // The device is looked up once for the whole playback: every tick's cycle
+    // opens the one the first cycle found.
+    struct HeldDevice {
+        PortLink &port;
+        explicit HeldDevice(PortLink &p) : port(p) { port.holdDevice(true); }
+        ~HeldDevice() { port.holdDevice(false); }
+    } heldDevice(m_ctx.device.port());
 
     m_lastFault.reset();
     Stage stage = Stage::Start;

@@ -4,6 +4,13 @@
 #include "storage/DataFiles.h"
 #include "storage/JpegDecoder.h"
 #include "storage/PngDecoder.h"
+#include "storage/WinPath.h"
+
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+
+#include <sys/stat.h>
 
 namespace zovt {
 
@@ -45,10 +52,61 @@ QImage decodePicture(const QByteArray &data, const QString &nameHint)
     throw ReadError(QStringLiteral("%1: unknown picture format").arg(excerpt(nameHint, kPathExcerptChars)).toStdString());
 }
 
+namespace {
+
+// The indicators show the same few pictures at every wait phase of every
+// tick: each is read and decoded once, and again only when its file changes.
+struct CachedPicture {
+    QString nativePath;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    qint64 modifiedNs = 0;
+    QImage image;
+};
+
+constexpr qsizetype kCachedPictures = 64;
+
+QMutex g_pictureMutex;
+QHash<QString, CachedPicture> g_pictures;
+
+bool sameFile(const CachedPicture &c, const struct stat &st)
+{
+    return S_ISREG(st.st_mode) && st.st_dev == c.device && st.st_ino == c.inode && st.st_size == c.size
+        && qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec == c.modifiedNs;
+}
+
+} // namespace
+
 QImage loadPicture(const QString &windowsPath)
 {
+    QMutexLocker lock(&g_pictureMutex);
+    // The same Windows path is another file in another prefix.
+    const QString key = winpath::prefix() + QLatin1Char('|') + windowsPath;
+    auto it = g_pictures.find(key);
+    if (it != g_pictures.end()) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(it->nativePath).constData(), &st) == 0 && sameFile(*it, st))
+            return it->image;
+        g_pictures.erase(it);
+    }
+
+    CachedPicture c;
+    c.nativePath = winpath::toNative(windowsPath);
+    struct stat before {};
+    const bool known = !c.nativePath.isEmpty() && ::stat(QFile::encodeName(c.nativePath).constData(), &before) == 0;
     // readAll names the path in its own error.
-    return decodePicture(files::readAll(windowsPath, files::cap::Picture), windowsPath);
+    c.image = decodePicture(files::readAll(windowsPath, files::cap::Picture), windowsPath);
+    if (known && S_ISREG(before.st_mode)) {
+        c.device = before.st_dev;
+        c.inode = before.st_ino;
+        c.size = before.st_size;
+        c.modifiedNs = qint64(before.st_mtim.tv_sec) * 1000000000 + before.st_mtim.tv_nsec;
+        if (g_pictures.size() >= kCachedPictures)
+            g_pictures.clear();
+        g_pictures.insert(key, c);
+    }
+    return c.image;
 }
 
 } // namespace zovt

@@ -5,33 +5,111 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+#include <memory>
+#include <mutex>
+
 namespace zovt::text {
 
-QStringList splitLines(const QString &text)
+namespace {
+
+// A single-byte code page reads as a table of 256 characters, built once per
+// code page from the converter itself, so that a file is decoded in one pass
+// straight into its lines. A code page of more than one byte per character
+// has no table and goes through the converter.
+struct AnsiTable {
+    QByteArray codec;
+    bool singleByte = false;
+    char16_t map[256] = {};
+};
+
+std::shared_ptr<const AnsiTable> makeTable(const QByteArray &codec)
 {
-    QStringList out;
-    const qsizetype n = text.size();
+    auto t = std::make_shared<AnsiTable>();
+    t->codec = codec;
+    QByteArray all(256, Qt::Uninitialized);
+    for (int b = 0; b < 256; ++b)
+        all[b] = char(b);
+    QStringDecoder whole(codec.constData(), QStringConverter::Flag::Stateless);
+    if (!whole.isValid())
+        return t;
+    const QString text = whole.decode(all);
+    if (text.size() != 256)
+        return t;
+    for (int b = 0; b < 256; ++b) {
+        QStringDecoder one(codec.constData(), QStringConverter::Flag::Stateless);
+        const QString c = one.decode(all.mid(b, 1));
+        if (c.size() != 1 || c.at(0) != text.at(b))
+            return t;
+        t->map[b] = c.at(0).unicode();
+    }
+    t->singleByte = true;
+    return t;
+}
+
+std::shared_ptr<const AnsiTable> ansiTable()
+{
+    static std::mutex mutex;
+    static std::shared_ptr<const AnsiTable> cached;
+    const QByteArray codec = codepage::codecName();
+    std::lock_guard<std::mutex> g(mutex);
+    if (!cached || cached->codec != codec)
+        cached = makeTable(codec);
+    return cached;
+}
+
+QString mapBytes(const AnsiTable &t, const char *from, qsizetype n)
+{
+    QString s(n, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(s.data());
+    const auto *in = reinterpret_cast<const unsigned char *>(from);
+    for (qsizetype i = 0; i < n; ++i)
+        out[i] = t.map[in[i]];
+    return s;
+}
+
+// Calls line(from, length) for every line of n units of text; CR LF, LF and
+// CR each end a line, and a final line end starts no empty line.
+template <class At, class Line> void eachLine(qsizetype n, At at, Line line)
+{
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            out << text.mid(start, i - start);
-            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+        const auto c = at(i);
+        if (c == '\r' || c == '\n') {
+            line(start, i - start);
+            if (c == '\r' && i + 1 < n && at(i + 1) == '\n')
                 ++i;
             start = i + 1;
         }
     }
     if (start < n)
-        out << text.mid(start);
-    return out;
+        line(start, n - start);
 }
+
+qsizetype countLineEnds(const char *p, qsizetype n)
+{
+    return qsizetype(std::count(p, p + n, '\n')) + 1;
+}
+
+} // namespace
 
 QString fromAnsi(const QByteArray &bytes)
 {
+    const auto table = ansiTable();
+    if (table->singleByte)
+        return mapBytes(*table, bytes.constData(), bytes.size());
     QStringDecoder dec(codepage::codecName().constData());
     if (!dec.isValid())
         return QString::fromLatin1(bytes);
     return dec.decode(bytes);
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList out;
+    eachLine(text.size(), [&text](qsizetype i) { return text.at(i).unicode(); },
+             [&](qsizetype from, qsizetype n) { out.append(text.mid(from, n)); });
+    return out;
 }
 
 QByteArray toAnsi(const QString &text)
@@ -58,24 +136,58 @@ QByteArray toAnsi(const QString &text)
 
 namespace {
 
-// Only the file's first mark is its byte-order mark: the decoders are told to
-// keep a U+FEFF at the start of what follows it, which is text. Stateless, so
-// that bytes cut short at the end of the file read as U+FFFD instead of
-// vanishing.
-QString decodeUnicode(QStringConverter::Encoding encoding, const QByteArray &body)
+// Only the file's first mark is its byte-order mark: a U+FEFF at the start of
+// what follows it is text. Line ends are single bytes in UTF-8, never inside
+// a character, so each line is decoded on its own; a character cut short at
+// the end of a line or of the file reads as U+FFFD instead of vanishing.
+QStringList utf8Lines(QByteArrayView body)
 {
-    QStringDecoder dec(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-    if (encoding == QStringConverter::Utf8)
-        return dec.decode(body);
-    // An odd byte at the end is half a unit, and a surrogate pair may lack its
-    // second unit: either is a broken character, not nothing.
+    QStringList out;
+    out.reserve(countLineEnds(body.data(), body.size()));
+    QStringDecoder dec(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    eachLine(body.size(), [&](qsizetype i) { return body[i]; },
+             [&](qsizetype from, qsizetype n) { out.append(QString(dec.decode(body.sliced(from, n)))); });
+    return out;
+}
+
+// An odd byte at the end is half a unit, and a surrogate pair may lack its
+// second unit: either is a broken character, not nothing.
+QStringList utf16Lines(QByteArrayView body, bool bigEndian)
+{
+    const qsizetype units = body.size() / 2;
     const bool odd = body.size() % 2 != 0;
-    QString text = dec.decode(QByteArrayView(body).first(body.size() - (odd ? 1 : 0)));
-    if (!text.isEmpty() && text.back().isHighSurrogate())
-        text.back() = QChar::ReplacementCharacter;
-    if (odd)
-        text += QChar::ReplacementCharacter;
-    return text;
+    const auto *p = reinterpret_cast<const unsigned char *>(body.data());
+    const auto unit = [&](qsizetype i) -> char16_t {
+        if (i == units)
+            return QChar::ReplacementCharacter;
+        const char16_t u = bigEndian ? char16_t(p[2 * i] << 8 | p[2 * i + 1]) : char16_t(p[2 * i + 1] << 8 | p[2 * i]);
+        if (i == units - 1 && QChar::isHighSurrogate(u))
+            return QChar::ReplacementCharacter;
+        return u;
+    };
+    const qsizetype n = units + (odd ? 1 : 0);
+    QStringList out;
+    eachLine(n, unit, [&](qsizetype from, qsizetype len) {
+        QString s(len, Qt::Uninitialized);
+        char16_t *to = reinterpret_cast<char16_t *>(s.data());
+        for (qsizetype i = 0; i < len; ++i)
+            to[i] = unit(from + i);
+        out.append(std::move(s));
+    });
+    return out;
+}
+
+QStringList ansiLines(const QByteArray &bytes)
+{
+    const auto table = ansiTable();
+    if (!table->singleByte)
+        return splitLines(fromAnsi(bytes));
+    QStringList out;
+    out.reserve(countLineEnds(bytes.constData(), bytes.size()));
+    const char *p = bytes.constData();
+    eachLine(bytes.size(), [p](qsizetype i) { return p[i]; },
+             [&](qsizetype from, qsizetype n) { out.append(mapBytes(*table, p + from, n)); });
+    return out;
 }
 
 } // namespace
@@ -83,20 +195,18 @@ QString decodeUnicode(QStringConverter::Encoding encoding, const QByteArray &bod
 Decoded decode(const QByteArray &bytes)
 {
     Decoded d;
-    QString text;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         d.encoding = Encoding::Utf8Bom;
-        text = decodeUnicode(QStringConverter::Utf8, bytes.mid(3));
+        d.lines = utf8Lines(QByteArrayView(bytes).sliced(3));
     } else if (bytes.startsWith("\xFF\xFE")) {
         d.encoding = Encoding::Utf16LE;
-        text = decodeUnicode(QStringConverter::Utf16LE, bytes.mid(2));
+        d.lines = utf16Lines(QByteArrayView(bytes).sliced(2), false);
     } else if (bytes.startsWith("\xFE\xFF")) {
         d.encoding = Encoding::Utf16BE;
-        text = decodeUnicode(QStringConverter::Utf16BE, bytes.mid(2));
+        d.lines = utf16Lines(QByteArrayView(bytes).sliced(2), true);
     } else {
-        text = fromAnsi(bytes);
+        d.lines = ansiLines(bytes);
     }
-    d.lines = splitLines(text);
     return d;
 }
 

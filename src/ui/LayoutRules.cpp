@@ -172,4 +172,63 @@ QList<qreal> columnTabStops(const QStringList &lines, const std::function<int(co
     return stops;
 }
 
+QString displayLine(const QString &line)
+{
+    if (line.size() <= DisplayLineCap)
+        return line;
+    return line.left(DisplayLineCap - 1) + QChar(0x2026);
+}
+
+QStringList columnSample(const QStringList &lines, qsizetype maxLines, qsizetype fieldCap)
+{
+    const auto cutFields = [fieldCap](QStringView line) {
+        QString out;
+        qsizetype from = 0;
+        for (;;) {
+            const qsizetype tab = line.indexOf(QLatin1Char('\t'), from);
+            const qsizetype end = tab < 0 ? line.size() : tab;
+            out += line.mid(from, std::min(end - from, fieldCap));
+            if (tab < 0)
+                return out;
+            out += QLatin1Char('\t');
+            from = tab + 1;
+        }
+    };
+    QStringList out;
+    const qsizetype n = lines.size();
+    const qsizetype take = std::min(n, std::max<qsizetype>(maxLines, 0));
+    out.reserve(take + 1);
+    for (qsizetype k = 0; k < take; ++k)
+        out.append(cutFields(lines.at(take == n ? k : k * n / take)));
+    if (take == n)
+        return out;
+
+    // Counted in characters, which is cheap over a million lines; only the
+    // winners are measured in pixels.
+    QList<QStringView> longest;
+    for (const QString &line : lines) {
+        qsizetype from = 0;
+        for (qsizetype k = 0;; ++k) {
+            const qsizetype tab = line.indexOf(QLatin1Char('\t'), from);
+            if (tab < 0)
+                break; // the last field pushes no stop
+            const QStringView field = QStringView(line).mid(from, tab - from);
+            if (k >= longest.size())
+                longest.append(field);
+            else if (field.size() > longest.at(k).size())
+                longest[k] = field;
+            from = tab + 1;
+        }
+    }
+    if (!longest.isEmpty()) {
+        QString widest;
+        for (QStringView field : longest) {
+            widest += field.left(fieldCap);
+            widest += QLatin1Char('\t');
+        }
+        out.append(widest);
+    }
+    return out;
+}
+
 } // namespace zovt::layout

@@ -50,4 +50,18 @@ Geometries FormResize(int outerWidth, int outerHeight, const Geometries &current
 QList<qreal> columnTabStops(const QStringList &lines, const std::function<int(const QString &)> &width, int gap,
                             const QString &firstFieldPrefix = QString());
 
+// A display holds at most this many characters of a line; the rest of a
+// longer line is left out (display only: the lines themselves stay whole).
+inline constexpr qsizetype DisplayLineCap = 1024;
+// The line as a display shows it: whole up to DisplayLineCap, else cut there
+// with an ellipsis as its last character.
+QString displayLine(const QString &line);
+
+// A bounded stand-in for a program display's lines, for columnTabStops: at
+// most maxLines lines spread evenly over the whole list, each field cut to
+// fieldCap characters, plus one line made of the longest field of every
+// column over all lines (cut alike), so that the widest columns still count.
+// Lists of up to maxLines lines come back whole but for the cut fields.
+QStringList columnSample(const QStringList &lines, qsizetype maxLines, qsizetype fieldCap);
+
 } // namespace zovt::layout

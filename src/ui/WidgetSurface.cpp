@@ -360,7 +360,16 @@ void WidgetSurface::showPicture(const QString &name, const QString &winPath)
         unsupported(name, "picture");
     const QImage image = loadPicture(winPath);
     label->setScaledContents(true);
-    label->setPixmap(QPixmap::fromImage(image));
+    // The same picture again (the indicator's phases): the pixmap made for it
+    // last time, and no repaint when the label already shows it.
+    auto it = m_pixmaps.constFind(image.cacheKey());
+    if (it == m_pixmaps.cend()) {
+        if (m_pixmaps.size() >= 64)
+            m_pixmaps.clear();
+        it = m_pixmaps.insert(image.cacheKey(), QPixmap::fromImage(image));
+    }
+    if (label->pixmap().cacheKey() != it->cacheKey())
+        label->setPixmap(*it);
     at(name).picture = winPath;
 }
 

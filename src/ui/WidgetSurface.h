@@ -8,6 +8,7 @@
 #include "core/ControlSurface.h"
 
 #include <QHash>
+#include <QPixmap>
 #include <QPointer>
 #include <QSet>
 #include <QString>
@@ -51,6 +52,7 @@ private:
     QPointer<QWidget> m_root;
     QSet<QString> m_state;
     mutable QHash<QString, QPointer<QWidget>> m_cache;
+    QHash<qint64, QPixmap> m_pixmaps; // by the cache key of the picture's image
 };
 
 } // namespace zovt
