@@ -48,7 +48,9 @@ void TestScripts::init()
     QVERIFY(m_dir->isValid());
     const QByteArray log = "echo \"$(basename \"$0\") $*\" >> \"$STUB_LOG\"\n";
     // Nothing is installed until apt-get installed it.
-    stub(QStringLiteral("bin/dpkg-query"), "[ -n \"$STUB_INSTALLED\" ] && printf 'install ok installed'\nexit 0\n");
+    // Answers the way dpkg-query -W -f='${Package}:${db:Status-Status} ' does.
+    stub(QStringLiteral("bin/dpkg-query"),
+         "for a; do case \"$a\" in -*) ;; *) [ -n \"$STUB_INSTALLED\" ] && printf '%s:installed ' \"$a\";; esac; done\nexit 0\n");
     stub(QStringLiteral("bin/apt-get"), log);
     stub(QStringLiteral("bin/sudo"), "exec \"$@\"\n");
     stub(QStringLiteral("bin/ctest"), log);
