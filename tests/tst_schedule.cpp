@@ -4,7 +4,7 @@
 
 #include "core/Clock.h"
 #include "device/PortLink.h"
-#include "playback/Schedule.h"
+#include "app/ScheduleRun.h"
 #include "storage/TextCodec.h"
 #include "support/Rows.h"
 #include "support/TempDrive.h"

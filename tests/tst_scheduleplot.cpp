@@ -2,7 +2,7 @@
 // receives them, checked where the text output says the device holds a
 // frequency, and the tool's --plot option.
 
-#include "playback/Schedule.h"
+#include "app/ScheduleRun.h"
 #include "playback/SchedulePlot.h"
 #include "support/TempDrive.h"
 

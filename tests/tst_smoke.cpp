@@ -8,7 +8,7 @@
 #include "device/PortLink.h"
 #include "device/Waits.h"
 #include "playback/PlaybackController.h"
-#include "playback/Schedule.h"
+#include "app/ScheduleRun.h"
 #include "program/ProgramController.h"
 #include "storage/Paths.h"
 #include "support/TempDrive.h"

@@ -9,7 +9,7 @@
 #include "device/VaCommPort.h"
 #include "device/PortPath.h"
 #include "device/VaComm.h"
-#include "playback/Schedule.h"
+#include "app/ScheduleRun.h"
 #include "playback/SchedulePlot.h"
 #include "storage/FileError.h"
 #include "storage/FileIO.h"

@@ -2,9 +2,8 @@
 // The schedule preview: plays a program file as a freshly started controller
 // with default settings would, through the same program, playback and device
 // code, on a virtual clock and a recording port, and reports every text the
-// device receives with its time and meaning.
-
-#include "playback/PlaybackController.h"
+// device receives with its time and meaning. These are its results and
+// options; app/ScheduleRun runs it.
 
 #include <QByteArray>
 #include <QList>
@@ -83,11 +82,6 @@ struct ScheduleSink {
     std::function<void(const ScheduleProgram &)> programEnded;
     std::function<void(const ScheduleProblem &)> problem;
 };
-
-// Runs the preview in the current WINEPREFIX (the caller provides a scratch
-// one). The program file is loaded through its Windows path. Times are those
-// of the clock, from the moment the run begins.
-ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &sink = {});
 
 // Makes dir a minimal Wine prefix: an empty drive C: and drive Z: on "/".
 bool makeScratchPrefix(const QString &dir);
