@@ -13,7 +13,7 @@ BUILD=${BUILD_DIR:-$ROOT/build-run}
 TARGETS=(zovt-generator zovt-devsim)
 if [ ! -f "$BUILD/build.ninja" ]; then
   echo "Building (first time takes a few minutes)…"
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZOVT_BUILD_TESTS=OFF >/dev/null
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZOVT_BUILD_TESTS=OFF -DZOVT_UNITY=ON >/dev/null
   cmake --build "$BUILD" --target "${TARGETS[@]}"
 elif ! ninja -C "$BUILD" -n "${TARGETS[@]}" 2>/dev/null | grep -q '^ninja: no work to do'; then
   echo "Building…"

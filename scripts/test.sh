@@ -16,7 +16,7 @@ scripts/install-deps.sh
 done_phase "Packages"
 
 phase "Configure ($BUILD: Debug, AddressSanitizer, UndefinedBehaviorSanitizer)"
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZOVT_SANITIZE=ON >/dev/null
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZOVT_SANITIZE=ON -DZOVT_UNITY=ON >/dev/null
 done_phase "Configure"
 
 phase "Build"

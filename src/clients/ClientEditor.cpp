@@ -82,7 +82,7 @@ void ClientEditor::enableIdentity(bool on)
 
 void ClientEditor::showIdentifiers(const ClientRecord &r)
 {
-    for (const ClientField &f : ClientIdentifiers)
+    for (const ClientField &f : ClientIdentifierFields)
         m_ui.setText(QString::fromLatin1(f.control), r.*f.member);
 }
 
@@ -109,7 +109,7 @@ ClientRecord ClientEditor::fromFields() const
 {
     ClientRecord r;
     readClientFields(m_ui, ClientFields, r);
-    readClientFields(m_ui, ClientIdentifiers, r);
+    readClientFields(m_ui, ClientIdentifierFields, r);
     return r;
 }
 

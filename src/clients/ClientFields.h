@@ -35,7 +35,7 @@ inline constexpr ClientField ClientFields[] = {
 };
 
 // The identifiers of the client that only the editor shows.
-inline constexpr ClientField ClientIdentifiers[] = {
+inline constexpr ClientField ClientIdentifierFields[] = {
     {f2::AdresaAkt, &ClientRecord::AdresaAkt},
     {f2::PodadrJm, &ClientRecord::PodadrJm},
     {f2::ExportFr, &ClientRecord::ExportFr},

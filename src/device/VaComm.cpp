@@ -74,7 +74,7 @@ void probeWrite()
 
 bool meansMissing(int err) { return err == ENOENT || err == ENOTDIR || err == ENXIO || err == ENODEV; }
 
-QByteArray nativeName(const QString &path) { return QFile::encodeName(path); }
+QByteArray nativeBytes(const QString &path) { return QFile::encodeName(path); }
 
 void applyLineSettings(termios &t)
 {
@@ -236,7 +236,7 @@ void TVaComm::CheckPresent() const
     const QString path = m_resolved.isEmpty() ? DeviceName() : m_resolved;
     const QString target = m_resolved.isEmpty() ? path : m_resolvedTarget;
     struct stat st;
-    if (::stat(nativeName(target).constData(), &st) != 0 && meansMissing(errno))
+    if (::stat(nativeBytes(target).constData(), &st) != 0 && meansMissing(errno))
         throw notFound(path);
 }
 
@@ -258,7 +258,7 @@ void TVaComm::createHandle(const QString &path, const QString &target)
 {
     if (!portpath::namesDevice(m_portNum))
         throw notFound(path);
-    const QByteArray native = nativeName(target);
+    const QByteArray native = nativeBytes(target);
     struct stat st;
     if (::stat(native.constData(), &st) != 0) {
         const int err = errno;

@@ -43,7 +43,7 @@ PlotShape line(QPointF a, QPointF b, const QColor &c, double width = 1, bool das
     return s;
 }
 
-PlotShape text(QPointF at, const QString &t, double size, int anchor, const QColor &c = kText, bool bold = false)
+PlotShape textShape(QPointF at, const QString &t, double size, int anchor, const QColor &c = kText, bool bold = false)
 {
     PlotShape s;
     s.kind = PlotShape::Text;
@@ -107,15 +107,15 @@ SchedulePlot::SchedulePlot(const ScheduleResult &result, const QString &title)
     background.rect = QRectF(QPointF(0, 0), QSizeF(m_size));
     background.fill = Qt::white;
     m_shapes << background;
-    m_shapes << text({kLeft, 22}, title, 15, -1, kText, true);
+    m_shapes << textShape({kLeft, 22}, title, 15, -1, kText, true);
     if (result.programs.isEmpty()) {
-        m_shapes << text({kWidth / 2.0, kHeader + kPanelHeight / 2}, QStringLiteral("no program was played"), 14, 0);
+        m_shapes << textShape({kWidth / 2.0, kHeader + kPanelHeight / 2}, QStringLiteral("no program was played"), 14, 0);
         return;
     }
     for (int i = 0; i < panels; ++i)
         addPanel(result, i, kHeader + kPanelHeight * i);
     if (cut)
-        m_shapes << text({kLeft, kHeader + kPanelHeight * panels + 16},
+        m_shapes << textShape({kLeft, kHeader + kPanelHeight * panels + 16},
                          QStringLiteral("%1 more programs played, not drawn: pick them with ENTRY").arg(played - panels),
                          12, -1);
 }
@@ -226,8 +226,8 @@ void SchedulePlot::addPanel(const ScheduleResult &result, int index, double top)
     // Title.
     QString heading = QStringLiteral("program %1  %2").arg(prog.entry).arg(prog.header);
     heading = elided(heading, a.width() - 330, 13);
-    m_shapes << text({a.left(), top + 20}, heading, 13, -1, kText, true);
-    m_shapes << text({a.right(), top + 20},
+    m_shapes << textShape({a.left(), top + 20}, heading, 13, -1, kText, true);
+    m_shapes << textShape({a.right(), top + 20},
                      QStringLiteral("program time %1, real duration %2").arg(duration(qint64(prog.totalSeconds) * 1000),
                                                                              duration(prog.endMs - prog.startMs)),
                      12, 1);
@@ -237,18 +237,18 @@ void SchedulePlot::addPanel(const ScheduleResult &result, int index, double top)
         const double hz = std::pow(10.0, d);
         const double y = at(pi, 0, hz).y();
         m_shapes << line({a.left(), y}, {a.right(), y}, kGrid);
-        m_shapes << text({a.left() - 6, y + 4}, frequencyLabel(hz), 11, 1);
+        m_shapes << textShape({a.left() - 6, y + 4}, frequencyLabel(hz), 11, 1);
         if (d < int(panel.highLog) && panel.highLog - panel.lowLog <= 6) {
             for (int m = 2; m <= 9; ++m) {
                 const double ym = at(pi, 0, hz * m).y();
                 m_shapes << line({a.left(), ym}, {a.right(), ym}, kMinorGrid);
                 // With few decades the 2 and 5 steps are labelled too.
                 if ((m == 2 || m == 5) && panel.highLog - panel.lowLog <= 2)
-                    m_shapes << text({a.left() - 6, ym + 4}, frequencyLabel(hz * m), 11, 1);
+                    m_shapes << textShape({a.left() - 6, ym + 4}, frequencyLabel(hz * m), 11, 1);
             }
         }
     }
-    PlotShape axisTitle = text({18, a.center().y()}, QStringLiteral("frequency"), 12, 0);
+    PlotShape axisTitle = textShape({18, a.center().y()}, QStringLiteral("frequency"), 12, 0);
     axisTitle.vertical = true;
     m_shapes << axisTitle;
 
@@ -265,15 +265,15 @@ void SchedulePlot::addPanel(const ScheduleResult &result, int index, double top)
     for (int k = 0; k * step <= minutes + 1e-9; ++k) {
         const double x = at(pi, qint64(k * step * 60000.0), 1).x();
         m_shapes << line({x, a.top()}, {x, a.bottom()}, kGrid);
-        m_shapes << text({x, a.bottom() + 16}, minutesLabel(k * step), 11, 0);
+        m_shapes << textShape({x, a.bottom() + 16}, minutesLabel(k * step), 11, 0);
     }
-    m_shapes << text({a.center().x(), a.bottom() + 36}, QStringLiteral("minutes since Play"), 12, 0);
+    m_shapes << textShape({a.center().x(), a.bottom() + 36}, QStringLiteral("minutes since Play"), 12, 0);
 
     // Rows: a dashed line at the first value of each, its name beside it.
     for (qsizetype k = 0; k < rows.size(); ++k) {
         const double x = at(pi, rows.at(k)->startMs - prog.startMs, 1).x();
         m_shapes << line({x, a.top()}, {x, a.bottom()}, kRowLine, 1, true);
-        m_shapes << text({x + 3, a.top() + 13 + nameLevel.at(k) * 14}, nameShown.at(k), kNameFont, -1);
+        m_shapes << textShape({x + 3, a.top() + 13 + nameLevel.at(k) * 14}, nameShown.at(k), kNameFont, -1);
     }
 
     // The trace.
@@ -298,7 +298,7 @@ void SchedulePlot::addPanel(const ScheduleResult &result, int index, double top)
         m_shapes << line({x, a.top()}, {x, a.bottom()}, kProblem, 2);
         const QString what = QStringLiteral("line %1: %2").arg(p.line).arg(p.reason);
         const bool left = x > a.center().x();
-        m_shapes << text({left ? x - 4 : x + 4, a.bottom() - 8}, elided(what, a.width() / 2, 11), 11, left ? 1 : -1,
+        m_shapes << textShape({left ? x - 4 : x + 4, a.bottom() - 8}, elided(what, a.width() / 2, 11), 11, left ? 1 : -1,
                          kProblem);
     }
 

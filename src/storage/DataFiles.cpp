@@ -16,7 +16,7 @@ QString native(const QString &winPath) { return winpath::toNative(winPath); }
 // What Windows says of a name it cannot hold; such a file is never there.
 const QString kInvalidName = QStringLiteral("The filename, directory name, or volume label syntax is incorrect");
 
-[[noreturn]] void readFail(const QString &winPath, const QString &why)
+[[noreturn]] void failReadingWinPath(const QString &winPath, const QString &why)
 {
     throw ReadError(QStringLiteral("%1: %2").arg(excerpt(winPath, kPathExcerptChars), why).toStdString());
 }
@@ -48,7 +48,7 @@ bool makeDir(const QString &winPath) noexcept
 QByteArray readAll(const QString &winPath, qint64 limit)
 {
     if (native(winPath).isEmpty())
-        readFail(winPath, kInvalidName);
+        failReadingWinPath(winPath, kInvalidName);
     return readNative(native(winPath), limit, winPath);
 }
 
@@ -77,7 +77,7 @@ qint32 readInteger(const QString &winPath)
 {
     const QByteArray b = readAll(winPath, cap::Setting);
     if (b.size() < 4)
-        readFail(winPath, QStringLiteral("Read beyond end of file"));
+        failReadingWinPath(winPath, QStringLiteral("Read beyond end of file"));
     const auto u = [&](int i) { return quint32(quint8(b[i])); };
     return qint32(u(0) | (u(1) << 8) | (u(2) << 16) | (u(3) << 24));
 }
@@ -95,7 +95,7 @@ quint8 readByte(const QString &winPath)
 {
     const QByteArray b = readAll(winPath, cap::Setting);
     if (b.isEmpty())
-        readFail(winPath, QStringLiteral("Read beyond end of file"));
+        failReadingWinPath(winPath, QStringLiteral("Read beyond end of file"));
     return quint8(b[0]);
 }
 
