@@ -3,7 +3,8 @@
 # Installs missing Debian packages first, lays the default pictures into the
 # data folder when they are missing, hands the demo programs over on a first
 # run, and starts the device simulator when no real device is mapped at the
-# configured port.
+# configured port and, with no port configured, no USB serial adapter is
+# plugged in.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD_DIR:-$ROOT/build-run}
@@ -51,10 +52,16 @@ fi
 
 # The port the controller will open.
 PORT=3
+configured=0
 if [ -f "$DATA/COM_Nr.dat" ]; then
   p=$(head -n1 "$DATA/COM_Nr.dat" | tr -dc '0-9')
-  [ -n "$p" ] && PORT=$p
+  [ -n "$p" ] && PORT=$p && configured=1
 fi
+# The serial devices by COM number, as the controller numbers them.
+PORTS=$("$BUILD/zovt-generator" --list-ports 2>/dev/null || true)
+port_line() { printf '%s\n' "$PORTS" | awk -v p="COM$1" '$1 == p { print; exit }'; }
+# A real device: a USB adapter, or a UART with hardware behind it.
+real_device() { case "$1" in *", USB: "*) return 0 ;; *", UART: unknown"*) return 1 ;; *", UART: "*) return 0 ;; esac; return 1; }
 LINK="$PREFIX/dosdevices/com$PORT"
 STATE=${XDG_STATE_HOME:-$HOME/.local/state}/zovt
 STABLE="$STATE/devsim-com$PORT"   # the simulator's own path to its pseudo-terminal
@@ -88,10 +95,24 @@ is_device() {
 
 SIM_PID=""
 sim_args=(--port "$PORT" --log "$LOG")
-if [ -n "$pinned" ] && [ "$pinned" != "$STABLE" ]; then
+adapter=""
+[ "$configured" = 0 ] && adapter=$(printf '%s\n' "$PORTS" | awk '/, USB: / { print; exit }')
+if [ -n "$adapter" ]; then
+  # A real generator is plugged in: no simulator stands in for it.
+  anum=$(printf '%s' "$adapter" | awk '{ sub(/^COM/, "", $1); print $1 }')
+  apath=$(printf '%s' "$adapter" | awk '{ sub(/,.*/, "", $2); print $2 }')
+  awhat=$(printf '%s' "$adapter" | sed -e 's/^[^,]*, //' -e 's/, number: .*//')
+  echo "Device: a USB serial adapter is at COM$anum ($apath, $awhat); no simulator started."
+  if [ "$anum" != "$PORT" ]; then
+    echo "  No port is configured, so the controller opens COM$PORT: answer Yes to its port question and enter $anum,"
+    echo "  or choose $anum in its settings. zovt-generator --list-ports lists every port."
+  fi
+elif [ -n "$pinned" ] && [ "$pinned" != "$STABLE" ]; then
   echo "Device: COM$PORT is pinned to $pinned in Wine's registry; no simulator started."
 elif [ -z "$pinned" ] && { [ -L "$LINK" ] || [ -e "$LINK" ]; } && is_device "$LINK"; then
   echo "Device: COM$PORT is mapped to $(readlink -f "$LINK"); no simulator started."
+elif [ -z "$pinned" ] && ! [ -L "$LINK" ] && ! [ -e "$LINK" ] && real_device "$(port_line "$PORT")"; then
+  echo "Device: COM$PORT is $(port_line "$PORT" | awk '{ sub(/,.*/, "", $2); print $2 }') in Wine's numbering; no simulator started."
 else
   # The simulator holds a lock on this file while it runs.
   if [ -f "$STABLE.lock" ] && ! flock -n "$STABLE.lock" true 2>/dev/null; then

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,6 +18,8 @@ private slots:
     void commandsInstallBeforeBuilding();
     void runCommandShowsTheBuild();
     void installedMachineIsQuiet();
+    void runWithAnAdapter_data();
+    void runWithAnAdapter();
 
 private:
     struct Result {
@@ -160,6 +163,56 @@ void TestScripts::installedMachineIsQuiet()
     QCOMPARE(r.exitCode, 0);
     QVERIFY(r.calls.last().startsWith(QLatin1String("apt-get install")));
     QVERIFY(r.calls.last().contains(QLatin1String(" clang ")));
+}
+
+void TestScripts::runWithAnAdapter_data()
+{
+    QTest::addColumn<QByteArray>("ports");     // what zovt-generator --list-ports prints
+    QTest::addColumn<QByteArray>("configured"); // COM_Nr.dat; empty: none
+    QTest::addColumn<QString>("says");
+    QTest::addColumn<QString>("simulator");     // its arguments' start; empty: not started
+
+    const QByteArray uart = "COM1  /dev/ttyS0, UART: unknown (no hardware), number: Wine's order, free\n";
+    const QByteArray usb = "COM5  /dev/ttyUSB0, USB: 0403:6001 FTDI FT232R USB UART, serial A1, number: Wine's order, free\n";
+    QTest::newRow("adapter, nothing configured")
+        << uart + usb << QByteArray()
+        << "Device: a USB serial adapter is at COM5 (/dev/ttyUSB0, USB: 0403:6001 FTDI FT232R USB UART, serial A1); "
+           "no simulator started.\n  No port is configured, so the controller opens COM3: answer Yes to its port question and enter 5"
+        << "";
+    QTest::newRow("adapter configured") << uart + usb << QByteArray("5\r\n")
+                                        << "Device: COM5 is /dev/ttyUSB0 in Wine's numbering; no simulator started." << "";
+    QTest::newRow("no adapter") << uart << QByteArray() << "No device mapped at COM3: starting the device simulator"
+                                << "--port 3";
+}
+
+// A real adapter is used, or at least named, and never shadowed by the
+// simulator.
+void TestScripts::runWithAnAdapter()
+{
+    QFETCH(QByteArray, ports);
+    QFETCH(QByteArray, configured);
+    QFETCH(QString, says);
+    QFETCH(QString, simulator);
+    stub(QStringLiteral("build/zovt-generator"),
+         "echo \"$(basename \"$0\") $*\" >> \"$STUB_LOG\"\n[ \"$1\" = --list-ports ] && printf '%s' \"" + ports + "\"\nexit 0\n");
+    m_env.insert(QStringLiteral("STUB_INSTALLED"), QStringLiteral("1"));
+    m_env.insert(QStringLiteral("STUB_UP_TO_DATE"), QStringLiteral("1"));
+    const QString data = m_dir->filePath(QStringLiteral("prefix/drive_c/WooZovDaz9"));
+    QVERIFY(QDir().mkpath(data));
+    if (!configured.isEmpty()) {
+        QFile f(data + QStringLiteral("/COM_Nr.dat"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(configured);
+    }
+    const Result r = run(QStringLiteral("scripts/run.sh"));
+    QVERIFY2(r.exitCode == 0, qPrintable(r.out));
+    QVERIFY2(r.out.contains(says), qPrintable(r.out));
+    const QStringList sims = r.calls.filter(QRegularExpression(QStringLiteral("^zovt-devsim ")));
+    if (simulator.isEmpty())
+        QVERIFY2(sims.isEmpty(), qPrintable(sims.join(QLatin1Char('\n'))));
+    else
+        QVERIFY2(sims.size() == 1 && sims.first().startsWith(QStringLiteral("zovt-devsim ") + simulator), qPrintable(r.calls.join(QLatin1Char('\n'))));
+    QVERIFY(r.calls.contains(QStringLiteral("zovt-generator ")));
 }
 
 QTEST_GUILESS_MAIN(TestScripts)

@@ -28,6 +28,8 @@ using Writes = QVector<RecordingPort::Write>;
 
 namespace {
 
+const char *const kNoFile = "<no file>";
+
 struct Fixture : test::HeadlessApp {
     explicit Fixture(bool pictures = true) : HeadlessApp(options(pictures)) {}
     static Options options(bool pictures)
@@ -88,6 +90,8 @@ private slots:
     void portErrorAtStartUp_data();
     void portErrorAtStartUp();
     void portErrorAfterStartUp();
+    void portStripKeepsANumberNotTyped_data();
+    void portStripKeepsANumberNotTyped();
     void otherErrorsAreDroppedSilently();
     void waitPictures();
     void cycleUnwoundByErrorReleasesThePort();
@@ -388,6 +392,9 @@ void TestStartup::portErrorAtStartUp()
     QVERIFY(f.ui.isVisible("PanelSettigCOM"));
     QVERIFY(!f.ui.isVisible("PanelSettig"));
     QCOMPARE(f.ui.text("COM_Nr"), QStringLiteral("7"));
+    // Port 7 leads nowhere in the test's prefix: the hint says so.
+    QVERIFY2(f.ui.toolTip("COM_Nr").startsWith(QStringLiteral("COM7 (")), qPrintable(f.ui.toolTip("COM_Nr")));
+    QVERIFY(f.ui.toolTip("COM_Nr").contains(QStringLiteral("no such device")));
     f.drive.put(paths::VisDbzFlag, {});
     f.ui.setText("COM_Nr", QStringLiteral("5"));
     f.app->run("SettSave", [&] {
@@ -397,6 +404,43 @@ void TestStartup::portErrorAtStartUp()
     QCOMPARE(f.drive.get(paths::ComNrFile), QByteArray("5\r\n"));
     QVERIFY(f.drive.has(paths::VisDbzFlag)); // the strip alone leaves the options
     QVERIFY(f.app->shell().ended());
+}
+
+void TestStartup::portStripKeepsANumberNotTyped_data()
+{
+    QTest::addColumn<QByteArray>("stored"); // kNoFile: none
+    QTest::addColumn<QString>("typed");     // "=": the field as offered
+    QTest::addColumn<QByteArray>("after");  // kNoFile: none
+
+    QTest::newRow("offered number kept") << QByteArray("7\r\n") << "=" << QByteArray("7\r\n");
+    QTest::newRow("blank-padded number not deleted") << QByteArray(" 7 \r\n") << "=" << QByteArray(" 7 \r\n");
+    QTest::newRow("no number, nothing typed") << QByteArray(kNoFile) << "=" << QByteArray(kNoFile);
+    QTest::newRow("typed number saved") << QByteArray(" 7 \r\n") << "5" << QByteArray("5\r\n");
+    QTest::newRow("field emptied deletes") << QByteArray("7\r\n") << "" << QByteArray(kNoFile);
+}
+
+// OK on the COM strip after a start-up port error stores only what the
+// operator typed.
+void TestStartup::portStripKeepsANumberNotTyped()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, after);
+    Fixture f;
+    if (stored != kNoFile)
+        f.drive.put(paths::ComNrFile, stored);
+    f.port.setFailOpen(true);
+    f.dialogs.answerYes();
+    f.start();
+    QVERIFY(f.ui.isVisible("PanelSettigCOM"));
+    if (typed != QLatin1String("="))
+        f.ui.setText("COM_Nr", typed);
+    f.app->run("SettSave", [&] { f.app->settings().SettSaveClick(); });
+    QVERIFY(f.app->shell().ended());
+    if (after == kNoFile)
+        QVERIFY(!f.drive.has(paths::ComNrFile));
+    else
+        QCOMPARE(f.drive.get(paths::ComNrFile), after);
 }
 
 void TestStartup::portErrorAfterStartUp()

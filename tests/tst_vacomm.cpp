@@ -111,6 +111,7 @@ private slots:
     void destructionClosesAndUnlocks();
     void fullQueueRaisesAfterTimeout();
     void deviceGoneBetweenCycles();
+    void adapterPluggedOutAndBackIn();
     void deviceLookedUpOncePerPlayback_data();
     void deviceLookedUpOncePerPlayback();
     void deviceGoneIsReported_data();
@@ -277,13 +278,17 @@ void TestVaComm::lineSettingsProblems()
 void TestVaComm::devicePath()
 {
     const QString dos = m_drive->prefix() + QStringLiteral("/dosdevices/");
+    // A machine without serial nodes: numbers without a link name nothing.
+    QTemporaryDir noDevices;
+    portpath::setDeviceRoot(noDevices.path());
     QCOMPARE(portpath::devicePath(kPort), m_link);
-    QCOMPARE(portpath::devicePath(7), QStringLiteral("/dev/ttyS6"));
-    QCOMPARE(portpath::devicePath(1), QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(portpath::devicePath(7), dos + QStringLiteral("com7"));
+    QCOMPARE(portpath::devicePath(1), dos + QStringLiteral("com1"));
     QVERIFY(QFile::link(QStringLiteral("/nonexistent/ttyUSB9"), dos + QStringLiteral("com8")));
     QCOMPARE(portpath::devicePath(8), dos + QStringLiteral("com8"));
     QCOMPARE(portpath::devicePath(0), dos + QStringLiteral("com0"));
     QCOMPARE(portpath::devicePath(-2), dos + QStringLiteral("com-2"));
+    portpath::setDeviceRoot(QString());
 }
 
 void TestVaComm::openErrors_data()
@@ -655,6 +660,44 @@ void TestVaComm::deviceGoneIsReported()
 
 // Between cycles the port is closed: a device that went away meanwhile (its
 // simulator ended, an adapter unplugged) is found by the presence check.
+// An adapter pulled while the port is closed and plugged in again at the same
+// path serves the next cycle; pulled during a cycle, the cycle fails.
+void TestVaComm::adapterPluggedOutAndBackIn()
+{
+    TVaComm &p = port();
+    p.setKeepLock(true); // as the controller runs it
+    p.Open();
+    QVERIFY(p.WriteText("22"));
+    p.Close();
+    QCOMPARE(m_pty->read(2, 2000), QByteArray("22"));
+
+    m_pty.reset(); // unplugged: the terminal and its link are gone
+    QVERIFY_THROWS_EXCEPTION(EVaCommError, p.CheckPresent());
+    QVERIFY_THROWS_EXCEPTION(EVaCommError, p.Open());
+    QVERIFY(!p.Active());
+
+    m_pty = std::make_unique<Pty>(); // plugged in again
+    QVERIFY2(m_pty->isOpen(), qPrintable(m_pty->error()));
+    QCOMPARE(m_pty->linkAsCom(kPort), m_link);
+    p.CheckPresent();
+    p.Open();
+    QVERIFY(p.WriteText("44"));
+    p.Close();
+    QCOMPARE(m_pty->read(2, 2000), QByteArray("44"));
+
+    p.Open();
+    QVERIFY(p.WriteText("20"));
+    QCOMPARE(m_pty->read(2, 2000), QByteArray("20"));
+    m_pty.reset(); // unplugged in the middle of a cycle
+    try {
+        p.WriteText("30");
+        p.Close();
+        QFAIL("the lost device went unnoticed");
+    } catch (const EVaCommError &) {
+    }
+    QVERIFY(!p.Active());
+}
+
 void TestVaComm::deviceGoneBetweenCycles()
 {
     port().Open();

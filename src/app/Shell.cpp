@@ -9,6 +9,8 @@
 #include "core/WindowState.h"
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
+#include "device/PortList.h"
+#include "device/VaComm.h"
 #include "panels/SettingsPanel.h"
 #include "device/Waits.h"
 #include "i18n/Captions.h"
@@ -250,11 +252,23 @@ void Shell::HandleException(const char *where, std::exception_ptr error)
         break;
     }
     logError(where, error, "port error");
+    // The designed messages say only that the port failed; the operator at a
+    // terminal, and the port field's hint, learn why and what helps.
+    QString reason;
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception &e) {
+        reason = portlist::explainFailure(m_ctx.device.port().portNum(), QString::fromUtf8(e.what()));
+        if (!reason.isEmpty())
+            std::fprintf(stderr, "zovt: %s\n", qPrintable(excerpt(reason, kMessageChars)));
+    } catch (...) {
+    }
     if (m_ended)
         return;
     try {
         if (m_ctx.state.Staruji) {
             if (m_ctx.dialogs.confirm(text(905))) {
+                m_ctx.ui.setToolTip(f19::COM_Nr, reason);
                 Operations::run(m_ctx.ops.showComStripAlone);
                 return;
             }

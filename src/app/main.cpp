@@ -2,6 +2,7 @@
 #include "core/CommandLine.h"
 #include "app/LanguageDialogWindow.h"
 #include "app/MainWindowController.h"
+#include "device/PortList.h"
 #include "ui/Icons.h"
 #include "storage/CodePage.h"
 #include "storage/WinPath.h"
@@ -43,12 +44,17 @@ int main(int argc, char **argv)
     const zovt::cli::Arguments args = zovt::cli::parse(commandLine(), argc, argv);
     if (args.exitCode)
         return *args.exitCode;
-    if (args.isSet(QStringLiteral("list-ports"))) {
-        std::fprintf(stderr, "zovt-generator: --list-ports is not available in this build\n");
-        return 1;
-    }
     // Files shared with Wine programs are unusable under a wrong prefix or codec.
     QString why = zovt::winpath::prefixProblem();
+    if (args.isSet(QStringLiteral("list-ports"))) {
+        if (!why.isEmpty()) {
+            std::fprintf(stderr, "zovt-generator: %s\n", qPrintable(why));
+            return 1;
+        }
+        for (const QString &line : zovt::portlist::lines())
+            std::printf("%s\n", qPrintable(line));
+        return 0;
+    }
     if (why.isEmpty())
         why = zovt::codepage::ensureUsable();
     if (!why.isEmpty()) {

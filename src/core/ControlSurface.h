@@ -48,6 +48,10 @@ public:
     // unreadable picture raises ReadError.
     virtual void showPicture(const QString &name, const QString &winPath) = 0;
 
+    // The hint shown when the pointer rests on a control; empty: none.
+    virtual QString toolTip(const QString &name) const = 0;
+    virtual void setToolTip(const QString &name, const QString &text) = 0;
+
     // Convenience
     void clear(const QString &name) { setLines(name, {}); }
     void enable(std::initializer_list<const char *> names, bool on)
@@ -79,6 +83,7 @@ public:
         QString text;
         QStringList lines;
         QString picture; // Windows path of the picture last shown
+        QString toolTip;
     };
 
     explicit MemorySurface(const design::Form &form);
@@ -105,6 +110,8 @@ public:
     void setLine(const QString &name, int i, const QString &text) override;
     void appendLine(const QString &name, const QString &text) override { at(name, Op::WriteLines).lines.append(text); }
     void showPicture(const QString &name, const QString &winPath) override;
+    QString toolTip(const QString &name) const override { return get(name).toolTip; }
+    void setToolTip(const QString &name, const QString &text) override { at(name).toolTip = text; }
 
     // The picture last shown in a control (its Windows path).
     QString picture(const QString &name) const { return get(name).picture; }

@@ -180,6 +180,25 @@ UucpLock::State UucpLock::inspect(const QString &lockPath, std::time_t now)
     return now - st.st_mtime >= kUnreadableStaleSeconds ? State::Stale : State::Held;
 }
 
+long UucpLock::holder(const QString &devicePath)
+{
+    const QString name = nameFor(devicePath);
+    for (const QString &dir : directories()) {
+        const QByteArray native = nativeName(dir + QLatin1Char('/') + name);
+        const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        char buf[64];
+        const ssize_t n = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd, buf, sizeof buf) : -1;
+        ::close(fd);
+        const long pid = n > 0 ? parsePid(buf, n) : 0;
+        if (pid > 0 && !processEnded(pid))
+            return pid;
+    }
+    return 0;
+}
+
 int UucpLock::acquire(const QString &devicePath)
 {
     const QString name = nameFor(devicePath);

@@ -49,6 +49,9 @@ public:
     enum class State { Absent, Held, Stale };
     // now: the time against which an unreadable lock's age is measured.
     static State inspect(const QString &lockPath, std::time_t now);
+    // The live process whose lock (in any of the directories) holds the
+    // device, or 0 when none does or the holder cannot be told.
+    static long holder(const QString &devicePath);
 
 private:
     QString m_path;

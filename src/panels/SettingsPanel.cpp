@@ -59,7 +59,8 @@ void SettingsPanel::SettingClick()
 void SettingsPanel::ShowComStripAlone()
 {
     ControlSurface &ui = m_ctx.ui;
-    ui.setText(f19::COM_Nr, files::exists(paths::ComNrFile) ? files::readFirstLine(paths::ComNrFile) : QString());
+    m_offered = files::exists(paths::ComNrFile) ? files::readFirstLine(paths::ComNrFile) : QString();
+    ui.setText(f19::COM_Nr, m_offered);
     ui.setVisible(f19::PanelSettig, false);
     ui.setVisible(f19::PanelSettigCOM, true);
 }
@@ -110,7 +111,13 @@ void SettingsPanel::SettSaveClick()
         }
     }
     const QString com = ui.text(f19::COM_Nr);
-    if (com != QLatin1String(ServiceCode)) {
+    // After a start-up port error, OK on the field as it was offered must
+    // store nothing the operator did not type: a first line such as " 7 "
+    // (read as 7 at start-up) would otherwise be deleted, and the question
+    // also follows errors that no other number mends (a port held by
+    // another program).
+    const bool typed = full || com != m_offered;
+    if (typed && com != QLatin1String(ServiceCode)) {
         if (com.size() == 1 || com.size() == 2)
             files::writeLines(paths::ComNrFile, {com});
         else

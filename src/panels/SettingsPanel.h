@@ -33,6 +33,9 @@ public:
 private:
     bool fullPanelShown() const;
     AppContext &m_ctx;
+    // What the COM strip shown on its own was filled with: confirming it
+    // unchanged keeps the stored number as it is.
+    QString m_offered;
 };
 
 } // namespace zovt

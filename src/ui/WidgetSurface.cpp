@@ -188,6 +188,19 @@ void WidgetSurface::setText(const QString &name, const QString &text)
     w->setProperty("caption", text);
 }
 
+QString WidgetSurface::toolTip(const QString &name) const
+{
+    QWidget *w = find(name);
+    return w ? w->toolTip() : MemorySurface::toolTip(name);
+}
+
+void WidgetSurface::setToolTip(const QString &name, const QString &text)
+{
+    if (QWidget *w = find(name))
+        return w->setToolTip(text);
+    MemorySurface::setToolTip(name, text);
+}
+
 bool WidgetSurface::isChecked(const QString &name) const
 {
     const QWidget *w = find(name);

@@ -30,6 +30,8 @@ public:
     void setVisible(const QString &name, bool on) override;
     QString text(const QString &name) const override;
     void setText(const QString &name, const QString &text) override;
+    QString toolTip(const QString &name) const override;
+    void setToolTip(const QString &name, const QString &text) override;
     bool isChecked(const QString &name) const override;
     void setChecked(const QString &name, bool on) override;
     int index(const QString &name) const override;
