@@ -80,6 +80,9 @@ private slots:
     void slowPcPause();
     void failedSaveLeavesTheOldFile_data();
     void failedSaveLeavesTheOldFile();
+    void fileWithoutKeyIsRewrittenUnderItsName();
+    void keysFromAFileStayInTheirFolders();
+    void nameTooLongIsHandedOverNowhere();
 };
 
 void TestClientEditor::fieldChecks_data()
@@ -523,6 +526,81 @@ void TestClientEditor::failedSaveLeavesTheOldFile()
     QCOMPARE(f.ui.text("Prijmeni"), QString());
     QVERIFY(f.editor().isShown());
     QVERIFY(f.eui().isVisible("Save"));
+}
+
+// A short client file of a companion (no line 11) is edited in place, and
+// two such clients keep apart.
+void TestClientEditor::fileWithoutKeyIsRewrittenUnderItsName()
+{
+    ClientsFixture f;
+    const QString petr = kFolder + u("Novák Petr  12071975.txt");
+    const QString eva = kFolder + u("Malá Eva  01022000.txt");
+    f.putClient(petr, {u("Novák"), "Petr", "12.07.1975"});
+    f.putClient(eva, {u("Malá"), "Eva", "01.02.2000"});
+    for (const QString &path : {petr, eva}) {
+        f.run("Novy", [&] { f.panel().Novy(); });
+        f.dialogs.chooseFile(path);
+        f.run("Edit", [&] { f.editor().Edit(); });
+        f.type(QStringLiteral("Bydliste1"), QStringLiteral("Street ") + path.right(12));
+        f.run("Save", [&] { f.editor().Save(); });
+        QVERIFY(f.errors.isEmpty());
+        const QStringList lines = fileLines(f, path);
+        QCOMPARE(lines.size(), 25);
+        QCOMPARE(lines.value(3), QStringLiteral("Street ") + path.right(12));
+        QCOMPARE(lines.value(10), path.mid(kFolder.size()).chopped(4));
+        QCOMPARE(f.ui.text("PRSAdresaAkt"), path);
+        QCOMPARE(f.ui.text("PRSAdresaProt"),
+                 QStringLiteral("C:\\OrvaTherapy\\Protocol\\") + path.mid(kFolder.size()).chopped(4) + " SUMA.txt");
+    }
+    QVERIFY(!f.drive.has(kFolder + QStringLiteral(".txt")));
+    QCOMPARE(QDir(f.drive.native(kFolder)).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+// Line 11 and line 13 of a hostile file name files, never paths: loaded and
+// saved, the client stays in the client folder and its protocol under the
+// export root.
+void TestClientEditor::keysFromAFileStayInTheirFolders()
+{
+    ClientsFixture f;
+    f.drive.put(paths::ExportRootFile, "C:\\Export\r\n");
+    const QString path = kFolder + QStringLiteral("Hostile.txt");
+    f.putClient(path, clientLines({"Novak", "Jan", "05.03.1980", "", "", "", "", "", "", "", "..\\..\\Zov_Tool\\pwned",
+                                   "", "..\\..\\..\\..\\..\\..\\evil13", "F", "R"}));
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.dialogs.chooseFile(path);
+    f.run("Edit", [&] { f.editor().Edit(); });
+    f.run("Save", [&] { f.editor().Save(); });
+    QVERIFY(f.errors.isEmpty());
+
+    const QString written = kFolder + QStringLiteral(".._.._Zov_Tool_pwned.txt");
+    QCOMPARE(fileLines(f, written).value(10), QStringLiteral(".._.._Zov_Tool_pwned"));
+    QCOMPARE(fileLines(f, written).value(12), QStringLiteral(".._.._.._.._.._.._evil13"));
+    QCOMPARE(f.ui.text("PRSAdresaAkt"), written);
+    QCOMPARE(f.ui.text("PRSAdresaProt"),
+             QStringLiteral("C:\\Export\\.._.._.._.._.._.._evil13\\.._.._Zov_Tool_pwned SUMA.txt"));
+    QVERIFY(f.drive.has(QStringLiteral("C:\\Export\\.._.._.._.._.._.._evil13")));
+    QVERIFY(!f.drive.has(QStringLiteral("C:\\evil13")));
+    QVERIFY(!f.drive.has(QStringLiteral("C:\\Zov_Tool")));
+    QVERIFY(!QFileInfo::exists(f.drive.prefix() + QStringLiteral("/evil13")));
+}
+
+// A key longer than a file name may be: the save fails as any failed write
+// does, and nothing is left naming the file that was never written.
+void TestClientEditor::nameTooLongIsHandedOverNowhere()
+{
+    ClientsFixture f;
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.type(QStringLiteral("Jmeno"), u("Jan"));
+    f.type(QStringLiteral("Prijmeni"), QString(300, QLatin1Char('a')));
+    f.run("Save", [&] { f.editor().Save(); });
+
+    QCOMPARE(f.errors, QStringList{QStringLiteral("Save")});
+    QVERIFY(!f.drive.has(paths::ClientHandOff));
+    QVERIFY(!f.drive.has(paths::ClientAddressFile));
+    QVERIFY(f.ui.text("PRSAdresaAkt").isEmpty());
+    QVERIFY(f.editor().isShown());
+    QVERIFY(f.eui().isVisible("Save"));
+    QCOMPARE(QDir(f.drive.native(kFolder)).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestClientEditor)

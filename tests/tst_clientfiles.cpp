@@ -56,6 +56,8 @@ private slots:
     void roundTrip();
     void handWrittenFile_data();
     void handWrittenFile();
+    void hostileKeyLines_data();
+    void hostileKeyLines();
     void missingFileIsAReadError();
     void writeIntoMissingFolderFails();
 
@@ -91,7 +93,7 @@ void TestClientFiles::writtenFileIsExact()
                                            "Dlouh\xe1 5\r\n"
                                            "Praha\r\n"
                                            "\x8a\xe8uka\r\n"
-                                           "???\r\n"
+                                           "??n\r\n"
                                            "A\r\n"
                                            "5.3.2024\r\n"
                                            "\xe8\r\n"
@@ -132,7 +134,7 @@ void TestClientFiles::roundTrip_data()
         << QStringList{u("Muñoz"), u("李"), u(""), u("05"), u("03"), u("1980"), u("😀"), u(""), u(""), u(""), u(""),
                        u("")}
         << false << false
-        << QStringList{u("Mu?oz"), u("?"), u(""), u("05"), u("03"), u("1980"), u("?"), u(""), u(""), u(""), u(""),
+        << QStringList{u("Munoz"), u("?"), u(""), u("05"), u("03"), u("1980"), u("?"), u(""), u(""), u(""), u(""),
                        u("")};
     const QStringList placeholders{u(""), u(""), u(""), u("88"), u("88"), u("8888"), u(""), u(""), u(""), u(""),
                                    u(""), u("")};
@@ -218,6 +220,35 @@ void TestClientFiles::handWrittenFile()
     QCOMPARE(fieldsOf(r), fields);
     QCOMPARE(r.animal, animal);
     QCOMPARE(identifiersOf(r), identifiers);
+}
+
+void TestClientFiles::hostileKeyLines_data()
+{
+    QTest::addColumn<QString>("line");  // line 11, and line 13 alike
+    QTest::addColumn<QString>("name"); // the plain name it is read as
+    QTest::newRow("up and across") << "..\\..\\Zov_Tool\\pwned" << ".._.._Zov_Tool_pwned";
+    QTest::newRow("up to the root") << "..\\..\\..\\..\\..\\..\\evil13" << ".._.._.._.._.._.._evil13";
+    QTest::newRow("the setting of the client folder") << "..\\..\\WooZovDaz9\\0cestaDBZ" << ".._.._WooZovDaz9_0cestaDBZ";
+    QTest::newRow("forward slashes") << "../../etc/x" << ".._.._etc_x";
+    QTest::newRow("a drive") << "D:\\x" << "D__x";
+    QTest::newRow("the folder above itself") << ".." << "_";
+    QTest::newRow("dots and blanks, read by Windows as ..") << ". . " << "_";
+    QTest::newRow("wildcards and quotes") << "a*b?c\"d<e>f|g" << "a_b_c_d_e_f_g";
+    QTest::newRow("a control character") << QStringLiteral("a\tb") << "a_b";
+    QTest::newRow("dots inside a name stay") << "Novak..Jan" << "Novak..Jan";
+    QTest::newRow("empty stays empty") << "" << "";
+}
+
+void TestClientFiles::hostileKeyLines()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, name);
+    QStringList lines(15);
+    lines[10] = line;
+    lines[12] = line;
+    const ClientRecord r = clientFromLines(lines);
+    QCOMPARE(r.AdresaAkt, name);
+    QCOMPARE(r.PodadrJm, name);
 }
 
 void TestClientFiles::missingFileIsAReadError()

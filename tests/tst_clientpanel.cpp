@@ -120,8 +120,9 @@ void TestClientPanel::shortFileLoadsEmptyFields()
     f.run("KlientOpen", [&] { f.panel().KlientOpen(); });
     QVERIFY(f.errors.isEmpty());
     QCOMPARE(panelFields(f.ui), QStringList({"Novak", "Jan", "", "05", "03", "1980", "", "", "", "", "", ""}));
-    // No key in line 11: the protocol is named by the empty key.
-    QCOMPARE(f.ui.text("PRSAdresaProt"), QStringLiteral("C:\\OrvaTherapy\\Protocol\\ SUMA.txt"));
+    // No key in line 11: the protocol is named after the file, not after an
+    // empty key that every such client would share.
+    QCOMPARE(f.ui.text("PRSAdresaProt"), QStringLiteral("C:\\OrvaTherapy\\Protocol\\Short SUMA.txt"));
     QCOMPARE(f.ui.text("PRSAdresaAkt"), path);
 }
 

@@ -100,7 +100,9 @@ struct Fixture : test::HeadlessApp {
         static const QHash<QString, Toggle> toggles{{QStringLiteral("JasLED"), Toggle::Brightness},
                                                     {QStringLiteral("VykonIR"), Toggle::Night},
                                                     {QStringLiteral("ZpomalLED"), Toggle::SlowDown}};
-        if (button.endsWith(QLatin1String("_Pom")))
+        if (button == QLatin1String("C_Max"))
+            app->settings().C_MaxClick();
+        else if (button.endsWith(QLatin1String("_Pom")))
             lighting().auxClick(toggles.value(button.chopped(4)));
         else
             lighting().click(toggles.value(button));
@@ -140,6 +142,7 @@ private slots:
     void portErrorEndsTheProgram();
     void toggleMeetsTheStartupLighting_data();
     void toggleMeetsTheStartupLighting();
+    void nightBackOnBeforeAnyLighting();
     void auxiliaryDuringPlayback_data();
     void auxiliaryDuringPlayback();
     void generatorSwitch_data();
@@ -191,6 +194,11 @@ void TestLighting::togglesAtRest_data()
     QTest::newRow("new night off, brightness, night on")
         << true << 2 << 0 << QStringList{"VykonIR", "JasLED", "VykonIR"} << QStringList{"0 12", "4900 25"} << "25"
         << "RGG" << qint64(6200);
+    // Back on after a label that is no lighting command: the last lighting
+    // command goes out again, never the label.
+    QTest::newRow("new MAX, night off, on") << true << 0 << 0 << QStringList{"C_Max", "VykonIR", "VykonIR"}
+                                            << QStringList{"0 98", "1300 10", "2600 20"} << "MAX" << "GGG"
+                                            << qint64(3900);
     QTest::newRow("new night 0 and 1") << true << 1 << 0 << QStringList{"VykonIR", "VykonIR"}
                                        << QStringList{"0 11", "1300 20"} << "20" << "GGG" << qint64(2600);
     // The slow-down state does not change the stand-by text.
@@ -369,6 +377,21 @@ void TestLighting::toggleMeetsTheStartupLighting()
     QVERIFY(!f.app->state().Staruji);
     QVERIFY(f.shown({"JasLED", "VykonIR", "ZpomalLED"}));
     QVERIFY(!f.ui.isChecked(QStringLiteral("PortOpen")));
+}
+
+// Night off and on again before the stand-by lighting after start-up: no
+// lighting was chosen yet, so nothing is restored, and the label "Start"
+// never reaches the device.
+void TestLighting::nightBackOnBeforeAnyLighting()
+{
+    Fixture f(true);
+    f.ui.setIndex(QStringLiteral("R_Stadby"), 1);
+    f.at(100, [&] { f.click(QStringLiteral("VykonIR")); });
+    f.at(1500, [&] { f.click(QStringLiteral("VykonIR")); });
+    f.start();
+    f.clock.advance(15000);
+    QCOMPARE(f.writes(), (QStringList{"300 10", "3300 21"}));
+    QCOMPARE(f.lamps(), QStringLiteral("GGG"));
 }
 
 void TestLighting::auxiliaryDuringPlayback_data()

@@ -14,6 +14,7 @@
 #include "program/RowParser.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
+#include "storage/RegionalFormats.h"
 #include "support/Headless.h"
 #include "support/TempDrive.h"
 #include "ui/MainWindowDesign.h"
@@ -26,8 +27,9 @@
 #include <QtTest>
 
 #include <algorithm>
-
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,8 +43,8 @@ using test::row;
 const QString kClientFile = QStringLiteral("C:\\OrvaTherapy\\Protocol\\Novak Jan  05031980 SUMA.txt");
 const QString kSeparator = QString(43, QLatin1Char('_'));
 
-// 5 March 2024, 14:02:07 in UTC, so that no test depends on the machine's zone.
-QDateTime fixedNow() { return QDateTime(QDate(2024, 3, 5), QTime(14, 2, 7), Qt::UTC); }
+// 5 March 2024, 14:02:07 local time.
+QDateTime fixedNow() { return QDateTime(QDate(2024, 3, 5), QTime(14, 2, 7)); }
 
 // 8-bit text with CR LF line ends.
 QByteArray crlf(const QStringList &lines) { return text::encode(lines, text::Encoding::Ansi); }
@@ -72,7 +74,9 @@ void loadClient(ControlSurface &ui, const QString &protocolFile)
 const QStringList kNovakHeader{
     "Jan Novák ", "Narození:05.03.1980", "Dlouhá 1 Praha", "N1 N2", "+420123456789", "jan@example.org", kSeparator,
 };
-const QString kLine1 = QStringLiteral("ZovT Gener:  05.03.24 14:02:07 UTC");
+// The formats a Czech prefix holds.
+regional::Formats czech() { return regional::defaultsFor(QStringLiteral("cs_CZ.UTF-8")); }
+const QString kLine1 = QStringLiteral("ZovT Gener:  5. 3. 2024 14:02:07");
 
 struct WithDrive {
     test::TempDrive drive;
@@ -110,7 +114,7 @@ struct Player : WithDrive, test::Headless {
             ui.setText(QStringLiteral("Email"), c.Email);
         };
         protocol.now = fixedNow;
-        protocol.locale = QLocale(QLocale::Czech, QLocale::Czechia);
+        protocol.formats = czech();
         clock.setErrorSink([this](const char *where, std::exception_ptr e) {
             try {
                 std::rethrow_exception(e);
@@ -157,6 +161,9 @@ private slots:
     void encodingsAreKept();
     void failedWrites_data();
     void failedWrites();
+    void fullDisk_data();
+    void fullDisk();
+    void invisibleCharactersAreKeptVisible();
     void unreadableHistoryIsNotReplaced();
     void playAllThroughTheApplication();
     void killedWhileSaving();
@@ -201,31 +208,41 @@ void TestProtocol::clientHeader()
 
 void TestProtocol::dateTime_data()
 {
-    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("shortDate");
+    QTest::addColumn<QString>("timeFormat");
     QTest::addColumn<QDateTime>("when");
     QTest::addColumn<QString>("text");
 
-    const QLocale cs(QLocale::Czech, QLocale::Czechia);
-    const QLocale en(QLocale::English, QLocale::UnitedStates);
-    const QLocale de(QLocale::German, QLocale::Germany);
     const QDate day(2024, 3, 5);
-    const auto at = [&](int h, int m, int s, int ms = 0) { return QDateTime(day, QTime(h, m, s, ms), Qt::UTC); };
-    QTest::newRow("Czech afternoon") << cs << at(14, 2, 7) << "ZovT Gener:  05.03.24 14:02:07 UTC";
-    QTest::newRow("English afternoon") << en << at(14, 2, 7) << "ZovT Gener:  3/5/24 2:02:07 PM UTC";
-    QTest::newRow("German morning") << de << at(9, 5, 0) << "ZovT Gener:  05.03.24 09:05:00 UTC";
-    QTest::newRow("exactly midnight: the date alone") << cs << at(0, 0, 0) << "ZovT Gener:  05.03.24";
-    QTest::newRow("a millisecond past midnight") << cs << at(0, 0, 0, 1) << "ZovT Gener:  05.03.24 0:00:00 UTC";
-    QTest::newRow("a second before midnight") << en << at(23, 59, 59) << "ZovT Gener:  3/5/24 11:59:59 PM UTC";
-    QTest::newRow("zone of the time given") << cs << QDateTime(day, QTime(14, 2, 7), Qt::OffsetFromUTC, 3600)
-                                            << "ZovT Gener:  05.03.24 14:02:07 UTC+01:00";
+    const auto at = [&](int h, int m, int s, int ms = 0) { return QDateTime(day, QTime(h, m, s, ms)); };
+    const QString csDate = QStringLiteral("d. M. yyyy"), csTime = QStringLiteral("H:mm:ss");
+    const QString enDate = QStringLiteral("M/d/yyyy"), enTime = QStringLiteral("h:mm:ss tt");
+    QTest::newRow("Czech afternoon") << csDate << csTime << at(14, 2, 7) << "ZovT Gener:  5. 3. 2024 14:02:07";
+    QTest::newRow("English afternoon") << enDate << enTime << at(14, 2, 7) << "ZovT Gener:  3/5/2024 2:02:07 PM";
+    QTest::newRow("German morning") << "d.M.yyyy" << "HH:mm:ss" << at(9, 5, 0) << "ZovT Gener:  5.3.2024 09:05:00";
+    QTest::newRow("Russian") << "dd.MM.yyyy" << "HH:mm:ss" << at(9, 5, 0) << "ZovT Gener:  05.03.2024 09:05:00";
+    QTest::newRow("exactly midnight: the date alone") << csDate << csTime << at(0, 0, 0) << "ZovT Gener:  5. 3. 2024";
+    QTest::newRow("a millisecond past midnight") << csDate << csTime << at(0, 0, 0, 1)
+                                                 << "ZovT Gener:  5. 3. 2024 0:00:00";
+    QTest::newRow("a second before midnight") << enDate << enTime << at(23, 59, 59)
+                                              << "ZovT Gener:  3/5/2024 11:59:59 PM";
+    QTest::newRow("half past midnight, 12-hour") << enDate << enTime << at(0, 30, 0) << "ZovT Gener:  3/5/2024 12:30:00 AM";
+    QTest::newRow("noon, 12-hour") << enDate << enTime << at(12, 0, 0) << "ZovT Gener:  3/5/2024 12:00:00 PM";
+    QTest::newRow("a zone is never written") << csDate << csTime
+                                             << QDateTime(day, QTime(14, 2, 7), Qt::OffsetFromUTC, 3600)
+                                             << "ZovT Gener:  5. 3. 2024 14:02:07";
+    QTest::newRow("quoted text, names, two-digit year")
+        << "ddd, MMM d 'of' ''yy" << "hh'h'mm t" << at(9, 5, 0) << "ZovT Gener:  Tue, Mar 5 of '24 09h05 A";
 }
 
 void TestProtocol::dateTime()
 {
-    QFETCH(QLocale, locale);
+    QFETCH(QString, shortDate);
+    QFETCH(QString, timeFormat);
     QFETCH(QDateTime, when);
     QFETCH(QString, text);
-    QCOMPARE(protocol::startLine(when, locale), text);
+    const regional::Formats f{shortDate, timeFormat, QStringLiteral("AM"), QStringLiteral("PM"), QStringLiteral("en")};
+    QCOMPARE(protocol::startLine(when, f), text);
 }
 
 void TestProtocol::programLine()
@@ -318,7 +335,7 @@ void TestProtocol::encodingsAreKept_data()
 
     // "Novák Jan" with an old playback, then what a playback of P1 adds.
     const QByteArray oldAnsi = "Jan Nov\xE1k \r\nStar\xFD z\xE1znam \x8A\r\n";
-    const QByteArray newAnsi = "ZovT Gener:  05.03.24 14:02:07 UTC\r\n0:2:5  P1 \r\n" + kSeparator.toLatin1() + "\r\n";
+    const QByteArray newAnsi = "ZovT Gener:  5. 3. 2024 14:02:07\r\n0:2:5  P1 \r\n" + kSeparator.toLatin1() + "\r\n";
     QTest::newRow("Windows-1250") << oldAnsi << newAnsi;
     QTest::newRow("UTF-8 with its mark") << QByteArray("\xEF\xBB\xBF") + QString::fromLatin1(oldAnsi).toUtf8() << newAnsi;
     QStringEncoder utf16(QStringEncoder::Utf16LE);
@@ -347,7 +364,7 @@ void TestProtocol::failedWrites_data()
     QTest::addColumn<QString>("error");
 
     QTest::newRow("the working copy cannot be saved: the client's file stays")
-        << paths::ProtocolWorkCopy << "protocolEnd: Cannot create file \"C:\\WooZovDaz9\\SUMAsumGener.txt\"";
+        << paths::ProtocolWorkCopy << "protocolEnd: Cannot replace file \"C:\\WooZovDaz9\\SUMAsumGener.txt\"";
     QTest::newRow("the client's folder is gone: the working copy keeps the protocol")
         << QStringLiteral("C:\\OrvaTherapy\\Protocol")
         << "protocolEnd: Cannot create file \"C:\\OrvaTherapy\\Protocol\\Novak Jan  05031980 SUMA.txt\"";
@@ -389,6 +406,75 @@ void TestProtocol::failedWrites()
     // The playback itself ended as usual.
     QVERIFY(p.ui.isEnabled(QStringLiteral("Open")));
     QVERIFY(!p.protocol.started());
+}
+
+void TestProtocol::fullDisk_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("spared"); // writes of the protocol end that succeed first
+    using files::testing::WriteStep;
+    const std::pair<const char *, WriteStep> steps[] = {
+        {"create", WriteStep::Create}, {"write", WriteStep::Write}, {"sync", WriteStep::Sync},
+        {"close", WriteStep::Close},   {"rename", WriteStep::Rename},
+    };
+    for (const auto &[name, step] : steps) {
+        QTest::addRow("working copy, %s", name) << int(step) << 0;
+        QTest::addRow("copy back, %s", name) << int(step) << 1;
+    }
+}
+
+// The disk fills up while the protocol is saved: the client's history stays
+// whole, and the failure is reported.
+void TestProtocol::fullDisk()
+{
+    QFETCH(int, step);
+    QFETCH(int, spared);
+
+    Player p;
+    QStringList history = kNovakHeader;
+    for (int i = 0; crlf(history).size() < 800; ++i)
+        history << kLine1 << QStringLiteral("0:0:%1  Old %1 ").arg(i) << kSeparator;
+    // The size of the history the fault was found with.
+    history << QString(934 - crlf(history).size() - 2, QLatin1Char('.'));
+    const QByteArray before = crlf(history);
+    QCOMPARE(before.size(), 934);
+    p.drive.put(kClientFile, before);
+    p.load(kProgramFile);
+    p.select(0);
+    p.ctx.ops.protocolEnd = [&] {
+        files::testing::WriteFault full(files::testing::WriteStep(step), ENOSPC, spared);
+        p.protocol.end();
+    };
+    p.playback.Play();
+
+    QCOMPARE(p.drive.get(kClientFile), before);
+    QCOMPARE(p.errors.size(), 1);
+    QVERIFY2(p.errors.first().startsWith(QLatin1String("protocolEnd: Cannot")), qPrintable(p.errors.first()));
+    QVERIFY2(p.errors.first().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))), qPrintable(p.errors.first()));
+    // No temporary file is left behind beside either file.
+    for (const QString &folder : {paths::OrvaProtocol, paths::DataDir})
+        QCOMPARE(QDir(p.drive.native(folder)).entryList({QStringLiteral(".zovt-*")}, QDir::Hidden | QDir::Files),
+                 QStringList());
+    // The next playback still finds the whole history.
+    p.ctx.ops.protocolEnd = [&] { p.protocol.end(); };
+    p.play(1);
+    QCOMPARE(text::decode(p.drive.get(kClientFile)).lines, (history + QStringList{kLine1, "0:0:5  P2 ", kSeparator}));
+}
+
+// A program header holding a character an 8-bit file cannot hold, invisible
+// or not, leaves a "?" in the protocol, in the client's file and in the
+// working copy alike.
+void TestProtocol::invisibleCharactersAreKeptVisible()
+{
+    Player p;
+    p.load({QStringLiteral("[Kurz\u200B]"), row("a||10.000|0|Hz|0|0|5"), QStringLiteral("[\u200E\uFEFFN\uFE0F\u00F1]"),
+            row("b||10.000|0|Hz|0|0|5"), QStringLiteral("[STOP]")});
+    p.play(0);
+    p.play(1);
+    const QByteArray file = p.drive.get(kClientFile);
+    QVERIFY2(file.contains("\r\n0:0:5  Kurz? \r\n"), file.constData());
+    QVERIFY2(file.contains("\r\n0:0:5  ??N?n \r\n"), file.constData());
+    QCOMPARE(p.drive.get(paths::ProtocolWorkCopy), file);
 }
 
 // A client file that exists but cannot be brought in: the playback goes on
@@ -449,7 +535,7 @@ void TestProtocol::playAllThroughTheApplication()
     ScriptedDialogs dialogs;
     Application app(clock, ui, port, dialogs);
     app.protocol().now = fixedNow;
-    app.protocol().locale = QLocale(QLocale::Czech, QLocale::Czechia);
+    app.protocol().formats = czech();
     app.run("Nastav", [&] { app.shell().Nastav(); });
     clock.advance(5000); // the stand-by lighting after start-up
     QCOMPARE(ui.lineCount(QStringLiteral("Zakladmemo")), 2);
@@ -491,7 +577,7 @@ namespace {
     test::Headless h;
     ProtocolController protocol(h.ctx);
     protocol.now = fixedNow;
-    protocol.locale = QLocale(QLocale::Czech, QLocale::Czechia);
+    protocol.formats = czech();
     loadClient(h.ui, clientFile);
     h.ui.setLines(QStringLiteral("MemoPlayShow"), {QStringLiteral(" P1 ")});
     h.state.engine.CasCelkp = 3725;

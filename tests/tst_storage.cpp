@@ -393,6 +393,7 @@ void TestStorage::linesReadAsTheConverterReadsTheWholeFile_data()
 void TestStorage::linesReadAsTheConverterReadsTheWholeFile()
 {
     QFETCH(QByteArray, bytes);
+    const test::UnixLocale czech("cs_CZ.UTF-8", "cs_CZ.UTF-8");
     QString whole;
     const auto flags = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
     if (bytes.startsWith("\xEF\xBB\xBF"))

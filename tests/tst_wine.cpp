@@ -2,20 +2,25 @@
 // Windows name rules on the way to the native file system, and WINEPREFIX as
 // Wine reads it. Every prefix here is a stand-in made by the test.
 
+#include "clients/ClientFile.h"
 #include "device/PortPath.h"
 #include "storage/CodePage.h"
 #include "storage/DataFiles.h"
+#include "storage/RegionalFormats.h"
 #include "storage/TextCodec.h"
 #include "storage/WinPath.h"
 #include "storage/WineRegistry.h"
 #include "support/TempDrive.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace zovt;
 using zovt::test::TempDrive;
@@ -107,6 +112,10 @@ private slots:
     void fileRoundTrip();
     void charactersTheCodePageLacks_data();
     void charactersTheCodePageLacks();
+    void regionalFormats_data();
+    void regionalFormats();
+    void hostileRegistryFiles_data();
+    void hostileRegistryFiles();
     void codecProblem_data();
     void codecProblem();
 
@@ -191,33 +200,63 @@ void TestWine::registryValue()
 
 void TestWine::codePageChoice_data()
 {
+    QTest::addColumn<QByteArray>("lcAll");
+    QTest::addColumn<QByteArray>("lcCtype");
+    QTest::addColumn<QByteArray>("lang");
     QTest::addColumn<QByteArray>("systemReg");
     QTest::addColumn<int>("codePage");
     QTest::addColumn<QByteArray>("codec");
-    QTest::addColumn<QString>("noteMentions"); // empty: the prefix's code page is used without a note
+    QTest::addColumn<QString>("noteMentions"); // empty: no note
 
-    QTest::newRow("1250") << wineSystemReg("1250") << 1250 << QByteArray("windows-1250") << "";
-    QTest::newRow("1252") << wineSystemReg("1252") << 1252 << QByteArray("windows-1252") << "";
-    QTest::newRow("1251") << wineSystemReg("1251") << 1251 << QByteArray("windows-1251") << "";
-    QTest::newRow("UTF-8") << wineSystemReg("65001") << 65001 << QByteArray("UTF-8") << "";
-    QTest::newRow("1252 under CurrentControlSet itself")
-        << QByteArray("WINE REGISTRY Version 2\r\n[System\\\\CurrentControlSet\\\\Control\\\\Nls\\\\CodePage] 1234567890\r\n"
-                      "\"ACP\"=\"1252\"\r\n")
-        << 1252 << QByteArray("windows-1252") << "";
-    QTest::newRow("holding nothing") << wineSystemReg("") << 1250 << QByteArray("windows-1250") << "ACP";
-    QTest::newRow("empty file") << QByteArray() << 1250 << QByteArray("windows-1250") << "ACP";
-    QTest::newRow("no file") << QByteArray(kNoFile) << 1250 << QByteArray("windows-1250") << "system.reg";
-    QTest::newRow("code page without a codec") << wineSystemReg("99999") << 1250 << QByteArray("windows-1250") << "99999";
-    QTest::newRow("not a number") << wineSystemReg("cp1252") << 1250 << QByteArray("windows-1250") << "cp1252";
+    const QByteArray none;
+    const QByteArray noFile(kNoFile);
+    QTest::newRow("cs_CZ") << none << QByteArray("cs_CZ.UTF-8") << none << noFile << 1250 << QByteArray("windows-1250") << "";
+    QTest::newRow("ru_RU") << none << QByteArray("ru_RU.UTF-8") << none << noFile << 1251 << QByteArray("windows-1251") << "";
+    QTest::newRow("C.UTF-8") << none << QByteArray("C.UTF-8") << none << noFile << 1252 << QByteArray("windows-1252") << "";
+    QTest::newRow("nothing set: C") << none << none << none << noFile << 1252 << QByteArray("windows-1252") << "";
+    QTest::newRow("de_DE") << none << QByteArray("de_DE.UTF-8") << none << noFile << 1252 << QByteArray("windows-1252") << "";
+    QTest::newRow("sv_SE") << none << QByteArray("sv_SE.UTF-8") << none << noFile << 1252 << QByteArray("windows-1252") << "";
+    QTest::newRow("pl_PL, no charset") << none << QByteArray("pl_PL") << none << noFile << 1250 << QByteArray("windows-1250") << "";
+    QTest::newRow("uk_UA") << none << QByteArray("uk_UA.UTF-8") << none << noFile << 1251 << QByteArray("windows-1251") << "";
+    QTest::newRow("el_GR") << none << QByteArray("el_GR.UTF-8") << none << noFile << 1253 << QByteArray("windows-1253") << "";
+    QTest::newRow("tr_TR") << none << QByteArray("tr_TR.UTF-8") << none << noFile << 1254 << QByteArray("windows-1254") << "";
+    QTest::newRow("lt_LT") << none << QByteArray("lt_LT.UTF-8") << none << noFile << 1257 << QByteArray("windows-1257") << "";
+    QTest::newRow("sr_RS Latin by default") << none << QByteArray("sr_RS.UTF-8") << none << noFile << 1250
+                                            << QByteArray("windows-1250") << "";
+    QTest::newRow("sr_RS@cyrillic") << none << QByteArray("sr_RS.UTF-8@cyrillic") << none << noFile << 1251
+                                    << QByteArray("windows-1251") << "";
+    QTest::newRow("a language Wine does not know") << none << QByteArray("xx_YY.UTF-8") << none << noFile << 1252
+                                                   << QByteArray("windows-1252") << "";
+    QTest::newRow("LC_ALL before LC_CTYPE") << QByteArray("ru_RU.UTF-8") << QByteArray("cs_CZ.UTF-8") << none << noFile
+                                            << 1251 << QByteArray("windows-1251") << "";
+    QTest::newRow("LANG last") << none << none << QByteArray("cs_CZ.UTF-8") << noFile << 1250
+                               << QByteArray("windows-1250") << "";
+    QTest::newRow("registry agrees") << none << QByteArray("cs_CZ.UTF-8") << none << wineSystemReg("1250") << 1250
+                                     << QByteArray("windows-1250") << "";
+    QTest::newRow("registry set by hand: the locale wins, stderr names both")
+        << none << QByteArray("C.UTF-8") << none << wineSystemReg("1250") << 1252 << QByteArray("windows-1252") << "1250";
+    QTest::newRow("registry left from another locale") << none << QByteArray("ru_RU.UTF-8") << none
+                                                       << wineSystemReg("1252") << 1251 << QByteArray("windows-1251")
+                                                       << "1252";
+    QTest::newRow("registry without a code page") << none << QByteArray("cs_CZ.UTF-8") << none << wineSystemReg("")
+                                                  << 1250 << QByteArray("windows-1250") << "";
+    QTest::newRow("empty registry file") << none << QByteArray("cs_CZ.UTF-8") << none << QByteArray() << 1250
+                                         << QByteArray("windows-1250") << "";
 }
 
 void TestWine::codePageChoice()
 {
+    QFETCH(QByteArray, lcAll);
+    QFETCH(QByteArray, lcCtype);
+    QFETCH(QByteArray, lang);
     QFETCH(QByteArray, systemReg);
     QFETCH(int, codePage);
     QFETCH(QByteArray, codec);
     QFETCH(QString, noteMentions);
     TempDrive d;
+    test::UnixLocale locale(lcCtype, QByteArray(), lang.isEmpty() ? QByteArray("") : lang);
+    if (!lcAll.isEmpty())
+        qputenv("LC_ALL", lcAll);
     if (systemReg != kNoFile)
         putSystemReg(d, systemReg);
     const codepage::Choice c = codepage::choose();
@@ -227,7 +266,7 @@ void TestWine::codePageChoice()
         QVERIFY2(c.note.isEmpty(), qPrintable(c.note));
     } else {
         QVERIFY2(c.note.contains(noteMentions), qPrintable(c.note));
-        QVERIFY2(c.note.contains(QLatin1String("Windows-1250")), qPrintable(c.note));
+        QVERIFY2(c.note.contains(QString::number(codePage)), qPrintable(c.note));
     }
     // The process-wide choice is the same once it is made afresh.
     codepage::reset();
@@ -237,66 +276,181 @@ void TestWine::codePageChoice()
 
 void TestWine::fileRoundTrip_data()
 {
-    QTest::addColumn<QByteArray>("acp");
+    QTest::addColumn<QByteArray>("locale");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("1250") << QByteArray("1250") << QString::fromUtf8("Příliš žluťoučký kůň")
-                          << QByteArray::fromHex("50f8ed6c699a209e6c759d6f75e86bfd206bf9f2");
-    QTest::newRow("1252") << QByteArray("1252") << QString::fromUtf8("Grüße, Noël – 5 €")
-                          << QByteArray::fromHex("4772fcdf652c204e6feb6c209620352080");
-    QTest::newRow("1251") << QByteArray("1251") << QString::fromUtf8("Привет, мир") << QByteArray::fromHex("cff0e8e2e5f22c20ece8f0");
-    QTest::newRow("no registry: 1250") << QByteArray() << QString::fromUtf8("řěš") << QByteArray("\xf8\xec\x9a");
+    QTest::newRow("cs_CZ: 1250") << QByteArray("cs_CZ.UTF-8") << QString::fromUtf8("Příliš žluťoučký kůň")
+                                 << QByteArray::fromHex("50f8ed6c699a209e6c759d6f75e86bfd206bf9f2");
+    QTest::newRow("C.UTF-8: 1252") << QByteArray("C.UTF-8") << QString::fromUtf8("Grüße, Noël – 5 €")
+                                   << QByteArray::fromHex("4772fcdf652c204e6feb6c209620352080");
+    QTest::newRow("ru_RU: 1251") << QByteArray("ru_RU.UTF-8") << QString::fromUtf8("Привет, мир")
+                                 << QByteArray::fromHex("cff0e8e2e5f22c20ece8f0");
+    // What a Wine program under C.UTF-8 reads as "Øehoø" was written in 1250.
+    QTest::newRow("C.UTF-8: Řehoř as 1252 holds it") << QByteArray("C.UTF-8") << QString::fromUtf8("Řehoř")
+                                                     << QByteArray("Rehor");
 }
 
 void TestWine::fileRoundTrip()
 {
-    QFETCH(QByteArray, acp);
+    QFETCH(QByteArray, locale);
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     TempDrive d;
-    if (!acp.isEmpty())
-        putSystemReg(d, wineSystemReg(acp));
-    codepage::reset();
+    test::UnixLocale l(locale, locale);
+    putSystemReg(d, wineSystemReg("1250")); // a value put there by hand counts for nothing
     const QString line = QStringLiteral("C:\\WooZovDaz9\\line.txt");
     const QString memo = QStringLiteral("C:\\WooZovDaz9\\memo.txt");
     QVERIFY(files::makeDir(QStringLiteral("C:\\WooZovDaz9")));
 
     files::writeLines(line, {text, QStringLiteral("2")});
     QCOMPARE(d.get(line), bytes + "\r\n2\r\n");
-    QCOMPARE(files::readFirstLine(line), text);
+    const QString back = text::fromAnsi(bytes);
+    QCOMPARE(files::readFirstLine(line), back);
 
     files::writeMemo(memo, files::Memo{{text}, text::Encoding::Ansi});
     QCOMPARE(d.get(memo), bytes + "\r\n");
-    const files::Memo back = files::readMemo(memo);
-    QCOMPARE(back.lines, QStringList{text});
-    QCOMPARE(int(back.encoding), int(text::Encoding::Ansi));
+    const files::Memo memoBack = files::readMemo(memo);
+    QCOMPARE(memoBack.lines, QStringList{back});
+    QCOMPARE(int(memoBack.encoding), int(text::Encoding::Ansi));
 }
 
 void TestWine::charactersTheCodePageLacks_data()
 {
-    QTest::addColumn<QByteArray>("acp");
+    QTest::addColumn<QByteArray>("locale");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("1250, Spanish and a sign") << QByteArray() << QString::fromUtf8("Muñoz ☺ Nováková")
-                                              << QByteArray("Mu?oz ? Nov\xe1kov\xe1");
-    QTest::newRow("1250, beyond the basic plane") << QByteArray() << QString::fromUtf8("a😀b") << QByteArray("a?b");
-    QTest::newRow("1250, a real substitute control stays") << QByteArray() << QString::fromUtf8("x\x1Añ")
-                                                           << QByteArray("x\x1A?");
-    QTest::newRow("1251, Czech") << QByteArray("1251") << QString::fromUtf8("Řek Иван") << QByteArray("?ek \xc8\xe2\xe0\xed");
+    const QByteArray cs("cs_CZ.UTF-8"), ru("ru_RU.UTF-8");
+    const auto u = [](const char *s) { return QString::fromUtf8(s); };
+    QTest::newRow("1250, the letter without its mark first") << cs << u("Muñoz Nováková") << QByteArray("Munoz Nov\xe1kov\xe1");
+    QTest::newRow("1250, a sign has no such letter") << cs << u("a ☺ b") << QByteArray("a ? b");
+    QTest::newRow("1250, a letter without a base stays ?") << cs << u("Łódź ø") << QByteArray("\xa3\xf3" "d\x9f ?");
+    QTest::newRow("1250, beyond the basic plane") << cs << u("a😀b") << QByteArray("a?b");
+    QTest::newRow("1250, a real substitute control stays") << cs << u("x\x1A") << QByteArray("x\x1A");
+    QTest::newRow("1251, Žukov") << ru << u("Žukov") << QByteArray("Zukov");
+    QTest::newRow("1251, Czech") << ru << u("Řehoř Иван") << QByteArray("Rehor \xc8\xe2\xe0\xed");
+    QTest::newRow("zero-width space") << cs << u("[Kurz\u200B]") << QByteArray("[Kurz?]");
+    QTest::newRow("direction marks") << cs << u("\u200Ea\u200Fb\u202Ac") << QByteArray("?a?b?c");
+    QTest::newRow("a byte-order mark inside the text") << cs << u("a\uFEFFb") << QByteArray("a?b");
+    QTest::newRow("a variation selector") << cs << u("\u2764\uFE0F!") << QByteArray("?" "?!");
+    QTest::newRow("a lone high surrogate before a letter") << cs << QString(QChar(0xD83D)) + u("a") << QByteArray("?a");
+    QTest::newRow("a lone low surrogate at the end") << cs << u("a") + QString(QChar(0xDC00)) << QByteArray("a?");
 }
 
-// Whatever the code page, what it cannot hold is written as "?", never as a
-// control byte, and nothing around it is lost.
+// Whatever the code page, what it cannot hold is written as its letter
+// without marks or as "?", never as a control byte, and never dropped.
 void TestWine::charactersTheCodePageLacks()
 {
-    QFETCH(QByteArray, acp);
+    QFETCH(QByteArray, locale);
     QFETCH(QString, text);
     QFETCH(QByteArray, bytes);
     TempDrive d;
-    if (!acp.isEmpty())
-        putSystemReg(d, wineSystemReg(acp));
-    codepage::reset();
+    test::UnixLocale l(locale, locale);
     QCOMPARE(text::toAnsi(text), bytes);
+    QCOMPARE(text::encode({text}, text::Encoding::Ansi), bytes + "\r\n");
+}
+
+void TestWine::regionalFormats_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<QByteArray>("userReg"); // kNoFile: none
+    QTest::addColumn<QString>("shortDate");
+    QTest::addColumn<QString>("timeFormat");
+    QTest::addColumn<QString>("written"); // 10 December 2026, 16:52:46
+
+    const auto userReg = [](const char *date, const char *time, const char *am = "AM", const char *pm = "PM") {
+        return QByteArray("WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+                          "[Control Panel\\\\International] 1700000000\n#time=1da1c2b3a4d5e6f\n\"iCountry\"=\"1\"\n"
+                          "\"s1159\"=\"")
+            + am + "\"\n\"s2359\"=\"" + pm + "\"\n\"sShortDate\"=\"" + date + "\"\n\"sTimeFormat\"=\"" + time
+            + "\"\n\"sLongDate\"=\"dddd, MMMM d, yyyy\"\n";
+    };
+    const QByteArray noFile(kNoFile);
+    QTest::newRow("cs_CZ prefix") << QByteArray("C.UTF-8") << userReg("d. M. yyyy", "H:mm:ss") << "d. M. yyyy"
+                                  << "H:mm:ss" << "10. 12. 2026 16:52:46";
+    QTest::newRow("de_DE prefix") << QByteArray("C.UTF-8") << userReg("d.M.yyyy", "HH:mm:ss") << "d.M.yyyy"
+                                  << "HH:mm:ss" << "10.12.2026 16:52:46";
+    QTest::newRow("ru_RU prefix") << QByteArray("C.UTF-8") << userReg("dd.MM.yyyy", "HH:mm:ss") << "dd.MM.yyyy"
+                                  << "HH:mm:ss" << "10.12.2026 16:52:46";
+    QTest::newRow("C prefix") << QByteArray("cs_CZ.UTF-8") << userReg("M/d/yyyy", "h:mm:ss tt") << "M/d/yyyy"
+                              << "h:mm:ss tt" << "12/10/2026 4:52:46 PM";
+    QTest::newRow("prefix with its own designators")
+        << QByteArray("C.UTF-8") << userReg("yyyy-MM-dd", "tt hh:mm", "rano", "odpoledne") << "yyyy-MM-dd"
+        << "tt hh:mm" << "2026-12-10 odpoledne 04:52";
+    QTest::newRow("prefix without the formats: the locale's")
+        << QByteArray("ru_RU.UTF-8") << QByteArray("WINE REGISTRY Version 2\n") << "dd.MM.yyyy" << "HH:mm:ss"
+        << "10.12.2026 16:52:46";
+    QTest::newRow("no registry, cs_CZ") << QByteArray("cs_CZ.UTF-8") << noFile << "d. M. yyyy" << "H:mm:ss"
+                                        << "10. 12. 2026 16:52:46";
+    QTest::newRow("no registry, de_DE") << QByteArray("de_DE.UTF-8") << noFile << "d.M.yyyy" << "HH:mm:ss"
+                                        << "10.12.2026 16:52:46";
+    QTest::newRow("no registry, ru_RU") << QByteArray("ru_RU.UTF-8") << noFile << "dd.MM.yyyy" << "HH:mm:ss"
+                                        << "10.12.2026 16:52:46";
+    QTest::newRow("no registry, sv_SE") << QByteArray("sv_SE.UTF-8") << noFile << "yyyy-MM-dd" << "HH:mm:ss"
+                                        << "2026-12-10 16:52:46";
+    QTest::newRow("no registry, en_GB") << QByteArray("en_GB.UTF-8") << noFile << "M/d/yyyy" << "h:mm:ss tt"
+                                        << "12/10/2026 4:52:46 PM";
+    QTest::newRow("no registry, C") << QByteArray("C") << noFile << "M/d/yyyy" << "h:mm:ss tt" << "12/10/2026 4:52:46 PM";
+    QTest::newRow("no registry, fr_FR: en-US") << QByteArray("fr_FR.UTF-8") << noFile << "M/d/yyyy" << "h:mm:ss tt"
+                                               << "12/10/2026 4:52:46 PM";
+}
+
+// The formats come from the prefix's user.reg, else from the locale; the
+// client file's date and the protocol's date and time use them, never with a
+// time zone.
+void TestWine::regionalFormats()
+{
+    QFETCH(QByteArray, locale);
+    QFETCH(QByteArray, userReg);
+    QFETCH(QString, shortDate);
+    QFETCH(QString, timeFormat);
+    QFETCH(QString, written);
+    TempDrive d;
+    test::UnixLocale l(locale, locale);
+    if (userReg != kNoFile) {
+        QFile f(d.prefix() + QStringLiteral("/user.reg"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(userReg);
+    }
+    const regional::Formats f = regional::current();
+    QCOMPARE(f.shortDate, shortDate);
+    QCOMPARE(f.timeFormat, timeFormat);
+    const QDateTime when(QDate(2026, 12, 10), QTime(16, 52, 46));
+    QCOMPARE(regional::dateTimeText(when, f), written);
+    QCOMPARE(shortDateText(when.date()), written.section(QLatin1Char(' '), 0, shortDate.count(QLatin1Char(' '))));
+}
+
+void TestWine::hostileRegistryFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("kind");
+    for (const char *file : {"system.reg", "user.reg"})
+        for (const char *kind : {"fifo", "/dev/zero", "folder"})
+            QTest::addRow("%s as %s", file, kind) << QString::fromLatin1(file) << QString::fromLatin1(kind);
+}
+
+// A registry file that is no regular file is no registry: nothing waits on
+// it and nothing reads it without end.
+void TestWine::hostileRegistryFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, kind);
+    TempDrive d;
+    const QString path = d.prefix() + QLatin1Char('/') + file;
+    if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(path));
+    else
+        QVERIFY(QFile::link(kind, path));
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(!winereg::readRegistryFile(path));
+    const codepage::Choice c = codepage::choose();
+    QCOMPARE(c.codePage, 1250);
+    QVERIFY2(c.note.isEmpty(), qPrintable(c.note));
+    QCOMPARE(regional::current(), regional::defaultsFor(QStringLiteral("cs_CZ.UTF-8")));
+    QVERIFY(!winereg::systemString(QStringLiteral("Software\\Wine\\Ports"), QStringLiteral("COM1")));
+    QVERIFY(t.elapsed() < 5000);
 }
 
 void TestWine::codecProblem_data()

@@ -12,6 +12,7 @@
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
 #include "program/RowParser.h"
+#include "storage/FileIO.h"
 #include "storage/Paths.h"
 #include "support/Rows.h"
 #include "support/HeadlessApp.h"
@@ -21,6 +22,8 @@
 #include "wishes/WishProgram.h"
 
 #include <QtTest>
+
+#include <optional>
 
 using namespace zovt;
 
@@ -144,10 +147,12 @@ private slots:
 
     void storeAndLoadASlot();
     void slotKeepsTheEncodingItWasReadIn();
+    void invisibleCharactersInASlotStayVisible();
     void loadingAMissingSlotEmptiesTheWish();
     void clearAllSlots_data();
     void clearAllSlots();
-    void slotThatCannotBeWrittenKeepsStoringArmed();
+    void slotThatCannotBeWrittenDisarms_data();
+    void slotThatCannotBeWrittenDisarms();
     void armedStateSurvivesWishMode();
     void infoWish();
 
@@ -405,6 +410,19 @@ void TestWishes::storeAndLoadASlot()
     QVERIFY(w.messages().isEmpty());
 }
 
+// An 8-bit slot has no room for a zero-width space or a direction mark: each
+// leaves a "?", so that the wish read back is not silently another one.
+void TestWishes::invisibleCharactersInASlotStayVisible()
+{
+    Window w;
+    w.setClient("Jana");
+    w.run([&] { w.wishes().Wishes(); });
+    w.type({QStringLiteral("Zdrav\u200B\u00E1"), QStringLiteral("\u200Ek\u0159\uFE0F")});
+    w.run([&] { w.wishes().MemoryDel(); });
+    w.run([&] { w.wishes().Memory(2); });
+    QCOMPARE(w.drive.get(paths::wishMemory(2)), QByteArray("Zdrav?\xE1\r\n?k\xF8?\r\n"));
+}
+
 void TestWishes::slotKeepsTheEncodingItWasReadIn()
 {
     Window w;
@@ -465,19 +483,40 @@ void TestWishes::clearAllSlots()
     QCOMPARE(w.wish(), yes ? QStringList{} : QStringList{"wish 2"});
 }
 
-void TestWishes::slotThatCannotBeWrittenKeepsStoringArmed()
+void TestWishes::slotThatCannotBeWrittenDisarms_data()
 {
+    QTest::addColumn<bool>("fullDisk"); // else the slot's name is taken by a folder
+    QTest::newRow("slot name taken by a folder") << false;
+    QTest::newRow("full disk") << true;
+}
+
+// A store that fails ends the store: the next MemoryDel arms again instead of
+// offering to clear every slot.
+void TestWishes::slotThatCannotBeWrittenDisarms()
+{
+    QFETCH(bool, fullDisk);
     Window w;
     w.setClient("Jana");
     w.run([&] { w.wishes().Wishes(); });
-    w.drive.put(paths::wishMemory(6) + QStringLiteral("\\inside"), "x"); // the slot's name is a folder
+    w.drive.put(paths::wishMemory(1), "ahoj\r\n");
+    if (!fullDisk)
+        w.drive.put(paths::wishMemory(6) + QStringLiteral("\\inside"), "x");
     w.type({"Jsem zdravá"});
     w.run([&] { w.wishes().MemoryDel(); });
-    w.run([&] { w.wishes().Memory(6); });
-    QVERIFY(w.app->state().UlozitDoPamet);
-    QCOMPARE(w.ui.text(QStringLiteral("MemoryDel")), czech(604));
+    {
+        std::optional<files::testing::WriteFault> full;
+        if (fullDisk)
+            full.emplace(files::testing::WriteStep::Write);
+        w.run([&] { w.wishes().Memory(6); });
+    }
+    QVERIFY(!w.app->state().UlozitDoPamet);
+    QCOMPARE(w.ui.text(QStringLiteral("MemoryDel")), czech(601));
     QCOMPARE(w.wish(), QStringList{"Jsem zdravá"});
+    QVERIFY(!w.drive.has(paths::wishMemory(6)) || !fullDisk);
+    w.run([&] { w.wishes().MemoryDel(); });
     QVERIFY(w.messages().isEmpty());
+    QCOMPARE(w.ui.text(QStringLiteral("MemoryDel")), czech(604));
+    QCOMPARE(w.drive.get(paths::wishMemory(1)), QByteArray("ahoj\r\n"));
 }
 
 void TestWishes::armedStateSurvivesWishMode()

@@ -212,7 +212,12 @@ void ClientEditor::nacti()
     // Empty form.
     clearFields();
     // Fill it from the client's file.
-    const ClientRecord r = readClientFile(m_ui.text(f2::AdresaAkt));
+    const QString loaded = m_ui.text(f2::AdresaAkt);
+    ClientRecord r = readClientFile(loaded);
+    // A file without its key line (a short file of a companion) is
+    // rewritten under its own name, not under an empty key.
+    if (r.AdresaAkt.isEmpty())
+        r.AdresaAkt = clientKeyOfFile(loaded);
     for (const ClientField &f : ClientFields)
         setField(QString::fromLatin1(f.control), r.*f.member);
     showIdentifiers(r);
@@ -233,17 +238,21 @@ void ClientEditor::Save()
 {
     // No second save while this one runs.
     m_ui.setVisible(f2::Save, false);
+    const QString previous = m_main.ui.text(f19::PRSAdresaAkt);
+    QString P;
+    bool handedOver = false;
     try {
         // Take the fields and work out the file name.
         ClientRecord r = fromFields();
         const bool edited = Editedit();
         const QString folder = m_main.ui.text(f19::PRSAdresaDBZ);
-        const QString P = prepareClientSave(r, edited, folder);
+        P = prepareClientSave(r, edited, folder);
         setField(f2::JmenoFix, r.JmenoFix);
         setField(f2::Prijmeni, r.Prijmeni);
         setField(f2::Jmeno, r.Jmeno);
         showIdentifiers(r);
         // Hand the client's address over.
+        handedOver = true;
         writeClientHandOff(paths::ClientAddressFile, P);
         TimerSouborAll();
         writeClientHandOff(paths::ClientHandOff, P);
@@ -264,6 +273,15 @@ void ClientEditor::Save()
         m_timer1->start();
         m_main.clock.processUntil([this] { return m_timerc >= 1; });
     } catch (...) {
+        // A client file that could not be written (a name too long for the
+        // file system, a full disk) is named nowhere: neither the hand-offs
+        // nor the main window may point at a file that is not there.
+        if (handedOver && !files::fileExists(P)) {
+            for (const QString &handOff : {paths::ClientAddressFile, paths::ClientHandOff})
+                withdrawClientHandOff(handOff, P);
+            if (m_main.ui.text(f19::PRSAdresaAkt) == P)
+                m_main.ui.setText(f19::PRSAdresaAkt, previous);
+        }
         // The operator can try again once the cause is mended.
         m_ui.setVisible(f2::Save, true);
         throw;

@@ -5,8 +5,8 @@
 #include "clients/Transliteration.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
+#include "storage/RegionalFormats.h"
 
-#include <QLocale>
 
 namespace zovt {
 
@@ -22,10 +22,7 @@ QString clientFolder()
 
 QString shortDateText(const QDate &date)
 {
-    const QLocale sys = QLocale::system();
-    if (sys.language() == QLocale::C || sys.name() == QLatin1String("C"))
-        return date.toString(QStringLiteral("d.M.yyyy"));
-    return sys.toString(date, QLocale::ShortFormat);
+    return regional::dateText(date, regional::current());
 }
 
 QStringList clientFileLines(const ClientRecord &r, bool bezDiakrit)
@@ -63,8 +60,8 @@ ClientRecord clientFromLines(const QStringList &lines)
     r.animal = !line(8).isEmpty();
     r.dateSaved = line(9);
     r.JmenoFix = line(10);
-    r.AdresaAkt = line(11);
-    r.PodadrJm = line(13);
+    r.AdresaAkt = fileNameSafe(line(11));
+    r.PodadrJm = fileNameSafe(line(13));
     r.ExportFr = line(14);
     r.SoubAdrdat = line(15);
     r.Telefon = line(16);
@@ -104,6 +101,23 @@ bool clientFileToBeWritten(const QString &path, bool Editedit)
 void writeClientHandOff(const QString &handOffFile, const QString &path)
 {
     files::writeLines(handOffFile, {codePageSafe(path)});
+}
+
+void withdrawClientHandOff(const QString &handOffFile, const QString &path) noexcept
+{
+    try {
+        if (files::fileExists(handOffFile) && files::readFirstLine(handOffFile) == codePageSafe(path))
+            files::remove(handOffFile);
+    } catch (...) {
+    }
+}
+
+QString clientKeyOfFile(const QString &winPath)
+{
+    QString name = winPath.mid(qMax(winPath.lastIndexOf(QLatin1Char('\\')), winPath.lastIndexOf(QLatin1Char('/'))) + 1);
+    if (name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+        name.chop(4);
+    return fileNameSafe(name);
 }
 
 std::optional<QString> takeClientHandOff()

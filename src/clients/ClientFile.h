@@ -23,8 +23,8 @@ QString clientFilePath(const QString &clientFolder, const QString &key);
 // The client folder: the first line of "0cestaDBZ.txt", else the default.
 QString clientFolder();
 
-// Today's date as line 9 holds it: the system's short date format ("d.M.yyyy"
-// in the C locale).
+// Today's date as line 9 holds it: the short date format of the companion
+// programs' regional settings.
 QString shortDateText(const QDate &date);
 
 // The 25 lines of a client file. Names, addresses and notes go through
@@ -36,6 +36,9 @@ QStringList clientFileLines(const ClientRecord &r, bool bezDiakrit);
 
 // The record held by lines 1 to 17 (a missing line reads as empty; later
 // lines are not looked at). Line 9 goes to dateSaved; line 12 is ignored.
+// The key (line 11) and the folder name (line 13) become file names: they are
+// made plain names (fileNameSafe), so that no file can lead them out of
+// their folders.
 ClientRecord clientFromLines(const QStringList &lines);
 
 // Reads a client file. Throws ReadError when it cannot be read.
@@ -60,6 +63,14 @@ bool clientFileToBeWritten(const QString &path, bool Editedit);
 // Writes path as the only line of a hand-off file (AdresaAktZovT.txt,
 // AdresaAkt.txt). Throws WriteError.
 void writeClientHandOff(const QString &handOffFile, const QString &path);
+
+// Deletes a hand-off file that names path (a save that failed); one naming
+// anything else is left. Never fails.
+void withdrawClientHandOff(const QString &handOffFile, const QString &path) noexcept;
+
+// The key a client file is known by when it carries none: its own name
+// without ".txt", made a plain file name.
+QString clientKeyOfFile(const QString &winPath);
 
 // Reads the first line of "AdresaAktZovT.txt" and deletes the file; nothing
 // when the file does not exist. Throws ReadError when it cannot be read (the

@@ -5,6 +5,8 @@
 #include "clients/Transliteration.h"
 #include "storage/DataFiles.h"
 
+#include <algorithm>
+
 namespace zovt {
 
 namespace {
@@ -67,7 +69,11 @@ QString fileNameSafe(const QString &name)
     for (QChar &c : out)
         if (forbiddenInFileName(c))
             c = QLatin1Char('_');
-    return out;
+    // ".." (and what Windows reads as it: dots and blanks only) would name the
+    // folder above.
+    const bool dotsOnly = !out.isEmpty() && out.contains(QLatin1Char('.'))
+        && std::all_of(out.cbegin(), out.cend(), [](QChar c) { return c == QLatin1Char('.') || c == kBlank; });
+    return dotsOnly ? QStringLiteral("_") : out;
 }
 
 ClientIdentifiers newClientIdentifiers(const ClientRecord &r, bool bezDiakrit)

@@ -60,7 +60,9 @@ void ClientPanel::Nactiklient()
     if (files::fileExists(m_AdresaAkt)) {
         const ClientRecord r = readClientFile(m_AdresaAkt);
         show(r);
-        m_AdresaAkt = r.AdresaAkt;
+        // A file without its key line keeps its protocol under its own name,
+        // not in one " SUMA.txt" shared by every such client.
+        m_AdresaAkt = r.AdresaAkt.isEmpty() ? clientKeyOfFile(m_AdresaAkt) : r.AdresaAkt;
         m_PodadrJm = r.PodadrJm;
         const ClientPaths p = deriveClientPaths(ui.text(f19::PRSAdresaPresmerovani), m_PodadrJm, m_AdresaAkt);
         ui.setText(f19::PRSAdresKlentaData, p.PRSAdresKlentaData);

@@ -64,6 +64,7 @@ QString DeviceLink::LightByPauseText() const
 void DeviceLink::LightByRun()
 {
     const QString text = LightByRunText();
+    m_lastLighting = text.toLatin1();
     if (m_state.VykonIR_Pc_Swich)
         write(text.toLatin1());
     m_ui.setText(f19::WritedCom, text);
@@ -74,6 +75,7 @@ void DeviceLink::LightByRun()
 void DeviceLink::LightByPause()
 {
     const QString text = LightByPauseText();
+    m_lastLighting = text.toLatin1();
     if (m_state.VykonIR_Pc_Swich)
         write(text.toLatin1());
     m_ui.setText(f19::WritedCom, text);
@@ -146,10 +148,14 @@ void DeviceLink::nightCycle()
         const bool lit = m_state.VykonIR_Pc_Swich;
         if (newFirmware()) {
             // Back on: the device gets the lighting it was last told (or
-            // would have been told while it was dark) again.
-            if (lit)
-                write(text::toAnsi(m_ui.text(f19::WritedCom)));
-            else
+            // would have been told while it was dark) again. Not whatever
+            // WritedCom shows: that may be a label ("Start", "MAX"). Before
+            // any lighting was chosen there is nothing to restore; the
+            // delayed stand-by lighting follows.
+            if (lit) {
+                if (!m_lastLighting.isEmpty())
+                    write(m_lastLighting);
+            } else
                 write(QByteArray::number(cmd::NightLighting + m_ui.index(f19::R_Night)));
         } else if (lit) {
             write(cmd::LightingOn, QStringLiteral("I22"));

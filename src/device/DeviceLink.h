@@ -73,6 +73,10 @@ public:
 
 private:
     void endLightCycle(bool first);
+
+    // The last lighting command chosen ("20" to "53"), written or not: what
+    // the night toggle restores when it is switched back on.
+    QByteArray m_lastLighting;
 };
 
 } // namespace zovt

@@ -14,8 +14,6 @@
 #include "storage/WinPath.h"
 #include "core/Form19Names.h"
 
-#include <QSaveFile>
-
 #include <exception>
 
 namespace zovt {
@@ -44,46 +42,14 @@ QStringList clientHeader(const ClientRecord &c, const QString &birthCaption)
     };
 }
 
-QString dateTimeText(const QDateTime &when, const QLocale &locale)
+QString startLine(const QDateTime &when, const regional::Formats &formats)
 {
-    const QString date = locale.dateFormat(QLocale::ShortFormat);
-    if (when.time() == QTime(0, 0))
-        return locale.toString(when, date);
-    // One format for both, so that a zone in the time format is the zone of
-    // the date and time given.
-    return locale.toString(when, date + QLatin1Char(' ') + locale.timeFormat(QLocale::LongFormat));
-}
-
-QString startLine(const QDateTime &when, const QLocale &locale)
-{
-    return QStringLiteral("ZovT Gener:  ") + dateTimeText(when, locale);
+    return QStringLiteral("ZovT Gener:  ") + regional::dateTimeText(when, formats);
 }
 
 QString programLine(qint64 totalSeconds, const QString &headerDisplay)
 {
     return CasPrevod(totalSeconds) + QLatin1Char(' ') + headerDisplay;
-}
-
-void replaceFile(const QString &winPath, const QByteArray &bytes)
-{
-    const auto fail = [&](const QString &why) {
-        throw WriteError(QStringLiteral("Cannot create file \"%1\". %2").arg(winPath, why).toStdString());
-    };
-    const QString native = winpath::toNative(winPath);
-    if (native.isEmpty())
-        fail(QStringLiteral("The filename, directory name, or volume label syntax is incorrect"));
-    // QSaveFile writes a temporary file in the target's folder; commit()
-    // flushes it, syncs it to disk and renames it over the target.
-    QSaveFile f(native);
-    if (!f.open(QIODevice::WriteOnly))
-        fail(f.errorString());
-    if (f.write(bytes) != bytes.size()) {
-        const QString why = f.errorString();
-        f.cancelWriting();
-        fail(why);
-    }
-    if (!f.commit())
-        fail(f.errorString());
 }
 
 } // namespace protocol
@@ -119,7 +85,7 @@ bool ProtocolController::loadClientFile(const QString &clientFile, const QString
 {
     files::remove(work);
     try {
-        protocol::replaceFile(work, files::readAll(clientFile));
+        files::copyFile(clientFile, work);
     } catch (const FileError &) {
         m_ctx.clock.reportError("protocolStart", std::current_exception());
     }
@@ -166,7 +132,7 @@ void ProtocolController::start()
         const QString birth = Catalogue::mainWindow().FATisk(protocol::kBirthCaption, m_ctx.state.Languagem);
         ui.setLines(f19::ProtokolSUMA, protocol::clientHeader(shownClient(), birth));
     }
-    ui.appendLine(f19::ProtokolSUMA, protocol::startLine(now(), locale));
+    ui.appendLine(f19::ProtokolSUMA, protocol::startLine(now(), formats ? *formats : regional::current()));
     const QString header = ui.lineCount(f19::MemoPlayShow) > 0 ? ui.line(f19::MemoPlayShow, 0) : QString();
     ui.appendLine(f19::ProtokolSUMA, protocol::programLine(m_ctx.state.engine.CasCelkp, header));
 }
@@ -181,7 +147,7 @@ void ProtocolController::end()
     const QString &work = m_workCopy;
     const QString &clientFile = m_clientFile;
     try {
-        protocol::replaceFile(work, text::encode(ui.lines(f19::ProtokolSUMA), m_encoding));
+        files::writeAll(work, text::encode(ui.lines(f19::ProtokolSUMA), m_encoding));
     } catch (const FileError &) {
         // Only a working copy saved whole may take the client file's place.
         m_ctx.clock.reportError("protocolEnd", std::current_exception());
@@ -195,7 +161,7 @@ void ProtocolController::end()
         return;
     }
     try {
-        protocol::replaceFile(clientFile, files::readAll(work));
+        files::copyFile(work, clientFile);
     } catch (const FileError &) {
         m_ctx.clock.reportError("protocolEnd", std::current_exception());
     }

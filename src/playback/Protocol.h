@@ -8,19 +8,22 @@
 // client's file. Each of these writes goes to a temporary file beside its
 // target that is synced and then renamed over it, so a crash or a kill at any
 // moment leaves the client's file either as it was or complete; the copy back
-// only runs when the working copy was saved whole.
+// only runs when the working copy was saved whole. Both go through the one
+// file writer, whose failures (a full disk included) are reported, never
+// taken for success.
 
 #include "clients/ClientRecord.h"
 #include "core/AppContext.h"
+#include "storage/RegionalFormats.h"
 #include "storage/TextCodec.h"
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QLocale>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace zovt {
 
@@ -33,22 +36,13 @@ QString separator();
 // of the catalogue in the current language.
 QStringList clientHeader(const ClientRecord &client, const QString &birthCaption);
 
-// The local date and time in the short date and long time formats of the
-// locale; at exactly midnight the date alone.
-QString dateTimeText(const QDateTime &when, const QLocale &locale);
-
-// Line 1 of a playback: "ZovT Gener:  " and the date and time.
-QString startLine(const QDateTime &when, const QLocale &locale);
+// Line 1 of a playback: "ZovT Gener:  " and the date and time in the
+// regional formats (regional::dateTimeText).
+QString startLine(const QDateTime &when, const regional::Formats &formats);
 
 // Line 2 of a playback: the program's total time, a blank, and the program's
 // header as the play list shows it.
 QString programLine(qint64 totalSeconds, const QString &headerDisplay);
-
-// Writes a whole file durably: the bytes go to a temporary file in the
-// target's folder, which is synced and renamed over the target. Until the
-// rename the target stays as it was; a failure raises WriteError and leaves it
-// so.
-void replaceFile(const QString &winPath, const QByteArray &bytes);
 
 } // namespace protocol
 
@@ -69,8 +63,9 @@ public:
 
     // The local date and time (injectable: the clock has no calendar).
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
-    // Whose short date and long time formats the protocol uses.
-    QLocale locale = QLocale::system();
+    // The short date and long time formats of the protocol; when unset,
+    // those in force as each playback begins (regional::current()).
+    std::optional<regional::Formats> formats;
 
 private:
     QString workCopy() const;

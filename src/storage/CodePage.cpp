@@ -2,12 +2,12 @@
 
 #include "storage/WineRegistry.h"
 
-#include <QFile>
 #include <QMutex>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace zovt::codepage {
 
@@ -15,10 +15,38 @@ namespace {
 
 const QString kNlsKey = QStringLiteral("System\\CurrentControlSet\\Control\\Nls\\CodePage");
 
-QString keepsFallback() { return QStringLiteral("; 8-bit text files are read and written as Windows-1250"); }
-
 QMutex g_mutex;
 std::optional<Choice> g_current;
+
+struct LanguagePage {
+    const char *language;
+    int codePage;
+};
+
+// The ANSI code page of each language's default Windows locale; a language
+// not listed has 1252. Scripts and countries that differ are handled below.
+constexpr LanguagePage kLanguages[] = {
+    {"cs", 1250}, {"sk", 1250}, {"pl", 1250}, {"hu", 1250}, {"sl", 1250}, {"hr", 1250}, {"ro", 1250},
+    {"sq", 1250}, {"bs", 1250}, {"sr", 1250}, {"tk", 1250},
+    {"ru", 1251}, {"uk", 1251}, {"be", 1251}, {"bg", 1251}, {"mk", 1251}, {"kk", 1251}, {"ky", 1251},
+    {"tt", 1251}, {"mn", 1251}, {"ba", 1251}, {"sah", 1251}, {"tg", 1251},
+    {"el", 1253},
+    {"tr", 1254}, {"az", 1254}, {"uz", 1254},
+    {"he", 1255}, {"yi", 1255},
+    {"ar", 1256}, {"fa", 1256}, {"ur", 1256}, {"ug", 1256},
+    {"et", 1257}, {"lv", 1257}, {"lt", 1257},
+    {"vi", 1258},
+    {"th", 874},
+    {"ja", 932},
+    {"zh", 936},
+    {"ko", 949},
+};
+
+QString envValue(const char *name)
+{
+    const char *v = std::getenv(name);
+    return v ? QString::fromLocal8Bit(v) : QString();
+}
 
 } // namespace
 
@@ -33,35 +61,79 @@ QByteArray codecFor(int codePage)
     return name;
 }
 
-Choice chooseFrom(const std::optional<QByteArray> &systemReg, const QString &where)
+QString localeName()
 {
-    Choice fallback;
-    if (!systemReg) {
-        fallback.note = QStringLiteral("no Wine registry at %1").arg(where) + keepsFallback();
-        return fallback;
+    for (const char *var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const QString v = envValue(var);
+        if (!v.isEmpty())
+            return v;
     }
-    const std::optional<QString> acp = winereg::Registry::parse(*systemReg).string(kNlsKey, QStringLiteral("ACP"));
-    if (!acp || acp->trimmed().isEmpty()) {
-        fallback.note = QStringLiteral("%1 records no code page (ACP)").arg(where) + keepsFallback();
-        return fallback;
+    return QStringLiteral("C");
+}
+
+int codePageForLocale(const QString &unixLocale)
+{
+    // language[_COUNTRY][.charset][@modifier]; the charset does not count.
+    QString name = unixLocale.trimmed();
+    QString modifier;
+    if (const qsizetype at = name.indexOf(QLatin1Char('@')); at >= 0) {
+        modifier = name.mid(at + 1).toLower();
+        name.truncate(at);
     }
-    bool ok = false;
-    const int number = acp->trimmed().toInt(&ok);
-    const QByteArray codec = ok ? codecFor(number) : QByteArray();
+    if (const qsizetype dot = name.indexOf(QLatin1Char('.')); dot >= 0)
+        name.truncate(dot);
+    const qsizetype underscore = name.indexOf(QLatin1Char('_'));
+    const QString language = (underscore >= 0 ? name.left(underscore) : name).toLower();
+    const QString country = underscore >= 0 ? name.mid(underscore + 1).toUpper() : QString();
+
+    // The script a modifier names wins over the language's default one.
+    if (modifier == QLatin1String("cyrillic"))
+        return 1251;
+    if (modifier == QLatin1String("latin")) {
+        if (language == QLatin1String("sr") || language == QLatin1String("bs"))
+            return 1250;
+        if (language == QLatin1String("az") || language == QLatin1String("uz"))
+            return 1254;
+    }
+    if (language == QLatin1String("zh")
+        && (country == QLatin1String("TW") || country == QLatin1String("HK") || country == QLatin1String("MO")))
+        return 950;
+    for (const LanguagePage &l : kLanguages)
+        if (language == QLatin1String(l.language))
+            return l.codePage;
+    return kFallbackCodePage;
+}
+
+Choice chooseFrom(const QString &unixLocale, const std::optional<QByteArray> &systemReg, const QString &where)
+{
+    Choice c;
+    const int wanted = codePageForLocale(unixLocale);
+    const QByteArray codec = codecFor(wanted);
     if (codec.isEmpty()) {
-        fallback.note = QStringLiteral("code page \"%1\" of %2 cannot be encoded here").arg(*acp, where) + keepsFallback();
-        return fallback;
+        c.note = QStringLiteral("code page %1 of the locale %2 cannot be encoded here; 8-bit text files are read "
+                                "and written as Windows-%3")
+                     .arg(wanted)
+                     .arg(unixLocale)
+                     .arg(kFallbackCodePage);
+        return c;
     }
-    return Choice{number, codec, QString()};
+    c.codePage = wanted;
+    c.codecName = codec;
+    if (!systemReg)
+        return c;
+    const std::optional<QString> acp = winereg::Registry::parse(*systemReg).string(kNlsKey, QStringLiteral("ACP"));
+    if (acp && !acp->trimmed().isEmpty() && acp->trimmed() != QString::number(wanted))
+        c.note = QStringLiteral("code page %1 of the locale %2 is used, as Wine programs use it; %3 records %4, "
+                                "which they do not use")
+                     .arg(wanted)
+                     .arg(unixLocale, where, acp->trimmed());
+    return c;
 }
 
 Choice choose()
 {
     const QString path = winereg::systemRegPath();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return chooseFrom(std::nullopt, path);
-    return chooseFrom(f.readAll(), path);
+    return chooseFrom(localeName(), winereg::readRegistryFile(path), path);
 }
 
 Choice current()

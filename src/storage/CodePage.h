@@ -1,10 +1,12 @@
 #pragma once
 // The 8-bit code page of the text files. The companion programs run under
-// Wine read and write their text in the prefix's ANSI code page, which Wine
-// records in system.reg (System\CurrentControlSet\Control\Nls\CodePage, value
-// ACP); the controller uses the same one so that both read the same characters
-// back. Without a prefix registry, or when the recorded code page has no codec
-// here, the text stays Windows-1250 and stderr says so once.
+// Wine read and write their text in Wine's ANSI code page, and Wine takes that
+// from the Unix locale of the process (LC_ALL, else LC_CTYPE, else LANG): the
+// language and country name a Windows locale, whose ANSI code page it is
+// (cs_CZ 1250, ru_RU 1251, C and C.UTF-8 1252). The value Wine leaves in
+// system.reg is only what it found when the prefix's locale last changed, and
+// Wine programs do not use a value put there by hand; the controller follows
+// the locale too, and says so on stderr when the registry disagrees.
 
 #include <QByteArray>
 #include <QString>
@@ -13,30 +15,40 @@
 
 namespace zovt::codepage {
 
-inline constexpr int kFallbackCodePage = 1250;
+// Wine's code page for a locale it does not know (it takes en-US).
+inline constexpr int kFallbackCodePage = 1252;
 
 struct Choice {
     int codePage = kFallbackCodePage;
-    QByteArray codecName = "windows-1250";
-    QString note; // why the fallback was taken; empty when the prefix's code page is used
+    QByteArray codecName = "windows-1252";
+    QString note; // one line for stderr; empty when there is nothing to say
 };
 
 // The codec name Qt knows a Windows code page by ("windows-1252"; "UTF-8"
 // for 65001), or empty when Qt cannot both encode and decode it.
 QByteArray codecFor(int codePage);
 
-// The choice for a prefix registry text; no text means no registry file.
-// 'where' names the file in the note.
-Choice chooseFrom(const std::optional<QByteArray> &systemReg, const QString &where);
+// The locale name the ANSI code page follows: the first of LC_ALL, LC_CTYPE
+// and LANG that is set and not empty; "C" when none is.
+QString localeName();
 
-// The choice for the prefix in force ($WINEPREFIX/system.reg).
+// The Windows ANSI code page of a Unix locale name
+// (language[_COUNTRY][.charset][@modifier]), as Wine maps it.
+int codePageForLocale(const QString &unixLocale);
+
+// The choice for a locale and a prefix registry text (no text: no registry
+// file); 'where' names the registry file in the note.
+Choice chooseFrom(const QString &unixLocale, const std::optional<QByteArray> &systemReg, const QString &where);
+
+// The choice for this process and the prefix in force ($WINEPREFIX/system.reg).
 Choice choose();
 
 // The code page used for every 8-bit text file of this process: chosen on
 // first use (its note then goes to stderr), kept until reset().
 Choice current();
 QByteArray codecName();
-// Forgets the choice; the next use chooses again (a test that changes the prefix).
+// Forgets the choice; the next use chooses again (a test that changes the
+// locale or the prefix).
 void reset();
 
 // Empty when 'codecName' reads and writes text faithfully, else a message

@@ -12,8 +12,10 @@ namespace zovt {
 // unchanged.
 bool inCodePage(char32_t cp);
 
-// Every character the code page cannot hold, lone surrogates included, becomes
-// one 'replacement'; a pair of surrogates counts as one character.
+// Every character the code page cannot hold becomes its letter without
+// diacritic marks when the code page holds that, else one 'replacement'
+// (lone surrogates and invisible marks included); a pair of surrogates counts
+// as one character.
 QString codePageSafe(const QString &text, QChar replacement = QLatin1Char('?'));
 
 } // namespace zovt

@@ -62,12 +62,13 @@ private:
 struct Fault {
     testing::WriteStep step;
     int error;
+    int spared; // writes still to succeed before the fault strikes
 };
 std::optional<Fault> g_fault;
 
 bool faultAt(testing::WriteStep step, int &error)
 {
-    if (!g_fault || g_fault->step != step)
+    if (!g_fault || g_fault->step != step || g_fault->spared > 0)
         return false;
     error = g_fault->error;
     return true;
@@ -214,6 +215,8 @@ void writeNative(const QString &nativePath, const QByteArray &bytes, const QStri
         fail("replace", error);
     if (::rename(tmpPath.constData(), targetPath.constData()) != 0)
         fail("replace", errno);
+    if (g_fault && g_fault->spared > 0)
+        --g_fault->spared;
 
     // Makes the rename itself durable. The new content is in place and is what
     // every reader sees now, so a folder that cannot be synced (some file
@@ -229,7 +232,7 @@ void writeNative(const QString &nativePath, const QByteArray &bytes, const QStri
 
 namespace testing {
 
-WriteFault::WriteFault(WriteStep step, int error) { g_fault = Fault{step, error}; }
+WriteFault::WriteFault(WriteStep step, int error, int spared) { g_fault = Fault{step, error, spared}; }
 WriteFault::~WriteFault() { g_fault.reset(); }
 
 } // namespace testing

@@ -30,6 +30,8 @@ inline constexpr qint64 Setting = qint64(1) << 20;
 inline constexpr qint64 Document = qint64(64) << 20;
 // JPEG and PNG pictures of the indicators and the progress animation.
 inline constexpr qint64 Picture = qint64(32) << 20;
+// Wine's registry files (system.reg, user.reg); a few MB in a busy prefix.
+inline constexpr qint64 Registry = qint64(64) << 20;
 } // namespace cap
 
 // Reads the whole regular file at a native path, at most 'limit' bytes.
@@ -50,13 +52,13 @@ namespace testing {
 // The steps of a write at which a fault can be injected.
 enum class WriteStep { Create, Write, Sync, Close, Rename };
 
-// While an instance lives, every write fails at 'step' with the error number
-// 'error', as a full disk (ENOSPC, the default) or a failing device would: a
-// Write fault lets half of the bytes reach the temporary file first. For
-// tests only; not thread-safe.
+// While an instance lives, every write after the first 'spared' ones fails at
+// 'step' with the error number 'error', as a full disk (ENOSPC, the default)
+// or a failing device would: a Write fault lets half of the bytes reach the
+// temporary file first. For tests only; not thread-safe.
 class WriteFault {
 public:
-    explicit WriteFault(WriteStep step, int error = ENOSPC);
+    explicit WriteFault(WriteStep step, int error = ENOSPC, int spared = 0);
     ~WriteFault();
     WriteFault(const WriteFault &) = delete;
     WriteFault &operator=(const WriteFault &) = delete;

@@ -2,6 +2,9 @@
 
 #include "storage/CodePage.h"
 
+#include <QHash>
+#include <QList>
+#include <QMutex>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -104,6 +107,103 @@ QString fromAnsi(const QByteArray &bytes)
     return dec.decode(bytes);
 }
 
+namespace {
+
+QMutex g_heldMutex;
+// Per codec: whether a character comes back as itself.
+QHash<QByteArray, QHash<char32_t, bool>> g_held;
+
+bool roundTrips(const QByteArray &codec, char32_t c)
+{
+    if (QChar::isSurrogate(c))
+        return false;
+    const QString one = QString::fromUcs4(&c, 1);
+    QStringEncoder enc(codec.constData());
+    QStringDecoder dec(codec.constData());
+    if (!enc.isValid() || !dec.isValid())
+        return c < 0x80;
+    const QByteArray bytes = enc.encode(one);
+    // Some converters drop a character they cannot hold (zero-width and
+    // direction marks), others put the substitute control 0x1A in its place.
+    if (enc.hasError() || bytes.isEmpty() || (bytes == "\x1A" && c != 0x1A))
+        return false;
+    return dec.decode(bytes) == one && !dec.hasError();
+}
+
+// The letter without its diacritic marks, when the character is one with
+// marks; else 0.
+char32_t baseLetter(char32_t c)
+{
+    const QString parts = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
+    const QList<uint> cps = parts.toUcs4();
+    if (cps.size() < 2 || cps.first() == c)
+        return 0;
+    for (qsizetype i = 1; i < cps.size(); ++i)
+        if (!QChar::isMark(cps[i]))
+            return 0;
+    return cps.first();
+}
+
+// Looks a character up in the known ones of a codec, trying it once when it
+// is new; the caller holds g_heldMutex.
+bool heldLocked(QHash<char32_t, bool> &known, const QByteArray &codec, char32_t c)
+{
+    // Every ANSI code page, and UTF-8, keeps ASCII as it is.
+    if (c < 0x80)
+        return true;
+    const auto it = known.constFind(c);
+    if (it != known.constEnd())
+        return *it;
+    const bool held = roundTrips(codec, c);
+    known.insert(c, held);
+    return held;
+}
+
+} // namespace
+
+bool ansiHolds(char32_t c)
+{
+    if (c < 0x80)
+        return true;
+    const QByteArray codec = codepage::codecName();
+    QMutexLocker lock(&g_heldMutex);
+    return heldLocked(g_held[codec], codec, c);
+}
+
+QString ansiSafe(const QString &text, QChar replacement)
+{
+    const QByteArray codec = codepage::codecName();
+    // One lock for the whole text: a long protocol holds many letters.
+    QMutexLocker lock(&g_heldMutex);
+    QHash<char32_t, bool> &known = g_held[codec];
+    const auto holds = [&](char32_t c) { return heldLocked(known, codec, c); };
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar ch = text.at(i);
+        if (ch.unicode() < 0x80) {
+            out += ch;
+            continue;
+        }
+        char32_t c = ch.unicode();
+        qsizetype units = 1;
+        if (ch.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(ch, text.at(i + 1));
+            units = 2;
+        }
+        if (holds(c)) {
+            out += QStringView(text).mid(i, units);
+        } else if (const char32_t base = baseLetter(c); base && holds(base)) {
+            out += QString::fromUcs4(&base, 1);
+        } else {
+            out += replacement;
+        }
+        i += units - 1;
+    }
+    return out;
+}
+
 QStringList splitLines(const QString &text)
 {
     QStringList out;
@@ -115,23 +215,10 @@ QStringList splitLines(const QString &text)
 QByteArray toAnsi(const QString &text)
 {
     QStringEncoder enc(codepage::codecName().constData());
+    const QString safe = ansiSafe(text);
     if (!enc.isValid())
-        return text.toLatin1();
-    QByteArray out = enc.encode(text);
-    if (!out.contains('\x1A'))
-        return out;
-    // The converter writes the substitute control 0x1A for a character the
-    // code page lacks; the family's programs write "?" there, and a control
-    // byte would end a line file early in some of them.
-    out.clear();
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const QByteArray one = enc.encode(QStringView(text).mid(i, n));
-        out += one == "\x1A" && text.at(i) != QChar(0x1A) ? QByteArray("?") : one;
-        i += n;
-    }
-    return out;
+        return safe.toLatin1();
+    return enc.encode(safe);
 }
 
 namespace {

@@ -1,9 +1,9 @@
 #include "storage/WineRegistry.h"
 
+#include "storage/FileIO.h"
 #include "storage/WinPath.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QStringList>
@@ -226,6 +226,16 @@ std::optional<QString> Registry::string(const QString &key, const QString &name)
 }
 
 QString systemRegPath() { return winpath::prefix() + QStringLiteral("/system.reg"); }
+QString userRegPath() { return winpath::prefix() + QStringLiteral("/user.reg"); }
+
+std::optional<QByteArray> readRegistryFile(const QString &nativePath)
+{
+    try {
+        return files::readNative(nativePath, files::cap::Registry, nativePath);
+    } catch (const FileError &) {
+        return std::nullopt;
+    }
+}
 
 std::optional<QString> systemString(const QString &key, const QString &name)
 {
@@ -246,10 +256,10 @@ std::optional<QString> systemString(const QString &key, const QString &name)
     const auto it = cache.constFind(id);
     if (it != cache.constEnd() && it->size == fi.size() && it->modified == fi.lastModified())
         return it->value;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> text = readRegistryFile(path);
+    if (!text)
         return std::nullopt;
-    Entry e{fi.size(), fi.lastModified(), Registry::parse(f.readAll()).string(key, name)};
+    Entry e{fi.size(), fi.lastModified(), Registry::parse(*text).string(key, name)};
     cache.insert(id, e);
     return e.value;
 }

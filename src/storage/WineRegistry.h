@@ -1,9 +1,10 @@
 #pragma once
 // The registry of the Wine prefix, read from the text files Wine saves it in
-// ($WINEPREFIX/system.reg holds HKEY_LOCAL_MACHINE). The controller never
-// writes the registry: the wineserver owns those files and would overwrite any
-// change. It only looks up a few string values: the prefix's 8-bit code page
-// and the serial ports the user pinned.
+// ($WINEPREFIX/system.reg holds HKEY_LOCAL_MACHINE, user.reg HKEY_CURRENT_USER).
+// The controller never writes the registry: the wineserver owns those files
+// and would overwrite any change. It only looks up a few string values: the
+// code page Wine recorded, the serial ports the user pinned and the regional
+// date and time formats.
 
 #include <QByteArray>
 #include <QHash>
@@ -38,8 +39,15 @@ private:
     QString m_root;             // "\Machine" for system.reg
 };
 
-// $WINEPREFIX/system.reg
+// $WINEPREFIX/system.reg (HKEY_LOCAL_MACHINE) and $WINEPREFIX/user.reg
+// (HKEY_CURRENT_USER).
 QString systemRegPath();
+QString userRegPath();
+
+// The text of a registry file, read as every other file is: only a regular
+// file, and at most files::cap::Registry bytes. Absent when the file is
+// missing or cannot be read so.
+std::optional<QByteArray> readRegistryFile(const QString &nativePath);
 
 // A string value of the prefix's system.reg. The file is parsed again only
 // when its size or modification time changed, so callers may ask often.

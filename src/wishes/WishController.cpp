@@ -158,9 +158,11 @@ void WishController::Memory(int n)
     WindowState &st = m_ctx.state;
     const QString slot = paths::wishMemory(n);
     if (st.UlozitDoPamet) {
-        saveWish(slot);
+        // Disarmed before the write: a store that fails (a full disk) must
+        // not leave the next MemoryDel asking to clear every slot.
         st.UlozitDoPamet = false;
         m_ctx.ui.setText(f19::MemoryDel, text(kStoreCaption));
+        saveWish(slot);
     } else {
         setWishText({});
         if (files::fileExists(slot))

@@ -1,4 +1,5 @@
 #include "core/ControlSurface.h"
+#include "storage/CodePage.h"
 #include "storage/DataFiles.h"
 #include "storage/FileError.h"
 #include "support/TempDrive.h"
@@ -19,6 +20,35 @@ void checkPictures(MemorySurface &ui)
         if (!files::fileExists(winPath))
             throw ReadError(QStringLiteral("Cannot open picture \"%1\"").arg(winPath).toStdString());
     });
+}
+
+UnixLocale::UnixLocale(const QByteArray &ctype, const QByteArray &messages, const QByteArray &lang)
+{
+    for (const char *name : {"LC_ALL", "LC_CTYPE", "LC_MESSAGES", "LANG"})
+        m_saved.append({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+    const auto set = [](const char *name, const QByteArray &value) {
+        if (value.isEmpty())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    };
+    qunsetenv("LC_ALL");
+    set("LC_CTYPE", ctype);
+    set("LC_MESSAGES", messages);
+    if (!lang.isNull())
+        set("LANG", lang);
+    codepage::reset();
+}
+
+UnixLocale::~UnixLocale()
+{
+    for (const Saved &s : m_saved) {
+        if (s.set)
+            qputenv(s.name, s.value);
+        else
+            qunsetenv(s.name);
+    }
+    codepage::reset();
 }
 
 TempDrive::TempDrive()

@@ -3,6 +3,7 @@
 // folder whose drive C: is empty, so tests never touch the user's files.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -16,6 +17,27 @@ namespace zovt::test {
 // real window does.
 void checkPictures(MemorySurface &ui);
 
+// The locale variables that the code page and the default date formats
+// follow, set for one test and restored after it: LC_ALL unset, LC_CTYPE and
+// LC_MESSAGES as given (empty: unset), LANG as given unless null.
+class UnixLocale {
+public:
+    UnixLocale(const QByteArray &ctype, const QByteArray &messages, const QByteArray &lang = QByteArray());
+    ~UnixLocale();
+    UnixLocale(const UnixLocale &) = delete;
+    UnixLocale &operator=(const UnixLocale &) = delete;
+
+private:
+    struct Saved {
+        const char *name;
+        bool set;
+        QByteArray value;
+    };
+    QList<Saved> m_saved;
+};
+
+// Every temporary drive is a Czech prefix, the family's home: Windows-1250
+// text and Czech date formats, whatever the machine's locale.
 class TempDrive {
 public:
     TempDrive();
@@ -34,6 +56,7 @@ public:
     void installPictures() const;
 
 private:
+    UnixLocale m_locale{"cs_CZ.UTF-8", "cs_CZ.UTF-8"};
     QTemporaryDir m_dir;
     QByteArray m_oldPrefix;
     bool m_hadPrefix = false;

@@ -1,0 +1,201 @@
+#include "storage/RegionalFormats.h"
+
+#include "storage/WineRegistry.h"
+
+#include <QLocale>
+
+#include <cstdlib>
+
+namespace zovt::regional {
+
+namespace {
+
+const QString kInternational = QStringLiteral("Control Panel\\International");
+
+struct LanguageFormats {
+    const char *language;
+    const char *shortDate;
+    const char *timeFormat;
+    const char *am;
+    const char *pm;
+};
+
+// What Wine writes to a fresh prefix's user.reg for each language's default
+// locale; en-US stands for every language not listed.
+constexpr LanguageFormats kEnglish{"en", "M/d/yyyy", "h:mm:ss tt", "AM", "PM"};
+constexpr LanguageFormats kLanguages[] = {
+    {"cs", "d. M. yyyy", "H:mm:ss", "dop.", "odp."},
+    kEnglish,
+    {"de", "d.M.yyyy", "HH:mm:ss", "AM", "PM"},
+    {"sv", "yyyy-MM-dd", "HH:mm:ss", "fm", "em"},
+    {"ru", "dd.MM.yyyy", "HH:mm:ss", "AM", "PM"},
+};
+
+QString languageOf(const QString &unixLocale)
+{
+    QString name = unixLocale.trimmed();
+    for (QChar stop : {QLatin1Char('@'), QLatin1Char('.'), QLatin1Char('_')})
+        if (const qsizetype i = name.indexOf(stop); i >= 0)
+            name.truncate(i);
+    return name.toLower();
+}
+
+// The run of one letter starting at i.
+qsizetype runLength(const QString &picture, qsizetype i)
+{
+    qsizetype n = 1;
+    while (i + n < picture.size() && picture.at(i + n) == picture.at(i))
+        ++n;
+    return n;
+}
+
+QString twoDigits(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); }
+
+// Shared by dates and times: quoted text, and every letter the picture does
+// not know, stand for themselves.
+template <class Field>
+QString render(const QString &picture, Field field)
+{
+    QString out;
+    for (qsizetype i = 0; i < picture.size();) {
+        const QChar c = picture.at(i);
+        if (c == QLatin1Char('\'') && i + 1 < picture.size() && picture.at(i + 1) == QLatin1Char('\'')) {
+            out += c;
+            i += 2;
+            continue;
+        }
+        if (c == QLatin1Char('\'')) {
+            ++i;
+            while (i < picture.size()) {
+                if (picture.at(i) == QLatin1Char('\'')) {
+                    if (i + 1 < picture.size() && picture.at(i + 1) == QLatin1Char('\'')) {
+                        out += QLatin1Char('\'');
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                out += picture.at(i++);
+            }
+            continue;
+        }
+        const qsizetype n = runLength(picture, i);
+        const std::optional<QString> text = field(c, n);
+        out += text ? *text : picture.mid(i, n);
+        i += n;
+    }
+    return out;
+}
+
+} // namespace
+
+QString localeName()
+{
+    for (const char *var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char *v = std::getenv(var);
+        if (v && *v)
+            return QString::fromLocal8Bit(v);
+    }
+    return QStringLiteral("C");
+}
+
+Formats defaultsFor(const QString &unixLocale)
+{
+    const QString language = languageOf(unixLocale);
+    LanguageFormats chosen = kEnglish;
+    for (const LanguageFormats &l : kLanguages)
+        if (language == QLatin1String(l.language))
+            chosen = l;
+    return Formats{QString::fromUtf8(chosen.shortDate), QString::fromUtf8(chosen.timeFormat),
+                   QString::fromUtf8(chosen.am), QString::fromUtf8(chosen.pm), QString::fromLatin1(chosen.language)};
+}
+
+Formats fromUserReg(const QByteArray &userReg, const Formats &defaults)
+{
+    const winereg::Registry reg = winereg::Registry::parse(userReg);
+    Formats f = defaults;
+    const auto take = [&](const char *name, QString &into, bool mayBeEmpty) {
+        const std::optional<QString> v = reg.string(kInternational, QString::fromLatin1(name));
+        if (v && (mayBeEmpty || !v->isEmpty()))
+            into = *v;
+    };
+    take("sShortDate", f.shortDate, false);
+    take("sTimeFormat", f.timeFormat, false);
+    take("s1159", f.am, true);
+    take("s2359", f.pm, true);
+    return f;
+}
+
+Formats current()
+{
+    const Formats defaults = defaultsFor(localeName());
+    const std::optional<QByteArray> reg = winereg::readRegistryFile(winereg::userRegPath());
+    return reg ? fromUserReg(*reg, defaults) : defaults;
+}
+
+QString formatDate(const QDate &date, const QString &picture, const QString &language)
+{
+    const QLocale names(language);
+    return render(picture, [&](QChar c, qsizetype n) -> std::optional<QString> {
+        switch (c.unicode()) {
+        case 'd':
+            if (n == 1)
+                return QString::number(date.day());
+            if (n == 2)
+                return twoDigits(date.day());
+            return names.dayName(date.dayOfWeek(), n == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+        case 'M':
+            if (n == 1)
+                return QString::number(date.month());
+            if (n == 2)
+                return twoDigits(date.month());
+            return names.monthName(date.month(), n == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+        case 'y':
+            if (n == 1)
+                return QString::number(date.year() % 100);
+            if (n == 2)
+                return twoDigits(date.year() % 100);
+            return QString::number(date.year());
+        case 'g':
+            return QString(); // the era: none in the Gregorian calendar's pictures used here
+        default:
+            return std::nullopt;
+        }
+    });
+}
+
+QString formatTime(const QTime &time, const QString &picture, const QString &am, const QString &pm)
+{
+    return render(picture, [&](QChar c, qsizetype n) -> std::optional<QString> {
+        const int h12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+        switch (c.unicode()) {
+        case 'h':
+            return n == 1 ? QString::number(h12) : twoDigits(h12);
+        case 'H':
+            return n == 1 ? QString::number(time.hour()) : twoDigits(time.hour());
+        case 'm':
+            return n == 1 ? QString::number(time.minute()) : twoDigits(time.minute());
+        case 's':
+            return n == 1 ? QString::number(time.second()) : twoDigits(time.second());
+        case 't': {
+            const QString &mark = time.hour() < 12 ? am : pm;
+            return n == 1 ? mark.left(1) : mark;
+        }
+        default:
+            return std::nullopt;
+        }
+    });
+}
+
+QString dateText(const QDate &date, const Formats &f) { return formatDate(date, f.shortDate, f.language); }
+
+QString dateTimeText(const QDateTime &when, const Formats &f)
+{
+    const QString date = dateText(when.date(), f);
+    if (when.time() == QTime(0, 0))
+        return date;
+    return date + QLatin1Char(' ') + formatTime(when.time(), f.timeFormat, f.am, f.pm);
+}
+
+} // namespace zovt::regional
