@@ -5,6 +5,8 @@
 #include "device/CommandMeaning.h"
 #include "device/PortPath.h"
 #include "device/VaComm.h"
+#include "storage/Paths.h"
+#include "storage/WinPath.h"
 #include "support/TempDrive.h"
 
 #include <QDir>
@@ -100,6 +102,9 @@ private slots:
     void stablePathSurvivesRecreatedLink();
     void logIsAppendedAndASecondSimulatorRefused();
     void exclusiveUseEndsWithTheController();
+    void abandonedMark_data();
+    void abandonedMark();
+    void followsTheRecordedFirmware();
 
 private:
     bool startSim(QProcess &sim, const QStringList &args);
@@ -168,8 +173,12 @@ void TestDevsim::meaning_data()
     QTest::newRow("100") << QByteArray("100") << false << V << "1.00 Hz";
     QTest::newRow("783") << QByteArray("783") << true << V << "7.83 Hz";
     QTest::newRow("1000") << QByteArray("1000") << false << V << "10.00 Hz";
-    QTest::newRow("1 GHz") << QByteArray("3162278") << true << V << "31622.78 Hz";
-    QTest::newRow("int max") << QByteArray("2147483647") << false << V << "21474836.47 Hz";
+    // Values that a MHz or GHz row can send read two ways.
+    QTest::newRow("3 MHz") << QByteArray("173205") << false << V << "1732.05 Hz or 3.000 MHz";
+    QTest::newRow("0.001 MHz") << QByteArray("3162") << false << V << "31.62 Hz or 0.001 MHz";
+    QTest::newRow("below any MHz row") << QByteArray("3161") << false << V << "31.61 Hz";
+    QTest::newRow("1 GHz") << QByteArray("3162278") << true << V << "31622.78 Hz or 1.000 GHz";
+    QTest::newRow("int max") << QByteArray("2147483647") << false << V << "21474836.47 Hz or 461168.601 GHz";
     QTest::newRow("negative") << QByteArray("-1500") << false << L << "-15.00 Hz (below 100, never sent as a frequency)";
     QTest::newRow("beyond 32 bits") << QByteArray("2147483648") << false << I << "malformed number (beyond 32 bits)";
     QTest::newRow("very long") << QByteArray(40, '9') << false << I << "malformed number (beyond 32 bits)";
@@ -479,6 +488,61 @@ void TestDevsim::exclusiveUseEndsWithTheController()
     QVERIFY2(out.contains("in exclusive use by a controller that is gone; released"), out.constData());
     sim.terminate();
     QVERIFY(sim.waitForFinished(10000));
+}
+
+// Looks of the simulator, one a row: "M" the mark is on, "H" someone holds
+// the port, "S" the mark was still on after the holders were looked up, "B"
+// bytes arrived since the look before; the last column the looks that
+// release the mark.
+void TestDevsim::abandonedMark_data()
+{
+    QTest::addColumn<QStringList>("looks");
+    QTest::addColumn<QString>("released");
+    QTest::newRow("controller killed") << QStringList{"MS", "MS", "MS"} << "010";
+    QTest::newRow("held all along") << QStringList{"MHS", "MHS", "MHS"} << "000";
+    QTest::newRow("no mark") << QStringList{"", "", "S"} << "000";
+    // A controller clears the mark and closes while its holders are looked up.
+    QTest::newRow("cleared during the look") << QStringList{"M", "M", "M"} << "000";
+    // Port cycles in a row: between two looks the controller wrote.
+    QTest::newRow("cycles between looks") << QStringList{"MS", "MSB", "MSB", "MS"} << "0000";
+    QTest::newRow("held in between") << QStringList{"MS", "MHS", "MS"} << "000";
+    QTest::newRow("gone after its last write") << QStringList{"MSB", "MS", "MS"} << "001";
+}
+
+void TestDevsim::abandonedMark()
+{
+    QFETCH(QStringList, looks);
+    QFETCH(QString, released);
+    AbandonedMark mark;
+    QString got;
+    for (const QString &l : looks)
+        got += mark.look(l.contains('M'), l.contains('H'), l.contains('S'), l.contains('B')) ? '1' : '0';
+    QCOMPARE(got, released);
+}
+
+// Without a firmware option the texts are read for the firmware that the
+// data folder records, looked up anew for every text.
+void TestDevsim::followsTheRecordedFirmware()
+{
+    TempDrive drive;
+    drive.put(paths::NewFirmwareFlag, QByteArray());
+    QProcess sim;
+    if (!startSim(sim, {QStringLiteral("--port"), QStringLiteral("6"), QStringLiteral("--duration"), QStringLiteral("60")}))
+        QSKIP("zovt-devsim is not built");
+    QByteArray out = waitListening(sim);
+    QVERIFY2(out.contains("as the data folder records it, now new"), out.constData());
+    sendText(6, "22");
+    QTRY_VERIFY_WITH_TIMEOUT((out += sim.readAll()).contains("22 \u2192 "), 10000);
+    QVERIFY(QFile::remove(winpath::toNative(paths::NewFirmwareFlag)));
+    sendText(6, "12");
+    QTRY_VERIFY_WITH_TIMEOUT((out += sim.readAll()).contains("12 \u2192 "), 10000);
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(10000));
+    const QString shown = QString::fromUtf8(out + sim.readAll());
+    QVERIFY2(shown.contains(QStringLiteral("22 \u2192 new firmware: stand-by lighting yellow, brightness on")), qPrintable(shown));
+    QVERIFY2(shown.contains(QStringLiteral("now records the old firmware")), qPrintable(shown));
+    QVERIFY2(shown.contains(QStringLiteral("12 \u2192 old firmware: stand-by")), qPrintable(shown));
+    QVERIFY2(!shown.contains(QStringLiteral("not a command")), qPrintable(shown));
 }
 
 QTEST_GUILESS_MAIN(TestDevsim)

@@ -11,8 +11,11 @@
 #include "core/Dialogs.h"
 #include "device/PortLink.h"
 #include "i18n/LanguageChoice.h"
+#include "playback/PlaybackController.h"
+#include "program/ProgramController.h"
 #include "storage/FileError.h"
 #include "storage/Paths.h"
+#include "storage/WinPath.h"
 #include "support/HeadlessApp.h"
 #include "support/TempDrive.h"
 #include "ui/LanguageDialog.h"
@@ -42,7 +45,7 @@ struct Dialog : test::HeadlessApp {
     {
         // An error ends the operation only: no exception handler is installed.
         choice.closeDialog = [this] { ++closed; };
-        choice.endApplication = [this] { app->shell().endNow(0); };
+        choice.endApplication = [this] { app->endThroughClosing(); };
         if (dataFolder) {
             drive.put(paths::RunMarker, QByteArray());
             drive.put(paths::LangFile, QByteArray("\x02\0\0\0", 4));
@@ -76,6 +79,7 @@ private slots:
     void withoutAChoiceTheDialogOnlyCloses_data();
     void withoutAChoiceTheDialogOnlyCloses();
     void failedWriteKeepsTheDialogOpen();
+    void okDuringAPlaybackEndsItFirst();
 
     void dialogDesign();
     void dialogColour_data();
@@ -97,8 +101,9 @@ void TestLanguage::okStoresTheChoiceAndEnds_data()
     QTest::newRow("Русский") << 4 << QByteArray("\x04\0\0\0", 4);
 }
 
-// The file is made anew with the index, the application ends at once and
-// the single-instance marker stays for the next start's question.
+// The file is made anew with the index, and the application ends through
+// its closing path: the marker goes, so the start in the new language does
+// not ask whether another copy runs.
 void TestLanguage::okStoresTheChoiceAndEnds()
 {
     QFETCH(int, item);
@@ -109,7 +114,7 @@ void TestLanguage::okStoresTheChoiceAndEnds()
     QCOMPARE(d.drive.get(paths::LangFile), bytes);
     QVERIFY(d.app->shell().ended());
     QCOMPARE(d.app->shell().exitCode(), 0);
-    QVERIFY(d.drive.has(paths::RunMarker));
+    QVERIFY(!d.drive.has(paths::RunMarker));
     QCOMPARE(d.closed, 0);
     QVERIFY(d.port.writes().isEmpty());
 }
@@ -146,6 +151,44 @@ void TestLanguage::failedWriteKeepsTheDialogOpen()
     QVERIFY(!d.app->shell().ended());
     QCOMPARE(d.closed, 0);
     QVERIFY(!d.drive.has(paths::LangFile));
+}
+
+// A language confirmed while a program plays: the playback ends as Stop
+// ends it, with the device back in stand-by, before the program closes.
+void TestLanguage::okDuringAPlaybackEndsItFirst()
+{
+    Dialog d;
+    // A clean start: no marker of a run before.
+    QVERIFY(QFile::remove(winpath::toNative(paths::RunMarker)));
+    d.app->run("Nastav", [&] { d.app->shell().Nastav(); });
+    QVERIFY(!d.app->shell().ended());
+    d.clock.advance(5000);
+    d.ui.setLines(QStringLiteral("NacistMemo"), {"[P1]", "a\t\t10.000\t0\tHz\t0\t5\t0", "[STOP]"});
+    d.app->run("list", [&] { d.app->program().VyplnZaklMemo(); });
+    d.ui.setIndex(QStringLiteral("Zakladmemo"), 0);
+    d.app->run("pick", [&] { d.app->program().ZakladMemoCliknul(); });
+    d.port.clearWrites();
+    bool endedDuring = true;
+    auto t = d.clock.createTimer();
+    t->setSingleShot(true);
+    t->setInterval(20000);
+    t->setCallback([&] {
+        d.dialogUi.setIndex(QStringLiteral("Language"), 1);
+        d.click("OK");
+        endedDuring = d.app->shell().ended();
+    });
+    t->start();
+    const qint64 t0 = d.clock.nowMs();
+    d.app->run("Play", [&] { d.app->playback().Play(); });
+
+    QVERIFY(!endedDuring);
+    QVERIFY(d.app->shell().ended());
+    QVERIFY(!d.app->playback().playing());
+    QVERIFY(d.clock.nowMs() < t0 + 20000 + 10000);
+    QVERIFY(!d.port.writes().isEmpty());
+    QCOMPARE(d.port.writes().last().text, QByteArray("12"));
+    QVERIFY(!d.drive.has(paths::RunMarker));
+    QCOMPARE(d.drive.get(paths::LangFile), QByteArray("\x01\0\0\0", 4));
 }
 
 void TestLanguage::dialogDesign()
@@ -225,7 +268,9 @@ void TestLanguage::openedFromTheGlobeWithoutBlocking()
     QTest::mouseClick(w.control<QPushButton>("OK"), Qt::LeftButton);
     QCOMPARE(drive.get(paths::LangFile), QByteArray("\x03\0\0\0", 4));
     QVERIFY(main.ended());
-    QVERIFY(drive.has(paths::RunMarker));
+    QVERIFY(form9.restartAsked());
+    QVERIFY(!w.isVisible());
+    QVERIFY(!drive.has(paths::RunMarker));
 }
 
 void TestLanguage::qtLocaleNames_data()

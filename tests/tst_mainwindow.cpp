@@ -4,6 +4,9 @@
 #include "app/MainWindowController.h"
 #include "core/Clock.h"
 #include "storage/FileError.h"
+#include "i18n/Captions.h"
+#include "ui/ClientEditorDesign.h"
+#include "ui/ClientEditorWindow.h"
 #include "ui/LayoutRules.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowDesign.h"
@@ -28,6 +31,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QtTest>
 
 #include <functional>
@@ -58,6 +63,9 @@ private slots:
     void nothingClippedAtTheDesignSize();
     void designFontAndEveryScript();
     void windowIcon();
+    void wishTextLegibleWhileReadOnly();
+    void everyCaptionFits_data();
+    void everyCaptionFits();
 
     void surfaceText_data();
     void surfaceText();
@@ -804,8 +812,10 @@ void TestMainWindow::settingGlassButton()
     QTRY_COMPARE(shot().pixelColor(origin + QPoint(0, setting->height() / 2)), QColor(141, 189, 255));
 }
 
-// The window's resize rules run on every change of its outer size; widths
-// never change, and up to 880 pixels nothing moves.
+// The rules work on the client area in the design's frame: the examples of
+// a 1046 x 655 window are the design client size, whatever frame the
+// platform draws. Widths never change; the window gets no smaller than the
+// design.
 void TestMainWindow::resizeFollowsTheOuterSize()
 {
     test::TempDrive drive;
@@ -815,13 +825,13 @@ void TestMainWindow::resizeFollowsTheOuterSize()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const auto at = [&](const char *name) { return w.widget(QString::fromLatin1(name))->geometry(); };
-    // Sizes the window by its outer size, whatever frame the platform adds.
     const auto resizeOuter = [&](int width, int height) {
-        w.resize(QSize(width, height) - (w.outerSize() - w.size()));
-        QTRY_COMPARE(w.outerSize(), QSize(width, height));
+        w.resize(QSize(width, height) - design::DesignFrame);
+        QTRY_COMPARE(w.layoutSize(), QSize(width, height));
     };
 
     resizeOuter(1046, 655);
+    QCOMPARE(w.size(), QSize(1046, 655) - design::DesignFrame);
     QCOMPARE(at("Zakladmemo").left(), 397);
     QCOMPARE(at("ZovToolEdit").left(), 396);
     QCOMPARE(at("TherapyL1Pan").left(), 1017);
@@ -839,30 +849,38 @@ void TestMainWindow::resizeFollowsTheOuterSize()
     resizeOuter(1100, 700);
     QTRY_COMPARE(at("OrvatrinPowerPcPanel").height(), 105);
     w.widget(QStringLiteral("MemoWish"))->hide();
-    resizeOuter(881, 700);
+    resizeOuter(1101, 700);
     QTRY_COMPARE(at("OrvatrinPowerPcPanel").height(), 469);
-    QCOMPARE(at("Zakladmemo").left(), 335);
+    QCOMPARE(at("Zakladmemo").left(), 418);
 
-    const layout::Geometries at881 = w.geometries();
-    resizeOuter(880, 640);
-    QCOMPARE(w.geometries(), at881);
+    // Smaller than the design it does not get.
+    w.resize(900, 560);
+    QCOMPARE(w.size(), design::ClientSize);
+    QCOMPARE(w.minimumSize(), design::ClientSize);
 }
 
 void TestMainWindow::nothingClippedAtTheDesignSize_data()
 {
-    QTest::addColumn<QSize>("frame"); // what the frame adds to the client area
+    QTest::addColumn<QSize>("asked"); // the client size asked for
     QTest::addColumn<bool>("wishMode");
-    QTest::newRow("openbox") << QSize(2, 25) << false;
-    QTest::newRow("openbox, wish mode") << QSize(2, 25) << true;
-    QTest::newRow("thick frame, tall title") << QSize(12, 40) << false;
+    QTest::addColumn<bool>("settings");
+    QTest::newRow("design") << QSize(1030, 617) << false << false;
+    QTest::newRow("design, wish mode") << QSize(1030, 617) << true << false;
+    QTest::newRow("design, settings open") << QSize(1030, 617) << false << true;
+    QTest::newRow("900 x 560") << QSize(900, 560) << false << true;
+    QTest::newRow("wide and low") << QSize(1260, 600) << true << true;
+    QTest::newRow("narrow and tall") << QSize(1000, 960) << false << true;
+    QTest::newRow("large, wish mode") << QSize(1270, 990) << true << false;
 }
 
-// At the design client size, laid out by the rules, every control lies
-// inside the window and none covers another the operator uses.
+// At any size the window can take, laid out by the rules, every control lies
+// inside the window and none covers another the operator uses; the open
+// settings panel covers only the left-hand panels it is drawn over.
 void TestMainWindow::nothingClippedAtTheDesignSize()
 {
-    QFETCH(QSize, frame);
+    QFETCH(QSize, asked);
     QFETCH(bool, wishMode);
+    QFETCH(bool, settings);
     TForm19 w;
     WidgetSurface s(&w, design::mainWindowControls());
     QStringList rows;
@@ -874,8 +892,9 @@ void TestMainWindow::nothingClippedAtTheDesignSize()
     s.show({"Orva_Tlac", "Panel5", "OrvaTGener"}, true);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.size(), QSize(1030, 617));
-    const QSize outer = w.size() + frame;
+    w.resize(asked);
+    QCOMPARE(w.size(), asked.expandedTo(design::ClientSize));
+    const QSize outer = w.layoutSize();
     w.applyGeometries(layout::FormResize(outer.width(), outer.height(), w.geometries(), wishMode));
 
     const QRect client = w.rect();
@@ -903,6 +922,23 @@ void TestMainWindow::nothingClippedAtTheDesignSize()
                 QVERIFY2(stacked || !inWindow(a).intersects(inWindow(b)),
                          qPrintable(a->objectName() + QStringLiteral(" / ") + b->objectName()));
             }
+    if (settings) {
+        // The settings panel lies over PanelZac and PanelJmeno only.
+        s.show({"PanelSettig", "PanelSettigCOM"}, true);
+        for (const char *panel : {"PanelSettig", "PanelSettigCOM"}) {
+            const QRect p = inWindow(w.widget(QString::fromLatin1(panel)));
+            QVERIFY2(client.contains(p), panel);
+            for (const QWidget *c : used) {
+                const QWidget *top = c;
+                while (top->parentWidget() != &w)
+                    top = top->parentWidget();
+                const QString where = top->objectName();
+                if (where == QLatin1String("PanelZac") || where == QLatin1String("PanelJmeno"))
+                    continue;
+                QVERIFY2(!p.intersects(inWindow(c)), qPrintable(QString::fromLatin1(panel) + QStringLiteral(" / ") + c->objectName()));
+            }
+        }
+    }
 }
 
 // The design font is the free Tahoma where Wine's fonts are installed, and
@@ -936,6 +972,132 @@ void TestMainWindow::windowIcon()
     const QImage icon = w.windowIcon().pixmap(QSize(64, 64)).toImage();
     QCOMPARE(icon.size(), QSize(64, 64));
     QCOMPARE(icon.pixelColor(32, 6), QColor(0x4a, 0x90, 0xe2)); // the blue face
+}
+
+void TestMainWindow::wishTextLegibleWhileReadOnly()
+{
+    TForm19 w;
+    auto *wish = w.control<QPlainTextEdit>(QStringLiteral("MemoWish"));
+    wish->setEnabled(false);
+    const QPalette pal = wish->palette();
+    const QColor text = pal.color(QPalette::Disabled, QPalette::Text);
+    const QColor base = pal.color(QPalette::Disabled, QPalette::Base);
+    // Lightness apart as far as black is from the sky blue's half.
+    QVERIFY2(std::abs(text.lightness() - base.lightness()) > 100,
+             qPrintable(QStringLiteral("%1 on %2").arg(text.name(), base.name())));
+}
+
+namespace {
+
+// Where a caption does not fit its control in the control's own font:
+// wider than its room, accents or descenders cut off at the top or bottom,
+// or running into a control beside it; lists that would need a horizontal
+// scroll bar.
+QStringList captionProblems(QWidget *window, const QStringList &names)
+{
+    QStringList out;
+    for (const QString &name : names) {
+        QWidget *w = window->findChild<QWidget *>(name);
+        if (!w || w->isHidden())
+            continue;
+        const QFontMetrics fm(w->font());
+        if (auto *list = qobject_cast<QListWidget *>(w)) {
+            list->doItemsLayout();
+            QCoreApplication::processEvents();
+            if (list->horizontalScrollBar()->maximum() > 0)
+                out << name + QStringLiteral(": needs a horizontal scroll bar");
+            continue;
+        }
+        QString text;
+        int room = w->width();
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            text = label->text();
+            room = label->contentsRect().width();
+        } else if (auto *check = qobject_cast<QCheckBox *>(w)) {
+            text = check->text();
+            QStyleOptionButton opt;
+            opt.initFrom(check);
+            room = w->width() - w->style()->pixelMetric(QStyle::PM_IndicatorWidth, &opt, check)
+                 - w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &opt, check);
+        } else if (auto *button = qobject_cast<QPushButton *>(w)) {
+            text = button->text();
+            room = w->width() - 8; // the bevel on both sides
+        } else {
+            continue;
+        }
+        if (text.isEmpty())
+            continue;
+        if (fm.horizontalAdvance(text) > room)
+            out << QStringLiteral("%1: \"%2\" %3 px wide in %4 px").arg(name, text).arg(fm.horizontalAdvance(text)).arg(room);
+        // The text is drawn centred on the control's height.
+        const QRect ink = fm.tightBoundingRect(text);
+        const int baseline = (w->height() - fm.height()) / 2 + fm.ascent();
+        if (baseline + ink.top() < 0 || baseline + ink.bottom() >= w->height())
+            out << QStringLiteral("%1: \"%2\" cut at the top or bottom (%3 px high)").arg(name, text).arg(w->height());
+        // Nothing beside it within the parent.
+        if (qobject_cast<QLabel *>(w)) {
+            const QRect drawn(w->pos(), QSize(fm.horizontalAdvance(text) + 2, w->height()));
+            for (QWidget *other : w->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                if (other != w && other->isVisible() && !other->inherits("QFrame") && drawn.intersects(other->geometry()))
+                    out << QStringLiteral("%1: \"%2\" runs into %3").arg(name, text, other->objectName());
+        }
+    }
+    return out;
+}
+
+QStringList captionedNames(const design::Form &form)
+{
+    QStringList names;
+    for (const design::Control &c : form)
+        if (c.kind == Kind::Label || c.kind == Kind::Button || c.kind == Kind::CheckBox || c.kind == Kind::ListBox)
+            names << c.name;
+    return names;
+}
+
+} // namespace
+
+void TestMainWindow::everyCaptionFits_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("smallerFonts");
+    const char *names[] = {"Czech", "English", "German", "Swedish", "Russian"};
+    for (int l = 0; l < LanguageCount; ++l) {
+        QTest::newRow(names[l]) << l << false;
+        QTest::newRow(qPrintable(QStringLiteral("%1, smaller fonts").arg(QLatin1String(names[l])))) << l << true;
+    }
+}
+
+// Both windows as the program captions them, with the fonts it gives them
+// (the design font, the scaled sizes of the main window).
+void TestMainWindow::everyCaptionFits()
+{
+    QFETCH(int, language);
+    QFETCH(bool, smallerFonts);
+    TForm19 main;
+    main.applyFontSizes(10, smallerFonts ? 8 : 10);
+    const Texts texts{language, &Catalogue::mainWindow()};
+    WidgetSurface surface(&main, design::mainWindowControls());
+    applyCaptions(surface, captions::mainWindowStartup(), texts);
+    applyCaptions(surface, captions::mainWindowLate(), texts);
+    surface.setText(QStringLiteral("MemoryDel"), texts.FATisk(604)); // the longer of its two captions
+    // The help lists are shown over the lighting switches.
+    surface.show({"PopisP1", "PopisP2", "Panelprani", "Wishes1dole", "Orva_Tlac", "PanelSettig", "Panel8"}, true);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    const QStringList mainProblems = captionProblems(&main, captionedNames(design::mainWindowControls()));
+    QVERIFY2(mainProblems.isEmpty(), qPrintable(mainProblems.join(QStringLiteral("; "))));
+
+    TForm2 editor;
+    WidgetSurface editorSurface(&editor, design::clientEditorControls());
+    const Texts editorTexts{language, &Catalogue::clientEditor()};
+    applyCaptions(editorSurface, captions::clientEditor(), editorTexts);
+    applyCaptions(editorSurface, captions::clientEditorAnimal(), editorTexts);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    QStringList problems = captionProblems(&editor, captionedNames(design::clientEditorControls()));
+    applyCaptions(editorSurface, captions::clientEditorPerson(), editorTexts);
+    problems += captionProblems(&editor, {QStringLiteral("PersonL"), QStringLiteral("PersonL2")});
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(TestMainWindow)

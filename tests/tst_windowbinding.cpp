@@ -4,6 +4,7 @@
 
 #include "app/Application.h"
 #include "app/MainWindowController.h"
+#include "app/QtDialogs.h"
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "core/WindowState.h"
@@ -13,7 +14,11 @@
 #include "support/Rows.h"
 #include "support/TempDrive.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QWindow>
 #include <QTimer>
 #include <QtTest>
 
@@ -28,6 +33,11 @@ private slots:
     void listSelectsWhatTheOperatorMovesTo();
     void closeBoxEndsTheProgram_data();
     void closeBoxEndsTheProgram();
+    void editorStaysAboveTheMainWindow();
+    void messagesCentredOnTheirWindow_data();
+    void messagesCentredOnTheirWindow();
+    void openingTheEditorChecksNoField_data();
+    void openingTheEditorChecksNoField();
 };
 
 void TestWindowBinding::initTestCase() { MainWindowController::prepareApplication(); }
@@ -134,6 +144,113 @@ void TestWindowBinding::closeBoxEndsTheProgram()
     QCOMPARE(form.exitCode(), 0);
     QVERIFY(!form.window().isVisible());
     QVERIFY(!drive.has(paths::RunMarker));
+}
+
+// The window manager keeps the editor above the main window: a click there
+// does not bury it.
+void TestWindowBinding::editorStaysAboveTheMainWindow()
+{
+    test::TempDrive drive;
+    QtClock clock;
+    MainWindowController form(clock);
+    form.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form.window()));
+    QTest::mouseClick(form.window().control<QPushButton>("Novy"), Qt::LeftButton);
+    TForm2 &editor = form.clientEditorWindow();
+    QTRY_VERIFY(editor.isVisible());
+    QVERIFY(editor.windowHandle());
+    QCOMPARE(editor.windowHandle()->transientParent(), form.window().windowHandle());
+    editor.hide();
+}
+
+void TestWindowBinding::messagesCentredOnTheirWindow_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("message") << 0;
+    QTest::newRow("confirmation") << 1;
+    QTest::newRow("error report") << 2;
+}
+
+// Boxes open in the middle of the window they belong to, as wide as their
+// whole title needs, whatever their text.
+void TestWindowBinding::messagesCentredOnTheirWindow()
+{
+    QFETCH(int, kind);
+    QWidget owner;
+    owner.setGeometry(40, 30, 620, 420);
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    QtDialogs dialogs;
+    dialogs.setOwner(&owner);
+    QRect shown;
+    int needed = 0;
+    QTimer::singleShot(0, [&] {
+        QWidget *box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        shown = box->frameGeometry();
+        needed = titleWidth(*box);
+        box->close();
+    });
+    const QString text = QStringLiteral("OK?");
+    if (kind == 0)
+        dialogs.message(text);
+    else if (kind == 1)
+        dialogs.confirm(text);
+    else
+        dialogs.errorReport(text);
+    QVERIFY(shown.isValid());
+    const QPoint off = shown.center() - owner.frameGeometry().center();
+    QVERIFY2(off.manhattanLength() <= 2, qPrintable(QStringLiteral("%1, %2").arg(off.x()).arg(off.y())));
+    QVERIFY2(shown.width() >= needed, qPrintable(QStringLiteral("%1 < %2").arg(shown.width()).arg(needed)));
+}
+
+void TestWindowBinding::openingTheEditorChecksNoField_data()
+{
+    QTest::addColumn<QString>("dateLine");
+    QTest::newRow("short date") << "5.3.1980";
+    QTest::newRow("no date") << "";
+    QTest::newRow("full date") << "05.03.1980";
+}
+
+// The current client's file holds a date that the editor's checks would
+// refuse; opening the editor on it, with the window manager's focus moves,
+// shows no message: only the operator leaving a field is checked.
+void TestWindowBinding::openingTheEditorChecksNoField()
+{
+    QFETCH(QString, dateLine);
+    test::TempDrive drive;
+    const QString client = QStringLiteral("C:\\Zov_Tool Data\\Klienti\\Novakova Jana.txt");
+    QStringList lines{"Nováková", "Jana", dateLine, "", "", "", "", ""};
+    while (lines.size() < 25)
+        lines << QString();
+    drive.put(client, lines.join("\r\n").toLatin1() + "\r\n");
+    QtClock clock;
+    MainWindowController form(clock);
+    form.window().show();
+    form.app().ctx().ui.setText(QStringLiteral("PRSAdresaAkt"), client);
+
+    QStringList boxes;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            boxes << box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->text();
+            box->close();
+        }
+    });
+    watch.start(20);
+    QTest::mouseClick(form.window().control<QPushButton>("Novy"), Qt::LeftButton);
+    QTest::qWait(500);
+    QVERIFY(form.clientEditorWindow().isVisible());
+    QCOMPARE(boxes, QStringList());
+
+    // Leaving a refused year is still checked.
+    TForm2 &editor = form.clientEditorWindow();
+    editor.control<QLineEdit>("Datum_naroz_rok")->setText(QStringLiteral("80"));
+    editor.focusControl(QStringLiteral("Datum_naroz_rok"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_COMPARE(boxes.size(), 1);
+    QVERIFY2(boxes.first().contains(QStringLiteral("rok")), qPrintable(boxes.first()));
+    form.clientEditorWindow().hide();
 }
 
 QTEST_MAIN(TestWindowBinding)

@@ -160,6 +160,9 @@ private slots:
     void wishTextReloadedEveryTwoSeconds();
     void stopEndsTheWishPlayback();
     void unsavedWishIsNotPlayed();
+    void wishButtonsStayOutOfAnOrdinaryPlayback();
+    void wishButtonsRefuseOutsideTheirState_data();
+    void wishButtonsRefuseOutsideTheirState();
 };
 
 void TestWishes::playable_data()
@@ -204,9 +207,10 @@ void TestWishes::playable()
     const wishes::WishClient c{client[0], client[1], client[2], client[3], client[4]};
     QCOMPARE(wishes::isPlayable(c, wish), playable);
 
-    // The window decides the same on a change of the wish text.
+    // The window decides the same on a change of the wish text in wish mode.
     Window w;
     w.setClient(client[0], client[1], client[2], client[3], client[4]);
+    w.run([&] { w.wishes().Wishes(); });
     w.type(wish);
     QCOMPARE(w.playButtons(), playable);
 }
@@ -703,6 +707,92 @@ void TestWishes::unsavedWishIsNotPlayed()
     QVERIFY(w.port.writes().isEmpty());
     QVERIFY(!w.ui.isEnabled(QStringLiteral("Stop")));
     QVERIFY(w.messages().isEmpty());
+}
+
+void TestWishes::wishButtonsStayOutOfAnOrdinaryPlayback()
+{
+    // The wish of an earlier session is still in its file; the running bar
+    // animates; then an ordinary program is played and stopped.
+    Window w;
+    w.setClient("Jana");
+    w.drive.put(paths::WishPlaying, "Jsem zdrav\xE1\r\n");
+    w.loadProgram({"[P1]", test::row("a||10.000|0|Hz|0|5|0"), "[STOP]"});
+    QStringList seen;
+    const qint64 t0 = w.clock.nowMs();
+    for (qint64 ms = 1000; ms < 20000; ms += 500)
+        w.at(t0 + ms, [&] { seen << w.shown({"Wishes1", "Wishes1dole"}); });
+    w.at(t0 + 9000, [&] { w.app->playback().Stop(); });
+    w.run([&] { w.app->playback().Play(); });
+    w.clock.advance(10000);
+
+    QVERIFY(!seen.isEmpty());
+    QCOMPARE(seen.filter("1"), QStringList());
+    QCOMPARE(w.shown({"Wishes1", "Wishes1dole", "MemoWish"}), QStringLiteral("000"));
+    QVERIFY(w.wish().isEmpty());
+    // Another program picked: still nothing over Play.
+    w.loadProgram({"[P2]", test::row("b||20.000|0|Hz|0|1|0"), "[STOP]"});
+    QVERIFY(!w.playButtons());
+}
+
+void TestWishes::wishButtonsRefuseOutsideTheirState_data()
+{
+    QTest::addColumn<bool>("wishMode");
+    QTest::addColumn<bool>("client");
+    QTest::addColumn<bool>("playing");
+    QTest::addColumn<bool>("plays");
+
+    QTest::newRow("wish mode, playable") << true << true << false << true;
+    QTest::newRow("not in wish mode") << false << true << false << false;
+    QTest::newRow("no client") << true << false << false << false;
+    QTest::newRow("during a wish playback") << true << true << true << false;
+}
+
+void TestWishes::wishButtonsRefuseOutsideTheirState()
+{
+    QFETCH(bool, wishMode);
+    QFETCH(bool, client);
+    QFETCH(bool, playing);
+    QFETCH(bool, plays);
+
+    Window w;
+    w.setClient("Jana");
+    w.loadProgram({"[P1]", test::row("a||10.000|0|Hz|0|1|0"), "[STOP]"});
+    if (wishMode) {
+        w.run([&] { w.wishes().Wishes(); });
+        w.type({"Jsem zdravá"});
+    } else {
+        w.ui.setLines(QStringLiteral("MemoWish"), {"Jsem zdravá"});
+    }
+    if (!client)
+        w.ui.setText(QStringLiteral("Jmeno"), QString());
+    const QStringList before = w.ui.lines(QStringLiteral("NacistMemo"));
+
+    // A click on the spot where the button is drawn, whether shown or not.
+    QStringList during;
+    qint64 secondClick = -1;
+    if (playing) {
+        w.app->playback().engine().rowStarted = [&](int k) {
+            if (k != 1 || secondClick >= 0)
+                return;
+            secondClick = w.clock.nowMs() + 5000;
+            w.at(secondClick, [&] {
+                during << w.ui.lines(QStringLiteral("NacistMemo"));
+                w.run([&] { w.wishes().Wishes1(); });
+                during << w.ui.lines(QStringLiteral("NacistMemo"));
+                w.app->playback().Stop();
+            });
+        };
+    }
+    w.run([&] { w.wishes().Wishes1(); });
+
+    if (playing) {
+        QCOMPARE(during.size(), 10);
+        QCOMPARE(during.mid(5), during.mid(0, 5));
+        QVERIFY(w.clock.nowMs() < secondClick + 10000);
+    } else {
+        QCOMPARE(!w.port.writes().isEmpty(), plays);
+        QCOMPARE(w.ui.lines(QStringLiteral("NacistMemo")) != before, plays);
+    }
 }
 
 QTEST_MAIN(TestWishes)

@@ -3,8 +3,9 @@
 // ($XDG_STATE_HOME/zovt/devsim-comN, by default ~/.local/state/zovt/), makes
 // the Wine serial port COMn of the current prefix ($WINEPREFIX/dosdevices/comN)
 // a link to that stable path, and shows every text the controller writes, with
-// its time, the gap since the previous text and what it means to the chosen
-// firmware. It also reads back the line settings after every text and
+// its time, the gap since the previous text and what it means to the
+// firmware the controller's data folder records (or the one forced by an
+// option). It also reads back the line settings after every text and
 // complains when they are not 9600 8N1 raw.
 //
 // Wine re-creates the dosdevices links at each session start; a user who pins
@@ -21,6 +22,7 @@
 #include "device/CommandMeaning.h"
 #include "device/PortPath.h"
 #include "device/VaComm.h"
+#include "storage/Paths.h"
 #include "storage/WinPath.h"
 
 #include <QCoreApplication>
@@ -34,6 +36,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <utility>
 #include <cstdio>
 #include <cstring>
 
@@ -138,9 +141,11 @@ bool othersHold(const QByteArray &ttyPath)
     return held;
 }
 
+enum class Firmware { Recorded, Old, New };
+
 struct Options {
     int port = 3;
-    bool newFirmware = false;
+    Firmware firmware = Firmware::Recorded;
     bool quiet = false;
     bool force = false;
     double durationS = 0; // 0: until a signal
@@ -163,6 +168,9 @@ private:
     bool placeLink();
     void finishText();
     void releaseAbandonedExclusive();
+    // The firmware the texts are read for; a recorded one is looked up anew
+    // for every text, as the controller's settings may change meanwhile.
+    bool newFirmware();
     void shutdown();
     // One line to the terminal (stdout, or stderr for a warning) and the log.
     void say(const QString &line, bool toTerminal = true, bool warning = false);
@@ -182,6 +190,9 @@ private:
 
     Mono::time_point m_started;
     Mono::time_point m_lastExclusiveCheck;
+    AbandonedMark m_mark;
+    bool m_bytesSinceLook = false;
+    int m_shownFirmware = -1; // the firmware the last text was read for
     QByteArray m_text;           // the text being received
     QTime m_textWall;            // wall time of its first byte
     Mono::time_point m_textMono; // monotonic time of its first byte
@@ -351,12 +362,27 @@ bool Simulator::start()
         return false;
     m_started = Mono::now();
     m_lastExclusiveCheck = m_started;
+    const QString firmware = m_opt.firmware == Firmware::Recorded
+        ? QStringLiteral("firmware as the data folder records it, now %1").arg(newFirmware() ? QStringLiteral("new") : QStringLiteral("old"))
+        : QStringLiteral("%1 firmware").arg(m_opt.firmware == Firmware::New ? QStringLiteral("new") : QStringLiteral("old"));
     const QString entry = m_pinned ? QStringLiteral("the pin in Wine's registry (HKLM\\Software\\Wine\\Ports)") : portpath::dosDeviceLink(m_opt.port);
-    say(QStringLiteral("zovt-devsim: listening on %1 -> %2 -> %3 (COM%4, %5 firmware), started %6")
-            .arg(entry, m_stable, m_slavePath, QString::number(m_opt.port),
-                 m_opt.newFirmware ? QStringLiteral("new") : QStringLiteral("old"),
+    say(QStringLiteral("zovt-devsim: listening on %1 -> %2 -> %3 (COM%4, %5), started %6")
+            .arg(entry, m_stable, m_slavePath, QString::number(m_opt.port), firmware,
                  QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
     return true;
+}
+
+bool Simulator::newFirmware()
+{
+    bool isNew = m_opt.firmware == Firmware::New;
+    if (m_opt.firmware == Firmware::Recorded) {
+        const QString flag = winpath::toNative(paths::NewFirmwareFlag);
+        isNew = !flag.isEmpty() && QFileInfo::exists(flag);
+    }
+    if (m_shownFirmware >= 0 && m_shownFirmware != int(isNew))
+        say(QStringLiteral("  the data folder now records the %1 firmware").arg(isNew ? QStringLiteral("new") : QStringLiteral("old")));
+    m_shownFirmware = int(isNew);
+    return isNew;
 }
 
 void Simulator::finishText()
@@ -374,7 +400,7 @@ void Simulator::finishText()
     m_prevText = m_textMono;
 
     say(m_textWall.toString(QStringLiteral("hh:mm:ss.zzz")) + QStringLiteral("  ") + gap.rightJustified(10) + QStringLiteral("  ")
-            + shown + QStringLiteral(" \u2192 ") + commandMeaning(m_text, m_opt.newFirmware),
+            + shown + QStringLiteral(" \u2192 ") + commandMeaning(m_text, newFirmware()),
         !m_opt.quiet);
 
     // The controller has set the line up by the time it writes; a wrong
@@ -395,10 +421,17 @@ void Simulator::finishText()
 // mark with its last close; here it is cleared once nobody else holds the port.
 void Simulator::releaseAbandonedExclusive()
 {
+    // A live controller writes in every port cycle and clears the mark as it
+    // closes, possibly while the holders are being looked up.
+    const bool bytes = std::exchange(m_bytesSinceLook, false);
     int on = 0;
-    if (::ioctl(m_slave, TIOCGEXCL, &on) != 0 || on == 0)
+    if (::ioctl(m_slave, TIOCGEXCL, &on) != 0)
         return;
-    if (othersHold(QFile::encodeName(m_slavePath)))
+    const bool held = on != 0 && othersHold(QFile::encodeName(m_slavePath));
+    int still = 0;
+    if (on != 0 && !held && ::ioctl(m_slave, TIOCGEXCL, &still) != 0)
+        return;
+    if (!m_mark.look(on != 0, held, still != 0, bytes))
         return;
     if (::ioctl(m_slave, TIOCNXCL) != 0)
         return;
@@ -454,6 +487,7 @@ int Simulator::run()
                 }
                 m_text.append(buf, qsizetype(got));
                 m_lastByte = at;
+                m_bytesSinceLook = true;
             }
         }
     }
@@ -496,7 +530,8 @@ int main(int argc, char **argv)
         "Simulates the generator device on a pseudo-terminal reached through $XDG_STATE_HOME/zovt/devsim-comN and $WINEPREFIX/dosdevices/comN, and shows what the controller sends.");
     program.options = {
         {QStringLiteral("port"), QStringLiteral("N"), QStringLiteral("Serial port number N (default 3).")},
-        {QStringLiteral("new-firmware"), {}, QStringLiteral("Read texts as the new firmware does (default: old).")},
+        {QStringLiteral("new-firmware"), {}, QStringLiteral("Read texts as the new firmware does (default: as the data folder records).")},
+        {QStringLiteral("old-firmware"), {}, QStringLiteral("Read texts as the old firmware does (default: as the data folder records).")},
         {QStringLiteral("log"), QStringLiteral("FILE"), QStringLiteral("Append every line shown (and the texts --quiet hides) to FILE.")},
         {QStringLiteral("duration"), QStringLiteral("SECONDS"), QStringLiteral("Stop after SECONDS (default: run until interrupted).")},
         {QStringLiteral("quiet"), {}, QStringLiteral("Do not print the received texts (warnings go to stderr).")},
@@ -513,7 +548,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zovt-devsim"));
     const QString portOpt = QStringLiteral("port"), newOpt = QStringLiteral("new-firmware"),
-                  logOpt = QStringLiteral("log"), durOpt = QStringLiteral("duration"), quietOpt = QStringLiteral("quiet"),
+                  oldOpt = QStringLiteral("old-firmware"), logOpt = QStringLiteral("log"),
+                  durOpt = QStringLiteral("duration"), quietOpt = QStringLiteral("quiet"),
                   forceOpt = QStringLiteral("force"), gapOpt = QStringLiteral("gap");
 
     if (const QString why = winpath::prefixProblem(); !why.isEmpty()) {
@@ -539,7 +575,14 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    o.newFirmware = parser.isSet(newOpt);
+    if (parser.isSet(newOpt) && parser.isSet(oldOpt)) {
+        std::fprintf(stderr, "zovt-devsim: --new-firmware and --old-firmware exclude each other\n");
+        return 2;
+    }
+    if (parser.isSet(newOpt))
+        o.firmware = Firmware::New;
+    else if (parser.isSet(oldOpt))
+        o.firmware = Firmware::Old;
     o.quiet = parser.isSet(quietOpt);
     o.force = parser.isSet(forceOpt);
     o.logPath = parser.value(logOpt);

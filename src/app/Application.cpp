@@ -90,6 +90,16 @@ bool Application::closeQuery()
     return false;
 }
 
+void Application::endThroughClosing()
+{
+    if (m_ctx->clock.exiting())
+        return;
+    if (m_playback->playing())
+        m_playback->stopThen([this] { m_shell->closeWindow(); });
+    else
+        m_shell->closeWindow();
+}
+
 void Application::run(const char *operation, const std::function<void()> &f) { m_ctx->clock.guarded(operation, f); }
 
 } // namespace zovt

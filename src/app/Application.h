@@ -62,6 +62,9 @@ public:
     // stand-by and the protocol closed; the window then closes itself.
     // Returns whether the window may close now.
     bool closeQuery();
+    // Ends the program through the window's own closing path, a running
+    // playback first stopped with its end steps; the marker goes with it.
+    void endThroughClosing();
 
     // Runs a named operation as a handler entry point (errors go to the
     // exception handler, an exit unwind ends here).

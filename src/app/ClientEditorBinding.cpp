@@ -6,13 +6,20 @@
 #include "ui/ClientEditorWindow.h"
 
 #include <QAbstractButton>
+#include <QWindow>
 
 namespace zovt {
 
-void bindClientEditor(TForm2 &form, Application &app)
+void bindClientEditor(TForm2 &form, Application &app, QWidget &main)
 {
     ClientEditor &editor = app.clientEditor();
-    editor.hooks.show = [&form] {
+    editor.hooks.show = [&form, &main] {
+        // Tied to the main window for the window manager: a click there
+        // must not bury the editor, which would look closed.
+        form.winId();
+        main.winId();
+        if (form.windowHandle() && main.windowHandle())
+            form.windowHandle()->setTransientParent(main.windowHandle());
         form.show();
         form.raise();
         form.activateWindow();

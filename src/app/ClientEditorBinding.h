@@ -3,11 +3,14 @@
 // exits, edits, Enter and buttons run the controller's operations, and the
 // controller's hooks show, hide, place, colour and focus the window.
 
+class QWidget;
+
 namespace zovt {
 
 class Application;
 class TForm2;
 
-void bindClientEditor(TForm2 &form, Application &app);
+// main: the main window, which the editor stays above while it is open.
+void bindClientEditor(TForm2 &form, Application &app, QWidget &main);
 
 } // namespace zovt

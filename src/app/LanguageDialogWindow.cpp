@@ -16,7 +16,11 @@ LanguageDialogWindow::LanguageDialogWindow(MainWindowController &main)
     applyLanguageDialogColour(m_window, readColourScheme());
     Application &app = main.app();
     m_choice.closeDialog = [this] { m_window.hide(); };
-    m_choice.endApplication = [&app] { app.shell().endNow(0); };
+    m_choice.endApplication = [this, &app] {
+        m_restartAsked = true;
+        m_window.hide();
+        app.endThroughClosing();
+    };
 
     // Through the application's handler entry: a failed write of the
     // language file is dropped there, and the dialog stays open.

@@ -21,11 +21,15 @@ public:
     LanguageChoice &choice() { return m_choice; }
     // Shows the dialog without blocking the main window.
     void open() { m_window.open(); }
+    // A language was confirmed: once the program has ended, it is to be
+    // started again with the same arguments and environment.
+    bool restartAsked() const { return m_restartAsked; }
 
 private:
     TForm9 m_window;
     WidgetSurface m_ui;
     LanguageChoice m_choice;
+    bool m_restartAsked = false;
 };
 
 } // namespace zovt

@@ -87,6 +87,7 @@ MainWindowController::MainWindowController(Clock &clock)
     };
     hooks.closeWindow = [this] { m_window.close(); };
     hooks.quit = [](int code) { QCoreApplication::exit(code); };
+    m_dialogs.setOwner(&m_window);
     m_app = std::make_unique<Application>(clock, m_ui, m_port, m_dialogs, std::move(hooks), &m_form2Ui);
     m_window.installEventFilter(&m_restoreWhileWaiting);
     applyGlass(m_window.control<QPushButton>(f19::Setting), SettingGlass);
@@ -95,7 +96,7 @@ MainWindowController::MainWindowController(Clock &clock)
 
 void MainWindowController::FormResize()
 {
-    const QSize outer = m_window.outerSize();
+    const QSize outer = m_window.layoutSize();
     const bool wishMode = !m_window.widget(f19::MemoWish)->isHidden();
     m_window.applyGeometries(layout::FormResize(outer.width(), outer.height(), m_window.geometries(), wishMode));
 }
@@ -142,7 +143,7 @@ void MainWindowController::bind()
     onClick(f19::KlientOpen, [&a] { a.clientPanel().KlientOpen(); });
     onClick(f19::Novy, [&a] { a.clientPanel().Novy(); });
     onClick(f19::DeleteJm, [&a] { a.clientPanel().DeleteJm(); });
-    bindClientEditor(m_form2, a);
+    bindClientEditor(m_form2, a, m_window);
     onClick(f19::VerzeSwZovT, [&a] { a.settings().VerzeSwZovTClick(); });
     onClick(f19::C_Max, [&a] { a.settings().C_MaxClick(); });
     onClick(f19::JasLED, [&a] { a.lighting().JasLEDClick(); });

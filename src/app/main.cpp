@@ -9,7 +9,13 @@
 
 #include <QApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -37,9 +43,22 @@ zovt::cli::Program commandLine()
     return p;
 }
 
-} // namespace
+// The program once more in place of this process, as it was started: the
+// arguments as given (before Qt took its own out of them) and the whole
+// environment, which execv passes on.
+int startAgain(const std::vector<std::string> &args)
+{
+    std::vector<char *> argv;
+    for (const std::string &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    std::fflush(nullptr);
+    ::execv("/proc/self/exe", argv.data());
+    std::fprintf(stderr, "zovt-generator: cannot start again: %s\n", std::strerror(errno));
+    return 1;
+}
 
-int main(int argc, char **argv)
+int run(int argc, char **argv, bool &restart)
 {
     const zovt::cli::Arguments args = zovt::cli::parse(commandLine(), argc, argv);
     if (args.exitCode)
@@ -74,5 +93,20 @@ int main(int argc, char **argv)
         return form19.exitCode();
     zovt::LanguageDialogWindow form9(form19);
     const int rc = app.exec();
+    restart = form9.restartAsked() && form19.ended();
+    return rc;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::vector<std::string> args(argv, argv + argc);
+    bool restart = false;
+    const int rc = run(argc, argv, restart);
+    // Everything of the first run is gone by now: the window closed, the
+    // marker removed, the port released.
+    if (restart)
+        return startAgain(args);
     return rc;
 }

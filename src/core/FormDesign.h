@@ -39,6 +39,7 @@ struct Control {
     bool checked = false;
     bool readOnly = false;
     bool fill = false;    // the control fills its parent panel
+    bool wrap = false;    // a list whose long lines wrap at its width
     int minimum = 0;      // scroll bar range
     int maximum = 0;
 };

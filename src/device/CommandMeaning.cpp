@@ -2,6 +2,7 @@
 
 #include "device/Commands.h"
 
+#include <cmath>
 #include <iterator>
 #include <limits>
 
@@ -89,6 +90,27 @@ QString valueAsHertz(qint64 value)
         .arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
+QString valueAsSquareRoot(qint64 value)
+{
+    // 100 x sqrt(1000 Hz), rounded: the smallest value of a 0.001 MHz row.
+    constexpr qint64 kSmallestMHzValue = 3162;
+    if (value < kSmallestMHzValue)
+        return QString();
+    const double root = double(value) / 100.0;
+    const double hertz = root * root;
+    if (hertz >= 1e9)
+        return QStringLiteral("%1 GHz").arg(hertz / 1e9, 0, 'f', 3);
+    return QStringLiteral("%1 MHz").arg(hertz / 1e6, 0, 'f', 3);
+}
+
+bool AbandonedMark::look(bool markOn, bool othersHold, bool stillOn, bool bytesArrived)
+{
+    const bool unheld = markOn && !othersHold && stillOn && !bytesArrived;
+    const bool release = unheld && m_suspect;
+    m_suspect = unheld && !release;
+    return release;
+}
+
 CommandInfo describeCommand(const QByteArray &text, bool newFirmware)
 {
     if (text.isEmpty())
@@ -119,7 +141,8 @@ CommandInfo describeCommand(const QByteArray &text, bool newFirmware)
         return {CommandKind::Invalid, QStringLiteral("malformed number (beyond 32 bits)")};
     if (v < 100)
         return {CommandKind::LowValue, valueAsHertz(v) + QStringLiteral(" (below 100, never sent as a frequency)")};
-    return {CommandKind::Value, valueAsHertz(v)};
+    const QString root = valueAsSquareRoot(v);
+    return {CommandKind::Value, root.isEmpty() ? valueAsHertz(v) : valueAsHertz(v) + QStringLiteral(" or ") + root};
 }
 
 QString commandMeaning(const QByteArray &text, bool newFirmware) { return describeCommand(text, newFirmware).meaning; }

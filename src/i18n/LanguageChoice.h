@@ -1,7 +1,7 @@
 #pragma once
-// The language dialog's behaviour: the chosen language is stored for the
-// next start and the application ends at once; without a choice, or with X,
-// the dialog only goes out of sight. Works on the dialog's controls through
+// The language dialog's behaviour: the chosen language is stored and the
+// application ends so that it can come up again in it; without a choice, or
+// with X, the dialog only goes out of sight. Works on the dialog's controls through
 // any surface (the real Form9 or a headless one).
 
 #include <functional>
@@ -17,8 +17,9 @@ public:
 
     // Hides the dialog; it lives on for the next opening.
     std::function<void()> closeDialog;
-    // Ends the application at once: not through the main window's own
-    // closing path, so the single-instance marker stays.
+    // Ends the application through the main window's own closing path (a
+    // playback gets its end steps, the single-instance marker goes), and has
+    // it started again in the new language.
     std::function<void()> endApplication;
 
     // OK: stores the chosen index in the language file and ends the

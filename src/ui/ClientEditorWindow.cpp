@@ -109,7 +109,11 @@ bool TForm2::eventFilter(QObject *watched, QEvent *event)
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         const bool withinWindow = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
             || reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason || reason == Qt::OtherFocusReason;
-        if (withinWindow && !m_placingFocus) {
+        // A field that the program disables or hides while it has the focus
+        // (loading a stored client locks the identity fields) hands the
+        // focus on; the operator has not left it.
+        const bool stillUsable = w->isEnabled() && w->isVisible();
+        if (withinWindow && !m_placingFocus && stillUsable) {
             // Checked once the focus has settled, so that a message box does
             // not open in the middle of the focus change.
             m_exited = w->objectName();

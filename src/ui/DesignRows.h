@@ -48,6 +48,11 @@ struct Row {
         c.readOnly = true;
         return *this;
     }
+    Row &wrapped()
+    {
+        c.wrap = true;
+        return *this;
+    }
     Row &fill()
     {
         c.fill = true;

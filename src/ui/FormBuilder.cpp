@@ -5,6 +5,7 @@
 #include "ui/MainWindowDesign.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QFrame>
 #include <QGroupBox>
@@ -20,6 +21,8 @@
 #include <QVBoxLayout>
 
 #include <QtMath>
+
+#include <algorithm>
 
 namespace zovt {
 
@@ -153,7 +156,16 @@ QWidget *makeWidget(const design::Control &c, QWidget *parent)
     }
     case Kind::ListBox: {
         auto *l = new QListWidget(parent);
-        l->setUniformItemSizes(true);
+        if (c.wrap) {
+            // Text that the window reads to the operator: its lines break at
+            // the list's width in every language, instead of scrolling.
+            l->setWordWrap(true);
+            l->setTextElideMode(Qt::ElideNone);
+            l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            l->setResizeMode(QListView::Adjust);
+        } else {
+            l->setUniformItemSizes(true);
+        }
         l->addItems(c.items);
         l->setCurrentRow(c.index);
         return l;
@@ -213,8 +225,7 @@ QHash<QString, QWidget *> buildForm(QWidget *window, const design::Form &form, Q
         } else {
             w->setGeometry(c.geometry);
         }
-        if (w->property("autoSize").toBool())
-            w->adjustSize();
+        fitToText(w);
         if (c.kind == Kind::Picture)
             w->installEventFilter(filter);
         if (!c.visible)
@@ -224,6 +235,22 @@ QHash<QString, QWidget *> buildForm(QWidget *window, const design::Form &form, Q
         widgets.insert(c.name, w);
     }
     return widgets;
+}
+
+void fitToText(QWidget *w)
+{
+    auto *l = qobject_cast<QLabel *>(w);
+    if (!l || !l->property("autoSize").toBool())
+        return;
+    l->adjustSize();
+    // Some fonts draw the dots of "Ö" or the ring of "Å" above their ascent,
+    // which a label of the font's height cuts off; the text is centred, so
+    // the room is added above and below.
+    const QFontMetrics fm(l->font());
+    const QRect ink = fm.tightBoundingRect(l->text());
+    const int over = std::max({0, -ink.top() - fm.ascent(), ink.bottom() + 1 - fm.descent()});
+    if (over > 0)
+        l->resize(l->width(), std::max(l->height(), fm.height() + 2 * over + 1));
 }
 
 } // namespace zovt

@@ -18,4 +18,9 @@ namespace zovt {
 // have no click signal of their own); state-only controls get no widget.
 QHash<QString, QWidget *> buildForm(QWidget *window, const design::Form &form, QObject *filter);
 
+// Sizes a label that fits its text to the text in its present font: as wide
+// as the text and as high as its ink, accents over capitals included.
+// Other controls are left as they are.
+void fitToText(QWidget *w);
+
 } // namespace zovt

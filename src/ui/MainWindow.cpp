@@ -59,6 +59,9 @@ TForm19::TForm19(QWidget *parent)
     setWindowIcon(appIcon());
     setFont(QFont(design::designFontFamily(), design::DesignPointSize));
     resize(design::ClientSize);
+    // Below the design size the rules would push controls over each other
+    // or out of the window.
+    setMinimumSize(design::ClientSize);
     m_widgets = buildForm(this, design::mainWindowControls(), this);
     addDecorations();
     applyFixedColours();
@@ -110,6 +113,13 @@ void TForm19::applyFixedColours()
 {
     for (const ColourAssignment &a : fixedColours(QGuiApplication::palette()))
         setBackground(widget(a.control), a.role, a.colour);
+    // The wish being played is read-only but still read: the disabled grey
+    // would be lost on the sky blue.
+    QWidget *wish = widget(f19::MemoWish);
+    QPalette pal = wish->palette();
+    pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
+    pal.setColor(QPalette::Disabled, QPalette::Base, design::SkyBlue);
+    wish->setPalette(pal);
 }
 
 void TForm19::applyColourScheme(bool dark)
@@ -126,8 +136,7 @@ void TForm19::setPointSize(const QString &name, int points)
     QFont f = w->font();
     f.setPointSize(std::max(points, 1));
     w->setFont(f);
-    if (w->property("autoSize").toBool())
-        w->adjustSize();
+    fitToText(w);
 }
 
 void TForm19::applyFontSizes(int main, int secondary)
@@ -163,6 +172,8 @@ bool TForm19::eventFilter(QObject *watched, QEvent *event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+QSize TForm19::layoutSize() const { return size() + design::DesignFrame; }
 
 layout::Geometries TForm19::geometries() const
 {

@@ -53,8 +53,11 @@ public:
     // Asked before the window closes; false keeps it open (it closes itself
     // later). Unset: the window always closes.
     std::function<bool()> closeQuery;
-    // The window's size with its frame, as the resize rules measure it.
+    // The window's size with its frame, as the window manager drew it.
     QSize outerSize() const { return frameGeometry().size(); }
+    // The size the resize rules work on: the client area in the design's
+    // frame, whatever frame the window manager really draws.
+    QSize layoutSize() const;
     // Places and sizes of the controls that the resize rules move, and
     // applying a table of them.
     layout::Geometries geometries() const;

@@ -21,6 +21,13 @@ namespace design {
 
 // Client area at the design size.
 inline constexpr QSize ClientSize{1030, 617};
+// What the design's window frame adds to the client area (borders and
+// title bar). The resize rules take the outer size of a window with this
+// frame: window managers draw frames of every thickness, and the controls
+// live in the client area. The borders are as thin as keeps the progress
+// strip, which the rules place from the outer right edge, inside the client
+// area at the design size.
+inline constexpr QSize DesignFrame{14, 38};
 
 // Caption of the main window: the product name, 80 blanks and the address of
 // the project's own site.

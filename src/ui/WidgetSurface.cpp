@@ -1,4 +1,5 @@
 #include "ui/WidgetSurface.h"
+#include "ui/FormBuilder.h"
 
 #include "storage/Picture.h"
 
@@ -173,8 +174,7 @@ void WidgetSurface::setText(const QString &name, const QString &text)
         return b->setText(text);
     if (auto *l = qobject_cast<QLabel *>(w)) {
         l->setText(text);
-        if (l->property("autoSize").toBool())
-            l->adjustSize();
+        fitToText(l);
         return;
     }
     if (auto *e = qobject_cast<QLineEdit *>(w))

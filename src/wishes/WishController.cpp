@@ -57,11 +57,9 @@ void WishController::loadWish(const QString &winPath)
     setWishText(memo.lines);
 }
 
-void WishController::MemoWishChange()
+bool WishController::playable() const
 {
-    ControlSurface &ui = m_ctx.ui;
-    if (f19::playbackRuns(ui))
-        return;
+    const ControlSurface &ui = m_ctx.ui;
     const wishes::WishClient client{
         ui.text(f19::Jmeno),
         ui.text(f19::Prijmeni),
@@ -69,7 +67,23 @@ void WishController::MemoWishChange()
         ui.text(f19::Datum_naroz_mesic),
         ui.text(f19::Datum_naroz_rok),
     };
-    ui.show({f19::Wishes1, f19::Wishes1dole}, wishes::isPlayable(client, ui.lines(f19::MemoWish)));
+    return wishes::isPlayable(client, ui.lines(f19::MemoWish));
+}
+
+void WishController::MemoWishChange()
+{
+    ControlSurface &ui = m_ctx.ui;
+    // Outside wish mode the play buttons would sit over Play and start a
+    // wish in place of the chosen program.
+    if (!wishMode()) {
+        ui.show({f19::Wishes1, f19::Wishes1dole}, false);
+        return;
+    }
+    // Stop is disabled already while a stopped wish runs its end steps, and
+    // the running bar may still reload the text then.
+    if (f19::playbackRuns(ui) || m_wishPlaying)
+        return;
+    ui.show({f19::Wishes1, f19::Wishes1dole}, playable());
 }
 
 void WishController::Wishes()
@@ -134,6 +148,10 @@ void WishController::switchOff()
 void WishController::Wishes1()
 {
     ControlSurface &ui = m_ctx.ui;
+    // The click counts only where the button could be shown: a second one
+    // during a wish would replace the program being played under it.
+    if (!wishMode() || m_wishPlaying || f19::playbackRuns(ui) || !playable())
+        return;
     // Draw a wish program.
     ui.setLines(f19::NacistMemo, wishes::wishProgram(m_ctx.state.rng));
     // Reload the list.
@@ -194,18 +212,27 @@ void WishController::wishPlayStart()
     showMemoryPanel(ui, false);
     ui.show({f19::Wishes1, f19::Wishes1dole}, false);
     saveWish(paths::WishPlaying);
+    m_wishPlaying = true;
     ui.enable({f19::Wishes1, f19::Wishes1dole, f19::KlientOpen, f19::Novy, f19::DeleteJm, f19::MemoWish}, false);
 }
 
 void WishController::wishPlayEnd()
 {
     ControlSurface &ui = m_ctx.ui;
+    m_wishPlaying = false;
     showMemoryPanel(ui, true);
     ui.enable({f19::Wishes1, f19::Wishes1dole}, true);
     setWishText({});
     ui.enable({f19::KlientOpen, f19::Novy, f19::DeleteJm, f19::MemoWish}, true);
 }
 
-void WishController::reloadWishText() { loadWish(paths::WishPlaying); }
+void WishController::reloadWishText()
+{
+    // The file stays after a wish has been played; an ordinary program
+    // must not bring that wish back.
+    if (!wishMode())
+        return;
+    loadWish(paths::WishPlaying);
+}
 
 } // namespace zovt

@@ -48,6 +48,7 @@ public:
 
 private:
     QString text(int number) const;
+    bool playable() const;
     void setWishText(const QStringList &lines);
     void saveWish(const QString &winPath) const;
     void loadWish(const QString &winPath);
@@ -58,6 +59,8 @@ private:
     // The encoding of the file the wish text was last read from: the text
     // is written back in it, as memo files are.
     text::Encoding m_encoding = text::Encoding::Ansi;
+    // From the start of a wish playback to its end steps' last one.
+    bool m_wishPlaying = false;
 };
 
 } // namespace zovt
