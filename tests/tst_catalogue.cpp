@@ -5,13 +5,13 @@
 #include "i18n/Catalogue.h"
 #include "core/ControlSurface.h"
 #include "ui/ClientEditorDesign.h"
+#include "ui/LineList.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowDesign.h"
 #include "ui/WidgetSurface.h"
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
 
@@ -346,9 +346,8 @@ struct Window {
     QStringList list(const char *name) const
     {
         QStringList out;
-        const QListWidget *l = get<QListWidget>(name);
-        for (int i = 0; l && i < l->count(); ++i)
-            out << l->item(i)->text();
+        if (const LineList *l = get<LineList>(name))
+            out = l->lines();
         return out;
     }
 };

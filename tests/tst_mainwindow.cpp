@@ -7,7 +7,9 @@
 #include "i18n/Captions.h"
 #include "ui/ClientEditorDesign.h"
 #include "ui/ClientEditorWindow.h"
+#include "ui/ColumnMemo.h"
 #include "ui/LayoutRules.h"
+#include "ui/LineList.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowDesign.h"
 #include "ui/WidgetSurface.h"
@@ -16,6 +18,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTextOption>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QFontInfo>
@@ -25,7 +28,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -55,6 +57,10 @@ private slots:
     void colourSchemes();
     void fontSizes();
     void programRowsLineUp();
+    void wideFieldFarDownALongProgram();
+    void rowsBeyondTheDisplayFollowThePlayedRow();
+    void longLinesShownCutReadWhole_data();
+    void longLinesShownCutReadWhole();
     void schemeColoursOnScreen_data();
     void schemeColoursOnScreen();
     void settingGlassButton();
@@ -96,7 +102,7 @@ const char *className(Kind k)
     case Kind::Picture: return "QLabel";
     case Kind::CheckBox: return "QCheckBox";
     case Kind::RadioGroup: return "QGroupBox";
-    case Kind::ListBox: return "QListWidget";
+    case Kind::ListBox: return "zovt::LineList";
     case Kind::Memo: return "QPlainTextEdit";
     case Kind::Edit: return "QLineEdit";
     case Kind::ScrollBar: return "QScrollBar";
@@ -264,7 +270,7 @@ void TestMainWindow::controlAccessor()
 {
     TForm19 w;
     QVERIFY(w.control<QPushButton>("Play"));
-    QVERIFY(w.control<QListWidget>("Zakladmemo"));
+    QVERIFY(w.control<LineList>("Zakladmemo"));
     QVERIFY(w.control<QScrollBar>("Kikratebar"));
     QVERIFY_THROWS_EXCEPTION(std::logic_error, w.control<QLabel>("Play"));
     QVERIFY_THROWS_EXCEPTION(std::logic_error, w.control<QWidget>("Plya"));
@@ -384,6 +390,103 @@ void TestMainWindow::programRowsLineUp()
     QVERIFY(fieldStarts(memo, 1).first() > longNameStops.first());
 }
 
+// The stops of a long program come from a sample of its rows; a wide field
+// in a row the sample skips still pushes its column. Marking a row lays out
+// no other row anew.
+void TestMainWindow::wideFieldFarDownALongProgram()
+{
+    TForm19 w;
+    WidgetSurface s(&w, design::mainWindowControls());
+    auto *memo = w.control<QPlainTextEdit>("MemoPlayShow");
+    QStringList rows{QStringLiteral(" [Long] ")};
+    for (int r = 1; r <= 5000; ++r)
+        rows << QStringLiteral("R%1\t\t10.000\t\tHz\t0:0:1").arg(r % 10);
+    rows[3751] = QStringLiteral("A row name far wider than the others\t\t10.000\t\tHz\t0:0:1");
+    s.setLines(QStringLiteral("MemoPlayShow"), rows);
+    const QList<qreal> first = fieldStarts(memo, 1);
+    QCOMPARE(fieldStarts(memo, 3751), first);
+    QCOMPARE(fieldStarts(memo, 4999), first);
+
+    const QList<qreal> stops = memo->document()->defaultTextOption().tabArray();
+    QCOMPARE(fieldStarts(memo, 10), first);
+    const QTextBlock other = memo->document()->findBlockByNumber(10);
+    QVERIFY(other.layout()->lineCount() > 0);
+    s.setLine(QStringLiteral("MemoPlayShow"), 2, QStringLiteral("\u2022 ") + rows.at(2));
+    QCOMPARE(memo->document()->defaultTextOption().tabArray(), stops);
+    QVERIFY(other.layout()->lineCount() > 0);
+    QCOMPARE(fieldStarts(memo, 2), first);
+}
+
+// A program longer than the display holds: the display shows its first rows
+// and moves on with the row being played; every row reads back whole.
+void TestMainWindow::rowsBeyondTheDisplayFollowThePlayedRow()
+{
+    TForm19 w;
+    WidgetSurface s(&w, design::mainWindowControls());
+    auto *memo = w.control<QPlainTextEdit>("MemoPlayShow");
+    const QString name = QStringLiteral("MemoPlayShow");
+    const int n = int(ColumnMemo::ShownRows) + 500;
+    QStringList rows{QStringLiteral(" [Long] ")};
+    for (int r = 1; r < n; ++r)
+        rows << QStringLiteral("R%1\t\t10.000\t\tHz\t0:0:1").arg(r);
+    s.setLines(name, rows);
+    QCOMPARE(s.lineCount(name), n);
+    QCOMPARE(s.lines(name), rows);
+    QCOMPARE(memo->document()->blockCount(), int(ColumnMemo::ShownRows) + 1); // the last one empty
+    const QString marker = QStringLiteral("\u2022 ");
+    const int far = n - 100;
+    s.setLine(name, far, marker + rows.at(far));
+    QCOMPARE(s.line(name, far), marker + rows.at(far));
+    QCOMPARE(memo->document()->firstBlock().text(), rows.at(n - int(ColumnMemo::ShownRows)));
+    bool shown = false;
+    for (QTextBlock b = memo->document()->firstBlock(); b.isValid() && !shown; b = b.next())
+        shown = b.text() == marker + rows.at(far);
+    QVERIFY(shown);
+    s.setLine(name, far, rows.at(far));
+    // A new playback starts at the first row again.
+    s.setLine(name, 1, marker + rows.at(1));
+    QCOMPARE(memo->document()->findBlockByNumber(1).text(), marker + rows.at(1));
+    s.setLine(name, 1, rows.at(1));
+    QCOMPARE(s.lines(name), rows);
+}
+
+// What a list or the row display shows of a very long line is cut; what the
+// program reads back (and records) is the whole line.
+void TestMainWindow::longLinesShownCutReadWhole_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("program list") << "Zakladmemo";
+    QTest::newRow("row display") << "MemoPlayShow";
+}
+
+void TestMainWindow::longLinesShownCutReadWhole()
+{
+    QFETCH(QString, name);
+    TForm19 w;
+    WidgetSurface s(&w, design::mainWindowControls());
+    const QString longLine = QStringLiteral(" [") + QString(100000, QLatin1Char('x')) + QStringLiteral("] ");
+    const QStringList lines{QStringLiteral("short"), longLine};
+    s.setLines(name, lines);
+    s.appendLine(name, longLine + QLatin1Char('y'));
+    s.setLine(name, 0, QStringLiteral("# ") + longLine);
+    const QStringList whole{QStringLiteral("# ") + longLine, longLine, longLine + QLatin1Char('y')};
+    QCOMPARE(s.lines(name), whole);
+    QCOMPARE(s.line(name, 2), whole.at(2));
+    QCOMPARE(s.text(name), whole.join(QLatin1Char('\n')));
+
+    const auto shown = [&](int i) {
+        if (auto *l = qobject_cast<LineList *>(w.widget(name)))
+            return l->model()->data(l->model()->index(i, 0)).toString();
+        return w.control<QPlainTextEdit>(name)->document()->findBlockByNumber(i).text();
+    };
+    for (int i = 0; i < whole.size(); ++i) {
+        QCOMPARE(shown(i), layout::displayLine(whole.at(i)));
+        QCOMPARE(shown(i).size(), layout::DisplayLineCap);
+    }
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+}
+
 void TestMainWindow::surfaceText_data()
 {
     QTest::addColumn<QString>("name");
@@ -481,9 +584,9 @@ void TestMainWindow::surfaceIndex()
         const auto items = g->findChildren<QRadioButton *>();
         for (int i = 0; i < items.size(); ++i)
             QCOMPARE(items.at(i)->isChecked(), i == expected);
-    } else if (auto *l = qobject_cast<QListWidget *>(widget)) {
+    } else if (auto *l = qobject_cast<LineList *>(widget)) {
         QCOMPARE(l->currentRow(), expected);
-        QCOMPARE(l->selectedItems().size(), expected >= 0 ? 1 : 0);
+        QCOMPARE(l->selectionModel()->selectedIndexes().size(), expected >= 0 ? 1 : 0);
     } else if (auto *b = qobject_cast<QScrollBar *>(widget)) {
         QCOMPARE(b->value(), expected);
     }
@@ -772,7 +875,7 @@ void TestMainWindow::schemeColoursOnScreen()
     QCOMPARE(at("PanelSettigCOM", facePoint(w.widget(QStringLiteral("PanelSettigCOM")))), QColor(128, 128, 128));
     QCOMPARE(at("Panel2", facePoint(w.widget(QStringLiteral("Panel2")))).rgb(),
              QGuiApplication::palette().color(QPalette::Dark).rgb());
-    auto *list = w.control<QListWidget>("Zakladmemo");
+    auto *list = w.control<LineList>("Zakladmemo");
     QCOMPARE(shot.pixelColor(list->viewport()->mapTo(&w, QPoint(20, 20))), QColor(Qt::white));
     QWidget *label = w.widget(QStringLiteral("PersonL"));
     QCOMPARE(at("PersonL", QPoint(label->width() - 1, 0)), QColor(99, 204, 254));
@@ -1001,7 +1104,7 @@ QStringList captionProblems(QWidget *window, const QStringList &names)
         if (!w || w->isHidden())
             continue;
         const QFontMetrics fm(w->font());
-        if (auto *list = qobject_cast<QListWidget *>(w)) {
+        if (auto *list = qobject_cast<QListView *>(w)) {
             list->doItemsLayout();
             QCoreApplication::processEvents();
             if (list->horizontalScrollBar()->maximum() > 0)

@@ -13,10 +13,11 @@
 #include "storage/Paths.h"
 #include "support/Rows.h"
 #include "support/TempDrive.h"
+#include "ui/LineList.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QWindow>
 #include <QTimer>
@@ -73,11 +74,11 @@ void TestWindowBinding::listSelectsWhatTheOperatorMovesTo()
                                                           "[STOP]"}));
     form.app().program().VyplnZaklMemo();
     form.window().show();
-    auto *list = form.window().control<QListWidget>("Zakladmemo");
+    auto *list = form.window().control<LineList>("Zakladmemo");
     list->setFocus();
     const auto header = [&ui] { return ui.line(QStringLiteral("MemoPlay"), 0); };
     const auto clickOn = [list](int row) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(row).center());
     };
 
     // The arrow keys select what they move to: Play plays that entry.

@@ -26,6 +26,7 @@
 #include "app/MainWindowController.h"
 #include "core/WindowState.h"
 #include "storage/WinPath.h"
+#include "ui/LineList.h"
 
 #include "device/DeviceLink.h"
 #include "device/VaComm.h"
@@ -33,7 +34,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -142,20 +142,19 @@ int main(int argc, char **argv)
         }
         const bool scripted = playAll || pressAfter >= 0 || closeAfter >= 0;
 
-        auto *list = form.window().control<QListWidget>(zovt::f19::Zakladmemo);
+        auto *list = form.window().control<zovt::LineList>(zovt::f19::Zakladmemo);
         auto *play = form.window().control<QPushButton>(zovt::f19::Play);
         if (entry > list->count()) {
             std::fprintf(stderr, "zovt-drive: the list has %d entries, not %d\n", int(list->count()), entry);
             rc = 1;
         } else {
-            QListWidgetItem *item = list->item(entry - 1);
-            list->setCurrentItem(item);
-            emit list->itemClicked(item);
+            list->setCurrentRow(entry - 1);
+            emit list->clicked(list->model()->index(entry - 1, 0));
             if (!play->isEnabled()) {
                 std::fprintf(stderr, "zovt-drive: Play is not enabled after selecting entry %d\n", entry);
                 rc = 1;
             } else {
-                std::printf("playing: %s\n", qPrintable(item->text()));
+                std::printf("playing: %s\n", qPrintable(list->line(entry - 1)));
                 std::fflush(stdout);
                 auto grab = clock.createTimer();
                 if (!grabFile.isEmpty()) {

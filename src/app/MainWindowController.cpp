@@ -14,6 +14,7 @@
 #include "app/WindowLook.h"
 #include "core/Clock.h"
 #include "ui/LayoutRules.h"
+#include "ui/LineList.h"
 #include "ui/MainWindowDesign.h"
 #include "panels/SettingsPanel.h"
 #include "device/Waits.h"
@@ -26,7 +27,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -174,7 +174,7 @@ void MainWindowController::bind()
 
     QObject::connect(&m_window, &TForm19::resized, &m_window, [this] { FormResize(); });
 
-    auto *list = m_window.control<QListWidget>(f19::Zakladmemo);
+    auto *list = m_window.control<LineList>(f19::Zakladmemo);
     const auto select = [this] { m_app->run("ZakladMemoCliknul", [this] { m_app->program().ZakladMemoCliknul(); }); };
     // Every change of the current entry selects it, by mouse or keyboard (the
     // controllers' own changes go through the surface, which keeps the list
@@ -182,7 +182,7 @@ void MainWindowController::bind()
     // it again, as after a playback.
     list->installEventFilter(&m_listPress);
     list->viewport()->installEventFilter(&m_listPress);
-    QObject::connect(list, &QListWidget::currentRowChanged, &m_window, [this, select] {
+    QObject::connect(list, &LineList::currentRowChanged, &m_window, [this, select] {
         m_listPress.changed = true;
         select();
     });
@@ -190,8 +190,8 @@ void MainWindowController::bind()
         if (!m_listPress.changed)
             select();
     };
-    QObject::connect(list, &QListWidget::itemClicked, &m_window, again);
-    QObject::connect(list, &QListWidget::itemActivated, &m_window, again);
+    QObject::connect(list, &QAbstractItemView::clicked, &m_window, again);
+    QObject::connect(list, &QAbstractItemView::activated, &m_window, again);
 
     auto *bar = m_window.control<QScrollBar>(f19::Kikratebar);
     QObject::connect(bar, &QScrollBar::valueChanged, &m_window,

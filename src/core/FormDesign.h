@@ -18,7 +18,7 @@ enum class Kind {
     Label,       // QLabel with text
     CheckBox,    // QCheckBox
     RadioGroup,  // QGroupBox of QRadioButtons; index = the checked item
-    ListBox,     // QListWidget; index = the selected row
+    ListBox,     // a list view of lines (ui/LineList); index = the selected row
     Memo,        // QPlainTextEdit, line by line
     Edit,        // QLineEdit, one line
     Picture,     // QLabel showing a stretched pixmap

@@ -1,7 +1,8 @@
 #include "ui/FormBuilder.h"
 #include "core/Form19Names.h"
 
-#include "ui/LayoutRules.h"
+#include "ui/ColumnMemo.h"
+#include "ui/LineList.h"
 #include "ui/MainWindowDesign.h"
 
 #include <QCheckBox>
@@ -11,13 +12,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QTextDocument>
-#include <QTextOption>
 #include <QVBoxLayout>
 
 #include <QtMath>
@@ -46,49 +44,6 @@ protected:
 
 private:
     void fitTabStops() { setTabStopDistance(8.0 * QFontMetricsF(font()).averageCharWidth()); }
-};
-
-// The display of program rows: tab-separated columns whose fields differ in
-// width from row to row (a band has two frequencies, a single one none), so
-// fixed stops let a long field push the rest of its row out of line. The
-// stops are taken from the widest field of each column, anew whenever the
-// lines or the font change.
-class ColumnMemo : public QPlainTextEdit {
-public:
-    explicit ColumnMemo(QWidget *parent) : QPlainTextEdit(parent)
-    {
-        connect(document(), &QTextDocument::contentsChanged, this, [this] { fitColumns(); });
-        fitColumns();
-    }
-
-protected:
-    void changeEvent(QEvent *e) override
-    {
-        QPlainTextEdit::changeEvent(e);
-        if (e->type() == QEvent::FontChange)
-            fitColumns();
-    }
-
-private:
-    void fitColumns()
-    {
-        // The playing row is marked in front; room for the mark is kept in
-        // every row, so marking a row moves no column.
-        static const QString marker = QString(QChar(0x2022)) + QLatin1Char(' ');
-        QStringList lines = toPlainText().split(QLatin1Char('\n'));
-        for (QString &line : lines)
-            if (line.startsWith(marker))
-                line.remove(0, marker.size());
-        const QFontMetricsF fm(font());
-        const auto width = [&fm](const QString &s) { return qCeil(fm.horizontalAdvance(s)); };
-        const QList<qreal> stops =
-            layout::columnTabStops(lines, width, qCeil(2 * fm.averageCharWidth()), marker);
-        QTextOption option = document()->defaultTextOption();
-        if (option.tabArray() == stops)
-            return;
-        option.setTabArray(stops);
-        document()->setDefaultTextOption(option);
-    }
 };
 
 // The glass look: a dark rounded face with a light rim. The settings button
@@ -155,18 +110,17 @@ QWidget *makeWidget(const design::Control &c, QWidget *parent)
         return g;
     }
     case Kind::ListBox: {
-        auto *l = new QListWidget(parent);
+        auto *l = new LineList(parent);
         if (c.wrap) {
             // Text that the window reads to the operator: its lines break at
             // the list's width in every language, instead of scrolling.
+            l->setUniformItemSizes(false);
             l->setWordWrap(true);
             l->setTextElideMode(Qt::ElideNone);
             l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             l->setResizeMode(QListView::Adjust);
-        } else {
-            l->setUniformItemSizes(true);
         }
-        l->addItems(c.items);
+        l->setLines(c.items);
         l->setCurrentRow(c.index);
         return l;
     }

@@ -2,12 +2,13 @@
 #include "ui/FormBuilder.h"
 
 #include "storage/Picture.h"
+#include "ui/ColumnMemo.h"
+#include "ui/LineList.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -78,16 +79,12 @@ void memoSetLine(QTextDocument *doc, int i, const QString &text)
     c.insertText(text);
 }
 
-void listSetLines(QListWidget *l, const QStringList &lines)
+void listSetLines(LineList *l, const QStringList &lines)
 {
     // The window binds the operator's changes of the current entry; the
     // controllers' own changes must not come back to them as a selection.
     const QSignalBlocker quiet(l);
-    // Program lists run to thousands of entries: one repaint, one insertion.
-    l->setUpdatesEnabled(false);
-    l->clear();
-    l->addItems(lines);
-    l->setUpdatesEnabled(true);
+    l->setLines(lines);
 }
 
 } // namespace
@@ -158,7 +155,7 @@ QString WidgetSurface::text(const QString &name) const
         return e->text();
     if (auto *g = qobject_cast<const QGroupBox *>(w))
         return g->title();
-    if (qobject_cast<const QListWidget *>(w) || qobject_cast<const QPlainTextEdit *>(w))
+    if (qobject_cast<const LineList *>(w) || qobject_cast<const QPlainTextEdit *>(w))
         return lines(name).join(QLatin1Char('\n'));
     if (qobject_cast<const QScrollBar *>(w))
         unsupported(name, "text");
@@ -181,7 +178,7 @@ void WidgetSurface::setText(const QString &name, const QString &text)
         return e->setText(text);
     if (auto *g = qobject_cast<QGroupBox *>(w))
         return g->setTitle(text);
-    if (qobject_cast<QListWidget *>(w) || qobject_cast<QPlainTextEdit *>(w))
+    if (qobject_cast<LineList *>(w) || qobject_cast<QPlainTextEdit *>(w))
         return setLines(name, text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n')));
     if (qobject_cast<QScrollBar *>(w))
         unsupported(name, "text");
@@ -233,7 +230,7 @@ int WidgetSurface::index(const QString &name) const
                 return i;
         return -1;
     }
-    if (auto *l = qobject_cast<const QListWidget *>(w))
+    if (auto *l = qobject_cast<const LineList *>(w))
         return l->currentRow();
     if (auto *s = qobject_cast<const QScrollBar *>(w))
         return s->value();
@@ -259,13 +256,9 @@ void WidgetSurface::setIndex(const QString &name, int index)
         }
         return;
     }
-    if (auto *l = qobject_cast<QListWidget *>(w)) {
+    if (auto *l = qobject_cast<LineList *>(w)) {
         const QSignalBlocker quiet(l); // as in listSetLines
-        if (index >= 0 && index < l->count())
-            return l->setCurrentRow(index);
-        l->setCurrentRow(-1);
-        l->clearSelection();
-        return;
+        return l->setCurrentRow(index);
     }
     if (auto *s = qobject_cast<QScrollBar *>(w))
         return s->setValue(index);
@@ -277,13 +270,10 @@ QStringList WidgetSurface::lines(const QString &name) const
     const QWidget *w = find(name);
     if (!w)
         return MemorySurface::lines(name);
-    if (auto *l = qobject_cast<const QListWidget *>(w)) {
-        QStringList out;
-        out.reserve(l->count());
-        for (int i = 0; i < l->count(); ++i)
-            out.append(l->item(i)->text());
-        return out;
-    }
+    if (auto *l = qobject_cast<const LineList *>(w))
+        return l->lines();
+    if (auto *m = qobject_cast<const ColumnMemo *>(w))
+        return m->rows();
     if (auto *m = qobject_cast<const QPlainTextEdit *>(w))
         return memoLines(m->document());
     if (auto *g = qobject_cast<const QGroupBox *>(w)) {
@@ -300,8 +290,10 @@ void WidgetSurface::setLines(const QString &name, const QStringList &lines)
     QWidget *w = find(name);
     if (!w)
         return MemorySurface::setLines(name, lines);
-    if (auto *l = qobject_cast<QListWidget *>(w))
+    if (auto *l = qobject_cast<LineList *>(w))
         return listSetLines(l, lines);
+    if (auto *m = qobject_cast<ColumnMemo *>(w))
+        return m->setRows(lines);
     if (auto *m = qobject_cast<QPlainTextEdit *>(w))
         return m->setPlainText(memoText(lines));
     unsupported(name, "lines");
@@ -312,8 +304,10 @@ int WidgetSurface::lineCount(const QString &name) const
     const QWidget *w = find(name);
     if (!w)
         return MemorySurface::lineCount(name);
-    if (auto *l = qobject_cast<const QListWidget *>(w))
+    if (auto *l = qobject_cast<const LineList *>(w))
         return l->count();
+    if (auto *m = qobject_cast<const ColumnMemo *>(w))
+        return int(m->rows().size());
     if (auto *m = qobject_cast<const QPlainTextEdit *>(w))
         return memoLineCount(m->document());
     if (auto *g = qobject_cast<const QGroupBox *>(w))
@@ -326,8 +320,10 @@ QString WidgetSurface::line(const QString &name, int i) const
     const QWidget *w = find(name);
     if (!w)
         return MemorySurface::line(name, i);
-    if (auto *l = qobject_cast<const QListWidget *>(w))
-        return i >= 0 && i < l->count() ? l->item(i)->text() : QString();
+    if (auto *l = qobject_cast<const LineList *>(w))
+        return l->line(i);
+    if (auto *m = qobject_cast<const ColumnMemo *>(w))
+        return m->rows().value(i);
     if (auto *m = qobject_cast<const QPlainTextEdit *>(w)) {
         const QTextDocument *doc = m->document();
         return i >= 0 && i < memoLineCount(doc) ? doc->findBlockByNumber(i).text() : QString();
@@ -340,13 +336,15 @@ void WidgetSurface::setLine(const QString &name, int i, const QString &text)
     QWidget *w = find(name);
     if (!w)
         return MemorySurface::setLine(name, i, text);
-    if (!qobject_cast<QListWidget *>(w) && !qobject_cast<QPlainTextEdit *>(w))
+    if (!qobject_cast<LineList *>(w) && !qobject_cast<QPlainTextEdit *>(w))
         unsupported(name, "lines");
     // As in memory: only a line that is there can be set.
     if (i < 0 || i >= lineCount(name))
         return;
-    if (auto *l = qobject_cast<QListWidget *>(w))
-        return l->item(i)->setText(text);
+    if (auto *l = qobject_cast<LineList *>(w))
+        return l->setLine(i, text);
+    if (auto *m = qobject_cast<ColumnMemo *>(w))
+        return m->setRow(i, text);
     if (auto *m = qobject_cast<QPlainTextEdit *>(w))
         return memoSetLine(m->document(), i, text);
 }
@@ -356,8 +354,10 @@ void WidgetSurface::appendLine(const QString &name, const QString &text)
     QWidget *w = find(name);
     if (!w)
         return MemorySurface::appendLine(name, text);
-    if (auto *l = qobject_cast<QListWidget *>(w))
-        return l->addItem(text);
+    if (auto *l = qobject_cast<LineList *>(w))
+        return l->appendLine(text);
+    if (auto *m = qobject_cast<ColumnMemo *>(w))
+        return m->appendRow(text);
     if (auto *m = qobject_cast<QPlainTextEdit *>(w))
         return memoAppend(m->document(), text);
     unsupported(name, "lines");

@@ -1,0 +1,439 @@
+// The large-file paths on the real window's controls (offscreen): listing,
+// selecting and playing files far beyond what the companions write, each
+// figure printed against its goal. Every scenario runs in a process of its
+// own so that its peak memory is its own; the files are generated into a
+// temporary drive C: and removed afterwards.
+//
+//   bench_files            all scenarios, one line each
+//   bench_files NAME       one scenario (what the parent runs per line)
+
+#include "app/Application.h"
+#include "core/Clock.h"
+#include "core/ControlSurface.h"
+#include "core/Dialogs.h"
+#include "core/Form19Names.h"
+#include "core/WindowState.h"
+#include "device/PortLink.h"
+#include "device/VaComm.h"
+#include "device/VaCommPort.h"
+#include "playback/PlaybackController.h"
+#include "program/ProgramController.h"
+#include "storage/Paths.h"
+#include "storage/TextCodec.h"
+#include "storage/WinPath.h"
+#include "ui/MainWindow.h"
+#include "ui/MainWindowDesign.h"
+#include "ui/WidgetSurface.h"
+
+#include "support/Pty.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace zovt;
+
+namespace {
+
+class NoDialogs : public Dialogs {
+public:
+    void message(const QString &) override {}
+    bool confirm(const QString &) override { return false; }
+    void errorReport(const QString &) override {}
+    std::optional<QString> openFile(const OpenFile &) override { return std::nullopt; }
+};
+
+// Counts the texts; calls onWrite after each.
+class CountingPort : public PortLink {
+public:
+    void setPortNum(int n) override { m_n = n; }
+    int portNum() const override { return m_n; }
+    void open() override {}
+    void close() override {}
+    void write(const QByteArray &) override
+    {
+        ++writes;
+        if (onWrite)
+            onWrite();
+    }
+    void checkPresent() override {}
+    bool active() const override { return false; }
+
+    int writes = 0;
+    std::function<void()> onWrite;
+
+private:
+    int m_n = 3;
+};
+
+double peakMiB()
+{
+    rusage u {};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_maxrss) / 1024.0;
+}
+
+double msSince(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+
+double cpuMs()
+{
+    timespec ts {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+// A handler's duration: on a shared machine the wall time holds the other
+// users' load too, so the goals are judged on the CPU time it took.
+struct Took {
+    double wallMs = 0;
+    double cpuMs = 0;
+};
+
+// Writes the file a block of lines at a time, in Windows-1250 with CR LF, so
+// that generating does not raise the peak.
+class FileWriter {
+public:
+    explicit FileWriter(const QString &winPath) : m_file(winpath::toNative(winPath))
+    {
+        QDir().mkpath(QFileInfo(m_file).path());
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write %s", qPrintable(m_file.fileName()));
+    }
+    void add(const QString &line)
+    {
+        m_block.append(line);
+        if (m_block.size() >= 4096)
+            flush();
+    }
+    void flush()
+    {
+        m_file.write(text::encode(m_block, text::Encoding::Ansi));
+        m_block.clear();
+    }
+    // A line of ASCII text with count copies of fill in its middle, written
+    // a piece at a time.
+    void addLong(const QByteArray &head, char fill, qint64 count, const QByteArray &tail)
+    {
+        flush();
+        m_file.write(head);
+        const QByteArray piece(1 << 20, fill);
+        for (qint64 left = count; left > 0; left -= piece.size())
+            m_file.write(piece.constData(), std::min<qint64>(left, piece.size()));
+        m_file.write(tail + "\r\n");
+    }
+    ~FileWriter() { flush(); }
+
+private:
+    QFile m_file;
+    QStringList m_block;
+};
+
+QString row(int r, int p)
+{
+    if (r % 4 == 3)
+        return QStringLiteral("Band %1\t%2.250\t%3.750\t0.500\tkHz\t0\t2\t0").arg(r).arg(r % 900).arg(r % 900 + 40);
+    return QStringLiteral("Step %1\t\t%2.%3\t0\tHz\t0\t1\t30").arg(r).arg(100 + p % 900).arg(r % 1000, 3, 10, QLatin1Char('0'));
+}
+
+const QString kProgram = QStringLiteral("C:\\Zov_Tool Data\\Program\\Big.txt");
+
+// The whole program on the real window's controls, without a port.
+struct Rig {
+    QTemporaryDir prefix;
+    VirtualClock clock;
+    std::unique_ptr<TForm19> window;
+    std::unique_ptr<WidgetSurface> ui;
+    CountingPort port;
+    NoDialogs dialogs;
+    std::unique_ptr<Application> app;
+
+    Rig()
+    {
+        qputenv("WINEPREFIX", prefix.path().toLocal8Bit());
+        winpath::ensureDriveC();
+        const QString to = winpath::toNative(QStringLiteral("C:\\WooZovDaz9\\PicWorvat"));
+        QDir().mkpath(to);
+        for (QDirIterator it(QStringLiteral(ZOVT_SOURCE_DIR "/data/PicWorvat"), QDir::Files); it.hasNext();) {
+            it.next();
+            QFile::copy(it.filePath(), to + QLatin1Char('/') + it.fileName());
+        }
+        window = std::make_unique<TForm19>();
+        ui = std::make_unique<WidgetSurface>(window.get(), design::mainWindowControls());
+        app = std::make_unique<Application>(clock, *ui, port, dialogs);
+        clock.setErrorSink({});
+        ui->setText(f19::PRSAdresaPresmerovani, paths::DefaultExportRoot);
+        window->show();
+        QApplication::processEvents();
+    }
+
+    // One handler and the paint after it: the longest the window stands still.
+    Took handler(const std::function<void()> &f)
+    {
+        QElapsedTimer t;
+        const double cpu0 = cpuMs();
+        t.start();
+        app->run("bench", f);
+        QApplication::processEvents();
+        return {msSince(t), cpuMs() - cpu0};
+    }
+
+    Took open()
+    {
+        QFile hand(winpath::toNative(paths::ProgramHandOff));
+        QDir().mkpath(QFileInfo(hand).path());
+        hand.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        hand.write(text::encode({kProgram}, text::Encoding::Ansi));
+        hand.close();
+        return handler([this] { app->program().Open(); });
+    }
+
+    Took select(int entry)
+    {
+        ui->setIndex(f19::Zakladmemo, entry);
+        return handler([this] { app->program().ZakladMemoCliknul(); });
+    }
+};
+
+void verdict(const char *what, double value, const char *unit, double goal)
+{
+    std::printf("  %-46s %10.1f %-4s goal <= %-8g %s\n", what, value, unit, goal, value <= goal ? "ok" : "MISSED");
+}
+
+void verdict(const char *what, const Took &took, double goal)
+{
+    verdict(what, took.cpuMs, "ms", goal);
+    std::printf("  %-46s %10.1f ms\n", "  (wall time on this machine)", took.wallMs);
+}
+
+// Lists a file and selects an entry; stall and memory against their goals.
+int listAndSelect(const std::function<void()> &generate, int entry, double listGoalMs, double stallGoalMs,
+                  double memGoalMiB)
+{
+    Rig rig;
+    generate();
+    std::printf("  peak memory before opening: %.1f MiB\n", peakMiB());
+    const Took listed = rig.open();
+    const int entries = rig.ui->lineCount(f19::Zakladmemo);
+    const Took selected = rig.select(entry < 0 ? entries - 1 : entry);
+    std::printf("  %d entries, %d rows selected\n", entries, rig.app->state().PocetRadkfr);
+    if (listGoalMs > 0)
+        verdict("open and list, CPU", listed, listGoalMs);
+    verdict("longest stall (list or select, paint), CPU", listed.cpuMs > selected.cpuMs ? listed : selected,
+            stallGoalMs);
+    verdict("peak memory", peakMiB(), "MiB", memGoalMiB);
+    return 0;
+}
+
+// Plays rows of one second until 100 of them are sent (a row of no duration
+// has no tick that could see Stop); CPU time per row.
+double playPace(int rows)
+{
+    Rig rig;
+    {
+        FileWriter f(kProgram);
+        f.add(QStringLiteral("[Long]"));
+        for (int r = 0; r < rows; ++r)
+            f.add(QStringLiteral("Row %1\t\t%2.000\t0\tHz\t0\t0\t1").arg(r).arg(100 + r % 500));
+        f.add(QStringLiteral("[STOP]"));
+    }
+    rig.open();
+    rig.select(0);
+    constexpr int kRows = 100;
+    int rowWrites = 0;
+    // Stop as its button does, at the hundredth row's write; the row's tick
+    // sees it. The lighting sent before the first row
+    // leaves FrqCOM empty.
+    rig.port.onWrite = [&] {
+        if (!rig.app->state().engine.FrqCOM.isEmpty() && ++rowWrites == kRows)
+            rig.app->playback().Stop();
+    };
+    const double cpu0 = cpuMs();
+    rig.app->run("Play", [&rig] { rig.app->playback().Play(); });
+    if (rowWrites > kRows + 10)
+        std::printf("  the playback ran on past its stop: %d rows written\n", rowWrites);
+    return (cpuMs() - cpu0) / kRows;
+}
+
+// The real clock, the real port on a pseudo-terminal: how long the program
+// itself takes from a timer's wake to write(), over the writes of a short
+// playback (rows of zero duration: one write a row).
+int tickPath()
+{
+    QTemporaryDir prefix;
+    qputenv("WINEPREFIX", prefix.path().toLocal8Bit());
+    winpath::ensureDriveC();
+    const QString to = winpath::toNative(QStringLiteral("C:\\WooZovDaz9\\PicWorvat"));
+    QDir().mkpath(to);
+    for (QDirIterator it(QStringLiteral(ZOVT_SOURCE_DIR "/data/PicWorvat"), QDir::Files); it.hasNext();) {
+        it.next();
+        QFile::copy(it.filePath(), to + QLatin1Char('/') + it.fileName());
+    }
+    test::Pty pty;
+    if (!pty.isOpen()) {
+        std::printf("  no pseudo-terminal: %s\n", qPrintable(pty.error()));
+        return 1;
+    }
+    pty.linkAsCom(3);
+    {
+        FileWriter f(kProgram);
+        f.add(QStringLiteral("[Ticks]"));
+        for (int r = 0; r < 15; ++r)
+            f.add(QStringLiteral("Row %1\t\t%2.000\t0\tHz\t0\t0\t0").arg(r).arg(100 + r));
+        f.add(QStringLiteral("[STOP]"));
+    }
+    QtClock clock;
+    TForm19 window;
+    WidgetSurface ui(&window, design::mainWindowControls());
+    VaCommPort port(clock);
+    port.setPortNum(3);
+    NoDialogs dialogs;
+    Application app(clock, ui, port, dialogs);
+    ui.setText(f19::PRSAdresaPresmerovani, paths::DefaultExportRoot);
+    window.show();
+    QFile hand(winpath::toNative(paths::ProgramHandOff));
+    QDir().mkpath(QFileInfo(hand).path());
+    hand.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    hand.write(text::encode({kProgram}, text::Encoding::Ansi));
+    hand.close();
+    app.run("Open", [&app] { app.program().Open(); });
+    ui.setIndex(f19::Zakladmemo, 0);
+    app.run("select", [&app] { app.program().ZakladMemoCliknul(); });
+
+    std::vector<qint64> wakeToWrite;
+    TVaComm::setWriteProbe([&wakeToWrite](qint64 ns) { wakeToWrite.push_back(ns); });
+    app.run("Play", [&app] { app.playback().Play(); });
+    TVaComm::setWriteProbe(nullptr);
+    pty.readAvailable();
+    if (wakeToWrite.empty()) {
+        std::printf("  nothing was written\n");
+        return 1;
+    }
+    std::sort(wakeToWrite.begin(), wakeToWrite.end());
+    std::printf("  %d writes\n", int(wakeToWrite.size()));
+    verdict("timer's wake to write(), median", double(wakeToWrite[wakeToWrite.size() / 2]) / 1e6, "ms", 0.5);
+    verdict("timer's wake to write(), max", double(wakeToWrite.back()) / 1e6, "ms", 2);
+    return 0;
+}
+
+int scenario(const QString &name)
+{
+    if (name == QLatin1String("list")) {
+        std::printf("5,000 programs of 100 rows\n");
+        return listAndSelect(
+            [] {
+                FileWriter f(kProgram);
+                for (int p = 0; p < 5000; ++p) {
+                    f.add(QStringLiteral("[Program %1 Žluťoučký]").arg(p));
+                    for (int r = 0; r < 100; ++r)
+                        f.add(row(r, p));
+                }
+                f.add(QStringLiteral("[STOP]"));
+            },
+            -1, 500, 2000, 100);
+    }
+    if (name == QLatin1String("rows")) {
+        std::printf("one program of 1,000,000 rows\n");
+        return listAndSelect(
+            [] {
+                FileWriter f(kProgram);
+                f.add(QStringLiteral("[Million]"));
+                for (int r = 0; r < 1000000; ++r)
+                    f.add(row(r, r / 100));
+                f.add(QStringLiteral("[STOP]"));
+            },
+            0, 0, 2000, 500);
+    }
+    if (name == QLatin1String("longrow")) {
+        std::printf("one row whose name is 50,000,000 characters\n");
+        return listAndSelect(
+            [] {
+                FileWriter f(kProgram);
+                f.add(QStringLiteral("[Long row]"));
+                f.addLong({}, 'n', 50000000, "\t\t10.000\t0\tHz\t0\t1\t0");
+                f.add(QStringLiteral("[STOP]"));
+            },
+            0, 0, 2000, 500);
+    }
+    if (name == QLatin1String("longheader")) {
+        std::printf("one header line of 64 MiB\n");
+        return listAndSelect(
+            [] {
+                FileWriter f(kProgram);
+                // The largest file the program reads: 64 MiB, line end included.
+                f.addLong("[", 'h', 64 * 1024 * 1024 - 4, "]");
+            },
+            0, 0, 2000, 500);
+    }
+    if (name == QLatin1String("programs")) {
+        std::printf("1,000,000 programs of one row\n");
+        return listAndSelect(
+            [] {
+                FileWriter f(kProgram);
+                for (int p = 0; p < 1000000; ++p) {
+                    f.add(QStringLiteral("[P%1]").arg(p));
+                    f.add(row(p, p));
+                }
+                f.add(QStringLiteral("[STOP]"));
+            },
+            -1, 0, 2000, 500);
+    }
+    if (name == QLatin1String("play")) {
+        std::printf("playing 100 rows of one second on the virtual clock\n");
+        const double small = playPace(1000);
+        const double large = playPace(100000);
+        std::printf("  CPU per row: 1,000-row program %.2f ms; 100,000-row program %.2f ms\n", small, large);
+        verdict("100,000 rows against 1,000 rows (per cent)", 100.0 * large / small, "%", 150);
+        return 0;
+    }
+    if (name.startsWith(QLatin1String("play:"))) {
+        // One program size alone, for finding where the pace goes.
+        std::printf("  CPU per row: %.2f ms\n", playPace(name.mid(5).toInt()));
+        return 0;
+    }
+    if (name == QLatin1String("tick")) {
+        std::printf("one tick's path from the timer to the port (real clock, pseudo-terminal)\n");
+        return tickPath();
+    }
+    std::fprintf(stderr, "bench_files: no scenario \"%s\"\n", qPrintable(name));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1)
+        return scenario(args.at(1));
+
+    int failed = 0;
+    for (const char *name : {"list", "rows", "longrow", "longheader", "programs", "play", "tick"}) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(name)});
+        child.waitForFinished(-1);
+        if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+            std::printf("  scenario %s failed\n", name);
+            ++failed;
+        }
+        std::fflush(stdout);
+    }
+    return failed ? 1 : 0;
+}
