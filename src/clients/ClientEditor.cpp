@@ -11,11 +11,13 @@
 #include "i18n/Catalogue.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
-#include "ui/ClientEditorDesign.h"
 #include "core/Form19Names.h"
 #include "core/Form2Names.h"
 
 #include <QDate>
+
+#include <algorithm>
+#include <iterator>
 
 namespace zovt {
 
@@ -325,11 +327,11 @@ bool ClientEditor::fieldExited(const QString &name)
 
 void ClientEditor::enterPressed(const QString &name)
 {
-    const QStringList &order = design::clientEditorTabOrder();
-    const qsizetype i = order.indexOf(name);
-    if (i < 0 || i + 1 >= order.size())
+    const auto &order = f2::TabOrder;
+    const auto at = std::find_if(std::begin(order), std::end(order), [&](const char *n) { return name == QLatin1String(n); });
+    if (at == std::end(order) || at + 1 == std::end(order))
         return;
-    const QString &next = order.at(i + 1);
+    const QString next = QString::fromLatin1(*(at + 1));
     if (!m_ui.isEnabled(next) || !m_ui.isVisible(next))
         return;
     focus(next);

@@ -38,4 +38,11 @@ inline constexpr char PodadrJm[] = "PodadrJm";
 inline constexpr char ExportFr[] = "ExportFr";
 inline constexpr char SoubAdrdat[] = "SoubAdrdat";
 
+// The order Enter walks the fields, ending at Save; the window's Tab order
+// follows it too.
+inline constexpr const char *TabOrder[] = {
+    Jmeno, Prijmeni, JmenoFix, Datum_naroz_den, Datum_naroz_mesic, Datum_naroz_rok, Bydliste1,
+    Bydliste2, Poznamka1, Poznamka2, Telefon, Email, Save,
+};
+
 } // namespace zovt::f2

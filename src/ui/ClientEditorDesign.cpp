@@ -65,10 +65,12 @@ const Form &clientEditorControls()
 
 const QStringList &clientEditorTabOrder()
 {
-    static const QStringList order = names({
-        f2::Jmeno, f2::Prijmeni, f2::JmenoFix, f2::Datum_naroz_den, f2::Datum_naroz_mesic, f2::Datum_naroz_rok, f2::Bydliste1,
-        f2::Bydliste2, f2::Poznamka1, f2::Poznamka2, f2::Telefon, f2::Email, f2::Save,
-    });
+    static const QStringList order = [] {
+        QStringList out;
+        for (const char *n : f2::TabOrder)
+            out.append(QString::fromLatin1(n));
+        return out;
+    }();
     return order;
 }
 
