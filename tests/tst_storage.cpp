@@ -384,6 +384,8 @@ void TestStorage::linesReadAsTheConverterReadsTheWholeFile_data()
     QTest::newRow("ansi line ends") << QByteArray("a\r\n\r\nb\rc\nd\r\r\ne\n\rf\r");
     QTest::newRow("ansi no final end") << QByteArray("\x8Elu\x9Do\r\nk\xF9\xF2");
     QTest::newRow("ansi only ends") << QByteArray("\r\n\n\r");
+    QTest::newRow("ansi shorter than a mark") << QByteArray("a\r");
+    QTest::newRow("empty") << QByteArray();
     QTest::newRow("utf-8 every byte") << (QByteArray("\xEF\xBB\xBF") + every);
     QTest::newRow("utf-8 broken inside lines") << QByteArray("\xEF\xBB\xBF" "a\xC5\r\n\xE2\x82z\r\xF0\x9F\x98\x80\n\xC5");
     QTest::newRow("utf-16 le lone surrogates") << QByteArray("\xFF\xFE" "a\0\x3D\xD8\r\0\n\0\x00\xDC" "b\0\r\0\x3D\xD8" "c\0", 20);
@@ -405,6 +407,17 @@ void TestStorage::linesReadAsTheConverterReadsTheWholeFile()
     else
         whole = QStringDecoder("windows-1250").decode(bytes);
     QCOMPARE(text::decode(bytes).lines, text::splitLines(whole));
+    // The same file arriving in pieces, split anywhere (inside a CR LF, a mark
+    // or a character), decodes to the same lines and encoding.
+    const text::Decoded once = text::decode(bytes);
+    for (const qsizetype piece : {1, 2, 3, 5, 7, 64}) {
+        text::LineDecoder decoder(text::linesForLineFeeds(bytes.count('\n')));
+        for (qsizetype at = 0; at < bytes.size(); at += piece)
+            decoder.feed(QByteArrayView(bytes).sliced(at, std::min(piece, bytes.size() - at)));
+        const text::Decoded pieces = decoder.finish();
+        QCOMPARE(pieces.lines, once.lines);
+        QVERIFY2(pieces.encoding == once.encoding, qPrintable(QString::number(piece)));
+    }
     if (!bytes.startsWith("\xEF\xBB\xBF") && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF"))
         QCOMPARE(text::fromAnsi(bytes), whole);
 }
@@ -488,6 +501,11 @@ void TestStorage::onlyRegularFilesAreRead()
         {"readByte", [&] { return QString(QChar(files::readByte(p))); }},
         {"readMemo", [&] { return files::readMemo(p).lines.join(QLatin1Char('|')); }},
         {"readAll", [&] { return QString::fromLatin1(files::readAll(p)).trimmed(); }},
+        {"readChunks", [&] {
+             QByteArray all;
+             files::readChunks(p, [&all](QByteArrayView chunk) { all.append(chunk); });
+             return QString::fromLatin1(all).trimmed();
+         }},
         {"copyFile", [&] {
              files::copyFile(p, QStringLiteral("C:\\WooZovDaz9\\copy.dat"));
              return files::readFirstLine(QStringLiteral("C:\\WooZovDaz9\\copy.dat"));
@@ -523,6 +541,7 @@ void TestStorage::readsAreCapped_data()
     QTest::newRow("memo file over the settings cap") << "memo" << setting + 1 << true;
     QTest::newRow("memo file over the cap") << "memo" << document + 1 << false;
     QTest::newRow("program file over the cap") << "all" << document + 1 << false;
+    QTest::newRow("program file in pieces over the cap") << "chunks" << document + 1 << false;
     QTest::newRow("picture over the cap") << "picture" << files::cap::Picture + 1 << false;
 }
 
@@ -546,6 +565,7 @@ void TestStorage::readsAreCapped()
                                        : reader == QLatin1String("byte")        ? std::function<void()>([&] { files::readByte(p); })
                                        : reader == QLatin1String("memo")        ? std::function<void()>([&] { files::readMemo(p); })
                                        : reader == QLatin1String("all")         ? std::function<void()>([&] { files::readAll(p); })
+                                       : reader == QLatin1String("chunks")      ? std::function<void()>([&] { files::readChunks(p, [](QByteArrayView) {}); })
                                                                                 : std::function<void()>([&] { loadPicture(p); });
     std::exception_ptr error;
     try {

@@ -13,6 +13,8 @@
 #include "core/Form19Names.h"
 #include "core/Form19States.h"
 
+#include <algorithm>
+
 namespace zovt {
 
 namespace {
@@ -40,16 +42,24 @@ const ProgramFile &ProgramController::programFile()
 
 void ProgramController::loadFile(const QString &winPath)
 {
-    // Reading is the step that can fail; once the bytes are in, the previous
-    // file is let go before decoding so that two large files are never held
-    // at once.
-    const QByteArray bytes = files::readAll(winPath);
+    // Reading is the step that can fail. A first reading counts the lines and
+    // meets every refusal while the previous file still stands; then the
+    // previous file is let go, and the second reading decodes the file as it
+    // comes, so that two large files, or a file's bytes beside its lines, are
+    // never held at once.
+    qsizetype lineFeeds = 0;
+    files::readChunks(winPath, [&lineFeeds](QByteArrayView chunk) {
+        lineFeeds += qsizetype(std::count(chunk.begin(), chunk.end(), '\n'));
+    });
     m_file = ProgramFile();
     m_ctx.ui.clear(f19::NacistMemo);
     try {
-        m_file = ProgramFile::fromBytes(bytes);
+        text::LineDecoder decoder(text::linesForLineFeeds(lineFeeds));
+        files::readChunks(winPath, [&decoder](QByteArrayView chunk) { decoder.feed(chunk); });
+        m_file = ProgramFile::fromDecoded(decoder.finish());
     } catch (...) {
-        // Out of memory: an empty file and an empty list still agree.
+        // Out of memory, or the file changed between the two readings: an
+        // empty file and an empty list still agree.
         m_ctx.ui.clear(f19::Zakladmemo);
         throw;
     }

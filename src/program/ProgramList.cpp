@@ -78,11 +78,17 @@ ProgramFile::ProgramFile(QStringList lines) : m_lines(std::move(lines))
     }
 }
 
-ProgramFile ProgramFile::load(const QString &winPath) { return fromBytes(files::readAll(winPath)); }
-
-ProgramFile ProgramFile::fromBytes(const QByteArray &bytes)
+ProgramFile ProgramFile::load(const QString &winPath)
 {
-    text::Decoded decoded = text::decode(bytes);
+    text::LineDecoder decoder;
+    files::readChunks(winPath, [&decoder](QByteArrayView chunk) { decoder.feed(chunk); });
+    return fromDecoded(decoder.finish());
+}
+
+ProgramFile ProgramFile::fromBytes(const QByteArray &bytes) { return fromDecoded(text::decode(bytes)); }
+
+ProgramFile ProgramFile::fromDecoded(text::Decoded decoded)
+{
     ProgramFile file(std::move(decoded.lines));
     file.m_encoding = decoded.encoding;
     return file;

@@ -51,6 +51,7 @@ public:
     static ProgramFile load(const QString &winPath);
     // Decodes the bytes of a program file.
     static ProgramFile fromBytes(const QByteArray &bytes);
+    static ProgramFile fromDecoded(text::Decoded decoded);
 
     const QStringList &lines() const { return m_lines; }
     // The encoding the file was read in (a list made here counts as 8-bit),

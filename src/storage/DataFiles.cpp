@@ -52,6 +52,13 @@ QByteArray readAll(const QString &winPath, qint64 limit)
     return readNative(native(winPath), limit, winPath);
 }
 
+void readChunks(const QString &winPath, const std::function<void(QByteArrayView)> &chunk, qint64 limit)
+{
+    if (native(winPath).isEmpty())
+        failReadingWinPath(winPath, kInvalidName);
+    readNativeChunks(native(winPath), limit, winPath, chunk);
+}
+
 void writeAll(const QString &winPath, const QByteArray &bytes)
 {
     if (native(winPath).isEmpty())

@@ -61,6 +61,9 @@ void writeMemo(const QString &winPath, const Memo &memo);
 // file: read up to 'limit' bytes (a larger file is a ReadError), written
 // whole beside the old file and renamed over it.
 QByteArray readAll(const QString &winPath, qint64 limit = cap::Document);
+// The same file in pieces as it is read (see readNativeChunks).
+void readChunks(const QString &winPath, const std::function<void(QByteArrayView)> &chunk,
+                qint64 limit = cap::Document);
 void writeAll(const QString &winPath, const QByteArray &bytes);
 // Copy with overwrite, through the same writer; the source is capped at
 // cap::Document.

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace zovt::files {
 
@@ -44,6 +45,7 @@ public:
     }
     Fd(const Fd &) = delete;
     Fd &operator=(const Fd &) = delete;
+    Fd(Fd &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
     int get() const { return m_fd; }
     // Closes now and returns 0 or the error number.
     int close()
@@ -76,12 +78,15 @@ bool faultAt(testing::WriteStep step, int &error)
 
 } // namespace
 
-QByteArray readNative(const QString &nativePath, qint64 limit, const QString &shownName)
+namespace {
+
+// Opens the regular file at a native path for reading, refusing anything else
+// and a file larger than 'limit'.
+Fd openForReading(const QString &nativePath, qint64 limit, const QString &shownName, struct stat &st)
 {
     const QByteArray path = QFile::encodeName(nativePath);
     // Looked at before opening: opening a FIFO waits for a writer, and opening
     // a device can have effects of its own.
-    struct stat st {};
     if (::stat(path.constData(), &st) != 0)
         readFail(shownName, errnoText(errno));
     if (!S_ISREG(st.st_mode))
@@ -102,6 +107,27 @@ QByteArray readNative(const QString &nativePath, qint64 limit, const QString &sh
         readFail(shownName, errnoText(errno));
     if (!S_ISREG(st.st_mode))
         readFail(shownName, QStringLiteral("It is not a regular file."));
+    return file;
+}
+
+// One read, retried when interrupted; 0 at the end of the file.
+qsizetype readSome(int fd, char *to, qsizetype n, const QString &shownName)
+{
+    for (;;) {
+        const ssize_t got = ::read(fd, to, size_t(n));
+        if (got >= 0)
+            return qsizetype(got);
+        if (errno != EINTR)
+            readFail(shownName, errnoText(errno));
+    }
+}
+
+} // namespace
+
+QByteArray readNative(const QString &nativePath, qint64 limit, const QString &shownName)
+{
+    struct stat st {};
+    const Fd file = openForReading(nativePath, limit, shownName, st);
 
     // The file may still grow while it is read: one byte past the cap tells.
     QByteArray out;
@@ -113,18 +139,32 @@ QByteArray readNative(const QString &nativePath, qint64 limit, const QString &sh
                 readFail(shownName, QStringLiteral("It is larger than %1 bytes.").arg(limit));
             out.resize(qsizetype(qMin<qint64>(limit + 1, got + (qint64(64) << 10))));
         }
-        const ssize_t n = ::read(fd, out.data() + got, size_t(out.size() - got));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            readFail(shownName, errnoText(errno));
-        }
+        const qsizetype n = readSome(file.get(), out.data() + got, qsizetype(out.size() - got), shownName);
         if (n == 0)
             break;
         got += n;
     }
     out.resize(qsizetype(got));
     return out;
+}
+
+void readNativeChunks(const QString &nativePath, qint64 limit, const QString &shownName,
+                      const std::function<void(QByteArrayView)> &chunk)
+{
+    struct stat st {};
+    const Fd file = openForReading(nativePath, limit, shownName, st);
+    QByteArray buffer(qsizetype(1) << 20, Qt::Uninitialized);
+    qint64 total = 0;
+    for (;;) {
+        const qsizetype n = readSome(file.get(), buffer.data(), buffer.size(), shownName);
+        if (n == 0)
+            break;
+        total += n;
+        // The file may have grown since it was looked at.
+        if (total > limit)
+            readFail(shownName, QStringLiteral("It is larger than %1 bytes.").arg(limit));
+        chunk(QByteArrayView(buffer.constData(), n));
+    }
 }
 
 void writeNative(const QString &nativePath, const QByteArray &bytes, const QString &shownName)

@@ -15,10 +15,12 @@
 #include "storage/FileError.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 
 #include <cerrno>
+#include <functional>
 
 namespace zovt::files {
 
@@ -39,6 +41,10 @@ inline constexpr qint64 Registry = qint64(64) << 20;
 // the file by) when the file is missing, not a regular file, larger than
 // 'limit', or cannot be read.
 QByteArray readNative(const QString &nativePath, qint64 limit, const QString &shownName);
+// The same file handed over in pieces of at most 1 MiB as they are read, so
+// that a large file is never held whole; the same refusals and errors.
+void readNativeChunks(const QString &nativePath, qint64 limit, const QString &shownName,
+                      const std::function<void(QByteArrayView)> &chunk);
 
 // Replaces the file at a native path by 'bytes' (see above). A symbolic link
 // is followed and its target replaced; a target that exists but is not a

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 namespace zovt::text {
 
@@ -295,6 +296,80 @@ Decoded decode(const QByteArray &bytes)
         d.lines = ansiLines(bytes);
     }
     return d;
+}
+
+LineDecoder::LineDecoder(qsizetype expectedLines) : m_expected(expectedLines) {}
+
+void LineDecoder::feed(QByteArrayView bytes)
+{
+    if (m_mode == Mode::Undecided) {
+        m_pending.append(bytes);
+        // The longest mark is three bytes; until then nothing is decided.
+        if (m_pending.size() < 3)
+            return;
+        const bool marked = m_pending.startsWith("\xEF\xBB\xBF") || m_pending.startsWith("\xFF\xFE")
+                         || m_pending.startsWith("\xFE\xFF");
+        if (marked || !ansiTable()->singleByte) {
+            m_mode = Mode::Whole;
+            return;
+        }
+        m_mode = Mode::Ansi;
+        m_out.lines.reserve(m_expected);
+        const QByteArray head = std::exchange(m_pending, QByteArray());
+        feedAnsi(head);
+        return;
+    }
+    if (m_mode == Mode::Whole)
+        m_pending.append(bytes);
+    else
+        feedAnsi(bytes);
+}
+
+void LineDecoder::feedAnsi(QByteArrayView bytes)
+{
+    const auto table = ansiTable();
+    const char *p = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype start = 0;
+    // A CR LF split between two pieces is one line end.
+    if (m_afterCr && n > 0 && p[0] == '\n')
+        start = 1;
+    m_afterCr = false;
+    for (qsizetype i = start; i < n; ++i) {
+        const char c = p[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        if (m_carry.isEmpty()) {
+            m_out.lines.append(mapBytes(*table, p + start, i - start));
+        } else {
+            m_carry.append(p + start, i - start);
+            m_out.lines.append(mapBytes(*table, m_carry.constData(), m_carry.size()));
+            m_carry.clear();
+        }
+        if (c == '\r') {
+            if (i + 1 < n && p[i + 1] == '\n')
+                ++i;
+            else if (i + 1 == n)
+                m_afterCr = true;
+        }
+        start = i + 1;
+    }
+    if (start < n)
+        m_carry.append(p + start, n - start);
+}
+
+Decoded LineDecoder::finish()
+{
+    if (m_mode == Mode::Whole || m_mode == Mode::Undecided) {
+        Decoded d = decode(m_pending);
+        m_pending.clear();
+        return d;
+    }
+    if (!m_carry.isEmpty()) {
+        m_out.lines.append(mapBytes(*ansiTable(), m_carry.constData(), m_carry.size()));
+        m_carry.clear();
+    }
+    return std::move(m_out);
 }
 
 QByteArray encode(const QStringList &lines, Encoding encoding)

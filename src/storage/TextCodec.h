@@ -4,6 +4,7 @@
 // in CR LF when written.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,31 @@ struct Decoded {
 // Splits into lines; a final line end does not start another (empty) line.
 QStringList splitLines(const QString &text);
 Decoded decode(const QByteArray &bytes);
+
+// decode() for a file that arrives in pieces: the same lines and encoding,
+// without the whole file's bytes held at once (an 8-bit file in a one-byte
+// code page is decoded as it comes; a file with a byte-order mark or in a
+// code page of several bytes a character is gathered and decoded at the end).
+class LineDecoder {
+public:
+    // 'expectedLines' only sizes the list.
+    explicit LineDecoder(qsizetype expectedLines = 0);
+    void feed(QByteArrayView bytes);
+    Decoded finish();
+
+private:
+    void feedAnsi(QByteArrayView bytes);
+
+    enum class Mode { Undecided, Ansi, Whole } m_mode = Mode::Undecided;
+    QByteArray m_pending;   // the start of the file until its mark is known, or all of it
+    QByteArray m_carry;     // an unfinished line's bytes
+    bool m_afterCr = false; // the last byte fed was a CR that ended a line
+    qsizetype m_expected = 0;
+    Decoded m_out;
+};
+
+// How many lines decode() gives at most for a file with 'lineFeeds' LF bytes.
+inline qsizetype linesForLineFeeds(qsizetype lineFeeds) { return lineFeeds + 1; }
 QByteArray encode(const QStringList &lines, Encoding encoding);
 
 QString fromAnsi(const QByteArray &bytes);
