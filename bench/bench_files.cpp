@@ -239,8 +239,16 @@ int listAndSelect(const std::function<void()> &generate, int entry, double listG
 }
 
 // Plays rows of one second until 100 of them are sent (a row of no duration
-// has no tick that could see Stop); CPU time per row.
-double playPace(int rows)
+// has no tick that could see Stop). The pace is the CPU time from the first
+// row's write to the hundredth's, per row; what Play does once for the whole
+// program before its first row (totals over every row, the display) is
+// reported apart, as 'startMs'.
+struct Pace {
+    double perRowMs = 0;
+    double startMs = 0;
+};
+
+Pace playPace(int rows)
 {
     Rig rig;
     {
@@ -254,18 +262,27 @@ double playPace(int rows)
     rig.select(0);
     constexpr int kRows = 100;
     int rowWrites = 0;
+    double firstRow = 0;
+    double lastRow = 0;
     // Stop as its button does, at the hundredth row's write; the row's tick
     // sees it. The lighting sent before the first row
     // leaves FrqCOM empty.
     rig.port.onWrite = [&] {
-        if (!rig.app->state().engine.FrqCOM.isEmpty() && ++rowWrites == kRows)
+        if (rig.app->state().engine.FrqCOM.isEmpty())
+            return;
+        ++rowWrites;
+        if (rowWrites == 1)
+            firstRow = cpuMs();
+        if (rowWrites == kRows) {
+            lastRow = cpuMs();
             rig.app->playback().Stop();
+        }
     };
     const double cpu0 = cpuMs();
     rig.app->run("Play", [&rig] { rig.app->playback().Play(); });
     if (rowWrites > kRows + 10)
         std::printf("  the playback ran on past its stop: %d rows written\n", rowWrites);
-    return (cpuMs() - cpu0) / kRows;
+    return {(lastRow - firstRow) / (kRows - 1), firstRow - cpu0};
 }
 
 // The real clock, the real port on a pseudo-terminal: how long the program
@@ -393,15 +410,19 @@ int scenario(const QString &name)
     }
     if (name == QLatin1String("play")) {
         std::printf("playing 100 rows of one second on the virtual clock\n");
-        const double small = playPace(1000);
-        const double large = playPace(100000);
-        std::printf("  CPU per row: 1,000-row program %.2f ms; 100,000-row program %.2f ms\n", small, large);
-        verdict("100,000 rows against 1,000 rows (per cent)", 100.0 * large / small, "%", 150);
+        const Pace small = playPace(1000);
+        const Pace large = playPace(100000);
+        std::printf("  CPU per row: 1,000-row program %.2f ms; 100,000-row program %.2f ms\n", small.perRowMs,
+                    large.perRowMs);
+        std::printf("  CPU from Play to the first row, once per playback: %.1f ms and %.1f ms\n", small.startMs,
+                    large.startMs);
+        verdict("100,000 rows against 1,000 rows (per cent)", 100.0 * large.perRowMs / small.perRowMs, "%", 150);
         return 0;
     }
     if (name.startsWith(QLatin1String("play:"))) {
         // One program size alone, for finding where the pace goes.
-        std::printf("  CPU per row: %.2f ms\n", playPace(name.mid(5).toInt()));
+        const Pace pace = playPace(name.mid(5).toInt());
+        std::printf("  CPU per row: %.2f ms; from Play to the first row: %.1f ms\n", pace.perRowMs, pace.startMs);
         return 0;
     }
     if (name == QLatin1String("tick")) {
