@@ -49,14 +49,6 @@ using namespace zovt;
 
 namespace {
 
-class NoDialogs : public Dialogs {
-public:
-    void message(const QString &) override {}
-    bool confirm(const QString &) override { return false; }
-    void errorReport(const QString &) override {}
-    std::optional<QString> openFile(const OpenFile &) override { return std::nullopt; }
-};
-
 // Counts the texts; calls onWrite after each.
 class CountingPort : public PortLink {
 public:
@@ -158,7 +150,7 @@ struct Rig {
     std::unique_ptr<TForm19> window;
     std::unique_ptr<WidgetSurface> ui;
     CountingPort port;
-    NoDialogs dialogs;
+    ScriptedDialogs dialogs; // unanswered: every question is No, no file is chosen
     std::unique_ptr<Application> app;
 
     Rig()
@@ -317,7 +309,7 @@ int tickPath()
     WidgetSurface ui(&window, design::mainWindowControls());
     VaCommPort port(clock);
     port.setPortNum(3);
-    NoDialogs dialogs;
+    ScriptedDialogs dialogs; // unanswered: every question is No, no file is chosen
     Application app(clock, ui, port, dialogs);
     ui.setText(f19::PRSAdresaPresmerovani, paths::DefaultExportRoot);
     window.show();

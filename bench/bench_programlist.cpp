@@ -36,15 +36,6 @@ namespace {
 constexpr int kPrograms = 5000;
 constexpr int kRows = 100;
 
-// The hand-off file names the program, so no dialog is ever shown.
-class NoDialogs : public Dialogs {
-public:
-    void message(const QString &) override {}
-    bool confirm(const QString &) override { return false; }
-    void errorReport(const QString &) override {}
-    std::optional<QString> openFile(const OpenFile &) override { return std::nullopt; }
-};
-
 class NullPort : public PortLink {
 public:
     void setPortNum(int n) override { m_n = n; }
@@ -111,7 +102,7 @@ int main(int argc, char **argv)
     Waits waits(clock, ui);
     NullPort port;
     DeviceLink device(clock, ui, state, waits, port);
-    NoDialogs dialogs;
+    ScriptedDialogs dialogs; // unanswered: every question is No, no file is chosen
     AppContext ctx{clock, ui, state, waits, device, dialogs, {}};
     ProgramController pc(ctx);
     ui.setText(QStringLiteral("PRSAdresaPresmerovani"), paths::DefaultExportRoot);
@@ -159,7 +150,7 @@ int main(int argc, char **argv)
     std::printf("selected: %d rows, total \"%s\", file total \"%s\"\n", state.PocetRadkfr,
                 qPrintable(ui.text(QStringLiteral("CasWrite"))), qPrintable(ui.text(QStringLiteral("CasWriteSUMA"))));
     std::printf("peak RSS: %.1f MiB overall (%.1f MiB before loading, %.1f MiB after the first load; a reload\n"
-                "holds the previous file while it reads the new one)\n",
+                "lets the previous file go before it decodes the new one)\n",
                 peakRssKiB() / 1024.0, rssBefore / 1024.0, rssFirstLoad / 1024.0);
     return 0;
 }
