@@ -97,6 +97,7 @@ private slots:
     void unknownUnitFirstRow();
     void randomMode();
     void badRowKeepsMarker();
+    void writeComesBeforeTheDisplay();
 
     void pauseFreezesTimeAndWrites();
     void stopAtEndOfTick();
@@ -302,6 +303,38 @@ void TestEngine::badRowKeepsMarker()
     Loop big;
     QVERIFY_THROWS_EXCEPTION(DeviceValueError, big.play({row("k||30000.000|0|kHz|0|0|2")}));
     QVERIFY(big.port.writes().isEmpty());
+}
+
+// Re-laying the row display or the countdown must not stand between a tick
+// and its write: at each write the window still shows the moment before, and
+// it catches up before the write's wait lets any event in.
+void TestEngine::writeComesBeforeTheDisplay()
+{
+    Loop l;
+    QStringList seen;
+    const auto shown = [&l] {
+        QString marked;
+        for (int k = 1; k < l.ui.lineCount(QStringLiteral("MemoPlayShow")); ++k)
+            if (l.ui.line(QStringLiteral("MemoPlayShow"), k).startsWith(kMarker))
+                marked += QString::number(k);
+        return QStringLiteral("%1 [%2]%3").arg(l.clock.nowMs()).arg(marked, l.ui.text(QStringLiteral("CasWrite")));
+    };
+    l.port.setOnWrite([&](const RecordingPort::Write &) { seen << shown(); });
+    l.at(100, [&] { seen << shown(); });
+    l.at(24000, [&] { seen << shown(); });
+    l.play({row("a||10.000|0|Hz|0|0|25"), row("b||20.000|0|Hz|0|0|0"), row("c||30.000|0|Hz|0|0|0")});
+    QCOMPARE(l.writes(), (QStringList{"0 1000", "23300 1000", "26600 2000", "27900 3000"}));
+    QCOMPARE(seen, (QStringList{"0 []", "100 [1]", "23300 [1] 0:0:25 / 0:0:3", "24000 [1] 0:0:25 / 0:0:2",
+                                "26600 [1] 0:0:25 / 0:0:0", "27900 [2] 0:0:25 / 0:0:0"}));
+    QVERIFY(!l.ui.line(QStringLiteral("MemoPlayShow"), 3).startsWith(kMarker));
+
+    // A row whose port does not open is marked all the same, and the row
+    // before it is not.
+    Loop gone;
+    gone.at(500, [&] { gone.port.removeDevice(); });
+    QVERIFY_THROWS_EXCEPTION(EVaCommError, gone.play({row("a||10.000|0|Hz|0|0|0"), row("b||20.000|0|Hz|0|0|0")}));
+    QVERIFY(!gone.ui.line(QStringLiteral("MemoPlayShow"), 1).startsWith(kMarker));
+    QVERIFY(gone.ui.line(QStringLiteral("MemoPlayShow"), 2).startsWith(kMarker));
 }
 
 void TestEngine::pauseFreezesTimeAndWrites()

@@ -199,11 +199,11 @@ long UucpLock::holder(const QString &devicePath)
     return 0;
 }
 
-int UucpLock::acquire(const QString &devicePath)
+int UucpLock::acquire(const QString &devicePath, bool recheck)
 {
     const QString name = nameFor(devicePath);
     if (held()) {
-        if (name == m_name && ownedByUs(m_path))
+        if (name == m_name && (!recheck || ownedByUs(m_path)))
             return 0;
         release();
     }

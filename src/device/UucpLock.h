@@ -36,10 +36,11 @@ public:
     static QString nameFor(const QString &devicePath);
 
     // Takes the lock of the device. Holding it already (for this device)
-    // succeeds at once; a lock for another device is given up first.
+    // succeeds once the lock file is found still ours, or at once when
+    // 'recheck' is false; a lock for another device is given up first.
     // Returns 0, EBUSY when someone else holds it, or the errno that kept
     // every directory from taking it.
-    int acquire(const QString &devicePath);
+    int acquire(const QString &devicePath, bool recheck = true);
     void release() noexcept;
     bool held() const { return !m_path.isEmpty(); }
     // The lock file held (empty when none).

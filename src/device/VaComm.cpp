@@ -209,6 +209,7 @@ QString TVaComm::DeviceName() const { return portpath::devicePath(m_portNum); }
 void TVaComm::HoldDevice(bool hold)
 {
     m_holdDevice = hold;
+    m_lockChecked = false;
     if (!hold && !Active()) {
         m_resolved.clear();
         m_resolvedTarget.clear();
@@ -268,10 +269,13 @@ void TVaComm::createHandle(const QString &path, const QString &target)
     }
 
     // A lock this component kept from an earlier cycle is its own; one taken
-    // now is given back when the open fails.
+    // now is given back when the open fails. Reading the lock file back at
+    // every tick of a playback would stand between the tick and its write.
     const bool hadLock = m_uucp->held();
-    if (const int err = m_uucp->acquire(target))
+    const bool recheck = !(m_holdDevice && m_lockChecked);
+    if (const int err = m_uucp->acquire(target, recheck))
         throw cantOpen(path, err);
+    m_lockChecked = m_holdDevice;
     const auto dropLock = [&] {
         if (!(m_keepLock && hadLock))
             m_uucp->release();

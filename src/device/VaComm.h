@@ -60,9 +60,10 @@ public:
     // The device path the current port number names, looked up now.
     QString DeviceName() const;
     // While held (a playback), the device found by the first Open is opened
-    // again by every later one without looking it up anew; otherwise every
-    // Open looks it up, so that an adapter plugged in again is found at the
-    // next cycle. Releasing while closed forgets the device found.
+    // again by every later one without looking it up anew, and the lock file
+    // found ours then is trusted to stay so; otherwise every Open looks both
+    // up, so that an adapter plugged in again is found at the next cycle.
+    // Releasing while closed forgets the device found.
     void HoldDevice(bool hold);
 
     void Open();
@@ -132,6 +133,7 @@ private:
 
     int m_portNum = 0;
     bool m_holdDevice = false;
+    bool m_lockChecked = false; // the lock was found ours since the device was held
     QString m_resolved;       // the device the last Open found, as looked up
     QString m_resolvedTarget; // the same with its links followed
     int m_fd = -1;

@@ -97,22 +97,38 @@ PlaybackEngine::PlaybackEngine(AppContext &ctx) : m_ctx(ctx) {}
 void PlaybackEngine::run()
 {
     m_row = 0;
+    m_playedRow = 0;
     int last = m_ctx.state.PocetRadkfr;
     for (int k = 1; k <= last; ++k)
         playRow(k, last);
+    unmarkPlayedRow();
 }
 
-void PlaybackEngine::writeValue(bool firstOfRow)
+void PlaybackEngine::unmarkPlayedRow()
+{
+    if (m_playedRow == 0)
+        return;
+    m_ctx.ui.setLine(f19::MemoPlayShow, m_playedRow, m_ctx.state.engine.PomString1);
+    m_playedRow = 0;
+}
+
+void PlaybackEngine::writeValue(bool firstOfRow, Shown &shown)
 {
     EngineVars &e = m_ctx.state.engine;
     const QByteArray text = e.FrqCOM.toLatin1();
-    m_ctx.device.cycle([&] {
-        m_ctx.device.write(text);
-        if (firstOfRow)
-            m_ctx.waits.TimenZapsat1();
-        else
-            m_ctx.waits.TimenZapsat();
-    });
+    try {
+        m_ctx.device.cycle([&] {
+            m_ctx.device.write(text);
+            shown();
+            if (firstOfRow)
+                m_ctx.waits.TimenZapsat1();
+            else
+                m_ctx.waits.TimenZapsat();
+        });
+    } catch (...) {
+        shown();
+        throw;
+    }
 }
 
 void PlaybackEngine::playRow(int k, int &last)
@@ -122,19 +138,24 @@ void PlaybackEngine::playRow(int k, int &last)
     EngineVars &e = st.engine;
     m_row = k;
 
-    // Mark the row.
-    e.PomString1 = ui.line(f19::MemoPlayShow, k);
-    ui.setLine(f19::MemoPlayShow, k, kMarker + e.PomString1);
-
-    // Parse and prepare.
-    Nactiradekdata(ui.line(f19::MemoPlay, k), st.row);
-    prepareRow(st.row, e, ui.isChecked(f19::OrvaTGener), st.rng);
-    if (rowStarted)
-        rowStarted(k);
-
-    // The first value.
-    e.FrqCOM = QString::number(e.FrqCOMHM);
-    writeValue(true);
+    // The row before loses its marker and this one gets it once the first
+    // value is written, or when the row fails before that.
+    Shown marked([&] {
+        unmarkPlayedRow();
+        e.PomString1 = ui.line(f19::MemoPlayShow, k);
+        ui.setLine(f19::MemoPlayShow, k, kMarker + e.PomString1);
+    });
+    try {
+        Nactiradekdata(ui.line(f19::MemoPlay, k), st.row);
+        prepareRow(st.row, e, ui.isChecked(f19::OrvaTGener), st.rng);
+        if (rowStarted)
+            rowStarted(k);
+        e.FrqCOM = QString::number(e.FrqCOMHM);
+    } catch (...) {
+        marked();
+        throw;
+    }
+    writeValue(true, marked);
 
     // Reset the row's counters and clock.
     e.MezeCount = 0;
@@ -145,7 +166,10 @@ void PlaybackEngine::playRow(int k, int &last)
     while (e.CasPLAY < e.CasStop) {
         // Countdown.
         e.CasCelkp = wrap32(qint64(e.CasCelk) - (qint64(e.CasPLAY) / 1000 + 1));
-        ui.setText(f19::CasWrite, QLatin1Char(' ') + CasPrevod(e.CasCelkFIX) + QStringLiteral(" / ") + CasPrevod(e.CasCelkp));
+        Shown countdown([&] {
+            ui.setText(f19::CasWrite,
+                       QLatin1Char(' ') + CasPrevod(e.CasCelkFIX) + QStringLiteral(" / ") + CasPrevod(e.CasCelkp));
+        });
 
         // A single frequency is sent again, a band moves on by a step,
         // every so many ticks (the parser leaves no mode but these two).
@@ -155,10 +179,11 @@ void PlaybackEngine::playRow(int k, int &last)
                 sweepStep(e);
                 e.FrqCOM = QString::number(e.FrqCOMInt);
             }
-            writeValue(false);
+            writeValue(false, countdown);
             m_ctx.clock.processPending();
             e.MezeCount = 0;
         } else {
+            countdown();
             ++e.MezeCount;
             m_ctx.waits.TimenZapsat1();
             // A row may go many ticks without a write: a device that went
@@ -180,8 +205,10 @@ void PlaybackEngine::playRow(int k, int &last)
         e.CasPLAY = static_cast<qint32>(std::min<qint64>(qint64(e.CasPLAY) + 1000, std::numeric_limits<qint32>::max()));
     }
 
+    // The marker goes when the next row's first value has been written, so
+    // that re-laying the display does not stand between the two.
     if (f19::playbackRuns(ui))
-        ui.setLine(f19::MemoPlayShow, k, e.PomString1);
+        m_playedRow = k;
 }
 
 } // namespace zovt

@@ -14,6 +14,7 @@
 
 #include <QString>
 #include <functional>
+#include <utility>
 #include <random>
 
 namespace zovt {
@@ -60,11 +61,29 @@ public:
     std::function<void(int row)> rowStarted;
 
 private:
+    // What the window shows of a write: done right after the write, so that
+    // laying out text never delays what the device hears, or when the write
+    // fails; once either way.
+    class Shown {
+    public:
+        explicit Shown(std::function<void()> show) : m_show(std::move(show)) {}
+        void operator()()
+        {
+            if (m_show)
+                std::exchange(m_show, {})();
+        }
+
+    private:
+        std::function<void()> m_show;
+    };
+
     void playRow(int k, int &last);
-    void writeValue(bool firstOfRow);
+    void writeValue(bool firstOfRow, Shown &shown);
+    void unmarkPlayedRow();
 
     AppContext &m_ctx;
     int m_row = 0;
+    int m_playedRow = 0; // a row played to its end that still shows its marker
 };
 
 } // namespace zovt
