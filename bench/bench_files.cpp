@@ -16,6 +16,7 @@
 #include "device/PortLink.h"
 #include "device/VaComm.h"
 #include "device/VaCommPort.h"
+#include "device/WriteTimings.h"
 #include "playback/PlaybackController.h"
 #include "program/ProgramController.h"
 #include "storage/Paths.h"
@@ -36,13 +37,18 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <poll.h>
 #include <sys/resource.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 using namespace zovt;
@@ -277,9 +283,46 @@ Pace playPace(int rows)
     return {(lastRow - firstRow) / (kRows - 1), firstRow - cpu0};
 }
 
+// Moments, in ns of the steady clock, at which bytes came out of the other
+// end of a pseudo-terminal; read by a thread of its own while it runs.
+class FarEnd {
+public:
+    explicit FarEnd(int fd)
+        : m_reader([this, fd] {
+              while (!m_stop.load()) {
+                  pollfd p{fd, POLLIN, 0};
+                  if (::poll(&p, 1, 50) <= 0)
+                      continue;
+                  char buf[256];
+                  if (::read(fd, buf, sizeof buf) > 0)
+                      m_arrivals.push_back(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                               std::chrono::steady_clock::now().time_since_epoch())
+                                               .count());
+              }
+          })
+    {
+    }
+    // The arrivals, once the reader has stopped.
+    const std::vector<qint64> &stop()
+    {
+        m_stop = true;
+        if (m_reader.joinable())
+            m_reader.join();
+        return m_arrivals;
+    }
+    ~FarEnd() { stop(); }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::vector<qint64> m_arrivals;
+    std::thread m_reader;
+};
+
 // The real clock, the real port on a pseudo-terminal: how long the program
-// itself takes from a timer's wake to write(), over the writes of a short
-// playback (rows of zero duration: one write a row).
+// itself takes from a timer's wake to the write() call, over the writes of a
+// short playback (rows of zero duration: one write a row). How long the call
+// took and when the text came out at the other end are shown beside it: under
+// load the call can return late although the text was taken at once.
 int tickPath()
 {
     QTemporaryDir prefix;
@@ -322,19 +365,36 @@ int tickPath()
     ui.setIndex(f19::Zakladmemo, 0);
     app.run("select", [&app] { app.program().ZakladMemoCliknul(); });
 
-    std::vector<qint64> wakeToWrite;
-    TVaComm::setWriteProbe([&wakeToWrite](qint64 ns) { wakeToWrite.push_back(ns); });
-    app.run("Play", [&app] { app.playback().Play(); });
-    TVaComm::setWriteProbe(nullptr);
-    pty.readAvailable();
-    if (wakeToWrite.empty()) {
+    WriteTimings timings;
+    std::vector<qint64> arrivals;
+    {
+        FarEnd farEnd(pty.masterFd());
+        app.run("Play", [&app] { app.playback().Play(); });
+        arrivals = farEnd.stop();
+    }
+    if (timings.empty()) {
         std::printf("  nothing was written\n");
         return 1;
     }
-    std::sort(wakeToWrite.begin(), wakeToWrite.end());
-    std::printf("  %d writes\n", int(wakeToWrite.size()));
-    verdict("timer's wake to write(), median", double(wakeToWrite[wakeToWrite.size() / 2]) / 1e6, "ms", 0.5);
-    verdict("timer's wake to write(), max", double(wakeToWrite.back()) / 1e6, "ms", 2);
+    std::printf("  %d writes\n", int(timings.samples().size()));
+    const WriteTimings::Spread own = timings.wakeToCall();
+    verdict("timer's wake to the write() call, median", own.medianMs, "ms", 0.5);
+    verdict("timer's wake to the write() call, max", own.maxMs, "ms", 2);
+    const WriteTimings::Spread call = timings.call();
+    std::printf("  the write() call itself: median %.2f ms, max %.2f ms (the kernel's share)\n", call.medianMs,
+                call.maxMs);
+    // Writes are a second apart: the first arrival after a call is its text.
+    std::vector<qint64> late;
+    for (const WriteTiming &t : timings.samples()) {
+        const auto a = std::lower_bound(arrivals.begin(), arrivals.end(), t.calledNs);
+        if (a != arrivals.end())
+            late.push_back(*a - t.calledNs);
+    }
+    if (!late.empty()) {
+        std::sort(late.begin(), late.end());
+        std::printf("  text out at the other end after the call: median %.2f ms, max %.2f ms\n",
+                    double(late[late.size() / 2]) / 1e6, double(late.back()) / 1e6);
+    }
     return 0;
 }
 

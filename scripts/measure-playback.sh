@@ -3,8 +3,8 @@
 # to the device simulator and compares the time each text arrived with the
 # time zovt-schedule predicts for it. Reports the deviation per write (median,
 # largest and spread, after aligning the clocks on the median write), the
-# controller's own delay from a timer's wake to write(), and the CPU time the
-# controller used during the playback.
+# controller's own delay from a timer's wake to the write() call, how long
+# the calls took, and the CPU time the controller used during the playback.
 #
 # The controller is the real one: zovt-drive starts it as zovt-generator does
 # (main window on the offscreen platform, start-up, its data folder in a
@@ -146,6 +146,7 @@ if [ "$HEADLESS" = 1 ]; then
 else
   grep '^playback:' "$WORK/real.out" | sed 's/^playback: /Controller: /'
 fi
-# The program's own part of each delay; the rest is the kernel waking it and
-# the pseudo-terminal carrying the text.
-grep '^timer to write:' "$WORK/real.out" | sed 's/^timer to write: /Inside the controller, from the timer'"'"'s wake to write(): /' || true
+# The program's own part of each delay, and apart from it how long the write()
+# calls took; the rest is the kernel waking it and the pseudo-terminal
+# carrying the text.
+grep '^timer to write:' "$WORK/real.out" | sed 's/^timer to write: /Inside the controller, from the timer'"'"'s wake to the write() call: /' || true

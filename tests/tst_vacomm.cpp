@@ -6,6 +6,7 @@
 #include "device/PortPath.h"
 #include "device/VaCommPort.h"
 #include "device/VaComm.h"
+#include "device/WriteTimings.h"
 #include "support/Pty.h"
 #include "support/TempDrive.h"
 
@@ -114,6 +115,8 @@ private slots:
     void adapterPluggedOutAndBackIn();
     void deviceLookedUpOncePerPlayback_data();
     void deviceLookedUpOncePerPlayback();
+    void lockLostDuringAPlaybackIsTakenAgainAfterIt();
+    void writesAreTimedFromTheClocksWake();
     void deviceGoneIsReported_data();
     void deviceGoneIsReported();
 
@@ -746,6 +749,43 @@ void TestVaComm::deviceLookedUpOncePerPlayback()
     port().Close();
     QCOMPARE(other.readAvailable(), QByteArray("33"));
     QVERIFY(!QFileInfo(m_link).isSymLink() || QFileInfo(m_link).symLinkTarget() == other.slavePath());
+}
+
+// A playback trusts the lock it found its own at its first cycle, so that no
+// tick waits for the lock file to be read; once it is over, a lock that went
+// missing meanwhile is taken again.
+void TestVaComm::lockLostDuringAPlaybackIsTakenAgainAfterIt()
+{
+    port().setKeepLock(true);
+    port().HoldDevice(true);
+    port().Open();
+    port().Close();
+    QVERIFY(QFile::remove(lockPath()));
+    port().Open();
+    QVERIFY(port().WriteText(QByteArray("5")));
+    port().Close();
+    port().HoldDevice(false);
+    port().Open();
+    port().Close();
+    QVERIFY(QFile::exists(lockPath()));
+    QCOMPARE(m_pty->readAvailable(), QByteArray("5"));
+}
+
+void TestVaComm::writesAreTimedFromTheClocksWake()
+{
+    QtClock clock;
+    WriteTimings timings;
+    port().Open();
+    clock.sleep(2); // a wake of the clock, as a tick's timer gives
+    QVERIFY(port().WriteText(QByteArray("100")));
+    port().Close();
+    QCOMPARE(m_pty->readAvailable(), QByteArray("100"));
+    QCOMPARE(timings.samples().size(), size_t(1));
+    const WriteTiming t = timings.samples().front();
+    QVERIFY(t.wakeNs > 0 && t.wakeNs <= t.calledNs && t.calledNs <= t.returnedNs);
+    QVERIFY2(t.wakeToCallNs() < 1'000'000'000, qPrintable(QString::number(t.wakeToCallNs())));
+    QVERIFY(timings.summary().startsWith(QLatin1String("timer to write: median ")));
+    QVERIFY(timings.summary().contains(QLatin1String(" over 1 write; the write() call itself: median ")));
 }
 
 QTEST_GUILESS_MAIN(TestVaComm)

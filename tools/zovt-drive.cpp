@@ -29,7 +29,7 @@
 #include "ui/LineList.h"
 
 #include "device/DeviceLink.h"
-#include "device/VaComm.h"
+#include "device/WriteTimings.h"
 #include "playback/PlaybackController.h"
 
 #include <QApplication>
@@ -166,10 +166,7 @@ int main(int argc, char **argv)
                     });
                     grab->start();
                 }
-                // The program's own share of each write's delay: from the
-                // clock's wake to write().
-                std::vector<qint64> wakeToWrite;
-                zovt::TVaComm::setWriteProbe([&wakeToWrite](qint64 ns) { wakeToWrite.push_back(ns); });
+                zovt::WriteTimings writeTimings;
                 const Cpu before = Cpu::now();
                 QElapsedTimer real;
                 real.start();
@@ -226,13 +223,8 @@ int main(int argc, char **argv)
                 std::printf("playback: real duration %.3f s, CPU time %.3f s user, %.3f s system (%.2f %% of one core)\n",
                             seconds, after.user - before.user, after.system - before.system,
                             seconds > 0 ? 100.0 * cpu / seconds : 0.0);
-                zovt::TVaComm::setWriteProbe(nullptr);
-                if (!wakeToWrite.empty()) {
-                    std::sort(wakeToWrite.begin(), wakeToWrite.end());
-                    std::printf("timer to write: median %.3f ms, max %.3f ms over %d writes\n",
-                                double(wakeToWrite[wakeToWrite.size() / 2]) / 1e6, double(wakeToWrite.back()) / 1e6,
-                                int(wakeToWrite.size()));
-                }
+                if (!writeTimings.empty())
+                    std::printf("%s\n", qPrintable(writeTimings.summary()));
             }
         }
         if (!form.ended())

@@ -9,6 +9,7 @@
 #include "device/VaCommPort.h"
 #include "device/PortPath.h"
 #include "device/VaComm.h"
+#include "device/WriteTimings.h"
 #include "app/ScheduleRun.h"
 #include "playback/SchedulePlot.h"
 #include "storage/FileError.h"
@@ -161,8 +162,7 @@ int main(int argc, char **argv)
     qputenv("WINEPREFIX", scratch.path().toLocal8Bit());
 
     std::unique_ptr<QtClock> realClock;
-    // The program's own share of each write's delay: from the clock's wake to write().
-    std::vector<qint64> wakeToWrite;
+    std::unique_ptr<WriteTimings> writeTimings;
     std::unique_ptr<VaCommPort> serial;
     if (!device.isEmpty()) {
         if (!QFile::link(device, portpath::dosDeviceLink(options.comPort))) {
@@ -171,7 +171,7 @@ int main(int argc, char **argv)
         }
         realClock = std::make_unique<QtClock>();
         serial = std::make_unique<VaCommPort>(*realClock);
-        TVaComm::setWriteProbe([&wakeToWrite](qint64 ns) { wakeToWrite.push_back(ns); });
+        writeTimings = std::make_unique<WriteTimings>();
         options.clock = realClock.get();
         options.port = serial.get();
     }
@@ -226,13 +226,7 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    if (!wakeToWrite.empty()) {
-        std::sort(wakeToWrite.begin(), wakeToWrite.end());
-        out << QStringLiteral("timer to write: median %1 ms, max %2 ms over %3 writes")
-                   .arg(double(wakeToWrite[wakeToWrite.size() / 2]) / 1e6, 0, 'f', 3)
-                   .arg(double(wakeToWrite.back()) / 1e6, 0, 'f', 3)
-                   .arg(wakeToWrite.size())
-            << Qt::endl;
-    }
+    if (writeTimings && !writeTimings->empty())
+        out << writeTimings->summary() << Qt::endl;
     return r.problems.isEmpty() ? 0 : 2;
 }

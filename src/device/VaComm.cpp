@@ -58,19 +58,15 @@ EVaCommError writeError(int err)
     return EVaCommError(QStringLiteral("Error writing to device (%1), %2").arg(err).arg(systemText(err)));
 }
 
+std::function<void(qint64, qint64, qint64)> g_writeProbe;
+
+qint64 steadyNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now().time_since_epoch()).count();
+}
+
 // What "the device does not exist" looks like here: no such path, or a
 // device node with nothing behind it.
-std::function<void(qint64)> g_writeProbe;
-
-void probeWrite()
-{
-    const qint64 wake = lastWakeNs();
-    if (wake == 0)
-        return;
-    const qint64 now =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
-    g_writeProbe(now - wake);
-}
 
 bool meansMissing(int err) { return err == ENOENT || err == ENOTDIR || err == ENXIO || err == ENODEV; }
 
@@ -165,7 +161,7 @@ void TVaComm::setCloseDelay(std::function<void(int)> delay)
         m_closeDelay = [](int) {};
 }
 
-void TVaComm::setWriteProbe(std::function<void(qint64)> probe) { g_writeProbe = std::move(probe); }
+void TVaComm::setWriteProbe(std::function<void(qint64, qint64, qint64)> probe) { g_writeProbe = std::move(probe); }
 
 void TVaComm::setLockDirectories(const QStringList &dirs) { UucpLock::setDirectories(dirs); }
 
@@ -449,14 +445,15 @@ bool TVaComm::WriteText(const QByteArray &text)
             // Nothing waits before it: written here, without a thread to wake.
             // The descriptor does not block; what the device does not take now
             // goes to the queue, and a refusal is kept like the writer's own.
+            const qint64 calledNs = g_writeProbe ? steadyNs() : 0;
             ssize_t w;
             do
                 w = ::write(m_fd, text.constData(), size_t(text.size()));
             while (w < 0 && errno == EINTR);
             const int err = errno;
             if (w == text.size()) {
-                if (g_writeProbe)
-                    probeWrite();
+                if (const qint64 wake = g_writeProbe ? lastWakeNs() : 0)
+                    g_writeProbe(wake, calledNs, steadyNs());
                 return true;
             }
             if (w < 0 && err != EAGAIN && err != EWOULDBLOCK) {

@@ -1,0 +1,59 @@
+#include "device/WriteTimings.h"
+
+#include "device/VaComm.h"
+
+#include <algorithm>
+
+namespace zovt {
+
+namespace {
+WriteTimings::Spread spreadOf(std::vector<qint64> ns)
+{
+    if (ns.empty())
+        return {};
+    std::sort(ns.begin(), ns.end());
+    return {double(ns[ns.size() / 2]) / 1e6, double(ns.back()) / 1e6};
+}
+} // namespace
+
+WriteTimings::WriteTimings()
+{
+    TVaComm::setWriteProbe([this](qint64 wakeNs, qint64 calledNs, qint64 returnedNs) {
+        m_samples.push_back({wakeNs, calledNs, returnedNs});
+    });
+}
+
+WriteTimings::~WriteTimings() { TVaComm::setWriteProbe(nullptr); }
+
+WriteTimings::Spread WriteTimings::wakeToCall() const
+{
+    std::vector<qint64> ns;
+    ns.reserve(m_samples.size());
+    for (const WriteTiming &t : m_samples)
+        ns.push_back(t.wakeToCallNs());
+    return spreadOf(std::move(ns));
+}
+
+WriteTimings::Spread WriteTimings::call() const
+{
+    std::vector<qint64> ns;
+    ns.reserve(m_samples.size());
+    for (const WriteTiming &t : m_samples)
+        ns.push_back(t.callNs());
+    return spreadOf(std::move(ns));
+}
+
+QString WriteTimings::summary() const
+{
+    const Spread own = wakeToCall();
+    const Spread kernel = call();
+    return QStringLiteral("timer to write: median %1 ms, max %2 ms over %3 %4; the write() call itself: median %5 ms, max %6 ms")
+        .arg(own.medianMs, 0, 'f', 3)
+        .arg(own.maxMs, 0, 'f', 3)
+        .arg(m_samples.size())
+        .arg(m_samples.size() == 1 ? QStringLiteral("write") : QStringLiteral("writes"))
+        .arg(kernel.medianMs, 0, 'f', 3)
+        .arg(kernel.maxMs, 0, 'f', 3);
+}
+
+} // namespace zovt
