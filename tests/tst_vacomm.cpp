@@ -786,6 +786,15 @@ void TestVaComm::writesAreTimedFromTheClocksWake()
     QVERIFY2(t.wakeToCallNs() < 1'000'000'000, qPrintable(QString::number(t.wakeToCallNs())));
     QVERIFY(timings.summary().startsWith(QLatin1String("timer to write: median ")));
     QVERIFY(timings.summary().contains(QLatin1String(" over 1 write; the write() call itself: median ")));
+
+    // A write that follows an operator's press is no timer's: it is not timed
+    // from the wake before the press.
+    port().Open();
+    clock.sleep(2);
+    clock.guarded("press", [this] { QVERIFY(port().WriteText(QByteArray("200"))); });
+    port().Close();
+    QCOMPARE(m_pty->readAvailable(), QByteArray("200"));
+    QCOMPARE(timings.samples().size(), size_t(1));
 }
 
 QTEST_GUILESS_MAIN(TestVaComm)

@@ -17,7 +17,6 @@
 
 namespace zovt {
 
-
 void Clock::wait(int ms)
 {
     auto t = createTimer();
@@ -31,6 +30,7 @@ void Clock::requestExit() { m_exiting = true; }
 
 void Clock::guarded(const char *where, const std::function<void()> &f)
 {
+    forgetWake();
     try {
         f();
     } catch (const ExitUnwind &) {
@@ -87,6 +87,8 @@ void markWake()
 } // namespace
 
 qint64 lastWakeNs() { return g_lastWakeNs.load(std::memory_order_relaxed); }
+
+void forgetWake() { g_lastWakeNs.store(0, std::memory_order_relaxed); }
 
 namespace {
 // Whole milliseconds that cover ns, for arming a QTimer that must not end early.

@@ -119,10 +119,13 @@ constexpr qint64 kGridWindowNs = 50'000'000;
 qint64 gridDueNs(qint64 nowNs, std::optional<qint64> previousDueNs, int intervalMs);
 
 // The moment the real clock last woke the program (a one-shot timer's or a
-// sleep's end), in ns of std::chrono::steady_clock; 0 before the first. Lets
-// the timing tools tell how long the program itself takes from a wake to the
-// port.
+// sleep's end), in ns of std::chrono::steady_clock; 0 before the first and
+// from an entry point (guarded) to the next wake. Lets the timing tools tell
+// how long the program itself takes from a wake to the port.
 qint64 lastWakeNs();
+// What runs next was started by something other than a timer (an operator's
+// press, which guarded runs): no write is timed from the wake before it.
+void forgetWake();
 
 // Production clock: precise QTimers and nested QEventLoops; a waiting program
 // sleeps in the event loop. A one-shot timer or sleep never ends before its

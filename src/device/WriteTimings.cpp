@@ -6,15 +6,6 @@
 
 namespace zovt {
 
-namespace {
-WriteTimings::Spread spreadOf(std::vector<qint64> ns)
-{
-    if (ns.empty())
-        return {};
-    std::sort(ns.begin(), ns.end());
-    return {double(ns[ns.size() / 2]) / 1e6, double(ns.back()) / 1e6};
-}
-} // namespace
 
 WriteTimings::WriteTimings()
 {
@@ -25,22 +16,16 @@ WriteTimings::WriteTimings()
 
 WriteTimings::~WriteTimings() { TVaComm::setWriteProbe(nullptr); }
 
-WriteTimings::Spread WriteTimings::wakeToCall() const
+WriteTimings::Spread WriteTimings::spread(qint64 (WriteTiming::*length)() const) const
 {
+    if (m_samples.empty())
+        return {};
     std::vector<qint64> ns;
     ns.reserve(m_samples.size());
     for (const WriteTiming &t : m_samples)
-        ns.push_back(t.wakeToCallNs());
-    return spreadOf(std::move(ns));
-}
-
-WriteTimings::Spread WriteTimings::call() const
-{
-    std::vector<qint64> ns;
-    ns.reserve(m_samples.size());
-    for (const WriteTiming &t : m_samples)
-        ns.push_back(t.callNs());
-    return spreadOf(std::move(ns));
+        ns.push_back((t.*length)());
+    std::sort(ns.begin(), ns.end());
+    return {double(ns[ns.size() / 2]) / 1e6, double(ns.back()) / 1e6};
 }
 
 QString WriteTimings::summary() const

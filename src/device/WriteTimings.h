@@ -39,14 +39,16 @@ public:
         double medianMs = 0;
         double maxMs = 0;
     };
-    Spread wakeToCall() const;
-    Spread call() const;
+    Spread wakeToCall() const { return spread(&WriteTiming::wakeToCallNs); }
+    Spread call() const { return spread(&WriteTiming::callNs); }
 
     // "timer to write: median 0.120 ms, max 0.400 ms over 17 writes; the
     // write() call itself: median 0.030 ms, max 4.800 ms"
     QString summary() const;
 
 private:
+    Spread spread(qint64 (WriteTiming::*length)() const) const;
+
     std::vector<WriteTiming> m_samples;
 };
 
