@@ -67,7 +67,6 @@ qint64 steadyNs()
 
 // What "the device does not exist" looks like here: no such path, or a
 // device node with nothing behind it.
-
 bool meansMissing(int err) { return err == ENOENT || err == ENOTDIR || err == ENXIO || err == ENODEV; }
 
 QByteArray nativeBytes(const QString &path) { return QFile::encodeName(path); }
