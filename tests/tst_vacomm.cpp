@@ -764,6 +764,7 @@ void TestVaComm::lockLostDuringAPlaybackIsTakenAgainAfterIt()
     port().Open();
     QVERIFY(port().WriteText(QByteArray("5")));
     port().Close();
+    QVERIFY(!QFile::exists(lockPath())); // not looked at during the playback
     port().HoldDevice(false);
     port().Open();
     port().Close();

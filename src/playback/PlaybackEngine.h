@@ -57,7 +57,8 @@ public:
     // The row being prepared or played (1-based), 0 before the first row.
     int currentRow() const { return m_row; }
 
-    // Called when a row has been prepared, right before its first write.
+    // Called when a row has been prepared, right before its first write; the
+    // window still shows the row before as the one played then.
     std::function<void(int row)> rowStarted;
 
 private:
