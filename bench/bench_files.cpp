@@ -27,15 +27,14 @@
 #include "ui/WidgetSurface.h"
 
 #include "support/Pty.h"
+#include "support/TempDrive.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <poll.h>
 #include <sys/resource.h>
@@ -151,7 +150,7 @@ const QString kProgram = QStringLiteral("C:\\Zov_Tool Data\\Program\\Big.txt");
 
 // The whole program on the real window's controls, without a port.
 struct Rig {
-    QTemporaryDir prefix;
+    test::TempDrive drive;
     VirtualClock clock;
     std::unique_ptr<TForm19> window;
     std::unique_ptr<WidgetSurface> ui;
@@ -161,14 +160,7 @@ struct Rig {
 
     Rig()
     {
-        qputenv("WINEPREFIX", prefix.path().toLocal8Bit());
-        winpath::ensureDriveC();
-        const QString to = winpath::toNative(QStringLiteral("C:\\WooZovDaz9\\PicWorvat"));
-        QDir().mkpath(to);
-        for (QDirIterator it(QStringLiteral(ZOVT_SOURCE_DIR "/data/PicWorvat"), QDir::Files); it.hasNext();) {
-            it.next();
-            QFile::copy(it.filePath(), to + QLatin1Char('/') + it.fileName());
-        }
+        drive.installPictures();
         window = std::make_unique<TForm19>();
         ui = std::make_unique<WidgetSurface>(window.get(), design::mainWindowControls());
         app = std::make_unique<Application>(clock, *ui, port, dialogs);
@@ -191,11 +183,7 @@ struct Rig {
 
     Took open()
     {
-        QFile hand(winpath::toNative(paths::ProgramHandOff));
-        QDir().mkpath(QFileInfo(hand).path());
-        hand.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        hand.write(text::encode({kProgram}, text::Encoding::Ansi));
-        hand.close();
+        drive.put(paths::ProgramHandOff, text::encode({kProgram}, text::Encoding::Ansi));
         return handler([this] { app->program().Open(); });
     }
 
@@ -217,22 +205,34 @@ void verdict(const char *what, const Took &took, double goal)
     std::printf("  %-46s %10.1f ms\n", "  (wall time on this machine)", took.wallMs);
 }
 
+// The listing cases: a generated file, the entry selected (-1: the last) and
+// the goals (no listing goal: 0). Every case must stay below the same stall.
+struct ListCase {
+    const char *name;
+    const char *title;
+    void (*generate)();
+    int entry;
+    double listGoalMs;
+    double memGoalMiB;
+};
+constexpr double kStallGoalMs = 2000;
+
 // Lists a file and selects an entry; stall and memory against their goals.
-int listAndSelect(const std::function<void()> &generate, int entry, double listGoalMs, double stallGoalMs,
-                  double memGoalMiB)
+int listAndSelect(const ListCase &c)
 {
+    std::printf("%s\n", c.title);
     Rig rig;
-    generate();
+    c.generate();
     std::printf("  peak memory before opening: %.1f MiB\n", peakMiB());
     const Took listed = rig.open();
     const int entries = rig.ui->lineCount(f19::Zakladmemo);
-    const Took selected = rig.select(entry < 0 ? entries - 1 : entry);
+    const Took selected = rig.select(c.entry < 0 ? entries - 1 : c.entry);
     std::printf("  %d entries, %d rows selected\n", entries, rig.app->state().PocetRadkfr);
-    if (listGoalMs > 0)
-        verdict("open and list, CPU", listed, listGoalMs);
+    if (c.listGoalMs > 0)
+        verdict("open and list, CPU", listed, c.listGoalMs);
     verdict("longest stall (list or select, paint), CPU", listed.cpuMs > selected.cpuMs ? listed : selected,
-            stallGoalMs);
-    verdict("peak memory", peakMiB(), "MiB", memGoalMiB);
+            kStallGoalMs);
+    verdict("peak memory", peakMiB(), "MiB", c.memGoalMiB);
     return 0;
 }
 
@@ -325,15 +325,8 @@ private:
 // load the call can return late although the text was taken at once.
 int tickPath()
 {
-    QTemporaryDir prefix;
-    qputenv("WINEPREFIX", prefix.path().toLocal8Bit());
-    winpath::ensureDriveC();
-    const QString to = winpath::toNative(QStringLiteral("C:\\WooZovDaz9\\PicWorvat"));
-    QDir().mkpath(to);
-    for (QDirIterator it(QStringLiteral(ZOVT_SOURCE_DIR "/data/PicWorvat"), QDir::Files); it.hasNext();) {
-        it.next();
-        QFile::copy(it.filePath(), to + QLatin1Char('/') + it.fileName());
-    }
+    test::TempDrive drive;
+    drive.installPictures();
     test::Pty pty;
     if (!pty.isOpen()) {
         std::printf("  no pseudo-terminal: %s\n", qPrintable(pty.error()));
@@ -356,11 +349,7 @@ int tickPath()
     Application app(clock, ui, port, dialogs);
     ui.setText(f19::PRSAdresaPresmerovani, paths::DefaultExportRoot);
     window.show();
-    QFile hand(winpath::toNative(paths::ProgramHandOff));
-    QDir().mkpath(QFileInfo(hand).path());
-    hand.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    hand.write(text::encode({kProgram}, text::Encoding::Ansi));
-    hand.close();
+    drive.put(paths::ProgramHandOff, text::encode({kProgram}, text::Encoding::Ansi));
     app.run("Open", [&app] { app.program().Open(); });
     ui.setIndex(f19::Zakladmemo, 0);
     app.run("select", [&app] { app.program().ZakladMemoCliknul(); });
@@ -398,68 +387,59 @@ int tickPath()
     return 0;
 }
 
+const ListCase kListCases[] = {
+    {"list", "5,000 programs of 100 rows",
+     [] {
+         FileWriter f(kProgram);
+         for (int p = 0; p < 5000; ++p) {
+             f.add(QStringLiteral("[Program %1 Žluťoučký]").arg(p));
+             for (int r = 0; r < 100; ++r)
+                 f.add(row(r, p));
+         }
+         f.add(QStringLiteral("[STOP]"));
+     },
+     -1, 500, 100},
+    {"rows", "one program of 1,000,000 rows",
+     [] {
+         FileWriter f(kProgram);
+         f.add(QStringLiteral("[Million]"));
+         for (int r = 0; r < 1000000; ++r)
+             f.add(row(r, r / 100));
+         f.add(QStringLiteral("[STOP]"));
+     },
+     0, 0, 500},
+    {"longrow", "one row whose name is 50,000,000 characters",
+     [] {
+         FileWriter f(kProgram);
+         f.add(QStringLiteral("[Long row]"));
+         f.addLong({}, 'n', 50000000, "\t\t10.000\t0\tHz\t0\t1\t0");
+         f.add(QStringLiteral("[STOP]"));
+     },
+     0, 0, 500},
+    {"longheader", "one header line of 64 MiB",
+     [] {
+         FileWriter f(kProgram);
+         // The largest file the program reads: 64 MiB, line end included.
+         f.addLong("[", 'h', 64 * 1024 * 1024 - 4, "]");
+     },
+     0, 0, 500},
+    {"programs", "1,000,000 programs of one row",
+     [] {
+         FileWriter f(kProgram);
+         for (int p = 0; p < 1000000; ++p) {
+             f.add(QStringLiteral("[P%1]").arg(p));
+             f.add(row(p, p));
+         }
+         f.add(QStringLiteral("[STOP]"));
+     },
+     -1, 0, 500},
+};
+
 int scenario(const QString &name)
 {
-    if (name == QLatin1String("list")) {
-        std::printf("5,000 programs of 100 rows\n");
-        return listAndSelect(
-            [] {
-                FileWriter f(kProgram);
-                for (int p = 0; p < 5000; ++p) {
-                    f.add(QStringLiteral("[Program %1 Žluťoučký]").arg(p));
-                    for (int r = 0; r < 100; ++r)
-                        f.add(row(r, p));
-                }
-                f.add(QStringLiteral("[STOP]"));
-            },
-            -1, 500, 2000, 100);
-    }
-    if (name == QLatin1String("rows")) {
-        std::printf("one program of 1,000,000 rows\n");
-        return listAndSelect(
-            [] {
-                FileWriter f(kProgram);
-                f.add(QStringLiteral("[Million]"));
-                for (int r = 0; r < 1000000; ++r)
-                    f.add(row(r, r / 100));
-                f.add(QStringLiteral("[STOP]"));
-            },
-            0, 0, 2000, 500);
-    }
-    if (name == QLatin1String("longrow")) {
-        std::printf("one row whose name is 50,000,000 characters\n");
-        return listAndSelect(
-            [] {
-                FileWriter f(kProgram);
-                f.add(QStringLiteral("[Long row]"));
-                f.addLong({}, 'n', 50000000, "\t\t10.000\t0\tHz\t0\t1\t0");
-                f.add(QStringLiteral("[STOP]"));
-            },
-            0, 0, 2000, 500);
-    }
-    if (name == QLatin1String("longheader")) {
-        std::printf("one header line of 64 MiB\n");
-        return listAndSelect(
-            [] {
-                FileWriter f(kProgram);
-                // The largest file the program reads: 64 MiB, line end included.
-                f.addLong("[", 'h', 64 * 1024 * 1024 - 4, "]");
-            },
-            0, 0, 2000, 500);
-    }
-    if (name == QLatin1String("programs")) {
-        std::printf("1,000,000 programs of one row\n");
-        return listAndSelect(
-            [] {
-                FileWriter f(kProgram);
-                for (int p = 0; p < 1000000; ++p) {
-                    f.add(QStringLiteral("[P%1]").arg(p));
-                    f.add(row(p, p));
-                }
-                f.add(QStringLiteral("[STOP]"));
-            },
-            -1, 0, 2000, 500);
-    }
+    for (const ListCase &c : kListCases)
+        if (name == QLatin1String(c.name))
+            return listAndSelect(c);
     if (name == QLatin1String("play")) {
         std::printf("playing 100 rows of one second on the virtual clock\n");
         const Pace small = playPace(1000);
@@ -497,7 +477,11 @@ int main(int argc, char **argv)
         return scenario(args.at(1));
 
     int failed = 0;
-    for (const char *name : {"list", "rows", "longrow", "longheader", "programs", "play", "tick"}) {
+    std::vector<const char *> names;
+    for (const ListCase &c : kListCases)
+        names.push_back(c.name);
+    names.insert(names.end(), {"play", "tick"});
+    for (const char *name : names) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(name)});

@@ -2,6 +2,7 @@
 
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
+#include "storage/TextCodec.h"
 
 
 namespace zovt {
@@ -77,18 +78,6 @@ const Entry *find(const Entry (&table)[N], char16_t c)
     return nullptr;
 }
 
-bool isMark(char32_t cp)
-{
-    switch (QChar::category(cp)) {
-    case QChar::Mark_NonSpacing:
-    case QChar::Mark_SpacingCombining:
-    case QChar::Mark_Enclosing:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 bool bezDiakritOption() { return files::exists(paths::NoDiacriticsFlag); }
@@ -121,37 +110,24 @@ QString bezdiakrPrepis(const QString &text)
 
 QString bezdiakr(const QString &text)
 {
-    QString out;
-    out.reserve(text.size());
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar ch = text.at(i);
-        if (ch.unicode() < 0x80) {
-            out += ch;
-            continue;
-        }
-        char32_t cp = ch.unicode();
-        if (ch.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
-            cp = QChar::surrogateToUcs4(ch, text.at(i + 1));
-            ++i;
-        } else if (ch.isSurrogate()) {
+    return text::foldNonAscii(text, [](char32_t cp, QStringView, QString &out) {
+        if (QChar::isSurrogate(cp)) {
             out += QLatin1Char('?');
-            continue;
+            return;
         }
         // Canonical decomposition splits a letter from its marks; what is
         // left must be exactly one ASCII character, else the fold fails.
         const QString decomposed = QString::fromUcs4(&cp, 1).normalized(QString::NormalizationForm_D);
         QString base;
         for (const char32_t d : decomposed.toUcs4()) {
-            if (!isMark(d))
+            if (!QChar::isMark(d))
                 base += QString::fromUcs4(&d, 1);
         }
         if (base.size() == 1 && base.at(0).unicode() < 0x80)
             out += base;
         else
             out += QLatin1Char('?');
-    }
-    return out;
+    });
 }
 
 } // namespace zovt

@@ -51,6 +51,9 @@ qsizetype runLength(const QString &picture, qsizetype i)
 
 QString twoDigits(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); }
 
+// A field of one letter is the number as it is; of two, the number in two digits.
+QString digits(int v, qsizetype letters) { return letters == 1 ? QString::number(v) : twoDigits(v); }
+
 // Shared by dates and times: quoted text, and every letter the picture does
 // not know, stand for themselves.
 template <class Field>
@@ -140,22 +143,16 @@ QString formatDate(const QDate &date, const QString &picture, const QString &lan
     return render(picture, [&](QChar c, qsizetype n) -> std::optional<QString> {
         switch (c.unicode()) {
         case 'd':
-            if (n == 1)
-                return QString::number(date.day());
-            if (n == 2)
-                return twoDigits(date.day());
+            if (n <= 2)
+                return digits(date.day(), n);
             return names.dayName(date.dayOfWeek(), n == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
         case 'M':
-            if (n == 1)
-                return QString::number(date.month());
-            if (n == 2)
-                return twoDigits(date.month());
+            if (n <= 2)
+                return digits(date.month(), n);
             return names.monthName(date.month(), n == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
         case 'y':
-            if (n == 1)
-                return QString::number(date.year() % 100);
-            if (n == 2)
-                return twoDigits(date.year() % 100);
+            if (n <= 2)
+                return digits(date.year() % 100, n);
             return QString::number(date.year());
         case 'g':
             return QString(); // the era: none in the Gregorian calendar's pictures used here
@@ -171,13 +168,13 @@ QString formatTime(const QTime &time, const QString &picture, const QString &am,
         const int h12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
         switch (c.unicode()) {
         case 'h':
-            return n == 1 ? QString::number(h12) : twoDigits(h12);
+            return digits(h12, n);
         case 'H':
-            return n == 1 ? QString::number(time.hour()) : twoDigits(time.hour());
+            return digits(time.hour(), n);
         case 'm':
-            return n == 1 ? QString::number(time.minute()) : twoDigits(time.minute());
+            return digits(time.minute(), n);
         case 's':
-            return n == 1 ? QString::number(time.second()) : twoDigits(time.second());
+            return digits(time.second(), n);
         case 't': {
             const QString &mark = time.hour() < 12 ? am : pm;
             return n == 1 ? mark.left(1) : mark;

@@ -178,31 +178,14 @@ QString ansiSafe(const QString &text, QChar replacement)
     QMutexLocker lock(&g_heldMutex);
     QHash<char32_t, bool> &known = g_held[codec];
     const auto holds = [&](char32_t c) { return heldLocked(known, codec, c); };
-    QString out;
-    out.reserve(text.size());
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar ch = text.at(i);
-        if (ch.unicode() < 0x80) {
-            out += ch;
-            continue;
-        }
-        char32_t c = ch.unicode();
-        qsizetype units = 1;
-        if (ch.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(ch, text.at(i + 1));
-            units = 2;
-        }
-        if (holds(c)) {
-            out += QStringView(text).mid(i, units);
-        } else if (const char32_t base = baseLetter(c); base && holds(base)) {
+    return foldNonAscii(text, [&](char32_t c, QStringView character, QString &out) {
+        if (holds(c))
+            out += character;
+        else if (const char32_t base = baseLetter(c); base && holds(base))
             out += QString::fromUcs4(&base, 1);
-        } else {
+        else
             out += replacement;
-        }
-        i += units - 1;
-    }
-    return out;
+    });
 }
 
 QStringList splitLines(const QString &text)

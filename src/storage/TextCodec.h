@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 namespace zovt::text {
 
@@ -62,5 +63,32 @@ bool ansiHolds(char32_t c);
 // replacement per character: a surrogate pair is one, a lone surrogate, a
 // zero-width or direction mark and a variation selector are one each.
 QString ansiSafe(const QString &text, QChar replacement = QLatin1Char('?'));
+
+// Rebuilds a text character by character: ASCII stays as it is, and every
+// other character is handed to fold(c, character, out), which appends what it
+// becomes. A surrogate pair comes as one character; a lone surrogate comes as
+// the code of its unit.
+template <class Fold> QString foldNonAscii(const QString &text, Fold fold)
+{
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar ch = text.at(i);
+        if (ch.unicode() < 0x80) {
+            out += ch;
+            continue;
+        }
+        char32_t c = ch.unicode();
+        qsizetype units = 1;
+        if (ch.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(ch, text.at(i + 1));
+            units = 2;
+        }
+        fold(c, QStringView(text).mid(i, units), out);
+        i += units - 1;
+    }
+    return out;
+}
 
 } // namespace zovt::text
