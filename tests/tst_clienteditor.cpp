@@ -11,6 +11,9 @@
 #include <QDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #if __has_include("storage/FileIO.h")
 #include <csignal>
 #include <sys/resource.h>
@@ -83,6 +86,8 @@ private slots:
     void fileWithoutKeyIsRewrittenUnderItsName();
     void keysFromAFileStayInTheirFolders();
     void nameTooLongIsHandedOverNowhere();
+    void companionsChangeIsNotOverwrittenUnasked_data();
+    void companionsChangeIsNotOverwrittenUnasked();
 };
 
 void TestClientEditor::fieldChecks_data()
@@ -601,6 +606,106 @@ void TestClientEditor::nameTooLongIsHandedOverNowhere()
     QVERIFY(f.editor().isShown());
     QVERIFY(f.eui().isVisible("Save"));
     QCOMPARE(QDir(f.drive.native(kFolder)).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestClientEditor::companionsChangeIsNotOverwrittenUnasked_data()
+{
+    QTest::addColumn<QString>("loaded");    // the file the editor loads; its key names kNovak
+    QTest::addColumn<QString>("companion"); // what the companion writes to kNovak as line 4; "-" deletes it
+    QTest::addColumn<bool>("sameStamp");    // the companion puts size and time of change back
+    QTest::addColumn<bool>("yes");          // the operator's answer, if asked
+    QTest::addColumn<bool>("asks");
+
+    const QString novak = QStringLiteral("Novak Jan  05031980.txt");
+    const QString copy = QStringLiteral("Kopie.txt");
+    QTest::newRow("unchanged") << novak << QString() << false << false << false;
+    QTest::newRow("rewritten, Yes") << novak << u("Companion street") << false << true << true;
+    QTest::newRow("rewritten, No") << novak << u("Companion street") << false << false << true;
+    QTest::newRow("same size and time, Yes") << novak << u("Street 2") << true << true << true;
+    QTest::newRow("same size and time, No") << novak << u("Street 2") << true << false << true;
+    QTest::newRow("deleted") << novak << u("-") << false << false << false;
+    QTest::newRow("another file, target absent") << copy << QString() << false << false << false;
+    QTest::newRow("another file, target appeared, Yes") << copy << u("Companion street") << false << true << true;
+    QTest::newRow("another file, target appeared, No") << copy << u("Companion street") << false << false << true;
+}
+
+// A companion program writes the client file while the editor has it open.
+// Save never replaces what the operator has not seen without asking; No
+// shows the file as it is now and writes nothing.
+void TestClientEditor::companionsChangeIsNotOverwrittenUnasked()
+{
+    QFETCH(QString, loaded);
+    QFETCH(QString, companion);
+    QFETCH(bool, sameStamp);
+    QFETCH(bool, yes);
+    QFETCH(bool, asks);
+    ClientsFixture f;
+    const QString target = kFolder + QStringLiteral("Novak Jan  05031980.txt");
+    const auto client = [](const QString &street) {
+        return clientLines({"Novak", "Jan", "05.03.1980", street, "City", "", "", "", "1.1.2001", "",
+                            "Novak Jan  05031980", "", "Novak Jan  1980", "FNovJ", "R"});
+    };
+    f.putClient(kFolder + loaded, client(QStringLiteral("Street 1")));
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.dialogs.chooseFile(kFolder + loaded);
+    f.run("Edit", [&] { f.editor().Edit(); });
+    f.type(QStringLiteral("Bydliste1"), u("Operator street"));
+
+    const QByteArray native = QFile::encodeName(f.drive.native(target));
+    struct stat before {};
+    const bool existed = ::stat(native.constData(), &before) == 0;
+    if (companion == QLatin1String("-")) {
+        QVERIFY(QFile::remove(f.drive.native(target)));
+    } else if (!companion.isEmpty()) {
+        f.putClient(target, client(companion));
+        if (sameStamp) {
+            QVERIFY(existed);
+            const timespec times[2]{before.st_atim, before.st_mtim};
+            QCOMPARE(::utimensat(AT_FDCWD, native.constData(), times, 0), 0);
+            struct stat after {};
+            QCOMPARE(::stat(native.constData(), &after), 0);
+            QCOMPARE(after.st_size, before.st_size);
+            QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+            QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        }
+    }
+    const QByteArray onDisk = f.drive.has(target) ? f.drive.get(target) : QByteArray();
+    if (asks)
+        yes ? f.dialogs.answerYes() : f.dialogs.answerNo();
+    f.run("Save", [&] { f.editor().Save(); });
+    QVERIFY(f.errors.isEmpty());
+
+    const auto questions = [&f] {
+        QStringList q;
+        for (const auto &shown : f.dialogs.shown())
+            if (shown.kind == ScriptedDialogs::Shown::Confirm)
+                q << shown.text;
+        return q;
+    };
+    QCOMPARE(questions().size(), asks ? 1 : 0);
+    if (asks) // it names the file at stake
+        QVERIFY2(questions().first().endsWith(target), qPrintable(questions().first()));
+
+    if (!asks || yes) {
+        QCOMPARE(fileLines(f, target).value(3), u("Operator street"));
+        QVERIFY(!f.editor().isShown());
+        QCOMPARE(f.ui.text("PRSAdresaAkt"), target);
+        return;
+    }
+    // No: nothing written, nothing handed over, the editor shows the disk.
+    QCOMPARE(f.drive.get(target), onDisk);
+    QVERIFY(f.editor().isShown());
+    QVERIFY(f.eui().isVisible("Save"));
+    QCOMPARE(f.eui().text("Bydliste1"), companion);
+    QVERIFY(!f.drive.has(paths::ClientHandOff) && !f.drive.has(paths::ClientAddressFile));
+    QVERIFY(f.ui.text("PRSAdresaAkt").isEmpty());
+    // What was reloaded is what the editor knows now: the next save asks no more.
+    f.type(QStringLiteral("Bydliste1"), u("Operator street"));
+    f.run("Save", [&] { f.editor().Save(); });
+    QVERIFY(f.errors.isEmpty());
+    QCOMPARE(questions().size(), 1);
+    QCOMPARE(fileLines(f, target).value(3), u("Operator street"));
+    QVERIFY(!f.editor().isShown());
 }
 
 QTEST_GUILESS_MAIN(TestClientEditor)

@@ -11,15 +11,60 @@
 #include "i18n/Catalogue.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
+#include "storage/TextCodec.h"
+#include "storage/WinPath.h"
 #include "core/Form19Names.h"
 #include "core/Form2Names.h"
 
+#include <QCryptographicHash>
 #include <QDate>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <iterator>
 
 namespace zovt {
+
+namespace {
+
+// The question before a companion's change to the client file is overwritten.
+constexpr int kOverwriteChangedFile = 3101;
+
+struct Stamp {
+    qint64 size;
+    qint64 mtimeNs;
+};
+
+// Size and time of change of the file at a Windows path; nothing when there
+// is no file to look at.
+std::optional<Stamp> stampOf(const QString &winPath)
+{
+    const QString native = winpath::toNative(winPath);
+    struct stat st {};
+    if (native.isEmpty() || ::stat(QFile::encodeName(native).constData(), &st) != 0)
+        return std::nullopt;
+    return Stamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+QByteArray hashOf(const QByteArray &bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256); }
+
+// The same file whichever way its path is spelt (case, a link on the way);
+// the Windows paths themselves when one of them is not there.
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString na = winpath::toNative(a);
+    const QString nb = winpath::toNative(b);
+    const QString ca = QFileInfo(na).canonicalFilePath();
+    const QString cb = QFileInfo(nb).canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty())
+        return ca == cb;
+    return !na.isEmpty() && na == nb;
+}
+
+} // namespace
 
 ClientEditor::ClientEditor(AppContext &main, ControlSurface &ui) : m_main(main), m_ui(ui)
 {
@@ -105,6 +150,35 @@ void ClientEditor::restore()
 {
     if (restoreApplication)
         restoreApplication();
+}
+
+// Looked at after the bytes were read: a write in between then shows as a
+// hash that no longer matches, never as a change that goes unseen.
+void ClientEditor::remember(const QString &path, const QByteArray &bytes)
+{
+    const std::optional<Stamp> st = stampOf(path);
+    m_onDisk = DiskCopy{path, st ? st->size : -1, st ? st->mtimeNs : 0, hashOf(bytes)};
+}
+
+bool ClientEditor::changedOnDisk(const QString &path) const
+{
+    const std::optional<Stamp> now = stampOf(path);
+    // Nothing there: nothing of anyone's to lose.
+    if (!now)
+        return false;
+    // A file the editor never read, such as one that appeared under the key
+    // being saved, holds values the operator has not seen.
+    if (!m_onDisk || !sameFile(m_onDisk->path, path))
+        return true;
+    if (now->size != m_onDisk->size || now->mtimeNs != m_onDisk->mtimeNs)
+        return true;
+    // A rewrite within the file system's time resolution keeps size and
+    // time; only the bytes tell.
+    try {
+        return hashOf(files::readAll(path, files::cap::Setting)) != m_onDisk->hash;
+    } catch (const FileError &) {
+        return true; // what cannot be read cannot be shown to be unchanged
+    }
 }
 
 ClientRecord ClientEditor::fromFields() const
@@ -213,9 +287,13 @@ void ClientEditor::nacti()
     setEditedit(true);
     // Empty form.
     clearFields();
-    // Fill it from the client's file.
+    // Fill it from the client's file, read once: the values shown and the
+    // remembered copy come from the same bytes.
+    m_onDisk.reset();
     const QString loaded = m_ui.text(f2::AdresaAkt);
-    ClientRecord r = readClientFile(loaded);
+    const QByteArray bytes = files::readAll(loaded, files::cap::Setting);
+    ClientRecord r = clientFromLines(text::splitLines(text::fromAnsi(bytes)));
+    remember(loaded, bytes);
     // A file without its key line (a short file of a companion) is
     // rewritten under its own name, not under an empty key.
     if (r.AdresaAkt.isEmpty())
@@ -249,6 +327,16 @@ void ClientEditor::Save()
         const bool edited = Editedit();
         const QString folder = m_main.ui.text(f19::PRSAdresaDBZ);
         P = prepareClientSave(r, edited, folder);
+        // Someone else wrote the file since the editor read it: the operator
+        // decides whose values stay. No shows the file as it is now, so that
+        // nothing is written over what has not been seen.
+        if (clientFileToBeWritten(P, edited) && changedOnDisk(P)
+            && !m_main.dialogs.confirm(text(kOverwriteChangedFile) + QStringLiteral("\n\n") + P)) {
+            m_ui.setText(f2::AdresaAkt, P);
+            nacti();
+            m_ui.setVisible(f2::Save, true);
+            return;
+        }
         setField(f2::JmenoFix, r.JmenoFix);
         setField(f2::Prijmeni, r.Prijmeni);
         setField(f2::Jmeno, r.Jmeno);
@@ -269,6 +357,11 @@ void ClientEditor::Save()
             r.dateSaved = shortDateText(QDate::currentDate());
             writeClientFile(P, r);
             waitUntilVisible(m_main.clock, P, [this] { TimerSouborAll(); });
+            try {
+                remember(P, files::readAll(P, files::cap::Setting));
+            } catch (const FileError &) {
+                m_onDisk.reset(); // asks at the next save rather than trusting a copy never read
+            }
         }
         // Give the main window a moment.
         m_timerc = 0;

@@ -1,19 +1,22 @@
 #pragma once
 // The behaviour of the client editor Form2 over its named controls: a new
 // client or one loaded from its file, the field checks on leaving a field,
-// the person / animal switch, and Save, which writes the client file and
-// hands the client to the main window's panel. The window itself (or a test)
+// the person / animal switch, and Save, which writes the client file (asking
+// first when another program changed it since the editor read it) and hands
+// the client to the main window's panel. The window itself (or a test)
 // supplies the few things a surface cannot: showing, hiding, focus, colour,
 // title and placement.
 
 #include "clients/ClientRecord.h"
 #include "core/AppContext.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace zovt {
 
@@ -87,6 +90,18 @@ private:
     void restore();
     ClientRecord fromFields() const;
     QString text(int number) const;
+    // The companion programs write client files too. What the editor last
+    // read or wrote is remembered so that Save can tell whether the file it
+    // is about to replace still holds that, and ask before losing someone
+    // else's change.
+    struct DiskCopy {
+        QString path;     // Windows path
+        qint64 size = -1; // -1: the file could not be looked at after reading
+        qint64 mtimeNs = 0;
+        QByteArray hash;
+    };
+    void remember(const QString &path, const QByteArray &bytes);
+    bool changedOnDisk(const QString &path) const;
 
     AppContext &m_main;
     ControlSurface &m_ui;
@@ -95,6 +110,7 @@ private:
     quint8 m_timerc = 0;
     int m_Languagem = 0;
     bool m_shown = false;
+    std::optional<DiskCopy> m_onDisk;
     QString m_title;
 };
 

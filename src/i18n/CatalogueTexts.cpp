@@ -478,6 +478,14 @@ const Row kClientEditor[] = {
          "E-Post:",
          "Э-почта:",
      }},
+    {3101,
+     {
+         "Soubor klienta byl od načtení do editoru změněn na disku, možná jiným programem. Přepsat ho údaji zobrazenými v editoru? Když odpovíte Ne, načte se místo toho soubor z disku a vaše neuložené změny se ztratí.",
+         "The client file has been changed on disk since the editor loaded it, perhaps by another program. Overwrite it with the values shown here? If you answer No, the file is loaded from disk instead and your unsaved changes are lost.",
+         "Die Klientendatei wurde seit dem Laden in den Editor auf der Festplatte geändert, vielleicht von einem anderen Programm. Mit den hier angezeigten Angaben überschreiben? Wenn Sie mit Nein antworten, wird stattdessen die Datei von der Festplatte geladen, und Ihre ungespeicherten Änderungen gehen verloren.",
+         "Klientfilen har ändrats på disken sedan den lästes in i redigeraren, kanske av ett annat program. Vill du skriva över den med uppgifterna som visas här? Om du svarar Nej läses filen in från disken i stället och dina osparade ändringar går förlorade.",
+         "Файл клиента был изменён на диске после загрузки в редактор, возможно, другой программой. Перезаписать его данными, показанными здесь? Если ответить «Нет», вместо этого будет загружен файл с диска, а несохранённые изменения будут потеряны.",
+     }},
 };
 
 } // namespace
