@@ -119,6 +119,7 @@ private slots:
     void codecProblem_data();
     void codecProblem();
 
+    void driveZ();
     void trailingBlanksAndDots_data();
     void trailingBlanksAndDots();
     void writtenNameLosesTrailingBlanksAndDots();
@@ -495,6 +496,28 @@ void TestWine::trailingBlanksAndDots()
     QCOMPARE(winpath::toNative(path), d.prefix() + QStringLiteral("/drive_c/Programs/demo.txt"));
     QVERIFY(files::fileExists(path));
     QCOMPARE(files::readAll(path), QByteArray("demo"));
+}
+
+// A path outside every drive comes back from a file dialog as Z:. Without a
+// z: link (a prefix Wine never made) Z: is the root, as in Wine's own
+// prefixes; a z: link of the prefix wins.
+void TestWine::driveZ()
+{
+    TempDrive d;
+    QTemporaryDir outside;
+    const QString file = outside.path() + QStringLiteral("/demo.txt");
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("demo");
+    f.close();
+    const QString z = winpath::toWindows(file);
+    QVERIFY2(z.startsWith(QStringLiteral("Z:\\")), qPrintable(z));
+    QCOMPARE(winpath::toNative(z), file);
+    QCOMPARE(files::readAll(z), QByteArray("demo"));
+    QDir().mkpath(d.prefix() + QStringLiteral("/dosdevices"));
+    QVERIFY(QFile::link(outside.path(), d.prefix() + QStringLiteral("/dosdevices/z:")));
+    QCOMPARE(winpath::toNative(QStringLiteral("Z:\\demo.txt")), d.prefix() + QStringLiteral("/dosdevices/z:/demo.txt"));
+    QCOMPARE(files::readAll(QStringLiteral("Z:\\demo.txt")), QByteArray("demo"));
 }
 
 void TestWine::writtenNameLosesTrailingBlanksAndDots()

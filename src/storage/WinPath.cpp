@@ -28,6 +28,11 @@ QString driveDirectory(QChar letter)
     const QString dos = prefix() + QStringLiteral("/dosdevices/") + l + QLatin1Char(':');
     if (l == QLatin1Char('c') && !QFileInfo(dos).isDir())
         return prefix() + QStringLiteral("/drive_c");
+    // Every prefix Wine makes links z: to the root; a prefix made without
+    // Wine has no link, and a file dialog's path outside every drive (given
+    // as Z:) must still be found. A z: that is there, even dangling, wins.
+    if (l == QLatin1Char('z') && !QFileInfo::exists(dos) && !QFileInfo(dos).isSymLink())
+        return QStringLiteral("/");
     return dos;
 }
 
@@ -85,6 +90,8 @@ QString toNative(const QString &windowsPath)
     QString base;
     if (windows) {
         base = driveDirectory(p.at(0));
+        if (base == QLatin1String("/"))
+            base.clear(); // the root: components are joined with a "/" of their own
         p = p.mid(2);
     } else if (p.startsWith(QLatin1Char('/'))) {
         base = QString();
