@@ -6,7 +6,7 @@
 // whole controller used meanwhile.
 //
 //   zovt-drive [--grab FILE [--grab-after S]] [--play-all] [--press-after S]
-//              [--close-after S] ENTRY
+//              [--close-after S] [--hold] [--guardian] ENTRY
 //
 // ENTRY is the number of the entry in the program list (1 is the first).
 // --play-all presses ">>" instead of ">". --press-after presses S seconds after
@@ -18,6 +18,11 @@
 // program file is the one start-up loads (the hand-off file of the data
 // folder). scripts/measure-playback.sh uses it to time the real controller
 // against the schedule preview.
+//
+// --hold never presses Konec: the controller stays until it is closed or
+// killed. --guardian starts the guardian as zovt-generator does, so that a
+// controller killed during the playback can be watched making the device safe
+// (scripts/measure-kill.sh).
 
 #include "app/Application.h"
 #include "core/Form19Names.h"
@@ -29,6 +34,7 @@
 #include "ui/LineList.h"
 
 #include "device/DeviceLink.h"
+#include "device/Guardian.h"
 #include "device/WriteTimings.h"
 #include "playback/PlaybackController.h"
 
@@ -58,6 +64,9 @@ struct Cpu {
     }
 };
 
+int drive(int argc, char **argv, int entry, bool hold, zovt::Guardian &guardian, const QString &grabFile,
+          double grabAfter, bool playAll, double pressAfter, double closeAfter);
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -79,6 +88,8 @@ int main(int argc, char **argv)
          QStringLiteral("Close the window with its close box S seconds after the press.")},
         {QStringLiteral("grab"), QStringLiteral("FILE"), QStringLiteral("Save a picture of the window into FILE.")},
         {QStringLiteral("grab-after"), QStringLiteral("S"), QStringLiteral("Grab S seconds into the playback (default 5).")},
+        {QStringLiteral("hold"), {}, QStringLiteral("Never press Konec: stay until closed or killed.")},
+        {QStringLiteral("guardian"), {}, QStringLiteral("Start the guardian as zovt-generator does, and print its pid.")},
     };
     program.maxOperands = 1;
     program.qtOptions = true;
@@ -104,6 +115,23 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "zovt-drive: needs one ENTRY of 1 or more, and numbers of seconds (see zovt-drive --help)\n");
         return 2;
     }
+    const bool hold = args.isSet(QStringLiteral("hold"));
+    // As zovt-generator: before anything exists that the guardian could inherit.
+    zovt::Guardian guardian;
+    if (args.isSet(QStringLiteral("guardian")) && guardian.start("zovt-drive")) {
+        std::printf("guardian: pid %d\n", int(guardian.pid()));
+        std::fflush(stdout);
+    }
+    const int rc = drive(argc, argv, entry, hold, guardian, grabFile, grabAfter, playAll, pressAfter, closeAfter);
+    guardian.farewell();
+    return rc;
+}
+
+namespace {
+
+int drive(int argc, char **argv, int entry, bool hold, zovt::Guardian &guardian, const QString &grabFile,
+          double grabAfter, bool playAll, double pressAfter, double closeAfter)
+{
     QApplication app(argc, argv);
     zovt::MainWindowController::prepareApplication();
     zovt::winpath::ensureDriveC();
@@ -125,6 +153,8 @@ int main(int argc, char **argv)
     int rc = 0;
     {
         zovt::MainWindowController form(clock);
+        if (guardian.running())
+            form.app().device().setEndGuard(&guardian);
         form.FormCreate();
         if (form.ended()) {
             std::fprintf(stderr, "zovt-drive: the controller ended during start-up\n");
@@ -227,8 +257,15 @@ int main(int argc, char **argv)
                     std::printf("%s\n", qPrintable(writeTimings.summary()));
             }
         }
+        if (hold && !form.ended()) {
+            std::printf("%.1f s: held\n", double(sinceStart.elapsed()) / 1000);
+            std::fflush(stdout);
+            QApplication::exec();
+        }
         if (!form.ended())
             form.window().control<QPushButton>(zovt::f19::Konec)->click();
     }
     return rc;
 }
+
+} // namespace

@@ -2,6 +2,9 @@
 #include "core/CommandLine.h"
 #include "app/LanguageDialogWindow.h"
 #include "app/MainWindowController.h"
+#include "app/SignalExit.h"
+#include "device/DeviceLink.h"
+#include "device/Guardian.h"
 #include "device/PortList.h"
 #include "ui/Icons.h"
 #include "storage/CodePage.h"
@@ -58,28 +61,28 @@ int startAgain(const std::vector<std::string> &args)
     return 1;
 }
 
-int run(int argc, char **argv, bool &restart)
+int listPorts()
 {
-    const zovt::cli::Arguments args = zovt::cli::parse(commandLine(), argc, argv);
-    if (args.exitCode)
-        return *args.exitCode;
+    if (const QString why = zovt::winpath::prefixProblem(); !why.isEmpty()) {
+        std::fprintf(stderr, "zovt-generator: %s\n", qPrintable(why));
+        return 1;
+    }
+    for (const QString &line : zovt::portlist::lines())
+        std::printf("%s\n", qPrintable(line));
+    return 0;
+}
+
+int run(int argc, char **argv, zovt::Guardian &guardian, bool &restart)
+{
     // Files shared with Wine programs are unusable under a wrong prefix or codec.
     QString why = zovt::winpath::prefixProblem();
-    if (args.isSet(QStringLiteral("list-ports"))) {
-        if (!why.isEmpty()) {
-            std::fprintf(stderr, "zovt-generator: %s\n", qPrintable(why));
-            return 1;
-        }
-        for (const QString &line : zovt::portlist::lines())
-            std::printf("%s\n", qPrintable(line));
-        return 0;
-    }
     if (why.isEmpty())
         why = zovt::codepage::ensureUsable();
     if (!why.isEmpty()) {
         std::fprintf(stderr, "zovt-generator: %s\n", qPrintable(why));
         return 1;
     }
+    zovt::signalexit::install();
     QApplication app(argc, argv);
     zovt::MainWindowController::prepareApplication();
     QApplication::setWindowIcon(zovt::icons::appIcon());
@@ -88,6 +91,18 @@ int run(int argc, char **argv, bool &restart)
     zovt::QtClock clock;
 
     zovt::MainWindowController form19(clock);
+    if (guardian.running())
+        form19.app().device().setEndGuard(&guardian);
+    zovt::signalexit::watch(&form19.window(), [&form19](int) {
+        // A question or message open at that moment ends unanswered.
+        for (int open = 0; open < 8; ++open) {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal)
+                break;
+            modal->close();
+        }
+        form19.app().run("signal", [&form19] { form19.app().endThroughClosing(); });
+    });
     form19.FormCreate();
     if (form19.ended())
         return form19.exitCode();
@@ -102,10 +117,21 @@ int run(int argc, char **argv, bool &restart)
 int main(int argc, char **argv)
 {
     const std::vector<std::string> args(argv, argv + argc);
+    const zovt::cli::Arguments parsed = zovt::cli::parse(commandLine(), argc, argv);
+    if (parsed.exitCode)
+        return *parsed.exitCode;
+    if (parsed.isSet(QStringLiteral("list-ports")))
+        return listPorts();
+    // The guardian first, while this process has no thread, no lock and no
+    // open device that it could inherit: should the controller die during a
+    // playback, it sends the playback's end to the device.
+    zovt::Guardian guardian;
+    guardian.start("zovt-generator");
     bool restart = false;
-    const int rc = run(argc, argv, restart);
+    const int rc = run(argc, argv, guardian, restart);
     // Everything of the first run is gone by now: the window closed, the
-    // marker removed, the port released.
+    // marker removed, the port released. The guardian leaves the device as it is.
+    guardian.farewell();
     if (restart)
         return startAgain(args);
     return rc;

@@ -4,6 +4,7 @@
 #include "core/WindowState.h"
 #include "device/Commands.h"
 #include "device/PortLink.h"
+#include "device/VaComm.h"
 #include "device/Waits.h"
 #include "core/ControlSurface.h"
 #include "storage/TextCodec.h"
@@ -260,6 +261,89 @@ void DeviceLink::playbackEndLight(const std::function<void(const std::function<v
     step([this] { endLightCycle(true); });
     step([this] { m_waits.TimenZapsatPul(); });
     step([this] { endLightCycle(false); });
+}
+
+namespace {
+// The paces of the end light's parts, as Waits runs them: TimenZapsatSTOP
+// inside each cycle, TimenZapsatPul between two cycles, and the pause every
+// close of the serial component makes.
+constexpr int kStopWaitMs = 1500;
+constexpr int kPulWaitMs = 1000;
+constexpr int kCloseMs = TVaComm::kCloseDelayMs;
+} // namespace
+
+QVector<EndText> DeviceLink::playbackEndTexts() const
+{
+    QVector<EndText> texts;
+    int since = 0; // time since the previous text
+    // One cycle: its text (none when nothing is written), TimenZapsatSTOP, the close.
+    const auto cycleOf = [&](const QByteArray &text) {
+        if (!text.isEmpty()) {
+            texts.push_back({since, text});
+            since = 0;
+        }
+        since += kStopWaitMs + kCloseMs;
+    };
+    QByteArray standBy = cmd::StandBy;
+    if (newFirmware()) {
+        cycleOf(cmd::EndOfPlayback);
+        since += kPulWaitMs;
+        cycleOf(cmd::EndOfPlayback);
+        standBy.clear();
+        if (m_state.VykonIR_Pc_Swich) {
+            try {
+                standBy = LightByPauseText().toLatin1();
+            } catch (const std::range_error &) {
+            }
+        }
+    }
+    cycleOf(standBy);
+    since += kPulWaitMs;
+    cycleOf(standBy);
+    return texts;
+}
+
+void DeviceLink::updateEndGuard()
+{
+    if (!m_endGuard)
+        return;
+    const QString path = m_port.devicePath();
+    QVector<EndText> texts = playbackEndTexts();
+    // A device that cannot be named gets nothing; the guard forgets what it
+    // had, as that may name a device the port no longer holds.
+    if (path.isEmpty() || texts.isEmpty()) {
+        if (!m_guardedPath.isEmpty())
+            m_endGuard->disarm();
+        m_guardedPath.clear();
+        m_guardedTexts.clear();
+        return;
+    }
+    if (path == m_guardedPath && texts == m_guardedTexts)
+        return;
+    m_endGuard->arm(path, texts);
+    m_guardedPath = path;
+    m_guardedTexts = std::move(texts);
+}
+
+void DeviceLink::armEndGuard()
+{
+    m_endGuarded = true;
+    updateEndGuard();
+}
+
+void DeviceLink::refreshEndGuard()
+{
+    if (m_endGuarded)
+        updateEndGuard();
+}
+
+void DeviceLink::disarmEndGuard()
+{
+    m_endGuarded = false;
+    if (m_endGuard && !m_guardedPath.isEmpty())
+        m_endGuard->disarm();
+    m_guardedPath.clear();
+    m_guardedTexts.clear();
 }
 
 } // namespace zovt

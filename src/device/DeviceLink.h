@@ -3,10 +3,12 @@
 // port cycles and with which waits, for either firmware. The cycles and the
 // turns they run in are PortTurns'; the texts are those of Commands.h.
 
+#include "device/EndGuard.h"
 #include "device/PortTurns.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 
 #include <functional>
 
@@ -56,6 +58,23 @@ public:
     // twice. step runs each part, so that the caller can let a part fail
     // without giving up the ones after it.
     void playbackEndLight(const std::function<void(const std::function<void()> &)> &step);
+    // What playbackEndLight writes, each text with the time before it (the
+    // first's is 0), for the firmware, the night toggle and the stand-by item
+    // as they stand now. A stand-by group on no item leaves the stand-by
+    // texts out, as the end light's parts that would send them fail then.
+    QVector<EndText> playbackEndTexts() const;
+
+    // ---- The end of a playback should the controller die during it ------
+    // The guard that sends the end texts then; none: arming does nothing.
+    void setEndGuard(EndGuard *guard) { m_endGuard = guard; }
+    // A playback has begun: from now on its end texts go to the device the
+    // port holds, should the controller never reach the playback's end.
+    void armEndGuard();
+    // The playback has sent its own end: nothing is sent for it any more.
+    void disarmEndGuard();
+    // The lighting changed during a playback: the guard learns the new end
+    // texts, and only when they differ from the ones it has.
+    void refreshEndGuard();
 
     // New firmware: the current lighting command, stand-by (LightByPause)
     // while no program plays and run lighting (LightByRun) while one plays;
@@ -74,9 +93,17 @@ public:
 private:
     void endLightCycle(bool first);
 
+    // Tells the guard the end texts that stand now, unless it has them already.
+    void updateEndGuard();
+
     // The last lighting command chosen ("20" to "53"), written or not: what
     // the night toggle restores when it is switched back on.
     QByteArray m_lastLighting;
+
+    EndGuard *m_endGuard = nullptr;
+    bool m_endGuarded = false;   // a playback runs that has not sent its end yet
+    QString m_guardedPath;       // what the guard was told last (empty: disarmed)
+    QVector<EndText> m_guardedTexts;
 };
 
 } // namespace zovt

@@ -33,6 +33,9 @@ public:
     // While held, the device is looked up once and opened by every cycle
     // (a playback); otherwise each cycle looks it up anew.
     virtual void holdDevice(bool) {}
+    // The device the port opened last, as a path another process can open
+    // (empty when there is none, or the port is no device).
+    virtual QString devicePath() const { return {}; }
 };
 
 class RecordingPort : public PortLink {
@@ -65,6 +68,9 @@ public:
     // next open fails, and so does a presence check while the port is closed.
     void removeDevice() { m_gone = true; }
     void checkPresent() override;
+    // The device it stands for, as the real port would name it.
+    void setDevicePath(const QString &path) { m_devicePath = path; }
+    QString devicePath() const override { return m_devicePath; }
     // Called with every text written (live output of the preview tool).
     void setOnWrite(std::function<void(const Write &)> f) { m_onWrite = std::move(f); }
 
@@ -79,6 +85,7 @@ private:
     bool m_unsent = false;
     int m_opens = 0;
     QVector<Write> m_writes;
+    QString m_devicePath;
     std::function<void(const Write &)> m_onWrite;
 };
 

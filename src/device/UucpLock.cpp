@@ -71,7 +71,39 @@ long parsePid(const char *buf, ssize_t n)
     return 0;
 }
 
-bool processEnded(long pid) { return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH; }
+long g_endedPid = 0; // counted as ended whatever it shows
+
+// The state letter of /proc/<pid>/stat: after the command name in
+// parentheses, which may itself hold blanks and parentheses. 0 when unknown.
+char processState(long pid)
+{
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/%ld/stat", pid);
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    char buf[512];
+    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
+    ::close(fd);
+    if (n <= 0)
+        return 0;
+    buf[n] = 0;
+    const char *end = std::strrchr(buf, ')');
+    return end && end[1] == ' ' ? end[2] : 0;
+}
+
+// A killed process stays a zombie until its parent reaps it, and kill(pid, 0)
+// still finds it: its lock is stale all the same, since it will never write
+// again.
+bool processEnded(long pid)
+{
+    if (pid == g_endedPid)
+        return true;
+    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+        return true;
+    const char state = processState(pid);
+    return state == 'Z' || state == 'X';
+}
 
 // Removes a stale lock. False when the lock is held, or cannot be removed.
 bool clearStale(const QString &lockPath)
@@ -141,6 +173,8 @@ bool ownedByUs(const QString &lockPath)
 }
 
 } // namespace
+
+void UucpLock::countAsEnded(long pid) { g_endedPid = pid; }
 
 void UucpLock::setDirectories(const QStringList &dirs) { g_lockDirs = dirs; }
 

@@ -3,9 +3,10 @@
 // the convention that programs sharing serial ports honour.
 //
 // A lock is stale only when its pid parses and names a process that has
-// ended. A lock that is empty or cannot be read as a pid may be one that is
-// still being written, or one written by a program that stores its pid
-// differently: it counts as held unless it is clearly old. A lock that cannot
+// ended; a zombie has ended, though it still answers kill(pid, 0) until its
+// parent reaps it. A lock that is empty or cannot be read as a pid may be one
+// that is still being written, or one written by a program that stores its
+// pid differently: it counts as held unless it is clearly old. A lock that cannot
 // be removed counts as held, so that one device never ends up with two locks.
 
 #include <QString>
@@ -50,6 +51,11 @@ public:
     enum class State { Absent, Held, Stale };
     // now: the time against which an unreadable lock's age is measured.
     static State inspect(const QString &lockPath, std::time_t now);
+    // A process whose locks count as stale from now on, though it may still
+    // show for a moment: the guardian's controller, which is on its way out
+    // once it has closed its end of the guardian's pipe. 0: none.
+    static void countAsEnded(long pid);
+
     // The live process whose lock (in any of the directories) holds the
     // device, or 0 when none does or the holder cannot be told.
     static long holder(const QString &devicePath);

@@ -71,6 +71,8 @@ bool meansMissing(int err) { return err == ENOENT || err == ENOTDIR || err == EN
 
 QByteArray nativeBytes(const QString &path) { return QFile::encodeName(path); }
 
+} // namespace
+
 void applyLineSettings(termios &t)
 {
     t.c_iflag &= ~tcflag_t(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
@@ -90,8 +92,6 @@ void applyLineSettings(termios &t)
     t.c_cc[VSTART] = 17;
     t.c_cc[VSTOP] = 19;
 }
-
-} // namespace
 
 QStringList lineSettingsProblems(const termios &t)
 {

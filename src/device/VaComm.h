@@ -65,6 +65,9 @@ public:
     // up, so that an adapter plugged in again is found at the next cycle.
     // Releasing while closed forgets the device found.
     void HoldDevice(bool hold);
+    // The tty the last Open found, its links followed; empty before the
+    // first Open and once a released device has been forgotten.
+    QString OpenedDevice() const { return m_resolvedTarget; }
 
     void Open();
     // Open: drains (bounded), closes and pauses kCloseDelayMs; raises the
@@ -151,6 +154,11 @@ private:
     int m_writeError = 0; // errno of a write the device refused for good; 0: none
     std::thread m_writer;
 };
+
+// Puts into t what the component sets on its device: 9600 bit/s 8N1, raw,
+// receiver on, modem lines ignored, no flow control, reads that never wait.
+// Whoever else opens the device for the controller sets the same.
+void applyLineSettings(struct termios &t);
 
 // Problems of a tty's line settings compared with what the component sets
 // (9600 8N1, raw, receiver on, modem lines ignored, no flow control), as

@@ -19,6 +19,7 @@ public:
     bool active() const override { return m_comm.Active(); }
     void checkPresent() override { m_comm.CheckPresent(); }
     void holdDevice(bool hold) override { m_comm.HoldDevice(hold); }
+    QString devicePath() const override { return m_comm.OpenedDevice(); }
     TVaComm &comm() { return m_comm; }
 
 private:

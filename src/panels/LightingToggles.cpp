@@ -113,6 +113,9 @@ void LightingToggles::toggle(Toggle t)
             d.slowDownCycle();
             break;
         }
+        // During a playback the stand-by lighting its end sends may have
+        // changed with the toggle.
+        d.refreshEndGuard();
     }
     // An error above leaves the toggles hidden: the program ends then.
     showToggles(true);

@@ -131,6 +131,7 @@ void PlaybackController::playNow()
             playStarted(entryIndex);
         // Device lighting for playback.
         m_ctx.device.playbackStartLight();
+        m_ctx.device.armEndGuard();
         // Total time of the program.
         stage = Stage::Total;
         computeTotal();
@@ -264,6 +265,7 @@ void PlaybackController::endSteps(bool protocolStarted)
     m_ctx.clock.notify();
     endStep([&] { w.TimenZapsatSTOP(); });
     d.playbackEndLight([this](const std::function<void()> &part) { endStep(part); });
+    d.disarmEndGuard();
 
     // Only a protocol that was begun is ended.
     if (protocolStarted)
