@@ -16,6 +16,10 @@
 #include "program/ProgramController.h"
 #include "ui/ClientEditorDesign.h"
 #include "wishes/WishController.h"
+#include "core/Form19Names.h"
+#include "storage/FileError.h"
+
+#include <limits>
 
 namespace zovt {
 
@@ -64,6 +68,8 @@ Application::Application(Clock &clock, ControlSurface &ui, PortLink &port, Dialo
     ops.showComStripAlone = [this] { m_settings->ShowComStripAlone(); };
     ops.closeAndEnd = [this] { m_shell->closeAndEnd(); };
     m_clientEditor->restoreApplication = restore;
+    m_playback->describeProtocol = [this](JournalRecord &r) { m_protocol->describe(r); };
+    m_shell->resumePlayback = [this](const JournalRecord &j) { resumeInterrupted(j); };
     if (!launcher) {
         m_ownLauncher = std::make_unique<WineCompanionLauncher>();
         launcher = m_ownLauncher.get();
@@ -98,6 +104,46 @@ void Application::endThroughClosing()
         m_playback->stopThen([this] { m_shell->closeWindow(); });
     else
         m_shell->closeWindow();
+}
+
+void Application::resumeInterrupted(const JournalRecord &j)
+{
+    ControlSurface &ui = m_ctx->ui;
+    // The client it played for, then its program file (unless start-up has
+    // just listed that one).
+    if (!j.clientFile.isEmpty()) {
+        ui.setText(f19::PRSAdresaAkt, j.clientFile);
+        m_clientPanel->Nactiklient();
+    }
+    if (m_state.loadedProgramFile.compare(j.programFile, Qt::CaseInsensitive) != 0)
+        m_program->openProgramFile(j.programFile);
+    // The entry where it was, or by its text if the file changed since.
+    const auto unmarked = [](QString t) {
+        while (t.startsWith(QLatin1Char('#')))
+            t.remove(0, 1);
+        return t;
+    };
+    const QString wanted = unmarked(j.entryText);
+    const int entries = ui.lineCount(f19::Zakladmemo);
+    int entry = j.entry < entries && unmarked(ui.line(f19::Zakladmemo, j.entry)) == wanted ? j.entry : -1;
+    for (int i = 0; entry < 0 && i < entries; ++i) {
+        if (unmarked(ui.line(f19::Zakladmemo, i)) == wanted)
+            entry = i;
+    }
+    if (entry < 0)
+        throw ReadError(QStringLiteral("%1: the program \"%2\" is no longer there").arg(j.programFile, wanted).toStdString());
+    ui.setIndex(f19::Zakladmemo, entry);
+    m_program->ZakladMemoCliknul();
+    // A row that had nothing left: the rest begins with the next one.
+    int row = j.row;
+    qint64 left = j.rowLeftMs;
+    if (left <= 0) {
+        ++row;
+        left = std::numeric_limits<qint64>::max();
+    }
+    if (row > m_state.PocetRadkfr)
+        return;
+    m_playback->resume(row, left);
 }
 
 void Application::run(const char *operation, const std::function<void()> &f) { m_ctx->clock.guarded(operation, f); }

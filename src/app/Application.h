@@ -27,6 +27,7 @@ class ProtocolController;
 class SettingsPanel;
 class Waits;
 class WishController;
+struct JournalRecord;
 
 class Application {
 public:
@@ -65,6 +66,10 @@ public:
     // Ends the program through the window's own closing path, a running
     // playback first stopped with its end steps; the marker goes with it.
     void endThroughClosing();
+
+    // Plays the rest of an interrupted playback: its client, its program
+    // file and entry, from the row where it stopped.
+    void resumeInterrupted(const JournalRecord &j);
 
     // Runs a named operation as a handler entry point (errors go to the
     // exception handler, an exit unwind ends here).

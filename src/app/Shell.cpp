@@ -16,7 +16,11 @@
 #include "i18n/Captions.h"
 #include "i18n/Catalogue.h"
 #include "storage/DataFiles.h"
+#include "program/Totals.h"
+#include "storage/FileError.h"
+#include "storage/FileIO.h"
 #include "storage/Paths.h"
+#include "storage/WinPath.h"
 #include "core/ControlSurface.h"
 #include "core/Form19Names.h"
 #include "core/Form19States.h"
@@ -31,7 +35,22 @@ namespace {
 
 void logDropped(const char *where, std::exception_ptr error) { logError(where, error, "error dropped"); }
 
+constexpr int kOtherController = 3001;
+constexpr int kInterruptedForClient = 3002;
+constexpr int kInterrupted = 3003;
+constexpr int kPlayTheRest = 3004;
+constexpr int kInterruptedMark = 3005;
+
 } // namespace
+
+LastRun lastRun(bool markerExists, bool heldElsewhere, bool journalFound)
+{
+    if (heldElsewhere)
+        return LastRun::StillRunning;
+    if (journalFound)
+        return LastRun::Interrupted;
+    return markerExists ? LastRun::NotClosed : LastRun::Orderly;
+}
 
 Shell::Shell(AppContext &ctx, WindowHooks hooks) : m_ctx(ctx), m_hooks(std::move(hooks))
 {
@@ -39,6 +58,13 @@ Shell::Shell(AppContext &ctx, WindowHooks hooks) : m_ctx(ctx), m_hooks(std::move
     m_timerColorByStart->setSingleShot(true);
     m_timerColorByStart->setInterval(3000);
     m_timerColorByStart->setCallback([this] { TimerColorByStartElapsed(); });
+    m_resumeTimer = ctx.clock.createTimer();
+    m_resumeTimer->setSingleShot(true);
+    m_resumeTimer->setInterval(0);
+    m_resumeTimer->setCallback([this] {
+        if (m_resume && resumePlayback && !m_ended)
+            resumePlayback(*std::exchange(m_resume, std::nullopt));
+    });
 }
 
 Shell::~Shell() = default;
@@ -128,14 +154,8 @@ void Shell::prepareWindowAndSettings()
         st.Languagem = paths::DefaultLanguage;
     if (m_hooks.applyLanguage)
         m_hooks.applyLanguage(st.Languagem);
-    // Single-instance marker: ask before running beside another copy.
-    if (files::exists(paths::RunMarker)) {
-        if (!m_ctx.dialogs.confirm(text(100))) {
-            endNow(0);
-            return;
-        }
-    }
-    files::createFlag(paths::RunMarker);
+    if (!settleLastRun())
+        return;
     // Wish mode offered by its flag file.
     ui.setVisible(f19::Wishes, files::exists(paths::WishesFlag));
     ui.clear(f19::MemoWish);
@@ -188,6 +208,85 @@ void Shell::prepareWindowAndSettings()
         readLightingSelections(ui);
 }
 
+bool Shell::settleLastRun()
+{
+    // One controller per data folder: a live one is told by its lock, not
+    // by the marker, which a killed run leaves behind.
+    const bool held = m_instance.acquire(paths::RunLock, paths::RunOwner) == InstanceLock::Result::HeldElsewhere;
+    std::optional<JournalRecord> journal;
+    if (!held && files::fileExists(paths::PlayJournal)) {
+        try {
+            journal = journal::decode(files::readAll(paths::PlayJournal, files::cap::Setting));
+        } catch (const FileError &) {
+        }
+        // A journal torn or unreadable tells no more than the marker does.
+        if (!journal)
+            files::remove(paths::PlayJournal);
+    }
+    switch (lastRun(files::exists(paths::RunMarker), held, journal.has_value())) {
+    case LastRun::StillRunning: {
+        m_refused = true;
+        const std::optional<InstanceHolder> &h = m_instance.holder();
+        const QString unknown = QStringLiteral("?");
+        m_ctx.dialogs.message(text(kOtherController)
+                                  .arg(h ? QString::number(h->pid) : unknown, h ? h->host : unknown,
+                                       h && h->since.isValid() ? h->since.toString(QStringLiteral("HH:mm")) : unknown,
+                                       paths::DataDir));
+        endNow(1);
+        return false;
+    }
+    case LastRun::NotClosed:
+        if (!m_ctx.dialogs.confirm(text(100))) {
+            endNow(0);
+            return false;
+        }
+        break;
+    case LastRun::Interrupted:
+        settleInterrupted(*journal);
+        break;
+    case LastRun::Orderly:
+        break;
+    }
+    files::createFlag(paths::RunMarker);
+    removeAbandonedSaves();
+    return true;
+}
+
+void Shell::settleInterrupted(const JournalRecord &j)
+{
+    // Recorded before anything is asked: whatever the answer, the client's
+    // history holds the session.
+    try {
+        journal::recordInterrupted(j, text(kInterruptedMark));
+    } catch (const FileError &) {
+        logDropped("interrupted playback", std::current_exception());
+    }
+    files::remove(paths::PlayJournal);
+    const QString when = j.updated.toString(QStringLiteral("HH:mm"));
+    const QString program = j.header.trimmed();
+    const QString what = j.clientName.isEmpty() ? text(kInterrupted).arg(when, program)
+                                                : text(kInterruptedForClient).arg(when, program, j.clientName);
+    const qint64 rest = j.totalSeconds - j.playedSeconds;
+    if (!j.resumable() || rest <= 0) {
+        m_ctx.dialogs.message(what);
+        return;
+    }
+    if (m_ctx.dialogs.confirm(what + QLatin1Char(' ') + text(kPlayTheRest).arg(CasPrevod(rest))))
+        m_resume = j;
+}
+
+void Shell::removeAbandonedSaves()
+{
+    // Only now that no other controller can be saving into these folders.
+    QStringList folders{paths::DataDir, paths::ClientDatFull, paths::OrvaProtocol,
+                        m_ctx.ui.text(f19::PRSAdresaDBZ), m_ctx.ui.text(f19::PRSAdresaPresmerovani)};
+    folders.removeDuplicates();
+    for (const QString &folder : folders) {
+        if (!folder.isEmpty() && files::dirExists(folder))
+            files::removeAbandonedTemporaries(winpath::toNative(folder));
+    }
+}
+
 void Shell::meetTheDevice()
 {
     DeviceLink &dev = m_ctx.device;
@@ -225,6 +324,10 @@ void Shell::firstDeviceTurn()
     Operations::run(m_ctx.ops.Open1);
     // Stand-by lighting in three seconds.
     m_timerColorByStart->start();
+    // The rest of an interrupted playback, from the event loop once start-up
+    // has returned; the stand-by lighting waits for its turn behind it.
+    if (m_resume)
+        m_resumeTimer->start();
 }
 
 void Shell::TimerColorByStartElapsed()
@@ -317,7 +420,8 @@ void Shell::Konec()
     for (auto id : {Waits::Timer1, Waits::Timer2, Waits::Timer3})
         m_ctx.waits.timer(id).stop();
     // An orderly exit: the next start finds no running instance.
-    files::remove(paths::RunMarker);
+    if (!m_refused)
+        files::remove(paths::RunMarker);
     closeAndEnd();
 }
 
@@ -334,7 +438,11 @@ void Shell::closeAndEnd()
         m_hooks.quit(0);
 }
 
-void Shell::FormClose() { files::remove(paths::RunMarker); }
+void Shell::FormClose()
+{
+    if (!m_refused)
+        files::remove(paths::RunMarker);
+}
 
 void Shell::closeWindow()
 {

@@ -3,9 +3,12 @@
 // delayed stand-by lighting, the exits and the single-instance marker.
 
 #include "core/AppContext.h"
+#include "playback/PlaybackJournal.h"
+#include "storage/InstanceLock.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace zovt {
 
@@ -22,6 +25,17 @@ struct WindowHooks {
     std::function<void()> closeWindow;      // closes the window (its close event runs FormClose)
     std::function<void(int code)> quit;     // ends the event loop
 };
+
+// How the last run on this data folder ended, as start-up finds it.
+enum class LastRun {
+    Orderly,      // no marker: nothing to ask
+    StillRunning, // a live controller holds the folder: this copy ends and touches nothing
+    Interrupted,  // a playback's journal and nobody running: recorded, and the rest offered
+    NotClosed,    // the marker alone: the question of a run that was not closed
+};
+// markerExists: the run marker is there; heldElsewhere: a live process holds
+// the folder's lock; journalFound: a readable playback journal is there.
+LastRun lastRun(bool markerExists, bool heldElsewhere, bool journalFound);
 
 class Shell {
 public:
@@ -57,6 +71,10 @@ public:
 
     ClockTimer &TimerColorByStart() { return *m_timerColorByStart; }
 
+    // Plays the rest of an interrupted playback once start-up is through
+    // (bound by the application).
+    std::function<void(const JournalRecord &)> resumePlayback;
+
 
 private:
     void applyCaptions();
@@ -64,11 +82,21 @@ private:
     void meetTheDevice();
     void firstDeviceTurn();
     void restore();
+    // The single-instance check; false when this copy ends.
+    bool settleLastRun();
+    void settleInterrupted(const JournalRecord &j);
+    void removeAbandonedSaves();
     QString text(int number) const;
 
     AppContext &m_ctx;
     WindowHooks m_hooks;
     std::unique_ptr<ClockTimer> m_timerColorByStart;
+    InstanceLock m_instance;
+    // Another controller holds the data folder: its marker is not ours to remove.
+    bool m_refused = false;
+    // The interrupted playback the operator chose to play on, until it is started.
+    std::optional<JournalRecord> m_resume;
+    std::unique_ptr<ClockTimer> m_resumeTimer;
     bool m_handlerInstalled = false;
     bool m_ended = false;
     int m_exitCode = 0;

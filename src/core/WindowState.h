@@ -46,6 +46,9 @@ struct WindowState {
     bool ZpomalLED_Pc_Swich = true;
     bool Dododo = false;
     qint32 comPort = 3;
+    // Windows path of the program file in NacistMemo, as ProgramController
+    // loaded it; empty when the list came from elsewhere (a wish).
+    QString loadedProgramFile;
     // Preset file name and initial folder of the program file dialog.
     QString openDialogFileName;
     QString openDialogFolder;

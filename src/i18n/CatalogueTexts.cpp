@@ -299,6 +299,47 @@ const Row kMainWindow[] = {
          "En positivt formulerad önskan står skriven i fönstret längst ner till höger. Kan lagras med knappen \"Lagra i minnet\" + knappen med ett nummer. Återigen suddas minnena ut.",
          "Позитивно сформулированное пожелание написано в окошке справа внизу. Можно сохранить кнопкой «Хранить в памяти» + кнопка с номером. Опять же, воспоминания стираются.",
      }},
+    // The controller's own texts about how the last run ended.
+    {3001,
+     {
+         "ZovT Generator už běží nad touto datovou složkou (proces %1 na počítači %2, od %3): %4. Tato kopie se ukončí.",
+         "ZovT Generator is already running on this data folder (process %1 on %2, since %3): %4. This copy will close.",
+         "ZovT Generator läuft bereits mit diesem Datenordner (Prozess %1 auf %2, seit %3): %4. Diese Kopie wird beendet.",
+         "ZovT Generator körs redan med den här datamappen (process %1 på %2, sedan %3): %4. Den här kopian avslutas.",
+         "ZovT Generator уже работает с этой папкой данных (процесс %1 на %2, с %3): %4. Эта копия будет закрыта.",
+     }},
+    {3002,
+     {
+         "Poslední běh skončil neočekávaně v %1 během programu %2 pro klienta %3.",
+         "The last run ended unexpectedly at %1 during the program %2 for the client %3.",
+         "Der letzte Lauf endete unerwartet um %1 während des Programms %2 für den Klienten %3.",
+         "Den senaste körningen avslutades oväntat klockan %1 under programmet %2 för klienten %3.",
+         "Последний запуск неожиданно завершился в %1 во время программы %2 для клиента %3.",
+     }},
+    {3003,
+     {
+         "Poslední běh skončil neočekávaně v %1 během programu %2.",
+         "The last run ended unexpectedly at %1 during the program %2.",
+         "Der letzte Lauf endete unerwartet um %1 während des Programms %2.",
+         "Den senaste körningen avslutades oväntat klockan %1 under programmet %2.",
+         "Последний запуск неожиданно завершился в %1 во время программы %2.",
+     }},
+    {3004,
+     {
+         "Chcete nyní přehrát zbytek programu (%1)?",
+         "Do you want to play the rest of the program (%1) now?",
+         "Wollen Sie den Rest des Programms (%1) jetzt abspielen?",
+         "Vill du spela resten av programmet (%1) nu?",
+         "Хотите воспроизвести остаток программы (%1) сейчас?",
+     }},
+    {3005,
+     {
+         "(přerušeno)",
+         "(interrupted)",
+         "(unterbrochen)",
+         "(avbrutet)",
+         "(прервано)",
+     }},
 };
 
 const Row kClientEditor[] = {

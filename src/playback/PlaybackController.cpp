@@ -15,6 +15,7 @@
 #include "core/Form19Names.h"
 #include "core/Form19States.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -37,7 +38,7 @@ bool endsPlaybackOnly() { return endsOperationOnly(std::current_exception()); }
 } // namespace
 
 PlaybackController::PlaybackController(AppContext &ctx)
-    : m_ctx(ctx), m_engine(ctx), m_timerStrtVse(ctx.clock.createTimer()), m_casovLista(ctx.clock.createTimer())
+    : m_ctx(ctx), m_engine(ctx), m_journal(ctx.clock), m_timerStrtVse(ctx.clock.createTimer()), m_casovLista(ctx.clock.createTimer())
 {
     m_timerStrtVse->setSingleShot(true);
     m_timerStrtVse->setInterval(kNextProgramMs);
@@ -45,6 +46,42 @@ PlaybackController::PlaybackController(AppContext &ctx)
     m_casovLista->setSingleShot(false);
     m_casovLista->setInterval(kBarStepMs);
     m_casovLista->setCallback([this] { CasovListaElapsed(); });
+    const auto played = [this] {
+        const EngineVars &e = m_ctx.state.engine;
+        return std::max<qint64>(0, qint64(e.CasCelkFIX) - e.CasCelkp);
+    };
+    m_engine.rowPlaying = [this, played](int row) { m_journal.progress(row, m_ctx.state.engine.CasStop, played(), true); };
+    m_engine.tickDone = [this, played](int row) {
+        const EngineVars &e = m_ctx.state.engine;
+        m_journal.progress(row, std::max<qint64>(0, qint64(e.CasStop) - e.CasPLAY), played(), false);
+    };
+}
+
+void PlaybackController::resume(int row, qint64 rowLeftMs)
+{
+    m_engine.resumeAt(row, rowLeftMs);
+    Play();
+}
+
+void PlaybackController::beginJournal(int entryIndex, const QString &entryText)
+{
+    const ControlSurface &ui = m_ctx.ui;
+    const WindowState &st = m_ctx.state;
+    JournalRecord r;
+    // A wish plays a program made from its text: nothing to find again.
+    if (!ui.isVisible(f19::MemoWish))
+        r.programFile = st.loadedProgramFile;
+    r.entry = entryIndex;
+    r.entryText = entryText;
+    r.header = ui.lineCount(f19::MemoPlayShow) > 0 ? ui.line(f19::MemoPlayShow, 0) : QString();
+    r.clientFile = ui.text(f19::PRSAdresaAkt);
+    // Also the client of an entry that carries its record, which has no file.
+    r.clientName = (ui.text(f19::Jmeno) + QLatin1Char(' ') + ui.text(f19::Prijmeni)).trimmed();
+    r.totalSeconds = st.engine.CasCelkFIX;
+    r.playedSeconds = std::max<qint64>(0, qint64(st.engine.CasCelkFIX) - st.engine.CasCelkp);
+    if (describeProtocol)
+        describeProtocol(r);
+    m_journal.begin(r);
 }
 
 PlaybackController::~PlaybackController() = default;
@@ -81,6 +118,7 @@ void PlaybackController::playNow()
         ~RunEnds()
         {
             p.m_playing = false;
+            p.m_engine.clearResume();
             if (!p.m_timerStrtVse->isActive())
                 p.m_ctx.state.playopakTl = false;
         }
@@ -91,6 +129,7 @@ void PlaybackController::playNow()
     if (entryIndex < 0 || entryIndex >= ui.lineCount(f19::Zakladmemo))
         throw std::out_of_range("List index out of bounds (" + std::to_string(entryIndex) + ")");
     QString entry = ui.line(f19::Zakladmemo, entryIndex);
+    const QString entryBefore = entry;
     const qsizetype eq = entry.indexOf(QLatin1Char('='));
     if (eq < 0)
         entry.prepend(QLatin1Char('#'));
@@ -135,10 +174,12 @@ void PlaybackController::playNow()
         // Total time of the program.
         stage = Stage::Total;
         computeTotal();
+        m_engine.prepareResume();
         stage = Stage::Start;
         // Protocol lines begin.
         Operations::run(m_ctx.ops.protocolStart);
         protocolStarted = true;
+        beginJournal(entryIndex, entryBefore);
         // New firmware runs one lighting cycle first.
         if (m_ctx.device.newFirmware())
             m_ctx.device.runLightingCycle();
@@ -270,6 +311,8 @@ void PlaybackController::endSteps(bool protocolStarted)
     // Only a protocol that was begun is ended.
     if (protocolStarted)
         Operations::run(m_ctx.ops.protocolEnd);
+    // Recorded: an end from here on is no longer an interrupted playback.
+    m_journal.end();
 
     // Controls back.
     ui.setEnabled(f19::Pause, false);

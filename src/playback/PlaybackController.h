@@ -13,6 +13,7 @@
 
 #include "core/AppContext.h"
 #include "playback/PlaybackEngine.h"
+#include "playback/PlaybackJournal.h"
 
 #include <QString>
 #include <QStringList>
@@ -45,6 +46,9 @@ public:
     void Play();
     // Play-all from the entry at Pozadplay.
     void PlayVse();
+    // Play from a row of the selected entry, with the time that row had
+    // left (the rest of a playback that ended unexpectedly).
+    void resume(int row, qint64 rowLeftMs);
     void Pause();
     void Stop();
     void StopVse();
@@ -66,6 +70,11 @@ public:
     ClockTimer &TimerStrtVse() { return *m_timerStrtVse; }
     ClockTimer &CasovLista() { return *m_casovLista; }
     PlaybackEngine &engine() { return m_engine; }
+    JournalWriter &journal() { return m_journal; }
+
+    // Fills in the protocol's part of the journal once the protocol has
+    // begun (bound by the application).
+    std::function<void(JournalRecord &)> describeProtocol;
 
     // Frame of the running bar shown at animation step timercas (1 to 28).
     static int barFrame(int timercas) { return ((timercas + 10) % 28) + 1; }
@@ -89,9 +98,11 @@ private:
     void endStep(const std::function<void()> &step);
     void showIndicator(const QString &name, const QString &picture);
     void recordFault(Stage stage, const std::exception &e);
+    void beginJournal(int entryIndex, const QString &entryText);
 
     AppContext &m_ctx;
     PlaybackEngine m_engine;
+    JournalWriter m_journal;
     std::unique_ptr<ClockTimer> m_timerStrtVse;
     std::unique_ptr<ClockTimer> m_casovLista;
     std::optional<PlaybackFault> m_lastFault;

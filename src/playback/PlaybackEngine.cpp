@@ -99,9 +99,43 @@ void PlaybackEngine::run()
     m_row = 0;
     m_playedRow = 0;
     int last = m_ctx.state.PocetRadkfr;
-    for (int k = 1; k <= last; ++k)
+    const int first = std::exchange(m_firstRow, 1);
+    for (int k = first; k <= last; ++k)
         playRow(k, last);
     unmarkPlayedRow();
+}
+
+void PlaybackEngine::clearResume()
+{
+    m_resume.reset();
+    m_rowLimitMs.reset();
+    m_firstRow = 1;
+}
+
+void PlaybackEngine::prepareResume()
+{
+    if (!m_resume)
+        return;
+    const Resume r = *std::exchange(m_resume, std::nullopt);
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+    EngineVars &e = st.engine;
+    const int row = std::clamp(r.row, 1, std::max(1, st.PocetRadkfr));
+    for (int k = 1; k < row; ++k) {
+        m_row = k;
+        Nactiradekdata(ui.line(f19::MemoPlay, k), st.row);
+        prepareRow(st.row, e, ui.isChecked(f19::OrvaTGener), st.rng);
+        e.CasCelkp = wrap32(qint64(e.CasCelkp) - e.CasStop / 1000);
+    }
+    // The resumed row read aside: its own reading comes when it plays.
+    RowVars aside = st.row;
+    Nactiradekdata(ui.line(f19::MemoPlay, row), aside);
+    const qint64 rowMs = qint64(aside.CasH) * 3600000 + qint64(aside.CasM) * 60000 + qint64(aside.CasS) * 1000;
+    const qint64 left = std::clamp<qint64>(r.rowLeftMs, 0, std::max<qint64>(0, rowMs));
+    e.CasCelkp = wrap32(qint64(e.CasCelkp) - (rowMs - left) / 1000);
+    m_rowLimitMs = left;
+    m_firstRow = row;
+    m_row = 0;
 }
 
 void PlaybackEngine::unmarkPlayedRow()
@@ -120,6 +154,8 @@ void PlaybackEngine::writeValue(bool firstOfRow, Shown &shown)
         m_ctx.device.cycle([&] {
             m_ctx.device.write(text);
             shown();
+            if (firstOfRow && rowPlaying)
+                rowPlaying(m_row);
             if (firstOfRow)
                 m_ctx.waits.TimenZapsat1();
             else
@@ -148,6 +184,10 @@ void PlaybackEngine::playRow(int k, int &last)
     try {
         Nactiradekdata(ui.line(f19::MemoPlay, k), st.row);
         prepareRow(st.row, e, ui.isChecked(f19::OrvaTGener), st.rng);
+        if (m_rowLimitMs) {
+            // A resumed row plays what it had left.
+            e.CasStop = static_cast<qint32>(std::clamp<qint64>(*std::exchange(m_rowLimitMs, std::nullopt), 0, e.CasStop));
+        }
         if (rowStarted)
             rowStarted(k);
         e.FrqCOM = QString::number(e.FrqCOMHM);
@@ -203,6 +243,8 @@ void PlaybackEngine::playRow(int k, int &last)
 
         // Kept from wrapping past the end of a row near the 32-bit limit.
         e.CasPLAY = static_cast<qint32>(std::min<qint64>(qint64(e.CasPLAY) + 1000, std::numeric_limits<qint32>::max()));
+        if (tickDone)
+            tickDone(k);
     }
 
     // The marker goes when the next row's first value has been written, so

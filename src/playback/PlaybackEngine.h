@@ -14,6 +14,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <random>
 
@@ -57,9 +58,24 @@ public:
     // The row being prepared or played (1-based), 0 before the first row.
     int currentRow() const { return m_row; }
 
+    // Where the next playback begins instead of the first row: 'row' plays
+    // only the time it had left. Dropped by clearResume().
+    void resumeAt(int row, qint64 rowLeftMs) { m_resume = Resume{row, rowLeftMs}; }
+    void clearResume();
+    // Once the program's total is known (CasCelkp), before the protocol
+    // begins: the rows before the resumed one are read and prepared as if
+    // played (their values carry over, as empty fields keep the previous
+    // row's), nothing is written for them, and the time not to be played
+    // leaves CasCelkp. Nothing without a resume. Throws as run() does.
+    void prepareResume();
+
     // Called when a row has been prepared, right before its first write; the
     // window still shows the row before as the one played then.
     std::function<void(int row)> rowStarted;
+    // Called right after a row's first value has been written, and at the
+    // end of every tick of a row (the row's clock already advanced).
+    std::function<void(int row)> rowPlaying;
+    std::function<void(int row)> tickDone;
 
 private:
     // What the window shows of a write: done right after the write, so that
@@ -78,6 +94,10 @@ private:
         std::function<void()> m_show;
     };
 
+    struct Resume {
+        int row = 1;
+        qint64 rowLeftMs = 0;
+    };
     void playRow(int k, int &last);
     void writeValue(bool firstOfRow, Shown &shown);
     void unmarkPlayedRow();
@@ -85,6 +105,9 @@ private:
     AppContext &m_ctx;
     int m_row = 0;
     int m_playedRow = 0; // a row played to its end that still shows its marker
+    std::optional<Resume> m_resume;
+    std::optional<qint64> m_rowLimitMs; // the resumed row's time left, until that row begins
+    int m_firstRow = 1;                 // where run() begins
 };
 
 } // namespace zovt

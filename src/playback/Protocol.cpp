@@ -121,6 +121,8 @@ void ProtocolController::start()
     m_clientFile = clientFile;
     m_workCopy = workCopy();
     ui.clear(f19::ProtokolSUMA);
+    const QString birth = Catalogue::mainWindow().FATisk(protocol::kBirthCaption, m_ctx.state.Languagem);
+    m_clientHeader = protocol::clientHeader(shownClient(), birth);
     bool loaded = false;
     if (files::fileExists(clientFile)) {
         loaded = loadClientFile(clientFile, m_workCopy);
@@ -128,13 +130,21 @@ void ProtocolController::start()
         // protocol that starts afresh.
         m_keepClientFile = !loaded;
     }
-    if (!loaded) {
-        const QString birth = Catalogue::mainWindow().FATisk(protocol::kBirthCaption, m_ctx.state.Languagem);
-        ui.setLines(f19::ProtokolSUMA, protocol::clientHeader(shownClient(), birth));
-    }
-    ui.appendLine(f19::ProtokolSUMA, protocol::startLine(now(), formats ? *formats : regional::current()));
+    if (!loaded)
+        ui.setLines(f19::ProtokolSUMA, m_clientHeader);
+    m_startLine = protocol::startLine(now(), formats ? *formats : regional::current());
+    ui.appendLine(f19::ProtokolSUMA, m_startLine);
     const QString header = ui.lineCount(f19::MemoPlayShow) > 0 ? ui.line(f19::MemoPlayShow, 0) : QString();
     ui.appendLine(f19::ProtokolSUMA, protocol::programLine(m_ctx.state.engine.CasCelkp, header));
+}
+
+void ProtocolController::describe(JournalRecord &r) const
+{
+    if (!m_started)
+        return;
+    r.protocolFile = m_clientFile;
+    r.clientHeader = m_clientHeader;
+    r.protocolStartLine = m_startLine;
 }
 
 void ProtocolController::end()

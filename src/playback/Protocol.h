@@ -14,6 +14,7 @@
 
 #include "clients/ClientRecord.h"
 #include "core/AppContext.h"
+#include "playback/PlaybackJournal.h"
 #include "storage/RegionalFormats.h"
 #include "storage/TextCodec.h"
 
@@ -60,6 +61,10 @@ public:
 
     // The protocol was begun by the current playback.
     bool started() const { return m_started; }
+    // What the journal of the playback needs to record it after an
+    // unexpected end: the protocol file, the client header a new file starts
+    // with, and the date line of this playback. Nothing when not begun.
+    void describe(JournalRecord &r) const;
 
     // The local date and time (injectable: the clock has no calendar).
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
@@ -78,6 +83,8 @@ private:
     bool m_started = false;
     QString m_clientFile; // PRSAdresaProt as the protocol began
     QString m_workCopy;
+    QStringList m_clientHeader; // as a new protocol file of this client starts
+    QString m_startLine;        // line 1 of this playback
     text::Encoding m_encoding = text::Encoding::Ansi;
     // The client's file existed but could not be read in: the new protocol
     // must not take its place.

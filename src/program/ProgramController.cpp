@@ -53,6 +53,7 @@ void ProgramController::loadFile(const QString &winPath)
     });
     m_file = ProgramFile();
     m_ctx.ui.clear(f19::NacistMemo);
+    m_ctx.state.loadedProgramFile.clear();
     try {
         text::LineDecoder decoder(text::linesForLineFeeds(lineFeeds));
         files::readChunks(winPath, [&decoder](QByteArrayView chunk) { decoder.feed(chunk); });
@@ -64,6 +65,7 @@ void ProgramController::loadFile(const QString &winPath)
         throw;
     }
     m_ctx.ui.setLines(f19::NacistMemo, m_file.lines());
+    m_ctx.state.loadedProgramFile = winPath;
 }
 
 void ProgramController::Open1()
@@ -122,15 +124,25 @@ void ProgramController::Open()
         chosen = m_ctx.dialogs.openFile(
             {QStringLiteral("Orva Therapy"), st.openDialogFolder, kTxtFilter, st.openDialogFileName});
 
-    if (chosen) {
-        loadFile(*chosen);
-        st.SoborJm = soborJmFromPath(*chosen);
-        st.Z_OrvaT = zOrvaTFromPath(*chosen, ui.text(f19::PRSAdresaPresmerovani));
-        ui.setIndex(f19::Colortype, 0);
-    }
+    if (chosen)
+        takeFile(*chosen);
 
     st.openDialogFileName.clear();
     files::remove(paths::ProgramHandOff);
+    VyplnZaklMemo();
+}
+
+void ProgramController::takeFile(const QString &winPath)
+{
+    loadFile(winPath);
+    m_ctx.state.SoborJm = soborJmFromPath(winPath);
+    m_ctx.state.Z_OrvaT = zOrvaTFromPath(winPath, m_ctx.ui.text(f19::PRSAdresaPresmerovani));
+    m_ctx.ui.setIndex(f19::Colortype, 0);
+}
+
+void ProgramController::openProgramFile(const QString &winPath)
+{
+    takeFile(winPath);
     VyplnZaklMemo();
 }
 

@@ -27,6 +27,9 @@ public:
     // "NacistMemo" is the truth: a list that another operation put there is
     // taken over (and indexed) the next time it is needed.
     const ProgramFile &programFile();
+    // Loads a program file and lists it, as choosing it in Open does.
+    // Throws ReadError when it cannot be read.
+    void openProgramFile(const QString &winPath);
 
 
 private:
@@ -35,6 +38,8 @@ private:
     // previous one (and so the list) in place and throws ReadError.
     void loadFile(const QString &winPath);
     void openCompanionFile(const QString &title, const QString &folder);
+    // The chosen file in the list's place: its name, its origin, colour mode 0.
+    void takeFile(const QString &winPath);
 
     AppContext &m_ctx;
     ProgramFile m_file;

@@ -4,14 +4,20 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -196,9 +202,12 @@ void writeNative(const QString &nativePath, const QByteArray &bytes, const QStri
     QByteArray tmpPath;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        // The writer's pid in the name tells a later start whose it was.
         tmpPath = QFile::encodeName(folderPrefix
-                                    + QStringLiteral(".zovt-%1.tmp")
-                                          .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
+                                    + QStringLiteral(".zovt-%1-%2.tmp")
+                                          .arg(qint64(::getpid()))
+                                          .arg(QRandomGenerator::global()->generate64() & 0xffffffffffffULL, 12, 16,
+                                               QLatin1Char('0')));
         if (faultAt(WriteStep::Create, error))
             writeFail(shownName, "create", error);
         fd = ::open(tmpPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -268,6 +277,40 @@ void writeNative(const QString &nativePath, const QByteArray &bytes, const QStri
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+bool abandonedTemporary(const QString &name, qint64 ageSeconds, const std::function<bool(qint64 pid)> &alive)
+{
+    static const QRegularExpression withPid(QStringLiteral("^\\.zovt-([0-9]{1,10})-[0-9a-f]{12}\\.tmp$"));
+    static const QRegularExpression older(QStringLiteral("^\\.zovt-[0-9a-f]{16}\\.tmp$"));
+    const QRegularExpressionMatch m = withPid.match(name);
+    if (m.hasMatch())
+        return !alive(m.captured(1).toLongLong());
+    // Names of before the pid was in them: no save lasts a minute.
+    return older.match(name).hasMatch() && ageSeconds > 60;
+}
+
+int removeAbandonedTemporaries(const QString &nativeFolder)
+{
+    const auto alive = [](qint64 pid) {
+        if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+            return false;
+        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+            return false;
+        return true;
+    };
+    int removed = 0;
+    QDirIterator it(nativeFolder, {QStringLiteral(".zovt-*.tmp")}, QDir::Files | QDir::Hidden | QDir::System);
+    const QDateTime now = QDateTime::currentDateTime();
+    while (it.hasNext()) {
+        const QFileInfo f = it.nextFileInfo();
+        if (f.isSymLink() || !f.isFile())
+            continue;
+        if (abandonedTemporary(f.fileName(), f.lastModified().secsTo(now), alive)
+            && ::unlink(QFile::encodeName(f.filePath()).constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 namespace testing {

@@ -53,6 +53,13 @@ void readNativeChunks(const QString &nativePath, qint64 limit, const QString &sh
 // own.
 void writeNative(const QString &nativePath, const QByteArray &bytes, const QString &shownName);
 
+// Temporary files of this writer that a process ended before it could rename
+// them (a kill, a power cut): their writer's pid names no live process.
+// Removes them from one folder (not below it) and returns how many.
+int removeAbandonedTemporaries(const QString &nativeFolder);
+// The rule itself: a temporary file's name, its age, and who is alive.
+bool abandonedTemporary(const QString &name, qint64 ageSeconds, const std::function<bool(qint64 pid)> &alive);
+
 namespace testing {
 
 // The steps of a write at which a fault can be injected.

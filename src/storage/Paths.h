@@ -32,6 +32,11 @@ inline const QString WishesFlag = QStringLiteral("C:\\WooZovDaz9\\Wisches.dat");
 inline const QString SlowPcFlag = QStringLiteral("C:\\WooZovDaz9\\Slowpc.dat");
 inline const QString ProtocolFlag = QStringLiteral("C:\\WooZovDaz9\\ProtokolSUMA.dat");
 inline const QString RunMarker = QStringLiteral("C:\\WooZovDaz9\\RunZovT.dat");
+// Held (flock) by the controller that runs on this data folder, and who it is.
+inline const QString RunLock = QStringLiteral("C:\\WooZovDaz9\\RunZovT.lck");
+inline const QString RunOwner = QStringLiteral("C:\\WooZovDaz9\\RunZovT.pid");
+// The playback in progress, for the start after an unexpected end.
+inline const QString PlayJournal = QStringLiteral("C:\\WooZovDaz9\\PlayZovT.jnl");
 
 // Client files and related files
 inline const QString ClientDirFile = QStringLiteral("C:\\WooZovDaz9\\0cestaDBZ.txt");
