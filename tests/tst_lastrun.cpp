@@ -94,6 +94,7 @@ private slots:
     void tornJournalIsNoRecord();
     void secondControllerIsRefused();
     void interruptedPlaybackIsRecordedAndItsRestPlayed();
+    void journalGoesWithAnOrderlyEnd_data();
     void journalGoesWithAnOrderlyEnd();
     void abandonedTemporaries_data();
     void abandonedTemporaries();
@@ -231,6 +232,7 @@ void TestLastRun::interruptedPlaybackIsRecordedAndItsRestPlayed()
     const qint64 leftThen = 180000 - (270000 - fullRows.at(1));
     QVERIFY2(j->rowLeftMs >= leftThen - 1000 && j->rowLeftMs <= leftThen + 60000,
              qPrintable(QStringLiteral("%1 %2").arg(j->rowLeftMs).arg(leftThen)));
+    QCOMPARE(j->earlierSeconds, 0);
     QCOMPARE(j->playedSeconds * 1000 + j->rowLeftMs, 360000);
 
     // The controller was killed then; the next start finds marker and journal.
@@ -242,7 +244,7 @@ void TestLastRun::interruptedPlaybackIsRecordedAndItsRestPlayed()
     b.start();
     QCOMPARE(b.dialogs.shown().size(), size_t(1));
     const QString asked = b.dialogs.shown().front().text;
-    const QString rest = CasPrevod(540 - j->playedSeconds);
+    const QString rest = CasPrevod(j->restSeconds());
     QCOMPARE(asked, QStringLiteral("Poslední běh skončil neočekávaně v %1 během programu Three rows. "
                                    "Chcete nyní přehrát zbytek programu (%2)?")
                         .arg(j->updated.toString(QStringLiteral("HH:mm")), rest));
@@ -254,7 +256,14 @@ void TestLastRun::interruptedPlaybackIsRecordedAndItsRestPlayed()
     // The rest: row 2 for what it had left, then row 3 whole; the device
     // hears what it hears from a program that is just that.
     b.mark = b.clock.nowMs();
+    QByteArray againBytes;
+    b.at(60000, [&] { againBytes = b.drive.get(paths::PlayJournal); });
     b.runFor(600000);
+    // Interrupted once more, it would record only what it played itself.
+    const std::optional<JournalRecord> again = journal::decode(againBytes);
+    QVERIFY(again);
+    QCOMPARE(again->earlierSeconds, 540 - j->restSeconds());
+    QVERIFY(again->playedSeconds <= 60);
     QVERIFY(b.timesOf("1000").isEmpty());
     QVERIFY(!b.drive.has(paths::PlayJournal));
     Start c;
@@ -287,8 +296,18 @@ void TestLastRun::interruptedPlaybackIsRecordedAndItsRestPlayed()
     QCOMPARE(fromRow2(b), reference + QStringList{QStringLiteral("313300 20")});
 }
 
+void TestLastRun::journalGoesWithAnOrderlyEnd_data()
+{
+    QTest::addColumn<bool>("portError");
+    QTest::newRow("window closed") << false;
+    // Ends through Stop and Konec, the protocol left as it was: no
+    // interrupted playback for the next start to record.
+    QTest::newRow("port error") << true;
+}
+
 void TestLastRun::journalGoesWithAnOrderlyEnd()
 {
+    QFETCH(bool, portError);
     Start f;
     f.start();
     f.runFor(4000);
@@ -298,7 +317,12 @@ void TestLastRun::journalGoesWithAnOrderlyEnd()
     f.mark = f.clock.nowMs();
     f.at(0, [&f] { f.app->playback().Play(); });
     f.at(5000, [&] { duringPlay = f.drive.has(paths::PlayJournal); });
-    f.at(20000, [&f] { f.app->endThroughClosing(); });
+    f.at(20000, [&f, portError] {
+        if (portError)
+            f.port.loseDevice();
+        else
+            f.app->endThroughClosing();
+    });
     f.runFor(60000);
     QVERIFY(duringPlay);
     QVERIFY(f.app->shell().ended());
@@ -343,10 +367,13 @@ void TestLastRun::signalTakesTheClosingPath()
     signalexit::watch(&context, [&](int sig) { received = sig; });
     ::raise(SIGTERM);
     QTRY_COMPARE_WITH_TIMEOUT(received, SIGTERM, 5000);
-    // The first signal gave the handlers back: a second one would end the process.
-    struct sigaction now {};
-    ::sigaction(SIGTERM, nullptr, &now);
-    QVERIFY(now.sa_handler == SIG_DFL);
+    // A logout's SIGHUP and a repeated SIGTERM no longer interrupt the
+    // closing path; a second Ctrl+C would end the process.
+    for (auto [sig, action] : {std::pair{SIGTERM, SIG_IGN}, std::pair{SIGHUP, SIG_IGN}, std::pair{SIGINT, SIG_DFL}}) {
+        struct sigaction now {};
+        ::sigaction(sig, nullptr, &now);
+        QVERIFY2(now.sa_handler == action, qPrintable(QString::number(sig)));
+    }
 }
 
 QTEST_MAIN(TestLastRun)

@@ -212,9 +212,13 @@ bool Shell::settleLastRun()
 {
     // One controller per data folder: a live one is told by its lock, not
     // by the marker, which a killed run leaves behind.
-    const bool held = m_instance.acquire(paths::RunLock, paths::RunOwner) == InstanceLock::Result::HeldElsewhere;
+    m_markerNotOurs = true;
+    const InstanceLock::Result lock = m_instance.acquire(paths::RunLock, paths::RunOwner);
+    const bool held = lock == InstanceLock::Result::HeldElsewhere;
     std::optional<JournalRecord> journal;
-    if (!held && files::fileExists(paths::PlayJournal)) {
+    // Without the lock nobody can tell a live controller's journal from a
+    // dead one's: it is left alone, and the marker's question is asked.
+    if (lock == InstanceLock::Result::Taken && files::fileExists(paths::PlayJournal)) {
         try {
             journal = journal::decode(files::readAll(paths::PlayJournal, files::cap::Setting));
         } catch (const FileError &) {
@@ -225,7 +229,6 @@ bool Shell::settleLastRun()
     }
     switch (lastRun(files::exists(paths::RunMarker), held, journal.has_value())) {
     case LastRun::StillRunning: {
-        m_refused = true;
         const std::optional<InstanceHolder> &h = m_instance.holder();
         const QString unknown = QStringLiteral("?");
         m_ctx.dialogs.message(text(kOtherController)
@@ -247,7 +250,11 @@ bool Shell::settleLastRun()
     case LastRun::Orderly:
         break;
     }
+    // A signal during the question has ended the program meanwhile.
+    if (m_ended)
+        return false;
     files::createFlag(paths::RunMarker);
+    m_markerNotOurs = false;
     removeAbandonedSaves();
     return true;
 }
@@ -266,7 +273,7 @@ void Shell::settleInterrupted(const JournalRecord &j)
     const QString program = j.header.trimmed();
     const QString what = j.clientName.isEmpty() ? text(kInterrupted).arg(when, program)
                                                 : text(kInterruptedForClient).arg(when, program, j.clientName);
-    const qint64 rest = j.totalSeconds - j.playedSeconds;
+    const qint64 rest = j.restSeconds();
     if (!j.resumable() || rest <= 0) {
         m_ctx.dialogs.message(what);
         return;
@@ -277,14 +284,22 @@ void Shell::settleInterrupted(const JournalRecord &j)
 
 void Shell::removeAbandonedSaves()
 {
-    // Only now that no other controller can be saving into these folders.
-    QStringList folders{paths::DataDir, paths::ClientDatFull, paths::OrvaProtocol,
-                        m_ctx.ui.text(f19::PRSAdresaDBZ), m_ctx.ui.text(f19::PRSAdresaPresmerovani)};
-    folders.removeDuplicates();
-    for (const QString &folder : folders) {
+    // The data folder is this controller's alone now. The client and
+    // protocol folders may be shared with writers on other hosts, whose pids
+    // mean nothing here: there only files no save could still be writing.
+    constexpr qint64 kAnyone = 0;
+    constexpr qint64 kNoSaveLastsSeconds = 600;
+    const QStringList own{paths::DataDir, paths::ClientDatFull};
+    QStringList shared{paths::OrvaProtocol, m_ctx.ui.text(f19::PRSAdresaDBZ), m_ctx.ui.text(f19::PRSAdresaPresmerovani)};
+    shared.removeDuplicates();
+    const auto clean = [](const QString &folder, qint64 minAge) {
         if (!folder.isEmpty() && files::dirExists(folder))
-            files::removeAbandonedTemporaries(winpath::toNative(folder));
-    }
+            files::removeAbandonedTemporaries(winpath::toNative(folder), minAge);
+    };
+    for (const QString &folder : own)
+        clean(folder, kAnyone);
+    for (const QString &folder : shared)
+        clean(folder, kNoSaveLastsSeconds);
 }
 
 void Shell::meetTheDevice()
@@ -419,9 +434,13 @@ void Shell::Konec()
     // The waits end without firing.
     for (auto id : {Waits::Timer1, Waits::Timer2, Waits::Timer3})
         m_ctx.waits.timer(id).stop();
-    // An orderly exit: the next start finds no running instance.
-    if (!m_refused)
+    // An orderly exit: the next start finds no running instance, and no
+    // interrupted playback either (a port error ends a playback through
+    // here, and leaves its protocol as it was).
+    if (!m_markerNotOurs) {
         files::remove(paths::RunMarker);
+        files::remove(paths::PlayJournal);
+    }
     closeAndEnd();
 }
 
@@ -440,7 +459,7 @@ void Shell::closeAndEnd()
 
 void Shell::FormClose()
 {
-    if (!m_refused)
+    if (!m_markerNotOurs)
         files::remove(paths::RunMarker);
 }
 

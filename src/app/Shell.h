@@ -92,8 +92,10 @@ private:
     WindowHooks m_hooks;
     std::unique_ptr<ClockTimer> m_timerColorByStart;
     InstanceLock m_instance;
-    // Another controller holds the data folder: its marker is not ours to remove.
-    bool m_refused = false;
+    // The marker found at start-up is not this run's to remove until this
+    // run has made its own: it may be another controller's, or a dead run's
+    // that a signal interrupted the question about.
+    bool m_markerNotOurs = false;
     // The interrupted playback the operator chose to play on, until it is started.
     std::optional<JournalRecord> m_resume;
     std::unique_ptr<ClockTimer> m_resumeTimer;

@@ -25,10 +25,14 @@ extern "C" void onSignal(int sig)
     errno = saved;
 }
 
-void restoreDefaults()
+// A logout sends SIGTERM and SIGHUP together, and a shutdown repeats its
+// SIGTERM: those must not cut the closing path short (its end texts take a
+// few seconds). Only an operator's second Ctrl+C ends at once.
+void afterTheFirst()
 {
-    for (int sig : kSignals)
-        std::signal(sig, SIG_DFL);
+    std::signal(SIGTERM, SIG_IGN);
+    std::signal(SIGHUP, SIG_IGN);
+    std::signal(SIGINT, SIG_DFL);
 }
 
 } // namespace
@@ -58,7 +62,7 @@ void watch(QObject *context, std::function<void(int signal)> end)
         if (::read(g_pipe[0], &byte, 1) != 1)
             return;
         notifier->setEnabled(false);
-        restoreDefaults();
+        afterTheFirst();
         end(byte);
     });
 }

@@ -3,8 +3,9 @@
 // does: a running playback ends with its end texts and its protocol, the
 // marker goes, the port is released. The signal handler itself only writes
 // the signal's number into a pipe; the event loop (nested waits included)
-// reads it and runs the closing path. A second signal ends the process at
-// once, by the signal's default action.
+// reads it and runs the closing path. Further SIGTERM and SIGHUP are
+// ignored then (a logout sends both, a shutdown repeats them); a second
+// SIGINT (Ctrl+C) ends the process at once.
 
 #include <functional>
 
@@ -18,7 +19,7 @@ namespace zovt::signalexit {
 bool install();
 
 // From the event loop of 'context''s thread, calls 'end' with the first
-// signal's number; the handlers are given back to the default then.
+// signal's number.
 void watch(QObject *context, std::function<void(int signal)> end);
 
 } // namespace zovt::signalexit

@@ -109,7 +109,8 @@ bool isDecimal(const QByteArray &s)
     return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Writes all of text within the bound.
+// A device that stops taking bytes must not hold the guardian beyond its
+// controller: the write gives up at its bound.
 bool writeWithin(int fd, const QByteArray &text)
 {
     const auto deadline = GuardClock::now() + milliseconds(Guardian::kWriteLimitMs);

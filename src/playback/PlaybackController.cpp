@@ -46,9 +46,11 @@ PlaybackController::PlaybackController(AppContext &ctx)
     m_casovLista->setSingleShot(false);
     m_casovLista->setInterval(kBarStepMs);
     m_casovLista->setCallback([this] { CasovListaElapsed(); });
+    // This session's share: a resumed playback's skipped part was recorded
+    // by the start that resumed it.
     const auto played = [this] {
         const EngineVars &e = m_ctx.state.engine;
-        return std::max<qint64>(0, qint64(e.CasCelkFIX) - e.CasCelkp);
+        return std::max<qint64>(0, qint64(e.CasCelkFIX) - e.CasCelkp - m_journal.record().earlierSeconds);
     };
     m_engine.rowPlaying = [this, played](int row) { m_journal.progress(row, m_ctx.state.engine.CasStop, played(), true); };
     m_engine.tickDone = [this, played](int row) {
@@ -78,7 +80,7 @@ void PlaybackController::beginJournal(int entryIndex, const QString &entryText)
     // Also the client of an entry that carries its record, which has no file.
     r.clientName = (ui.text(f19::Jmeno) + QLatin1Char(' ') + ui.text(f19::Prijmeni)).trimmed();
     r.totalSeconds = st.engine.CasCelkFIX;
-    r.playedSeconds = std::max<qint64>(0, qint64(st.engine.CasCelkFIX) - st.engine.CasCelkp);
+    r.earlierSeconds = std::max<qint64>(0, qint64(st.engine.CasCelkFIX) - st.engine.CasCelkp);
     if (describeProtocol)
         describeProtocol(r);
     m_journal.begin(r);

@@ -185,7 +185,8 @@ void PlaybackEngine::playRow(int k, int &last)
         Nactiradekdata(ui.line(f19::MemoPlay, k), st.row);
         prepareRow(st.row, e, ui.isChecked(f19::OrvaTGener), st.rng);
         if (m_rowLimitMs) {
-            // A resumed row plays what it had left.
+            // Limited once prepared, so that a band keeps the step its whole
+            // row would have had.
             e.CasStop = static_cast<qint32>(std::clamp<qint64>(*std::exchange(m_rowLimitMs, std::nullopt), 0, e.CasStop));
         }
         if (rowStarted)

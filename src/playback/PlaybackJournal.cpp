@@ -48,6 +48,7 @@ QByteArray encode(const JournalRecord &r)
     put("clientFile", r.clientFile);
     put("clientName", r.clientName);
     put("totalSeconds", QString::number(r.totalSeconds));
+    put("earlierSeconds", QString::number(r.earlierSeconds));
     put("playedSeconds", QString::number(r.playedSeconds));
     put("row", QString::number(r.row));
     put("rowLeftMs", QString::number(r.rowLeftMs));
@@ -102,6 +103,8 @@ std::optional<JournalRecord> decode(const QByteArray &bytes)
             r.clientName = v;
         else if (key == "totalSeconds")
             r.totalSeconds = number(v);
+        else if (key == "earlierSeconds")
+            r.earlierSeconds = number(v);
         else if (key == "playedSeconds")
             r.playedSeconds = number(v);
         else if (key == "row")
@@ -115,7 +118,7 @@ std::optional<JournalRecord> decode(const QByteArray &bytes)
         else if (key == "protocolStartLine")
             r.protocolStartLine = v;
     }
-    if (!ok || !r.started.isValid() || !r.updated.isValid() || r.playedSeconds < 0 || r.rowLeftMs < 0 || r.row < 0)
+    if (!ok || !r.started.isValid() || !r.updated.isValid() || r.playedSeconds < 0 || r.earlierSeconds < 0 || r.rowLeftMs < 0 || r.row < 0)
         return std::nullopt;
     return r;
 }

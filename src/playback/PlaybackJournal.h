@@ -27,7 +27,8 @@ struct JournalRecord {
     QString clientFile;     // the client file loaded (PRSAdresaAkt); empty without a client
     QString clientName;     // the client's name as the panel showed it
     qint64 totalSeconds = 0;  // the program's whole time
-    qint64 playedSeconds = 0; // time played up to this record
+    qint64 earlierSeconds = 0; // played before this session (the part a resumed playback skips)
+    qint64 playedSeconds = 0;  // time played in this session up to this record
     int row = 0;            // row being played (1-based); 0 before the first row
     qint64 rowLeftMs = 0;   // what that row had left to play, in ms
     // The protocol was begun: where it goes, and the lines the playback's
@@ -38,6 +39,8 @@ struct JournalRecord {
     QString protocolStartLine;
 
     bool resumable() const { return !programFile.isEmpty() && entry >= 0 && row >= 1; }
+    // What the program still had to play.
+    qint64 restSeconds() const { return totalSeconds - earlierSeconds - playedSeconds; }
 };
 
 namespace journal {

@@ -290,7 +290,7 @@ bool abandonedTemporary(const QString &name, qint64 ageSeconds, const std::funct
     return older.match(name).hasMatch() && ageSeconds > 60;
 }
 
-int removeAbandonedTemporaries(const QString &nativeFolder)
+int removeAbandonedTemporaries(const QString &nativeFolder, qint64 minAgeSeconds)
 {
     const auto alive = [](qint64 pid) {
         if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
@@ -306,7 +306,8 @@ int removeAbandonedTemporaries(const QString &nativeFolder)
         const QFileInfo f = it.nextFileInfo();
         if (f.isSymLink() || !f.isFile())
             continue;
-        if (abandonedTemporary(f.fileName(), f.lastModified().secsTo(now), alive)
+        const qint64 age = f.lastModified().secsTo(now);
+        if (age >= minAgeSeconds && abandonedTemporary(f.fileName(), age, alive)
             && ::unlink(QFile::encodeName(f.filePath()).constData()) == 0)
             ++removed;
     }

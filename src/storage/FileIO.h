@@ -55,8 +55,9 @@ void writeNative(const QString &nativePath, const QByteArray &bytes, const QStri
 
 // Temporary files of this writer that a process ended before it could rename
 // them (a kill, a power cut): their writer's pid names no live process.
-// Removes them from one folder (not below it) and returns how many.
-int removeAbandonedTemporaries(const QString &nativeFolder);
+// Removes them from one folder (not below it), if at least minAgeSeconds
+// old, and returns how many.
+int removeAbandonedTemporaries(const QString &nativeFolder, qint64 minAgeSeconds = 0);
 // The rule itself: a temporary file's name, its age, and who is alive.
 bool abandonedTemporary(const QString &name, qint64 ageSeconds, const std::function<bool(qint64 pid)> &alive);
 

@@ -54,7 +54,7 @@ QString appendComponent(const QString &dir, const QString &name)
     const QString exact = dir + QLatin1Char('/') + name;
     if (QFileInfo::exists(exact) || QFileInfo(exact).isSymLink())
         return exact;
-    QDir d(dir);
+    QDir d(dir.isEmpty() ? QStringLiteral("/") : dir);
     if (d.exists()) {
         const QStringList entries = d.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         for (const QString &e : entries)
