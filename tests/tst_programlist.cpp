@@ -108,6 +108,8 @@ private slots:
     void soborJm();
     void zOrvaT_data();
     void zOrvaT();
+    void entryFoundAgain_data();
+    void entryFoundAgain();
     void headerDisplay_data();
     void headerDisplay();
 
@@ -685,6 +687,33 @@ void TestProgramList::listFromAnotherOperation()
     w.pc.VyplnZaklMemo();
     QVERIFY(w.lines("Zakladmemo").isEmpty());
     QVERIFY(w.text("CasWriteSUMA").isEmpty());
+}
+
+// An interrupted playback is resumed on the entry it played, in a list
+// loaded afresh: where it was, else by its text.
+void TestProgramList::entryFoundAgain_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<int>("where");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("found");
+    const QStringList list{QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Alpha")};
+    QTest::newRow("where it was") << list << 2 << "Alpha" << 2;
+    QTest::newRow("moved") << list << 0 << "Beta" << 1;
+    QTest::newRow("played before, marked then") << list << 1 << "#Beta" << 1;
+    QTest::newRow("marked in the list") << QStringList{QStringLiteral("#Alpha"), QStringLiteral("Beta")} << 0 << "Alpha" << 0;
+    QTest::newRow("beyond the list") << list << 7 << "Beta" << 1;
+    QTest::newRow("gone") << list << 1 << "Gamma" << -1;
+    QTest::newRow("empty list") << QStringList() << 0 << "Alpha" << -1;
+}
+
+void TestProgramList::entryFoundAgain()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(int, where);
+    QFETCH(QString, text);
+    QFETCH(int, found);
+    QCOMPARE(findListEntry(entries, where, text), found);
 }
 
 int main(int argc, char **argv)

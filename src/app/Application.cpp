@@ -14,6 +14,7 @@
 #include "playback/PlaybackController.h"
 #include "playback/Protocol.h"
 #include "program/ProgramController.h"
+#include "program/ProgramList.h"
 #include "ui/ClientEditorDesign.h"
 #include "wishes/WishController.h"
 #include "core/Form19Names.h"
@@ -117,21 +118,9 @@ void Application::resumeInterrupted(const JournalRecord &j)
     }
     if (m_state.loadedProgramFile.compare(j.programFile, Qt::CaseInsensitive) != 0)
         m_program->openProgramFile(j.programFile);
-    // The entry where it was, or by its text if the file changed since.
-    const auto unmarked = [](QString t) {
-        while (t.startsWith(QLatin1Char('#')))
-            t.remove(0, 1);
-        return t;
-    };
-    const QString wanted = unmarked(j.entryText);
-    const int entries = ui.lineCount(f19::Zakladmemo);
-    int entry = j.entry < entries && unmarked(ui.line(f19::Zakladmemo, j.entry)) == wanted ? j.entry : -1;
-    for (int i = 0; entry < 0 && i < entries; ++i) {
-        if (unmarked(ui.line(f19::Zakladmemo, i)) == wanted)
-            entry = i;
-    }
+    const int entry = findListEntry(ui.lines(f19::Zakladmemo), j.entry, j.entryText);
     if (entry < 0)
-        throw ReadError(QStringLiteral("%1: the program \"%2\" is no longer there").arg(j.programFile, wanted).toStdString());
+        throw ReadError(QStringLiteral("%1: the program \"%2\" is no longer there").arg(j.programFile, j.entryText).toStdString());
     ui.setIndex(f19::Zakladmemo, entry);
     m_program->ZakladMemoCliknul();
     // A row that had nothing left: the rest begins with the next one.

@@ -1,5 +1,7 @@
 #include "device/UucpLock.h"
 
+#include "core/ProcessState.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -73,37 +75,8 @@ long parsePid(const char *buf, ssize_t n)
 
 long g_endedPid = 0; // counted as ended whatever it shows
 
-// The state letter of /proc/<pid>/stat: after the command name in
-// parentheses, which may itself hold blanks and parentheses. 0 when unknown.
-char processState(long pid)
-{
-    char path[32];
-    std::snprintf(path, sizeof path, "/proc/%ld/stat", pid);
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    char buf[512];
-    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
-    ::close(fd);
-    if (n <= 0)
-        return 0;
-    buf[n] = 0;
-    const char *end = std::strrchr(buf, ')');
-    return end && end[1] == ' ' ? end[2] : 0;
-}
-
-// A killed process stays a zombie until its parent reaps it, and kill(pid, 0)
-// still finds it: its lock is stale all the same, since it will never write
-// again.
-bool processEnded(long pid)
-{
-    if (pid == g_endedPid)
-        return true;
-    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-        return true;
-    const char state = processState(pid);
-    return state == 'Z' || state == 'X';
-}
+// Its own controller, to a guardian: ended however it looks.
+bool holderEnded(long pid) { return pid == g_endedPid || processEnded(pid); }
 
 // Removes a stale lock. False when the lock is held, or cannot be removed.
 bool clearStale(const QString &lockPath)
@@ -209,7 +182,7 @@ UucpLock::State UucpLock::inspect(const QString &lockPath, std::time_t now)
             pid = parsePid(buf, n);
     }
     if (pid > 0)
-        return processEnded(pid) ? State::Stale : State::Held;
+        return holderEnded(pid) ? State::Stale : State::Held;
     // Empty, unreadable or not a pid: maybe still being written.
     return now - st.st_mtime >= kUnreadableStaleSeconds ? State::Stale : State::Held;
 }
@@ -227,7 +200,7 @@ long UucpLock::holder(const QString &devicePath)
         const ssize_t n = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd, buf, sizeof buf) : -1;
         ::close(fd);
         const long pid = n > 0 ? parsePid(buf, n) : 0;
-        if (pid > 0 && !processEnded(pid))
+        if (pid > 0 && !holderEnded(pid))
             return pid;
     }
     return 0;

@@ -32,12 +32,18 @@ constexpr qint32 kSweepAfter = 2;
 // Lowest value the device is ever sent.
 constexpr qint32 kLowest = 100;
 
+// The row's duration as the engine counts it, in ms.
+qint32 rowStopMs(const RowVars &row)
+{
+    return wrap32(qint64(row.CasH) * 3600000 + qint64(row.CasM) * 60000 + qint64(row.CasS) * 1000);
+}
+
 } // namespace
 
 RowPlan prepareRow(RowVars &row, EngineVars &e, bool generator, std::mt19937 &rng)
 {
     RowPlan plan;
-    e.CasStop = wrap32(qint64(row.CasH) * 3600000 + qint64(row.CasM) * 60000 + qint64(row.CasS) * 1000);
+    e.CasStop = rowStopMs(row);
     e.FrqCOMHM = deviceValue(row.FrUpF, row.HzkHz);
     if (generator) {
         row.InfoMEZ = 1;
@@ -130,7 +136,7 @@ void PlaybackEngine::prepareResume()
     // The resumed row read aside: its own reading comes when it plays.
     RowVars aside = st.row;
     Nactiradekdata(ui.line(f19::MemoPlay, row), aside);
-    const qint64 rowMs = qint64(aside.CasH) * 3600000 + qint64(aside.CasM) * 60000 + qint64(aside.CasS) * 1000;
+    const qint64 rowMs = rowStopMs(aside);
     const qint64 left = std::clamp<qint64>(r.rowLeftMs, 0, std::max<qint64>(0, rowMs));
     e.CasCelkp = wrap32(qint64(e.CasCelkp) - (rowMs - left) / 1000);
     m_rowLimitMs = left;

@@ -118,4 +118,21 @@ ProgramFile::Program ProgramFile::program(qint32 k) const
     return p;
 }
 
+int findListEntry(const QStringList &entries, int where, const QString &text)
+{
+    const auto unmarked = [](QStringView t) {
+        while (t.startsWith(QLatin1Char('#')))
+            t = t.mid(1);
+        return t;
+    };
+    const QStringView wanted = unmarked(text);
+    if (where >= 0 && where < entries.size() && unmarked(entries.at(where)) == wanted)
+        return where;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (unmarked(entries.at(i)) == wanted)
+            return int(i);
+    }
+    return -1;
+}
+
 } // namespace zovt

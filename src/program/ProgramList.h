@@ -35,6 +35,11 @@ QString soborJmFromPath(const QString &path);
 // followed by "\", the export root PRSAdresaPresmerovani.
 bool zOrvaTFromPath(const QString &path, const QString &PRSAdresaPresmerovani);
 
+// The list entry that was 'text' at position 'where' when it was played:
+// there still, else the first entry of that text (the file may have
+// changed since), else -1. The "#" marks of played entries do not count.
+int findListEntry(const QStringList &entries, int where, const QString &text);
+
 // The loaded program file (NacistMemo) with the positions of its header lines.
 class ProgramFile {
 public:

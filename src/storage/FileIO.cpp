@@ -1,6 +1,7 @@
 #include "storage/FileIO.h"
 
 #include "core/Excerpt.h"
+#include "core/ProcessState.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,13 +12,11 @@
 #include <QRegularExpression>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <limits>
 #include <optional>
 #include <utility>
 
@@ -292,13 +291,7 @@ bool abandonedTemporary(const QString &name, qint64 ageSeconds, const std::funct
 
 int removeAbandonedTemporaries(const QString &nativeFolder, qint64 minAgeSeconds)
 {
-    const auto alive = [](qint64 pid) {
-        if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
-            return false;
-        if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-            return false;
-        return true;
-    };
+    const auto alive = [](qint64 pid) { return !processEnded(long(pid)); };
     int removed = 0;
     QDirIterator it(nativeFolder, {QStringLiteral(".zovt-*.tmp")}, QDir::Files | QDir::Hidden | QDir::System);
     const QDateTime now = QDateTime::currentDateTime();
