@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # Builds (if needed, showing the build's progress) and starts the controller.
-# Installs missing Debian packages first, lays the default pictures into the
-# data folder when they are missing, hands the demo programs over on a first
-# run, and starts the device simulator when no real device is mapped at the
-# configured port and, with no port configured, no USB serial adapter is
-# plugged in.
+# Installs missing Debian packages first, and starts the device simulator
+# when no real device is mapped at the configured port and, with no port
+# configured, no USB serial adapter is plugged in.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD_DIR:-$ROOT/build-run}
@@ -30,25 +28,10 @@ esac
 export WINEPREFIX="$PREFIX"
 # Drive C: as Wine has it (a dosdevices link) or the plain drive_c folder.
 if [ -d "$PREFIX/dosdevices/c:" ]; then DRIVE_C="$PREFIX/dosdevices/c:"; else DRIVE_C="$PREFIX/drive_c"; fi
+# The controller lays the default pictures into its data folder and hands the
+# demo programs over on a first start by itself; this script only reads the
+# configured port from it.
 DATA="$DRIVE_C/WooZovDaz9"
-new_data=0
-[ -d "$DATA" ] || new_data=1
-mkdir -p "$DATA/PicWorvat"
-
-# Default pictures, never overwriting the ones that are there.
-for f in "$ROOT"/data/PicWorvat/*; do
-  name=$(basename "$f")
-  existing=$(find "$DATA/PicWorvat" -maxdepth 1 -iname "$name" -print -quit)
-  [ -n "$existing" ] || cp "$f" "$DATA/PicWorvat/$name"
-done
-
-# A first run gets the demo programs handed over, so the list is filled at once.
-if [ "$new_data" = 1 ]; then
-  mkdir -p "$DRIVE_C/OrvaTherapy/Demo"
-  cp "$ROOT/examples/demo.txt" "$DRIVE_C/OrvaTherapy/Demo/demo.txt"
-  printf 'C:\\OrvaTherapy\\Demo\\demo.txt\r\n' > "$DATA/AdresaAktZov.txt"
-  echo "First run: the demo programs are handed over (C:\\OrvaTherapy\\Demo\\demo.txt)."
-fi
 
 # The port the controller will open.
 PORT=3

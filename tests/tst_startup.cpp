@@ -13,6 +13,7 @@
 #include "i18n/Catalogue.h"
 #include "program/ProgramController.h"
 #include "program/RowParser.h"
+#include "storage/DataFolder.h"
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "support/HeadlessApp.h"
@@ -71,6 +72,11 @@ class TestStartup : public QObject {
     Q_OBJECT
 private slots:
     void firstStartOnEmptyDrive();
+    void shippedFilesAreFoundBesideTheProgram_data();
+    void shippedFilesAreFoundBesideTheProgram();
+    void dataFolderIsCompletedFromTheShippedFiles_data();
+    void dataFolderIsCompletedFromTheShippedFiles();
+    void installedFirstStartListsTheDemo();
     void hooksBetweenSubsystemsAreBound();
     void unboundCallIsRefused_data();
     void unboundCallIsRefused();
@@ -132,6 +138,124 @@ void TestStartup::firstStartOnEmptyDrive()
     QVERIFY(st.Staruji);
     f.clock.advance(4000);
     QVERIFY(!st.Staruji);
+}
+
+namespace {
+
+// A folder of shipped files as the package lays them out: the project's
+// default pictures and demo programs.
+void shipInto(const QString &dir)
+{
+    QVERIFY(QDir().mkpath(dir + QStringLiteral("/PicWorvat")));
+    QVERIFY(QDir().mkpath(dir + QStringLiteral("/examples")));
+    const QDir pictures(QStringLiteral(ZOVT_SOURCE_DIR "/data/PicWorvat"));
+    for (const QString &name : pictures.entryList(QDir::Files))
+        QVERIFY(QFile::copy(pictures.filePath(name), dir + QStringLiteral("/PicWorvat/") + name));
+    QVERIFY(QFile::copy(QStringLiteral(ZOVT_SOURCE_DIR "/examples/demo.txt"), dir + QStringLiteral("/examples/demo.txt")));
+}
+
+int shippedPictureCount() { return int(QDir(QStringLiteral(ZOVT_SOURCE_DIR "/data/PicWorvat")).entryList(QDir::Files).size()); }
+
+} // namespace
+
+void TestStartup::shippedFilesAreFoundBesideTheProgram_data()
+{
+    QTest::addColumn<QString>("shipped");    // where the shipped files lie, below the scratch folder; empty: nowhere
+    QTest::addColumn<QString>("executable"); // the program's folder, below the scratch folder
+    QTest::newRow("installed prefix") << "usr/share/zovt-generator" << "usr/bin";
+    QTest::newRow("build tree") << "build/share/zovt-generator" << "build";
+    QTest::newRow("build tree, a tool") << "build/share/zovt-generator" << "build/tools";
+    QTest::newRow("nothing shipped") << "" << "usr/bin";
+}
+
+// The package, `cmake --install` to any prefix and the build tree all find
+// their pictures.
+void TestStartup::shippedFilesAreFoundBesideTheProgram()
+{
+    QFETCH(QString, shipped);
+    QFETCH(QString, executable);
+    QTemporaryDir scratch;
+    QVERIFY(QDir().mkpath(scratch.filePath(executable)));
+    if (!shipped.isEmpty())
+        QVERIFY(QDir().mkpath(scratch.filePath(shipped + QStringLiteral("/PicWorvat"))));
+    const QString found = datafolder::shippedDir(scratch.filePath(executable));
+    QCOMPARE(found, shipped.isEmpty() ? QString() : QDir::cleanPath(scratch.filePath(shipped)));
+}
+
+void TestStartup::dataFolderIsCompletedFromTheShippedFiles_data()
+{
+    QTest::addColumn<bool>("dataFolder");   // the data folder exists already
+    QTest::addColumn<bool>("ownRed");       // the user's own red picture lies there as "1red.JPG"
+    QTest::addColumn<bool>("ownDemo");      // a demo file lies at the demo's place already
+    QTest::addColumn<bool>("shipped");      // the shipped files are found
+    QTest::addColumn<int>("added");
+    QTest::addColumn<bool>("handedOver");
+    QTest::addColumn<bool>("problem");
+    const int all = shippedPictureCount();
+    QTest::newRow("first start") << false << false << false << true << all << true << false;
+    QTest::newRow("first start, a demo of the user's") << false << false << true << true << all << true << false;
+    QTest::newRow("later start, own picture kept") << true << true << false << true << all - 1 << false << false;
+    QTest::newRow("nothing shipped") << false << false << false << false << 0 << false << true;
+}
+
+void TestStartup::dataFolderIsCompletedFromTheShippedFiles()
+{
+    QFETCH(bool, dataFolder);
+    QFETCH(bool, ownRed);
+    QFETCH(bool, ownDemo);
+    QFETCH(bool, shipped);
+    QFETCH(int, added);
+    QFETCH(bool, handedOver);
+    QFETCH(bool, problem);
+    test::TempDrive drive;
+    QTemporaryDir from;
+    shipInto(from.path());
+    if (dataFolder)
+        drive.put(paths::DataDir + QStringLiteral("\\COM_Nr.dat"), "3\r\n");
+    if (ownRed)
+        drive.put(paths::PicDir + QStringLiteral("\\1red.JPG"), "mine");
+    if (ownDemo)
+        drive.put(datafolder::DemoProgram, "[Mine]\r\n[STOP]\r\n");
+
+    const datafolder::Prepared p = datafolder::prepare(shipped ? from.path() : QString());
+    QCOMPARE(p.firstStart, !dataFolder);
+    QCOMPARE(p.picturesAdded.size(), added);
+    QCOMPARE(p.problems.isEmpty(), !problem);
+    QVERIFY(drive.has(paths::PicDir));
+    if (ownRed)
+        QCOMPARE(drive.get(paths::PicRed), QByteArray("mine"));
+    else if (shipped)
+    {
+        QFile red(from.filePath(QStringLiteral("PicWorvat/1RED.jpg")));
+        QVERIFY(red.open(QIODevice::ReadOnly));
+        QCOMPARE(drive.get(paths::PicRed), red.readAll());
+    }
+    QCOMPARE(p.demoHandedOver, handedOver ? datafolder::DemoProgram : QString());
+    QCOMPARE(drive.has(paths::ProgramHandOff), handedOver);
+    if (handedOver)
+        QCOMPARE(drive.get(paths::ProgramHandOff), datafolder::DemoProgram.toLatin1() + "\r\n");
+    if (ownDemo)
+        QCOMPARE(drive.get(datafolder::DemoProgram), QByteArray("[Mine]\r\n[STOP]\r\n"));
+    // A second start finds nothing to do.
+    const datafolder::Prepared again = datafolder::prepare(shipped ? from.path() : QString());
+    QVERIFY(!again.firstStart && again.picturesAdded.isEmpty() && again.demoHandedOver.isEmpty());
+}
+
+// An installed copy started with no data folder: no message, the pictures
+// shown, the demo listed, the window usable.
+void TestStartup::installedFirstStartListsTheDemo()
+{
+    Fixture f(false);
+    QTemporaryDir from;
+    shipInto(from.path());
+    datafolder::prepare(from.path());
+    f.start();
+    for (const auto &shown : f.dialogs.shown())
+        QFAIL(qPrintable(shown.text));
+    QCOMPARE(f.ui.picture("COMconct"), paths::PicGreen);
+    const QStringList listed = f.ui.lines(QStringLiteral("Zakladmemo"));
+    QVERIFY2(!listed.isEmpty() && listed.first().trimmed() == QStringLiteral("Single frequency 10 Hz"), qPrintable(listed.join(QLatin1Char('|'))));
+    QVERIFY(f.ui.isEnabled("Open"));
 }
 
 // A hook nobody binds would make its subsystem silently do nothing.

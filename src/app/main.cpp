@@ -8,6 +8,7 @@
 #include "device/PortList.h"
 #include "ui/Icons.h"
 #include "storage/CodePage.h"
+#include "storage/DataFolder.h"
 #include "storage/WinPath.h"
 
 #include <QApplication>
@@ -72,6 +73,15 @@ int listPorts()
     return 0;
 }
 
+// The pictures the window shows first, and on a first start the demo
+// programs, are laid into the data folder from what came with the program.
+void prepareDataFolder()
+{
+    const auto prepared = zovt::datafolder::prepare(zovt::datafolder::shippedDir(QCoreApplication::applicationDirPath()));
+    for (const QString &line : zovt::datafolder::report(prepared))
+        std::fprintf(stderr, "zovt-generator: %s\n", qPrintable(line));
+}
+
 int run(int argc, char **argv, zovt::Guardian &guardian, bool &restart)
 {
     // Files shared with Wine programs are unusable under a wrong prefix or codec.
@@ -87,6 +97,7 @@ int run(int argc, char **argv, zovt::Guardian &guardian, bool &restart)
     zovt::MainWindowController::prepareApplication();
     QApplication::setWindowIcon(zovt::icons::appIcon());
     zovt::winpath::ensureDriveC();
+    prepareDataFolder();
 
     zovt::QtClock clock;
 
