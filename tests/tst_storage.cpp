@@ -154,6 +154,26 @@ void TestStorage::toNativeOfMissingDrive()
     TempDrive d;
     QCOMPARE(winpath::toNative(QStringLiteral("D:\\Data\\a.txt")), d.prefix() + QStringLiteral("/dosdevices/d:/Data/a.txt"));
     QVERIFY(!files::exists(QStringLiteral("D:\\Data\\a.txt")));
+
+    // A read names the drive that leads nowhere, not just a missing file.
+    const auto readError = [](const QString &winPath) {
+        try {
+            files::readAll(winPath);
+        } catch (const ReadError &e) {
+            return QString::fromUtf8(e.what());
+        }
+        return QString();
+    };
+    QCOMPARE(readError(QStringLiteral("D:\\Data\\a.txt")),
+             QStringLiteral("Cannot read file \"D:\\Data\\a.txt\". Drive D: leads nowhere in the Wine prefix \"%1\" "
+                            "(no folder at dosdevices/d:).").arg(d.prefix()));
+    QVERIFY(QDir().mkpath(d.prefix() + QStringLiteral("/dosdevices")));
+    QVERIFY(QFile::link(d.prefix() + QStringLiteral("/gone"), d.prefix() + QStringLiteral("/dosdevices/e:")));
+    QVERIFY(readError(QStringLiteral("e:\\a.txt")).contains(QStringLiteral("Drive E: leads nowhere")));
+    // Drives that lead somewhere keep the plain reason.
+    QVERIFY(readError(QStringLiteral("C:\\a.txt")).endsWith(QStringLiteral("No such file or directory")));
+    for (const char *fine : {"C:\\a.txt", "Z:\\tmp\\a.txt", "relative\\a.txt"})
+        QVERIFY2(winpath::driveProblem(QString::fromLatin1(fine)).isEmpty(), fine);
 }
 
 void TestStorage::prefixDefaultsToHomeWine()

@@ -1,5 +1,6 @@
 #include "app/QtDialogs.h"
 
+#include "storage/FileIO.h"
 #include "storage/WinPath.h"
 
 #include <QApplication>
@@ -113,7 +114,18 @@ std::optional<QString> QtDialogs::openFile(const OpenFile &r)
     }
     if (runCentred(dlg, m_owner) != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return std::nullopt;
-    return winpath::toWindows(dlg.selectedFiles().first());
+    const QString picked = dlg.selectedFiles().first();
+    const QString chosen = winpath::toWindows(picked);
+    // The program reads the file by its Windows name, the way the companion
+    // programs would. A file the operator can see but that name does not lead
+    // back to would leave the list empty without a word; say why instead.
+    if (QFileInfo(winpath::toNative(chosen)).canonicalFilePath() != QFileInfo(picked).canonicalFilePath()) {
+        QString why = winpath::driveProblem(chosen);
+        if (why.isEmpty())
+            why = QStringLiteral("Its Windows name leads to another file in the Wine prefix \"%1\".").arg(winpath::prefix());
+        errorReport(files::readErrorText(chosen, why));
+    }
+    return chosen;
 }
 
 } // namespace zovt

@@ -45,10 +45,22 @@ bool makeDir(const QString &winPath) noexcept
     return QDir().mkdir(n);
 }
 
+namespace {
+
+// A file on a drive that leads nowhere is missing for a reason worth naming.
+void refuseUnmappedDrive(const QString &winPath)
+{
+    if (const QString why = winpath::driveProblem(winPath); !why.isEmpty())
+        throw ReadError(readErrorText(winPath, why).toStdString());
+}
+
+} // namespace
+
 QByteArray readAll(const QString &winPath, qint64 limit)
 {
     if (native(winPath).isEmpty())
         failReadingWinPath(winPath, kInvalidName);
+    refuseUnmappedDrive(winPath);
     return readNative(native(winPath), limit, winPath);
 }
 
@@ -56,6 +68,7 @@ void readChunks(const QString &winPath, const std::function<void(QByteArrayView)
 {
     if (native(winPath).isEmpty())
         failReadingWinPath(winPath, kInvalidName);
+    refuseUnmappedDrive(winPath);
     readNativeChunks(native(winPath), limit, winPath, chunk);
 }
 

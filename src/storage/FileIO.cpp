@@ -28,10 +28,7 @@ QString shown(const QString &name) { return excerpt(name, kPathExcerptChars); }
 
 QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-[[noreturn]] void readFail(const QString &name, const QString &why)
-{
-    throw ReadError(QStringLiteral("Cannot read file \"%1\". %2").arg(shown(name), why).toStdString());
-}
+[[noreturn]] void readFail(const QString &name, const QString &why) { throw ReadError(readErrorText(name, why).toStdString()); }
 
 [[noreturn]] void writeFail(const QString &name, const char *what, int error)
 {
@@ -39,6 +36,15 @@ QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error
                          .arg(QLatin1String(what), shown(name), errnoText(error))
                          .toStdString());
 }
+
+} // namespace
+
+QString readErrorText(const QString &shownName, const QString &why)
+{
+    return QStringLiteral("Cannot read file \"%1\". %2").arg(shown(shownName), why);
+}
+
+namespace {
 
 class Fd {
 public:

@@ -36,6 +36,10 @@ inline constexpr qint64 Picture = qint64(32) << 20;
 inline constexpr qint64 Registry = qint64(64) << 20;
 } // namespace cap
 
+// The text of every read error: "Cannot read file "<name>". <why>", the
+// name cut to an excerpt.
+QString readErrorText(const QString &shownName, const QString &why);
+
 // Reads the whole regular file at a native path, at most 'limit' bytes.
 // Throws ReadError whose text names 'shownName' (the path the caller knows
 // the file by) when the file is missing, not a regular file, larger than

@@ -82,6 +82,17 @@ bool validName(const QString &component)
     return true;
 }
 
+QString driveProblem(const QString &windowsPath)
+{
+    if (!hasDrive(windowsPath))
+        return QString();
+    const QChar letter = windowsPath.at(0).toUpper();
+    if (QFileInfo(driveDirectory(letter)).isDir())
+        return QString();
+    return QStringLiteral("Drive %1: leads nowhere in the Wine prefix \"%2\" (no folder at dosdevices/%3:).")
+        .arg(letter, prefix(), letter.toLower());
+}
+
 QString toNative(const QString &windowsPath)
 {
     QString p = windowsPath;

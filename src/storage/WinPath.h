@@ -21,6 +21,11 @@ QString prefixProblem();
 // The native directory of a drive letter ('c', 'Z', ...).
 QString driveDirectory(QChar letter);
 
+// Empty when the drive of a Windows path leads to a folder; else one
+// sentence saying that it leads nowhere in this prefix. A path without a
+// drive letter has no drive problem.
+QString driveProblem(const QString &windowsPath);
+
 // Windows path ("C:\WooZovDaz9\RunZovT.dat") to native path. Paths without a
 // drive letter are taken as native paths with "\" turned into "/". A Windows
 // path that cannot name a file (see validName) gives an empty text: a file
