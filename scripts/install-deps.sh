@@ -11,7 +11,8 @@ PKGS=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg-dev zlib
       libgl-dev xvfb xauth fonts-dejavu-core lld
       fonts-wine              # a Tahoma-compatible font for the window's design font
       libqt6svg6              # the window icon as drawn
-      qt6-translations-l10n)  # Qt's own texts (dialog buttons) in the five languages
+      qt6-translations-l10n   # Qt's own texts (dialog buttons) in the five languages
+      openbox x11-utils)      # a window manager and xprop for the test of window stacking
 if [ "${1:-}" = --fuzz ]; then PKGS+=(clang libclang-rt-dev); fi
 # One query for all of them: the run command asks this at every start.
 installed=" $(dpkg-query -W -f='${Package}:${db:Status-Status} ' "${PKGS[@]}" 2>/dev/null || true) "

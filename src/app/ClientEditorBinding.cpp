@@ -6,20 +6,13 @@
 #include "ui/ClientEditorWindow.h"
 
 #include <QAbstractButton>
-#include <QWindow>
 
 namespace zovt {
 
-void bindClientEditor(TForm2 &form, Application &app, QWidget &main)
+void bindClientEditor(TForm2 &form, Application &app)
 {
     ClientEditor &editor = app.clientEditor();
-    editor.hooks.show = [&form, &main] {
-        // Tied to the main window for the window manager: a click there
-        // must not bury the editor, which would look closed.
-        form.winId();
-        main.winId();
-        if (form.windowHandle() && main.windowHandle())
-            form.windowHandle()->setTransientParent(main.windowHandle());
+    editor.hooks.show = [&form] {
         form.show();
         form.raise();
         form.activateWindow();

@@ -11,6 +11,6 @@ class Application;
 class TForm2;
 
 // main: the main window, which the editor stays above while it is open.
-void bindClientEditor(TForm2 &form, Application &app, QWidget &main);
+void bindClientEditor(TForm2 &form, Application &app);
 
 } // namespace zovt

@@ -11,7 +11,7 @@
 namespace zovt {
 
 LanguageDialogWindow::LanguageDialogWindow(MainWindowController &main)
-    : m_ui(&m_window, design::languageDialogControls()), m_choice(m_ui)
+    : m_window(&main.window()), m_ui(&m_window, design::languageDialogControls()), m_choice(m_ui)
 {
     applyLanguageDialogColour(m_window, readColourScheme());
     Application &app = main.app();

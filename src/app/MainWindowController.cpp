@@ -64,7 +64,7 @@ bool MainWindowController::ListPress::eventFilter(QObject *watched, QEvent *even
 
 MainWindowController::MainWindowController(Clock &clock)
     : m_clock(clock), m_ui(&m_window, design::mainWindowControls()),
-      m_form2Ui(&m_form2, design::clientEditorControls()), m_port(clock)
+      m_form2(&m_window), m_form2Ui(&m_form2, design::clientEditorControls()), m_port(clock)
 {
     WindowHooks hooks;
     hooks.show = [this] {
@@ -143,7 +143,7 @@ void MainWindowController::bind()
     onClick(f19::KlientOpen, [&a] { a.clientPanel().KlientOpen(); });
     onClick(f19::Novy, [&a] { a.clientPanel().Novy(); });
     onClick(f19::DeleteJm, [&a] { a.clientPanel().DeleteJm(); });
-    bindClientEditor(m_form2, a, m_window);
+    bindClientEditor(m_form2, a);
     onClick(f19::VerzeSwZovT, [&a] { a.settings().VerzeSwZovTClick(); });
     onClick(f19::C_Max, [&a] { a.settings().C_MaxClick(); });
     onClick(f19::JasLED, [&a] { a.lighting().JasLEDClick(); });

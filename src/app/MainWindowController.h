@@ -56,7 +56,9 @@ private:
     Clock &m_clock;
     TForm19 m_window;
     WidgetSurface m_ui;
-    TForm2 m_form2; // the client editor, created once after the main window
+    // The client editor, created once after the main window and owned by it,
+    // so that the window manager keeps it above the main window.
+    TForm2 m_form2;
     WidgetSurface m_form2Ui;
     QtDialogs m_dialogs;
     VaCommPort m_port;

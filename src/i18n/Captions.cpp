@@ -2,6 +2,7 @@
 
 #include "core/ControlSurface.h"
 #include "core/Form19Names.h"
+#include "core/FindControl.h"
 #include "core/Form2Names.h"
 
 #include <QWidget>
@@ -129,19 +130,6 @@ const QStringList &languageDialogItems()
 }
 
 } // namespace captions
-
-namespace {
-
-QWidget *findControl(QWidget *root, const QString &name)
-{
-    if (!root)
-        return nullptr;
-    if (root->objectName() == name)
-        return root;
-    return root->findChild<QWidget *>(name);
-}
-
-} // namespace
 
 namespace {
 

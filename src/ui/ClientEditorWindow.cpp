@@ -17,7 +17,7 @@
 
 namespace zovt {
 
-TForm2::TForm2(QWidget *parent) : QWidget(parent, Qt::Window)
+TForm2::TForm2(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("Form2"));
     setFont(QFont(design::designFontFamily(), design::DesignPointSize));

@@ -1,6 +1,8 @@
 #include "ui/WidgetSurface.h"
 #include "ui/FormBuilder.h"
 
+#include "core/FindControl.h"
+
 #include "storage/Picture.h"
 #include "ui/ColumnMemo.h"
 #include "ui/LineList.h"
@@ -106,7 +108,7 @@ QWidget *WidgetSurface::find(const QString &name) const
         return *it;
     QWidget *w = nullptr;
     if (m_root)
-        w = m_root->objectName() == name ? m_root.data() : m_root->findChild<QWidget *>(name);
+        w = findControl(m_root.data(), name);
     if (!w)
         throw std::logic_error("The window has no control named \"" + name.toStdString() + "\"");
     m_cache.insert(name, w);
