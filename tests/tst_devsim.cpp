@@ -2,6 +2,7 @@
 // serial component: its stable path beside Wine's links, its log, and the
 // port it must not leave locked.
 
+#include "app/SimulatorProcess.h"
 #include "device/CommandMeaning.h"
 #include "device/PortPath.h"
 #include "device/VaComm.h"
@@ -105,6 +106,8 @@ private slots:
     void abandonedMark_data();
     void abandonedMark();
     void followsTheRecordedFirmware();
+    void startedBesideTheController_data();
+    void startedBesideTheController();
 
 private:
     bool startSim(QProcess &sim, const QStringList &args);
@@ -434,6 +437,51 @@ void TestDevsim::logIsAppendedAndASecondSimulatorRefused()
     QCOMPARE(lines.first(), QStringLiteral("earlier session"));
     QCOMPARE(lines.filter(QStringLiteral("listening on")).size(), 2);
     QCOMPARE(textsIn(lines), QStringList{"22"});
+}
+
+void TestDevsim::startedBesideTheController_data()
+{
+    QTest::addColumn<QString>("setup"); // what is at COM7 before
+    QTest::addColumn<bool>("serves");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("nothing there") << "" << true << "the device simulator zovt-devsim serves COM7";
+    QTest::newRow("a real device linked") << "device" << false << "the device simulator did not start";
+    QTest::newRow("not installed") << "no program" << false << "zovt-devsim is not installed";
+}
+
+// --simulator: the port leads to the simulator while the controller runs,
+// a port that leads to a device is left alone, and the simulator's links go
+// when it is stopped.
+void TestDevsim::startedBesideTheController()
+{
+    QFETCH(QString, setup);
+    QFETCH(bool, serves);
+    QFETCH(QString, says);
+    if (!QFileInfo::exists(devsimPath()))
+        QSKIP("zovt-devsim is not built");
+    TempDrive drive;
+    QTemporaryDir work;
+    if (setup == QLatin1String("device")) {
+        QVERIFY(QDir().mkpath(drive.prefix() + QStringLiteral("/dosdevices")));
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), portpath::dosDeviceLink(7)));
+    }
+    const QString program = setup == QLatin1String("no program") ? QString() : devsimPath();
+    const QString log = work.filePath(QStringLiteral("devsim.log"));
+    SimulatorProcess sim;
+    const QStringList said = sim.start(program, 7, log, 10000);
+    QVERIFY2(said.join(QLatin1Char('\n')).contains(says), qPrintable(said.join(QLatin1Char('\n'))));
+    QCOMPARE(sim.running(), serves);
+    if (!serves) {
+        if (setup == QLatin1String("device"))
+            QCOMPARE(QFileInfo(portpath::dosDeviceLink(7)).symLinkTarget(), QStringLiteral("/dev/null"));
+        return;
+    }
+    QVERIFY(QFileInfo(portpath::devicePath(7)).canonicalFilePath().startsWith(QLatin1String("/dev/pts/")));
+    sendText(7, "22");
+    QTRY_COMPARE_WITH_TIMEOUT(textsIn(logLines(log)), QStringList{"22"}, 10000);
+    sim.stop();
+    QVERIFY(!sim.running());
+    QVERIFY(!QFileInfo(portpath::devicePath(7)).canonicalFilePath().startsWith(QLatin1String("/dev/pts/")));
 }
 
 void TestDevsim::exclusiveUseEndsWithTheController()

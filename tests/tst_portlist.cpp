@@ -278,7 +278,7 @@ void TestPortList::listsEveryKindOfPort()
 
 void TestPortList::reasons_data()
 {
-    QTest::addColumn<QString>("tree");      // "adapter": a UART without hardware and a USB adapter; "empty"
+    QTest::addColumn<QString>("tree");      // "adapter": a UART without hardware and a USB adapter; "uart": that UART alone; "empty"
     QTest::addColumn<int>("port");
     QTest::addColumn<QString>("setup");     // "held", "controller", "denied" or empty
     QTest::addColumn<QString>("error");     // the port error's text
@@ -286,11 +286,20 @@ void TestPortList::reasons_data()
 
     const QString ioError = QStringLiteral("Can't open specified device @/ttyS0 (Error 5, Input/output error)");
     QTest::newRow("no such device") << "adapter" << 4 << "" << ""
-                                    << "COM4 ($/dosdevices/com4): no such device; serial ports here: COM1 (@/ttyS0), COM2 "
+                                    << "COM4 ($/dosdevices/com4): no such device; serial ports here: COM2 "
                                        "(@/ttyUSB0) (zovt-generator --list-ports tells them apart)";
     QTest::newRow("no serial port at all") << "empty" << 3 << "" << ""
                                            << "COM3 ($/dosdevices/com3): no such device, and no serial port is present: "
-                                              "plug the generator in";
+                                              "plug the generator in, or try the controller without one: zovt-generator "
+                                              "--simulator starts the device simulator zovt-devsim at COM3 first";
+    QTest::newRow("only a UART without hardware")
+        << "uart" << 3 << "" << ""
+        << "COM3 ($/dosdevices/com3): no such device, and no serial port is present: plug the generator in, or try the "
+           "controller without one: zovt-generator --simulator starts the device simulator zovt-devsim at COM3 first";
+    QTest::newRow("that UART itself") << "uart" << 1 << "" << "Can't open specified device @/ttyS0 (Error 5, Input/output error)"
+                                      << "COM1 (@/ttyS0) is an on-board serial port with no hardware behind it; no other "
+                                         "serial port is present: plug the generator in, or try the controller without one: "
+                                         "zovt-generator --simulator starts the device simulator zovt-devsim at COM1 first";
     QTest::newRow("UART without hardware") << "adapter" << 1 << "" << ioError
                                            << "COM1 (@/ttyS0) is an on-board serial port with no hardware behind it; a "
                                               "USB adapter is at COM2 (@/ttyUSB0)";
@@ -317,6 +326,8 @@ void TestPortList::reasons()
         QSKIP("root may open every device");
     TempDrive d;
     FakeTree t;
+    if (tree == QLatin1String("uart"))
+        t.uart(QStringLiteral("ttyS0"), 0);
     if (tree == QLatin1String("adapter")) {
         t.uart(QStringLiteral("ttyS0"), 0);
         t.usb(QStringLiteral("ttyUSB0"), "1a86", "7523", "QinHeng", "USB Serial", "");

@@ -3,15 +3,19 @@
 #include "app/LanguageDialogWindow.h"
 #include "app/MainWindowController.h"
 #include "app/SignalExit.h"
+#include "app/SimulatorProcess.h"
 #include "device/DeviceLink.h"
 #include "device/Guardian.h"
 #include "device/PortList.h"
 #include "ui/Icons.h"
 #include "storage/CodePage.h"
+#include "storage/DataFiles.h"
 #include "storage/DataFolder.h"
+#include "storage/Paths.h"
 #include "storage/WinPath.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cerrno>
 #include <cstdio>
@@ -35,6 +39,9 @@ zovt::cli::Program commandLine()
         "see zovt-generator(1) for the files that switch options on.");
     p.options = {
         {QStringLiteral("list-ports"), {}, QStringLiteral("List the serial ports with their COM numbers and exit.")},
+        {QStringLiteral("simulator"), {},
+         QStringLiteral("Start the device simulator zovt-devsim at the configured port first, for use without a\n"
+                        "generator; it ends with the controller.")},
     };
     p.epilog = QStringLiteral(
         "Environment:\n"
@@ -82,7 +89,29 @@ void prepareDataFolder()
         std::fprintf(stderr, "zovt-generator: %s\n", qPrintable(line));
 }
 
-int run(int argc, char **argv, zovt::Guardian &guardian, bool &restart)
+// The simulator at the port the controller will open, for a user without a
+// generator.
+void startSimulator(zovt::SimulatorProcess &simulator)
+{
+    int port = zovt::paths::DefaultComPort;
+    try {
+        if (zovt::files::exists(zovt::paths::ComNrFile))
+            port = zovt::files::readLineInteger(zovt::paths::ComNrFile);
+    } catch (const std::exception &) {
+        // Start-up reports the unreadable file in its window.
+    }
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || !QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    state += QStringLiteral("/zovt");
+    QDir().mkpath(state);
+    const QStringList said = simulator.start(zovt::SimulatorProcess::findProgram(QCoreApplication::applicationDirPath()),
+                                             port, state + QStringLiteral("/devsim.log"));
+    for (const QString &line : said)
+        std::fprintf(stderr, "zovt-generator: %s\n", qPrintable(line));
+}
+
+int run(int argc, char **argv, zovt::Guardian &guardian, bool withSimulator, bool &restart)
 {
     // Files shared with Wine programs are unusable under a wrong prefix or codec.
     QString why = zovt::winpath::prefixProblem();
@@ -98,6 +127,9 @@ int run(int argc, char **argv, zovt::Guardian &guardian, bool &restart)
     QApplication::setWindowIcon(zovt::icons::appIcon());
     zovt::winpath::ensureDriveC();
     prepareDataFolder();
+    zovt::SimulatorProcess simulator;
+    if (withSimulator)
+        startSimulator(simulator);
 
     zovt::QtClock clock;
 
@@ -139,7 +171,7 @@ int main(int argc, char **argv)
     zovt::Guardian guardian;
     guardian.start("zovt-generator");
     bool restart = false;
-    const int rc = run(argc, argv, guardian, restart);
+    const int rc = run(argc, argv, guardian, parsed.isSet(QStringLiteral("simulator")), restart);
     // Everything of the first run is gone by now: the window closed, the
     // marker removed, the port released. The guardian leaves the device as it is.
     guardian.farewell();

@@ -226,20 +226,25 @@ QString explainFailure(int portNum, const QString &errorText)
         if (r.port == portNum)
             continue;
         const PortInfo other = describe(r);
-        if (other.kind == PortInfo::Kind::Missing)
+        // An on-board port with no hardware behind it is no place to look.
+        if (other.kind == PortInfo::Kind::Missing || other.kind == PortInfo::Kind::UartNoHardware)
             continue;
         present << portText(other);
         if (other.kind == PortInfo::Kind::Usb && adapters.isEmpty())
             adapters = portText(other);
     }
     const QString listHint = QStringLiteral(" (zovt-generator --list-ports tells them apart)");
+    const QString withoutDevice = QStringLiteral(", or try the controller without one: zovt-generator --simulator starts "
+                                                 "the device simulator zovt-devsim at COM%1 first").arg(portNum);
     const QString elsewhere = !adapters.isEmpty() ? QStringLiteral("; a USB adapter is at ") + adapters
                             : !present.isEmpty() ? QStringLiteral("; serial ports here: ") + present.join(QStringLiteral(", ")) + listHint
-                                                 : QStringLiteral("; no other serial port is present: plug the generator in");
+                                                 : QStringLiteral("; no other serial port is present: plug the generator in") + withoutDevice;
 
     if (info.kind == PortInfo::Kind::Missing) {
         if (present.isEmpty())
-            return QStringLiteral("COM%1 (%2): no such device, and no serial port is present: plug the generator in").arg(portNum).arg(info.where.path);
+            return QStringLiteral("COM%1 (%2): no such device, and no serial port is present: plug the generator in%3")
+                .arg(portNum)
+                .arg(info.where.path, withoutDevice);
         return QStringLiteral("COM%1 (%2): no such device; serial ports here: %3%4")
             .arg(portNum)
             .arg(info.where.path, present.join(QStringLiteral(", ")), listHint);
