@@ -3,6 +3,7 @@
 // interface language.
 
 #include "app/Application.h"
+#include "app/CarriedView.h"
 #include "app/LanguageDialogWindow.h"
 #include "app/MainWindowController.h"
 #include "app/QtTranslations.h"
@@ -16,7 +17,9 @@
 #include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "storage/WinPath.h"
+#include "support/ClientsFixture.h"
 #include "support/HeadlessApp.h"
+#include "support/Rows.h"
 #include "support/TempDrive.h"
 #include "ui/LanguageDialog.h"
 #include "ui/LanguageDialogDesign.h"
@@ -85,6 +88,9 @@ private slots:
     void dialogColour_data();
     void dialogColour();
     void openedFromTheGlobeWithoutBlocking();
+    void carriedViewTravelsWhole_data();
+    void carriedViewTravelsWhole();
+    void restartShowsTheSameView();
 
     void qtLocaleNames_data();
     void qtLocaleNames();
@@ -271,6 +277,82 @@ void TestLanguage::openedFromTheGlobeWithoutBlocking()
     QVERIFY(form9.restartAsked());
     QVERIFY(!w.isVisible());
     QVERIFY(!drive.has(paths::RunMarker));
+}
+
+void TestLanguage::carriedViewTravelsWhole_data()
+{
+    QTest::addColumn<QByteArray>("text"); // empty: the view itself, encoded
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("a client and a program") << QByteArray() << true;
+    QTest::newRow("not JSON") << QByteArray("C:\\a.txt") << false;
+    QTest::newRow("no fields") << QByteArray("{}") << false;
+    QTest::newRow("entry not a number") << QByteArray(R"({"client":"","program":"C:\\p.txt","entry":"1","entryText":""})") << false;
+    QTest::newRow("entry without a program") << QByteArray(R"({"client":"","program":"","entry":1,"entryText":"A"})") << false;
+    QTest::newRow("entry below -1") << QByteArray(R"({"client":"","program":"C:\\p.txt","entry":-2,"entryText":""})") << false;
+    QTest::newRow("nothing shown") << QByteArray(R"({"client":"","program":"","entry":-1,"entryText":""})") << true;
+}
+
+// What one run carries to the next comes back as it was, and anything else
+// is no view at all.
+void TestLanguage::carriedViewTravelsWhole()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, whole);
+    const ShownView view{QStringLiteral("C:\\OrvaTherapy\\QDBZ5\\Dvořák \"Honza\".txt"),
+                         QStringLiteral("Z:\\home\\jiří\\programy.txt"), 3, QStringLiteral("# [Алфа]\t1")};
+    const std::optional<ShownView> back = carriedview::decode(text.isEmpty() ? carriedview::encode(view) : text);
+    QCOMPARE(back.has_value(), whole);
+    if (back && text.isEmpty())
+        QCOMPARE(*back, view);
+}
+
+// After a language change the program starts again in the new language and
+// shows the same client, program file and program.
+void TestLanguage::restartShowsTheSameView()
+{
+    test::ClientsFixture first;
+    const QString client = QStringLiteral("C:\\OrvaTherapy\\QDBZ5\\Novak Jan.txt");
+    first.putClient(client, {"Novak", "Jan", "05.03.1980", "", "", "", "", "", "", "", "Novak Jan J 05031980"});
+    first.ui.setText(QStringLiteral("PRSAdresaAkt"), client);
+    first.run("Nactiklient", [&] { first.panel().Nactiklient(); });
+    const QString program = QStringLiteral("C:\\OrvaTherapy\\Programs.txt");
+    first.drive.put(program, (QStringList{QStringLiteral("[First]"), test::row("a||10.000|0|Hz|0|0|5"),
+                                          QStringLiteral("[Second]"), test::row("b||20.000|0|Hz|0|0|5"),
+                                          QStringLiteral("[STOP]")}.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+    first.run("Open", [&] { first.app->program().openProgramFile(program); });
+    first.ui.setIndex(QStringLiteral("Zakladmemo"), 1);
+    first.run("ZakladMemoCliknul", [&] { first.app->program().ZakladMemoCliknul(); });
+    QVERIFY(first.errors.isEmpty());
+    const ShownView shown = first.app->shownView();
+    QCOMPARE(shown.clientFile, client);
+    QCOMPARE(shown.programFile, program);
+    QCOMPARE(shown.entry, 1);
+    QCOMPARE(shown.entryText.trimmed(), QStringLiteral("Second"));
+    carriedview::carry(shown);
+    first.run("OK", [&] { first.app->endThroughClosing(); });
+    QVERIFY(first.app->shell().ended());
+    first.app.reset();
+
+    // The next run: a new application on the same data folder.
+    VirtualClock clock;
+    MemorySurface ui{design::mainWindowControls()};
+    RecordingPort port{clock};
+    ScriptedDialogs dialogs;
+    Application next(clock, ui, port, dialogs);
+    clock.setErrorSink({});
+    next.run("Nastav", [&] { next.shell().Nastav(); });
+    const std::optional<ShownView> carried = carriedview::take();
+    QVERIFY(carried);
+    QVERIFY(!qEnvironmentVariableIsSet(carriedview::kVariable)); // no companion started later sees it
+    next.run("showView", [&] { next.showView(*carried); });
+    const auto described = [](const ShownView &v) {
+        return QStringList{v.clientFile, v.programFile, QString::number(v.entry), v.entryText}.join(QLatin1Char('|'));
+    };
+    QCOMPARE(described(next.shownView()), described(shown));
+    QCOMPARE(ui.lines(QStringLiteral("Zakladmemo")), first.ui.lines(QStringLiteral("Zakladmemo")));
+    QCOMPARE(ui.lines(QStringLiteral("MemoPlayShow")), first.ui.lines(QStringLiteral("MemoPlayShow")));
+    QCOMPARE(ui.text(QStringLiteral("PRSAdresaProt")), first.ui.text(QStringLiteral("PRSAdresaProt")));
+    QVERIFY(!carriedview::take());
 }
 
 void TestLanguage::qtLocaleNames_data()

@@ -107,22 +107,46 @@ void Application::endThroughClosing()
         m_shell->closeWindow();
 }
 
-void Application::resumeInterrupted(const JournalRecord &j)
+ShownView Application::shownView() const
+{
+    const ControlSurface &ui = m_ctx->ui;
+    ShownView v;
+    v.clientFile = ui.text(f19::PRSAdresaAkt);
+    v.programFile = m_state.loadedProgramFile;
+    const QStringList entries = ui.lines(f19::Zakladmemo);
+    const int entry = ui.index(f19::Zakladmemo);
+    if (!v.programFile.isEmpty() && entry >= 0 && entry < entries.size()) {
+        v.entry = entry;
+        v.entryText = entries.at(entry);
+    }
+    return v;
+}
+
+void Application::showView(const ShownView &v)
 {
     ControlSurface &ui = m_ctx->ui;
-    // The client it played for, then its program file (unless start-up has
-    // just listed that one).
-    if (!j.clientFile.isEmpty()) {
-        ui.setText(f19::PRSAdresaAkt, j.clientFile);
+    // The client first, then the program file (unless start-up has just
+    // listed that one) and the program in it.
+    if (!v.clientFile.isEmpty()) {
+        ui.setText(f19::PRSAdresaAkt, v.clientFile);
         m_clientPanel->Nactiklient();
     }
-    if (m_state.loadedProgramFile.compare(j.programFile, Qt::CaseInsensitive) != 0)
-        m_program->openProgramFile(j.programFile);
-    const int entry = findListEntry(ui.lines(f19::Zakladmemo), j.entry, j.entryText);
+    if (v.programFile.isEmpty())
+        return;
+    if (m_state.loadedProgramFile.compare(v.programFile, Qt::CaseInsensitive) != 0)
+        m_program->openProgramFile(v.programFile);
+    if (v.entry < 0)
+        return;
+    const int entry = findListEntry(ui.lines(f19::Zakladmemo), v.entry, v.entryText);
     if (entry < 0)
-        throw ReadError(QStringLiteral("%1: the program \"%2\" is no longer there").arg(j.programFile, j.entryText).toStdString());
+        throw ReadError(QStringLiteral("%1: the program \"%2\" is no longer there").arg(v.programFile, v.entryText).toStdString());
     ui.setIndex(f19::Zakladmemo, entry);
     m_program->ZakladMemoCliknul();
+}
+
+void Application::resumeInterrupted(const JournalRecord &j)
+{
+    showView({j.clientFile, j.programFile, j.entry, j.entryText});
     // A row that had nothing left: the rest begins with the next one.
     int row = j.row;
     qint64 left = j.rowLeftMs;

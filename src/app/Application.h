@@ -29,6 +29,17 @@ class Waits;
 class WishController;
 struct JournalRecord;
 
+// What the operator has in front of him: the client, the program file
+// listed and the program chosen in it.
+struct ShownView {
+    QString clientFile;  // Windows path of the client file loaded; empty without a client
+    QString programFile; // Windows path of the program file listed; empty when none is
+    int entry = -1;      // the program chosen in the list; -1 when none is
+    QString entryText;   // that entry as the list shows it
+
+    bool operator==(const ShownView &) const = default;
+};
+
 class Application {
 public:
     // editorUi: the client editor's controls; without it the editor works on
@@ -66,6 +77,11 @@ public:
     // Ends the program through the window's own closing path, a running
     // playback first stopped with its end steps; the marker goes with it.
     void endThroughClosing();
+
+    // What is shown now, and the same shown again in a new run (a program
+    // file that cannot be read, or an entry no longer in it, is a ReadError).
+    ShownView shownView() const;
+    void showView(const ShownView &view);
 
     // Plays the rest of an interrupted playback: its client, its program
     // file and entry, from the row where it stopped.

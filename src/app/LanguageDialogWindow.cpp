@@ -18,6 +18,7 @@ LanguageDialogWindow::LanguageDialogWindow(MainWindowController &main)
     m_choice.closeDialog = [this] { m_window.hide(); };
     m_choice.endApplication = [this, &app] {
         m_restartAsked = true;
+        m_shownAtRestart = app.shownView();
         m_window.hide();
         app.endThroughClosing();
     };

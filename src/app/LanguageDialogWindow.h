@@ -3,6 +3,7 @@
 // language choice bound to its buttons, and its opening from the main
 // window's globe picture.
 
+#include "app/Application.h"
 #include "i18n/LanguageChoice.h"
 #include "ui/LanguageDialog.h"
 #include "ui/WidgetSurface.h"
@@ -24,12 +25,16 @@ public:
     // A language was confirmed: once the program has ended, it is to be
     // started again with the same arguments and environment.
     bool restartAsked() const { return m_restartAsked; }
+    // What the main window showed when the language was confirmed, for the
+    // next run to show again.
+    const ShownView &shownAtRestart() const { return m_shownAtRestart; }
 
 private:
     TForm9 m_window;
     WidgetSurface m_ui;
     LanguageChoice m_choice;
     bool m_restartAsked = false;
+    ShownView m_shownAtRestart;
 };
 
 } // namespace zovt

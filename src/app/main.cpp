@@ -1,5 +1,6 @@
 #include "core/Clock.h"
 #include "core/CommandLine.h"
+#include "app/CarriedView.h"
 #include "app/LanguageDialogWindow.h"
 #include "app/MainWindowController.h"
 #include "app/SignalExit.h"
@@ -149,9 +150,14 @@ int run(int argc, char **argv, zovt::Guardian &guardian, bool withSimulator, boo
     form19.FormCreate();
     if (form19.ended())
         return form19.exitCode();
+    // A language change started this run: the same client and program again.
+    if (const auto view = zovt::carriedview::take(); view && !form19.ended())
+        form19.app().run("showView", [&] { form19.app().showView(*view); });
     zovt::LanguageDialogWindow form9(form19);
     const int rc = app.exec();
     restart = form9.restartAsked() && form19.ended();
+    if (restart)
+        zovt::carriedview::carry(form9.shownAtRestart());
     return rc;
 }
 
