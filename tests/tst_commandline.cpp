@@ -3,6 +3,7 @@
 // does, before it needs a display, a Wine prefix or a device.
 
 #include "core/CommandLine.h"
+#include "ui/MainWindowDesign.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -131,6 +132,9 @@ void TestCommandLine::helpText()
     const cli::Arguments v = cli::parse(sample(), {QStringLiteral("--version")});
     QCOMPARE(v.out, QStringLiteral("prog ") + cli::version() + QLatin1Char('\n'));
     QVERIFY2(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+$")).match(cli::version()).hasMatch(),
+             qPrintable(cli::version()));
+    // One form of the version everywhere: the title, --version, the manuals, the package.
+    QVERIFY2(design::windowTitle().startsWith(QStringLiteral("ZovT Generator ") + cli::version() + QLatin1Char(' ')),
              qPrintable(cli::version()));
 }
 

@@ -47,7 +47,7 @@ struct Arguments {
     QStringList values(const QString &name) const;
 };
 
-// The version of the build, "1.6.4".
+// The version of the build as the window's title shows it, "1.6.04".
 QString version();
 
 // The --help text.
