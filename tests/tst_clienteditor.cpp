@@ -1,8 +1,10 @@
 // The client editor without its window, in virtual time: the field checks on
 // leaving a field, the change rule, Enter, the person / animal switch,
-// Language, and whole flows of a new client, an edit and a failed save.
+// Language, whole flows of a new client, an edit and a failed save, and the
+// questions Save asks before it writes.
 
 #include "clients/ClientFile.h"
+#include "i18n/Catalogue.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "storage/TextCodec.h"
@@ -22,6 +24,7 @@
 
 using namespace zovt;
 using zovt::test::ClientsFixture;
+using zovt::test::UnixLocale;
 
 namespace {
 
@@ -88,6 +91,8 @@ private slots:
     void nameTooLongIsHandedOverNowhere();
     void companionsChangeIsNotOverwrittenUnasked_data();
     void companionsChangeIsNotOverwrittenUnasked();
+    void codePageChangesAreNamedBeforeSaving_data();
+    void codePageChangesAreNamedBeforeSaving();
 };
 
 void TestClientEditor::fieldChecks_data()
@@ -706,6 +711,102 @@ void TestClientEditor::companionsChangeIsNotOverwrittenUnasked()
     QCOMPARE(questions().size(), 1);
     QCOMPARE(fileLines(f, target).value(3), u("Operator street"));
     QVERIFY(!f.editor().isShown());
+}
+
+void TestClientEditor::codePageChangesAreNamedBeforeSaving_data()
+{
+    QTest::addColumn<QByteArray>("locale"); // LC_CTYPE, which the code page follows
+    QTest::addColumn<bool>("bezDiakrit");
+    QTest::addColumn<QStringList>("typed");    // first name, surname, first note
+    QTest::addColumn<QString>("question");     // empty: nothing is asked
+    QTest::addColumn<bool>("goBackFirst");     // the first answer is to go back to editing
+    QTest::addColumn<QStringList>("saved");    // lines 1, 2 and 6 of the client file
+
+    const Catalogue &cat = Catalogue::clientEditor();
+    const auto question = [&cat](const QString &characters, const QString &page, const QString &hint) {
+        return cat.FATisk(3102, Czech).arg(characters, page, hint);
+    };
+    const auto keptUnder = [&cat](const char *locale, const char *page) {
+        return cat.FATisk(3103, Czech).arg(u(locale), u(page));
+    };
+    const QStringList jirina{u("Jiřina"), u("Dvořáková"), u("Pěšina 5")};
+    const QStringList jurgen{u("Jürgen"), u("Müller"), QString()};
+
+    QTest::newRow("Czech letters under 1252: back, then on")
+        << QByteArray("C.UTF-8") << false << jirina
+        << question(u("ř, ě"), u("Windows-1252"), keptUnder("cs_CZ.UTF-8", "Windows-1250")) << true
+        << QStringList{u("Dvoráková"), u("Jirina"), u("Pešina 5")};
+    QTest::newRow("Czech letters under 1250") << QByteArray("cs_CZ.UTF-8") << false << jirina << QString() << false
+                                              << QStringList{u("Dvořáková"), u("Jiřina"), u("Pěšina 5")};
+    QTest::newRow("umlauts under 1251")
+        << QByteArray("ru_RU.UTF-8") << false << jurgen
+        << question(u("ü"), u("Windows-1251"), keptUnder("cs_CZ.UTF-8", "Windows-1250")) << false
+        << QStringList{u("Muller"), u("Jurgen"), QString()};
+    // Without diacritics, umlauts become vowel pairs by design.
+    QTest::newRow("umlauts under 1251, without diacritics") << QByteArray("ru_RU.UTF-8") << true << jurgen
+                                                            << QString() << false
+                                                            << QStringList{u("Mueller"), u("Juergen"), QString()};
+    // 1250 would keep the ř but lose the ñ that 1252 keeps.
+    QTest::newRow("no code page keeps everything typed")
+        << QByteArray("C.UTF-8") << false << QStringList{u("Jiří"), u("Muñoz"), QString()}
+        << question(u("ř"), u("Windows-1252"), cat.FATisk(3104, Czech)) << false
+        << QStringList{u("Muñoz"), u("Jirí"), QString()};
+    QTest::newRow("an invisible character no code page holds")
+        << QByteArray("cs_CZ.UTF-8") << false << QStringList{u("Jana"), u("Nováková"), u("a\u200Bb")}
+        << question(u("U+200B"), u("Windows-1250"), cat.FATisk(3104, Czech)) << false
+        << QStringList{u("Nováková"), u("Jana"), u("a?b")};
+}
+
+// Characters the client file's code page cannot hold are named once per
+// save, whichever fields hold them; going back writes nothing, going on
+// writes what the code page makes of them.
+void TestClientEditor::codePageChangesAreNamedBeforeSaving()
+{
+    QFETCH(QByteArray, locale);
+    QFETCH(bool, bezDiakrit);
+    QFETCH(QStringList, typed);
+    QFETCH(QString, question);
+    QFETCH(bool, goBackFirst);
+    QFETCH(QStringList, saved);
+    ClientsFixture f;
+    UnixLocale codePage(locale, QByteArray());
+    if (bezDiakrit)
+        f.drive.put(paths::NoDiacriticsFlag, {});
+    f.run("Novy", [&] { f.panel().Novy(); });
+    f.type(QStringLiteral("Jmeno"), typed.at(0));
+    f.type(QStringLiteral("Prijmeni"), typed.at(1));
+    f.type(QStringLiteral("Poznamka1"), typed.at(2));
+    const auto questions = [&f] {
+        QStringList q;
+        for (const auto &shown : f.dialogs.shown())
+            if (shown.kind == ScriptedDialogs::Shown::Confirm)
+                q << shown.text;
+        return q;
+    };
+
+    if (goBackFirst) {
+        f.dialogs.answerNo();
+        f.focus.clear();
+        f.run("Save", [&] { f.editor().Save(); });
+        QVERIFY(f.errors.isEmpty());
+        QCOMPARE(questions(), QStringList{question});
+        QVERIFY(f.editor().isShown());
+        QVERIFY(f.eui().isVisible("Save"));
+        QCOMPARE(f.eui().text("Jmeno"), typed.at(0));
+        QCOMPARE(f.focus, QStringList{QStringLiteral("Jmeno")});
+        QVERIFY(f.ui.text("PRSAdresaAkt").isEmpty());
+        QVERIFY(!f.drive.has(paths::ClientHandOff) && !f.drive.has(paths::ClientAddressFile));
+        QCOMPARE(QDir(f.drive.native(kFolder)).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+    if (!question.isEmpty())
+        f.dialogs.answerYes();
+    f.run("Save", [&] { f.editor().Save(); });
+    QVERIFY(f.errors.isEmpty());
+    // Asked at every attempt, once.
+    QCOMPARE(questions(), QStringList(goBackFirst ? 2 : question.isEmpty() ? 0 : 1, question));
+    QVERIFY(!f.editor().isShown());
+    const QStringList lines = fileLines(f, f.ui.text("PRSAdresaAkt"));
+    QCOMPARE((QStringList{lines.value(0), lines.value(1), lines.value(5)}), saved);
 }
 
 QTEST_GUILESS_MAIN(TestClientEditor)

@@ -1,17 +1,22 @@
 // Client files on a temporary drive C:: the 25-line file written and read, the
-// steps of a save, the hand-off file and the folders derived from a client.
+// steps of a save, the hand-off file, the folders derived from a client and
+// what the code page of the file would change of what was typed.
 
 #include "clients/ClientFile.h"
 #include "clients/ClientPaths.h"
 #include "clients/Transliteration.h"
+#include "storage/CodePage.h"
+#include "storage/CodePageSafe.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
+#include "storage/TextCodec.h"
 #include "support/TempDrive.h"
 
 #include <QtTest>
 
 using namespace zovt;
 using zovt::test::TempDrive;
+using zovt::test::UnixLocale;
 
 namespace {
 
@@ -70,6 +75,10 @@ private slots:
 
     void deriveClientPaths_data();
     void deriveClientPaths();
+
+    void codePageLoss_data();
+    void codePageLoss();
+    void hintLocalesHaveTheirCodePage();
 };
 
 void TestClientFiles::writtenFileIsExact()
@@ -427,6 +436,74 @@ void TestClientFiles::deriveClientPaths()
         QVERIFY2(files::dirExists(f), qPrintable(f));
     for (const QString &f : absent)
         QVERIFY2(!files::exists(f), qPrintable(f));
+}
+
+void TestClientFiles::codePageLoss_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("transliterated"); // as names, addresses and notes are
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QStringList>("lost");
+    QTest::addColumn<int>("keptBy"); // the code page a hint names; 0: none holds everything
+
+    const QString czech = u("Jiřina Dvořáková, Pěšina 5");
+    const QString german = u("Jürgen Weiß, Äußere Öd-Gasse, Überfuhr");
+    const QString cyrillic = u("Щука");
+    const auto row = [](const char *name, const QString &typed, bool transliterated, int codePage,
+                        const QStringList &lost, int keptBy) {
+        QTest::newRow(name) << typed << transliterated << codePage << lost << keptBy;
+    };
+
+    row("Czech letters under 1252", czech, true, 1252, {u("ř"), u("ě")}, 1250);
+    row("Czech letters under 1250", czech, true, 1250, {}, 1250);
+    row("German letters under 1250", german, true, 1250, {}, 1250);
+    row("German letters under 1251", german, true, 1251, {u("ü"), u("ß"), u("Ä"), u("Ö"), u("Ü")}, 1250);
+    row("Cyrillic under 1252, not transliterated", cyrillic, false, 1252, {u("Щ"), u("у"), u("к"), u("а")}, 1251);
+    row("Cyrillic under 1251, not transliterated", cyrillic, false, 1251, {}, 1251);
+    // Šč: Š is in 1252, č is not.
+    row("Cyrillic under 1252, transliterated", cyrillic, true, 1252, {u("č")}, 1250);
+    row("emoji under 1250", u("Jana 😀"), true, 1250, {u("😀")}, 0);
+    row("CJK under 1250", u("中村 Jana"), true, 1250, {u("中"), u("村")}, 932);
+    row("CJK and Czech letters under 1252", u("中村 Jiří"), true, 1252, {u("中"), u("村"), u("ř")}, 0);
+    // 1250 has ř but not the ñ that 1252 keeps.
+    row("hint must keep what is kept now", u("Muñoz Dvořák"), true, 1252, {u("ř")}, 0);
+    row("each character once, in the order typed", u("ěřĚŘěř"), true, 1252, {u("ě"), u("ř"), u("Ě"), u("Ř")}, 1250);
+    row("nothing to lose", u("Novak Jan, Street 1"), true, 1252, {}, 1250);
+    row("half a surrogate pair", QString(QChar(0xD800)) + u("a"), true, 1250, {QString(QChar(0xD800))}, 0);
+}
+
+// The characters named are those a client file under the code page changes,
+// and a hint's code page changes none of what was typed.
+void TestClientFiles::codePageLoss()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, transliterated);
+    QFETCH(int, codePage);
+    QFETCH(QStringList, lost);
+    QFETCH(int, keptBy);
+    const QString stored = transliterated ? bezdiakrPrepis(typed, false) : typed;
+    QCOMPARE(codepage::lostCharacters(stored, codePage), lost);
+    QCOMPARE(codepage::ansiCodePageHolding(stored), keptBy);
+
+    TempDrive d;
+    {
+        UnixLocale locale(codepage::localeFor(codePage).toLatin1(), QByteArray());
+        QCOMPARE(codepage::current().codePage, codePage);
+        text::foldNonAscii(stored, [&](char32_t, QStringView character, QString &) {
+            const QString c = character.toString();
+            QVERIFY2((codePageSafe(c) != c) == lost.contains(c), qPrintable(c));
+        });
+    }
+    if (keptBy) {
+        UnixLocale locale(codepage::localeFor(keptBy).toLatin1(), QByteArray());
+        QCOMPARE(codePageSafe(stored), stored);
+    }
+}
+
+void TestClientFiles::hintLocalesHaveTheirCodePage()
+{
+    for (const int page : codepage::kAnsiCodePages)
+        QCOMPARE(codepage::codePageForLocale(codepage::localeFor(page)), page);
 }
 
 QTEST_GUILESS_MAIN(TestClientFiles)

@@ -3,12 +3,14 @@
 #include "clients/ClientFields.h"
 #include "clients/ClientFile.h"
 #include "clients/FieldChecks.h"
+#include "clients/Transliteration.h"
 #include "storage/FileVisible.h"
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
 #include "i18n/Captions.h"
 #include "i18n/Catalogue.h"
+#include "storage/CodePage.h"
 #include "storage/DataFiles.h"
 #include "storage/Paths.h"
 #include "storage/TextCodec.h"
@@ -32,6 +34,36 @@ namespace {
 
 // The question before a companion's change to the client file is overwritten.
 constexpr int kOverwriteChangedFile = 3101;
+// The question before typed characters are stored as the code page has them,
+// and its two hints: a locale that keeps them, or none.
+constexpr int kCodePageChangesText = 3102;
+constexpr int kKeptUnderLocale = 3103;
+constexpr int kKeptNowhere = 3104;
+
+// A character as the operator can find it in a list: itself, or its code when
+// it shows nothing by itself (a combining mark, a zero-width or direction
+// mark, half of a surrogate pair).
+QString shownCharacter(const QString &character)
+{
+    const QChar first = character.at(0);
+    const char32_t c = character.size() == 2 ? QChar::surrogateToUcs4(first, character.at(1)) : first.unicode();
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+        return QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    default:
+        return character;
+    }
+}
 
 struct Stamp {
     qint64 size;
@@ -181,6 +213,47 @@ bool ClientEditor::changedOnDisk(const QString &path) const
     }
 }
 
+bool ClientEditor::codePageChangesAccepted(const ClientRecord &r)
+{
+    // The transliteration changes what it is meant to; only what the code
+    // page then cannot hold is news to the operator.
+    const bool bezDiakrit = bezDiakritOption();
+    QStringList fields;
+    QStringList stored;
+    for (const char *name : f2::TabOrder) {
+        const auto field = std::find_if(std::begin(ClientFields), std::end(ClientFields),
+                                        [name](const ClientField &f) { return qstrcmp(f.control, name) == 0; });
+        if (field == std::end(ClientFields))
+            continue;
+        fields << QString::fromLatin1(name);
+        stored << clientFileText(r, field->member, bezDiakrit);
+    }
+    // A line end is ASCII: it keeps the fields apart without being lost.
+    const QString all = stored.join(QLatin1Char('\n'));
+    const int page = codepage::current().codePage;
+    const QStringList lost = codepage::lostCharacters(all, page);
+    if (lost.isEmpty())
+        return true;
+    // The hint names a code page that holds everything typed, not only what
+    // this one loses: under it nothing else may go.
+    const int keeper = codepage::ansiCodePageHolding(all);
+    const QString hint = keeper ? text(kKeptUnderLocale).arg(codepage::localeFor(keeper), codepage::displayName(keeper))
+                                : text(kKeptNowhere);
+    QStringList shown;
+    for (const QString &c : lost)
+        shown << shownCharacter(c);
+    if (m_main.dialogs.confirm(
+            text(kCodePageChangesText).arg(shown.join(QStringLiteral(", ")), codepage::displayName(page), hint)))
+        return true;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        if (stored.at(i).contains(lost.first())) {
+            focus(fields.at(i));
+            break;
+        }
+    }
+    return false;
+}
+
 ClientRecord ClientEditor::fromFields() const
 {
     ClientRecord r;
@@ -327,10 +400,17 @@ void ClientEditor::Save()
         const bool edited = Editedit();
         const QString folder = m_main.ui.text(f19::PRSAdresaDBZ);
         P = prepareClientSave(r, edited, folder);
+        const bool writes = clientFileToBeWritten(P, edited);
+        // Asked first, while going back costs nothing: the other question
+        // may load the file over what was typed.
+        if (writes && !codePageChangesAccepted(r)) {
+            m_ui.setVisible(f2::Save, true);
+            return;
+        }
         // Someone else wrote the file since the editor read it: the operator
         // decides whose values stay. No shows the file as it is now, so that
         // nothing is written over what has not been seen.
-        if (clientFileToBeWritten(P, edited) && changedOnDisk(P)
+        if (writes && changedOnDisk(P)
             && !m_main.dialogs.confirm(text(kOverwriteChangedFile) + QStringLiteral("\n\n") + P)) {
             m_ui.setText(f2::AdresaAkt, P);
             nacti();

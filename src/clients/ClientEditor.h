@@ -2,7 +2,8 @@
 // The behaviour of the client editor Form2 over its named controls: a new
 // client or one loaded from its file, the field checks on leaving a field,
 // the person / animal switch, and Save, which writes the client file (asking
-// first when another program changed it since the editor read it) and hands
+// first when the file's code page would change typed characters, and when
+// another program changed the file since the editor read it) and hands
 // the client to the main window's panel. The window itself (or a test)
 // supplies the few things a surface cannot: showing, hiding, focus, colour,
 // title and placement.
@@ -89,6 +90,11 @@ private:
     void focus(const QString &name);
     void restore();
     ClientRecord fromFields() const;
+    // Characters typed into the fields that the client file's code page
+    // would write as a base letter or "?" are named to the operator, who goes
+    // on or goes back to editing (false: with the focus in the first field
+    // that holds one). Nothing to name: true, unasked.
+    bool codePageChangesAccepted(const ClientRecord &r);
     QString text(int number) const;
     // The companion programs write client files too. What the editor last
     // read or wrote is remembered so that Save can tell whether the file it

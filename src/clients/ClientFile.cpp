@@ -7,6 +7,9 @@
 #include "storage/Paths.h"
 #include "storage/RegionalFormats.h"
 
+#include <algorithm>
+#include <iterator>
+
 
 namespace zovt {
 
@@ -25,17 +28,30 @@ QString shortDateText(const QDate &date)
     return regional::dateText(date, regional::current());
 }
 
+QString clientFileText(const ClientRecord &r, QString ClientRecord::*field, bool bezDiakrit)
+{
+    static constexpr QString ClientRecord::*kTransliterated[] = {
+        &ClientRecord::Prijmeni,  &ClientRecord::Jmeno,     &ClientRecord::Bydliste1,
+        &ClientRecord::Bydliste2, &ClientRecord::Poznamka1, &ClientRecord::Poznamka2,
+    };
+    const QString &text = r.*field;
+    return std::find(std::begin(kTransliterated), std::end(kTransliterated), field) != std::end(kTransliterated)
+        ? bezdiakrPrepis(text, bezDiakrit)
+        : text;
+}
+
 QStringList clientFileLines(const ClientRecord &r, bool bezDiakrit)
 {
-    const auto prepis = [bezDiakrit](const QString &s) { return bezdiakrPrepis(s, bezDiakrit); };
+    const auto t = [&r, bezDiakrit](QString ClientRecord::*field) { return clientFileText(r, field, bezDiakrit); };
     QStringList l;
     l.reserve(ClientFileLineCount);
-    l << prepis(r.Prijmeni) << prepis(r.Jmeno)
-      << r.Datum_naroz_den + QLatin1Char('.') + r.Datum_naroz_mesic + QLatin1Char('.') + r.Datum_naroz_rok
-      << prepis(r.Bydliste1) << prepis(r.Bydliste2) << prepis(r.Poznamka1) << prepis(r.Poznamka2)
-      << (r.animal ? QStringLiteral("A") : QString()) << r.dateSaved << r.JmenoFix
-      << r.AdresaAkt << QString() << r.PodadrJm << r.ExportFr << r.SoubAdrdat
-      << r.Telefon << r.Email;
+    l << t(&ClientRecord::Prijmeni) << t(&ClientRecord::Jmeno)
+      << t(&ClientRecord::Datum_naroz_den) + QLatin1Char('.') + t(&ClientRecord::Datum_naroz_mesic) + QLatin1Char('.')
+            + t(&ClientRecord::Datum_naroz_rok)
+      << t(&ClientRecord::Bydliste1) << t(&ClientRecord::Bydliste2) << t(&ClientRecord::Poznamka1)
+      << t(&ClientRecord::Poznamka2) << (r.animal ? QStringLiteral("A") : QString()) << r.dateSaved
+      << t(&ClientRecord::JmenoFix) << r.AdresaAkt << QString() << r.PodadrJm << r.ExportFr << r.SoubAdrdat
+      << t(&ClientRecord::Telefon) << t(&ClientRecord::Email);
     while (l.size() < ClientFileLineCount)
         l << QString();
     for (QString &s : l)

@@ -27,6 +27,11 @@ QString clientFolder();
 // programs' regional settings.
 QString shortDateText(const QDate &date);
 
+// What a field of the record becomes in the client file before the code page
+// has its say: names, addresses and notes as bezdiakrPrepis(…, bezDiakrit)
+// turns them, any other field as it stands.
+QString clientFileText(const ClientRecord &r, QString ClientRecord::*field, bool bezDiakrit);
+
 // The 25 lines of a client file. Names, addresses and notes go through
 // bezdiakrPrepis(…, bezDiakrit); the date, distinguishing character, phone and
 // e-mail are written as they stand; lines 11 and 13 to 15 carry the

@@ -527,6 +527,30 @@ const Row kClientEditor[] = {
          "Klientfilen har ändrats på disken sedan den lästes in i redigeraren, kanske av ett annat program. Vill du skriva över den med uppgifterna som visas här? Om du svarar Nej läses filen in från disken i stället och dina osparade ändringar går förlorade.",
          "Файл клиента был изменён на диске после загрузки в редактор, возможно, другой программой. Перезаписать его данными, показанными здесь? Если ответить «Нет», вместо этого будет загружен файл с диска, а несохранённые изменения будут потеряны.",
      }},
+    {3102,
+     {
+         "Kódová stránka %2, ve které se ukládají soubory klientů, nemá tyto znaky: %1. Uloží se jako písmeno bez diakritiky nebo jako „?“. %3 Uložit přesto? Když odpovíte Ne, vrátíte se k úpravám a nic se neuloží.",
+         "The code page %2 in which client files are stored does not have these characters: %1. They will be saved as the letter without its accent or as \"?\". %3 Save anyway? If you answer No, you go back to editing and nothing is saved.",
+         "Die Codepage %2, in der Klientendateien gespeichert werden, enthält diese Zeichen nicht: %1. Sie werden als Buchstabe ohne Akzent oder als „?“ gespeichert. %3 Trotzdem speichern? Wenn Sie mit Nein antworten, kehren Sie zur Bearbeitung zurück, und es wird nichts gespeichert.",
+         "Teckentabellen %2 som klientfilerna sparas i saknar dessa tecken: %1. De sparas som bokstaven utan accent eller som ”?”. %3 Vill du spara ändå? Om du svarar Nej går du tillbaka till redigeringen och ingenting sparas.",
+         "В кодовой странице %2, в которой сохраняются файлы клиентов, нет этих символов: %1. Они будут сохранены как буква без диакритического знака или как «?». %3 Всё равно сохранить? Если ответить «Нет», вы вернётесь к редактированию и ничего не будет сохранено.",
+     }},
+    {3103,
+     {
+         "Aby zůstaly zachovány, spusťte ZovT Generator v národním prostředí (locale), jehož kódová stránka je má, například LC_ALL=%1 (%2).",
+         "To keep them, start ZovT Generator under a locale whose code page has them, for example LC_ALL=%1 (%2).",
+         "Damit sie erhalten bleiben, starten Sie ZovT Generator unter einer Locale, deren Codepage sie enthält, zum Beispiel LC_ALL=%1 (%2).",
+         "Starta ZovT Generator med en locale vars teckentabell har dem, till exempel LC_ALL=%1 (%2), så behålls de.",
+         "Чтобы сохранить их, запустите ZovT Generator с локалью, в кодовой странице которой они есть, например LC_ALL=%1 (%2).",
+     }},
+    {3104,
+     {
+         "Žádná kódová stránka Windows, kterou Wine používá, je nemá všechny, takže je zachovat nelze.",
+         "No Windows code page that Wine uses has all of them, so they cannot be kept.",
+         "Keine Windows-Codepage, die Wine verwendet, enthält sie alle; sie können daher nicht erhalten werden.",
+         "Ingen Windows-teckentabell som Wine använder har alla, så de kan inte behållas.",
+         "Ни в одной кодовой странице Windows, которую использует Wine, нет их всех, поэтому сохранить их нельзя.",
+     }},
 };
 
 } // namespace

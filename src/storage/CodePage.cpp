@@ -1,11 +1,16 @@
 #include "storage/CodePage.h"
 
+#include "storage/TextCodec.h"
 #include "storage/WineRegistry.h"
 
+#include <QList>
 #include <QMutex>
+#include <QPair>
+#include <QSet>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -153,6 +158,92 @@ void reset()
 {
     QMutexLocker lock(&g_mutex);
     g_current.reset();
+}
+
+QString displayName(int codePage) { return QStringLiteral("Windows-%1").arg(codePage); }
+
+namespace {
+
+// The same test as the one the text files' writer makes of the code page in
+// force, so that what is reported lost is what the files lose.
+bool holdsIn(const QByteArray &codec, char32_t c)
+{
+    if (c < 0x80)
+        return true;
+    if (codec.isEmpty() || QChar::isSurrogate(c))
+        return false;
+    QStringEncoder enc(codec.constData());
+    QStringDecoder dec(codec.constData());
+    if (!enc.isValid() || !dec.isValid())
+        return false;
+    const QString one = QString::fromUcs4(&c, 1);
+    const QByteArray bytes = enc.encode(one);
+    // Some converters drop a character they cannot hold, others put the
+    // substitute control 0x1A or a "?" in its place; only the character
+    // itself coming back counts.
+    if (enc.hasError() || bytes.isEmpty() || bytes == "\x1A")
+        return false;
+    return dec.decode(bytes) == one && !dec.hasError();
+}
+
+// Each non-ASCII character of a text once, in the order of its first
+// appearance, as the code point the holding test takes.
+QList<QPair<char32_t, QString>> distinctNonAscii(const QString &text)
+{
+    QList<QPair<char32_t, QString>> out;
+    QSet<char32_t> seen;
+    text::foldNonAscii(text, [&](char32_t c, QStringView character, QString &) {
+        if (!seen.contains(c)) {
+            seen.insert(c);
+            out.append({c, character.toString()});
+        }
+    });
+    return out;
+}
+
+} // namespace
+
+QStringList lostCharacters(const QString &text, int codePage)
+{
+    const QByteArray codec = codecFor(codePage);
+    QStringList lost;
+    for (const auto &[c, character] : distinctNonAscii(text))
+        if (!holdsIn(codec, c))
+            lost.append(character);
+    return lost;
+}
+
+int ansiCodePageHolding(const QString &text)
+{
+    const auto characters = distinctNonAscii(text);
+    for (const int page : kAnsiCodePages) {
+        const QByteArray codec = codecFor(page);
+        if (std::all_of(characters.cbegin(), characters.cend(), [&](const auto &ch) { return holdsIn(codec, ch.first); }))
+            return page;
+    }
+    return 0;
+}
+
+QString localeFor(int codePage)
+{
+    // Locales that glibc systems commonly offer, one per code page.
+    switch (codePage) {
+    case 1250: return QStringLiteral("cs_CZ.UTF-8");
+    case 1251: return QStringLiteral("ru_RU.UTF-8");
+    case 1252: return QStringLiteral("en_US.UTF-8");
+    case 1253: return QStringLiteral("el_GR.UTF-8");
+    case 1254: return QStringLiteral("tr_TR.UTF-8");
+    case 1255: return QStringLiteral("he_IL.UTF-8");
+    case 1256: return QStringLiteral("ar_EG.UTF-8");
+    case 1257: return QStringLiteral("lt_LT.UTF-8");
+    case 1258: return QStringLiteral("vi_VN.UTF-8");
+    case 874: return QStringLiteral("th_TH.UTF-8");
+    case 932: return QStringLiteral("ja_JP.UTF-8");
+    case 936: return QStringLiteral("zh_CN.UTF-8");
+    case 949: return QStringLiteral("ko_KR.UTF-8");
+    case 950: return QStringLiteral("zh_TW.UTF-8");
+    default: return QString();
+    }
 }
 
 QString problem(const QByteArray &codecName)

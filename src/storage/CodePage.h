@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -50,6 +51,30 @@ QByteArray codecName();
 // Forgets the choice; the next use chooses again (a test that changes the
 // locale or the prefix).
 void reset();
+
+// Wine's ANSI code pages, in the order a hint for keeping characters looks
+// through them: the family's own first, the single-byte ones before those of
+// several bytes, which hold Cyrillic and Greek too.
+inline constexpr int kAnsiCodePages[] = {1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258, 874, 932, 936, 949, 950};
+
+// How the code page is named to the operator ("Windows-1252").
+QString displayName(int codePage);
+
+// The characters of 'text' that do not come back as themselves when written
+// in the code page and read again, each once, in the order they first
+// appear; a surrogate pair is one character. An 8-bit file in that code page
+// gets a base letter or "?" for each of them (CodePageSafe.h). A code page
+// Qt cannot convert holds ASCII only.
+QStringList lostCharacters(const QString &text, int codePage);
+
+// The first of kAnsiCodePages that holds every character of 'text'; 0 when
+// none does (an emoji, or letters of scripts no one code page has together).
+int ansiCodePageHolding(const QString &text);
+
+// A Unix locale whose code page (codePageForLocale) is 'codePage', for
+// telling the operator how to start; empty for a code page not among
+// kAnsiCodePages.
+QString localeFor(int codePage);
 
 // Empty when 'codecName' reads and writes text faithfully, else a message
 // saying why the program cannot run with it.
