@@ -287,7 +287,8 @@ void TestPortList::reasons_data()
     const QString ioError = QStringLiteral("Can't open specified device @/ttyS0 (Error 5, Input/output error)");
     QTest::newRow("no such device") << "adapter" << 4 << "" << ""
                                     << "COM4 ($/dosdevices/com4): no such device; serial ports here: COM2 "
-                                       "(@/ttyUSB0) (zovt-generator --list-ports tells them apart)";
+                                       "(@/ttyUSB0) (zovt-generator --list-ports tells them apart); without a generator, "
+                                       "zovt-generator --simulator starts the device simulator zovt-devsim at COM4 first";
     QTest::newRow("no serial port at all") << "empty" << 3 << "" << ""
                                            << "COM3 ($/dosdevices/com3): no such device, and no serial port is present: "
                                               "plug the generator in, or try the controller without one: zovt-generator "

@@ -236,8 +236,10 @@ QString explainFailure(int portNum, const QString &errorText)
     const QString listHint = QStringLiteral(" (zovt-generator --list-ports tells them apart)");
     const QString withoutDevice = QStringLiteral(", or try the controller without one: zovt-generator --simulator starts "
                                                  "the device simulator zovt-devsim at COM%1 first").arg(portNum);
+    const QString simulatorToo = QStringLiteral("; without a generator, zovt-generator --simulator starts the device "
+                                                "simulator zovt-devsim at COM%1 first").arg(portNum);
     const QString elsewhere = !adapters.isEmpty() ? QStringLiteral("; a USB adapter is at ") + adapters
-                            : !present.isEmpty() ? QStringLiteral("; serial ports here: ") + present.join(QStringLiteral(", ")) + listHint
+                            : !present.isEmpty() ? QStringLiteral("; serial ports here: ") + present.join(QStringLiteral(", ")) + listHint + simulatorToo
                                                  : QStringLiteral("; no other serial port is present: plug the generator in") + withoutDevice;
 
     if (info.kind == PortInfo::Kind::Missing) {
@@ -245,9 +247,9 @@ QString explainFailure(int portNum, const QString &errorText)
             return QStringLiteral("COM%1 (%2): no such device, and no serial port is present: plug the generator in%3")
                 .arg(portNum)
                 .arg(info.where.path, withoutDevice);
-        return QStringLiteral("COM%1 (%2): no such device; serial ports here: %3%4")
+        return QStringLiteral("COM%1 (%2): no such device; serial ports here: %3%4%5")
             .arg(portNum)
-            .arg(info.where.path, present.join(QStringLiteral(", ")), listHint);
+            .arg(info.where.path, present.join(QStringLiteral(", ")), listHint, simulatorToo);
     }
     if (info.access == PortInfo::Access::Held) {
         const QString who = info.holderName.isEmpty() ? QStringLiteral("process %1").arg(info.holderPid)
