@@ -55,6 +55,8 @@ private slots:
     void times();
     void writesWithMeanings();
     void valueBeforeAnyUnit();
+    void eventsAsTheyHappen_data();
+    void eventsAsTheyHappen();
     void options_data();
     void options();
     void entries_data();
@@ -67,11 +69,11 @@ private slots:
     void tool();
 
 private:
-    ScheduleResult run(const QByteArray &bytes, ScheduleOptions o = {})
+    ScheduleResult run(const QByteArray &bytes, ScheduleOptions o = {}, const ScheduleSink &sink = {})
     {
         m_drive.put(QStringLiteral("C:\\prog.txt"), bytes);
         o.file = m_drive.native(QStringLiteral("C:\\prog.txt"));
-        return runSchedule(o);
+        return runSchedule(o, sink);
     }
     test::TempDrive m_drive;
 };
@@ -112,6 +114,40 @@ void TestSchedule::valueBeforeAnyUnit()
 {
     const ScheduleResult r = run(file({"[U]", "u||10.000|0|hz|0|0|0"}));
     QCOMPARE(writes(r).at(1), QStringLiteral("1300 1000 10.00 Hz (no unit read yet)"));
+}
+
+void TestSchedule::eventsAsTheyHappen_data()
+{
+    QTest::addColumn<bool>("keep");
+    QTest::newRow("kept in the result too") << true;
+    QTest::newRow("only to the sink") << false;
+}
+
+void TestSchedule::eventsAsTheyHappen()
+{
+    // The sink hears every write, with the unit of its row, and every row
+    // as it begins; a run that does not keep them holds none of them, so
+    // that a long program costs no memory per row.
+    QFETCH(bool, keep);
+    QStringList heard;
+    ScheduleSink sink;
+    sink.write = [&](const ScheduleWrite &w) {
+        heard << QStringLiteral("%1 %2 %3").arg(w.ms).arg(QString::fromLatin1(w.text)).arg(w.unit);
+    };
+    sink.rowStarted = [&](const ScheduleRow &r) {
+        heard << QStringLiteral("%1 row %2 %3 %4").arg(r.startMs).arg(r.entry).arg(r.row).arg(r.name);
+    };
+    ScheduleOptions o;
+    o.keepEvents = keep;
+    const ScheduleResult r = run(file({"[A]", "a||10.000|0|Hz|0|0|0", "k||2.500|0|kHz|0|0|0", "m||3.000|0|MHz|0|0|0",
+                                       "[STOP]"}),
+                                 o, sink);
+    QCOMPARE(heard, (QStringList{"0 44 0", "1300 row 1 1 a", "1300 1000 1", "2600 row 1 2 k", "2600 250000 1000",
+                                 "3900 row 1 3 m", "3900 173205 1000000", "6700 12 0", "9500 12 0"}));
+    QCOMPARE(r.writes.size(), keep ? 6 : 0);
+    QCOMPARE(r.rows.size(), keep ? 3 : 0);
+    QCOMPARE(r.programs.size(), 1);
+    QCOMPARE(r.totalMs, 11300);
 }
 
 void TestSchedule::options_data()

@@ -63,7 +63,11 @@ int main(int argc, char **argv)
         "play-all (\">>\"): it and every later program of the list, 500 ms apart.\n"
         "\n"
         "With --plot the same run is also drawn into OUT (.png or .svg): the frequency over time on\n"
-        "a logarithmic axis, one panel per program, with its rows and sweeps.\n"
+        "a logarithmic axis, one panel per program, with its rows, sweeps and each row's level in its\n"
+        "unit, against the time since Play (m:ss, or h:mm:ss from an hour on). Each panel spans its own\n"
+        "program unless --same-scale gives every panel the time axis of the longest one. However long\n"
+        "the program, the picture is reduced to its pixels as the run goes: each pixel column shows the\n"
+        "lowest and highest frequency held in it, so even a short row in a long program shows.\n"
         "\n"
         "With --port N the file is played in real time to serial port COMN (as the controller\n"
         "would open it under the current WINEPREFIX) with the controller's serial component, and\n"
@@ -75,6 +79,7 @@ int main(int argc, char **argv)
          QStringLiteral("Light mode during the program: 0 predefined, 1 blending of colors, 2 constant light (default 0).")},
         {QStringLiteral("all"), {}, QStringLiteral("Play-all from the first ENTRY.")},
         {QStringLiteral("plot"), QStringLiteral("OUT"), QStringLiteral("Also draw the programs into OUT (.png or .svg).")},
+        {QStringLiteral("same-scale"), {}, QStringLiteral("With --plot: one time scale, the longest program's, for every panel.")},
         {QStringLiteral("port"), QStringLiteral("N"), QStringLiteral("Play in real time to serial port COMN.")},
     };
     program.epilog = QStringLiteral(
@@ -120,6 +125,8 @@ int main(int argc, char **argv)
     options.file = QFileInfo(args.first()).absoluteFilePath();
     options.newFirmware = parser.isSet(newFirmware);
     options.playAll = parser.isSet(all);
+    // Every event is printed or drawn as it happens; none needs keeping.
+    options.keepEvents = false;
     bool ok = false;
     options.colortype = parser.value(colortype, QStringLiteral("0")).toInt(&ok);
     if (!ok || options.colortype < 0 || options.colortype > 2) {
@@ -195,6 +202,11 @@ int main(int argc, char **argv)
         out << "): " << p.reason << "; " << p.consequence << Qt::endl;
     };
 
+    // The picture takes the run as it plays, reduced to its pixels.
+    ScheduleTraces traces;
+    if (!plotFile.isEmpty())
+        sink = traces.sink(std::move(sink));
+
     ScheduleResult r;
     try {
         r = runSchedule(options, sink);
@@ -217,7 +229,7 @@ int main(int argc, char **argv)
     }
     out << Qt::endl;
     if (!plotFile.isEmpty()) {
-        const SchedulePlot picture(r, QFileInfo(options.file).fileName());
+        const SchedulePlot picture(traces, QFileInfo(options.file).fileName(), parser.isSet(QStringLiteral("same-scale")));
         try {
             files::writeNative(QFileInfo(plotFile).absoluteFilePath(),
                                plotFormat == QLatin1String("svg") ? picture.svg() : picture.png(), plotFile);

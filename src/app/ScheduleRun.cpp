@@ -150,6 +150,7 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
             const qint64 v = text.toLongLong();
             out.meaning = deviceValueInUnit(v, st.row.HzkHz);
             out.hz = deviceValueHz(v, st.row.HzkHz);
+            out.unit = st.row.HzkHz;
             if (out.meaning.isEmpty())
                 out.meaning = commandMeaning(text, options.newFirmware) + QStringLiteral(" (no unit read yet)");
             if (ui.isChecked(f19::OrvaTGener))
@@ -157,7 +158,10 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
         } else {
             out.meaning = commandMeaning(text, options.newFirmware);
         }
-        result.writes.append(out);
+        if (options.keepEvents)
+            result.writes.append(out);
+        else if (ownPort)
+            ownPort->clearWrites(); // nobody reads them back: a long run would hold every text
         if (sink.write)
             sink.write(out);
     };
@@ -179,7 +183,11 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
             sink.programEnded(current);
     };
     playback.engine().rowStarted = [&](int row) {
-        result.rows.append({current.entry, row, st.row.FrJm, now()});
+        const ScheduleRow r{current.entry, row, st.row.FrJm, now()};
+        if (options.keepEvents)
+            result.rows.append(r);
+        if (sink.rowStarted)
+            sink.rowStarted(r);
     };
     playback.faulted = [&](const PlaybackFault &f) {
         ScheduleProblem p;

@@ -30,6 +30,11 @@ struct ScheduleOptions {
     // the clock's error sink is taken for the run and cleared afterwards.
     Clock *clock = nullptr;
     PortLink *port = nullptr;
+    // Whether the result keeps every write and row. A caller that takes them
+    // from the sink as they happen (the tool prints them, its picture reduces
+    // them) leaves this off, so that a program of a million rows costs no
+    // memory per row.
+    bool keepEvents = true;
 };
 
 struct ScheduleWrite {
@@ -37,6 +42,7 @@ struct ScheduleWrite {
     QByteArray text;
     QString meaning;
     double hz = 0;          // the frequency a value stands for; 0 for a command
+    qint32 unit = 0;        // hertz per unit of the row the value was read in (1 Hz, 1000 kHz, ...)
 };
 
 struct ScheduleRow {
@@ -64,9 +70,9 @@ struct ScheduleProblem {
 };
 
 struct ScheduleResult {
-    QVector<ScheduleWrite> writes;
+    QVector<ScheduleWrite> writes;      // empty unless the options keep events
     QVector<ScheduleProgram> programs;
-    QVector<ScheduleRow> rows;
+    QVector<ScheduleRow> rows;          // empty unless the options keep events
     QVector<ScheduleProblem> problems;
     qint64 totalMs = 0;
     QString error;          // the file could not be loaded or an entry does not exist
@@ -75,10 +81,12 @@ struct ScheduleResult {
 // "h:mm:ss.mmm".
 QString scheduleTime(qint64 ms);
 
-// The lines the preview prints for each event, as they happen.
+// Each event as it happens: what the preview prints, and the row starts
+// its picture marks.
 struct ScheduleSink {
     std::function<void(const ScheduleWrite &)> write;
     std::function<void(const ScheduleProgram &)> programStarted;
+    std::function<void(const ScheduleRow &)> rowStarted;
     std::function<void(const ScheduleProgram &)> programEnded;
     std::function<void(const ScheduleProblem &)> problem;
 };
