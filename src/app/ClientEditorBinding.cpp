@@ -3,6 +3,8 @@
 
 #include "app/Application.h"
 #include "clients/ClientEditor.h"
+#include "core/WindowState.h"
+#include "i18n/Captions.h"
 #include "ui/ClientEditorWindow.h"
 
 #include <QAbstractButton>
@@ -12,7 +14,14 @@ namespace zovt {
 void bindClientEditor(TForm2 &form, Application &app)
 {
     ClientEditor &editor = app.clientEditor();
-    editor.hooks.show = [&form] {
+    // Screen readers take the fields' names from the labels beside them, as
+    // they read now (a person's or an animal's).
+    const auto name = [&form, &app] {
+        applyAccessibleNames(&form, captions::clientEditorAccessibleNames(),
+                             Texts{app.state().Languagem, &Catalogue::clientEditor()});
+    };
+    editor.hooks.show = [&form, name] {
+        name();
         form.show();
         form.raise();
         form.activateWindow();
@@ -36,15 +45,16 @@ void bindClientEditor(TForm2 &form, Application &app)
     // The close box does what Konec does: the window only hides.
     QObject::connect(&form, &TForm2::closed, &form, [&app, &editor] { app.run(f2::Konec, [&] { editor.Konec(); }); });
 
-    const auto onClick = [&form, &app](const char *name, void (ClientEditor::*op)()) {
-        QObject::connect(form.control<QAbstractButton>(name), &QAbstractButton::clicked, &form,
-                         [&form, &app, name, op] {
+    const auto onClick = [&form, &app, name](const char *button, void (ClientEditor::*op)()) {
+        QObject::connect(form.control<QAbstractButton>(button), &QAbstractButton::clicked, &form,
+                         [&form, &app, button, op, name] {
                              // A field left for this button is checked first; a
                              // failed check keeps the focus there and the click
                              // does nothing.
                              if (!form.settleFieldExit())
                                  return;
-                             app.run(name, [&app, op] { (app.clientEditor().*op)(); });
+                             app.run(button, [&app, op] { (app.clientEditor().*op)(); });
+                             name();
                          });
     };
     onClick(f2::Save, &ClientEditor::Save);

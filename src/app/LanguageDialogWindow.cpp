@@ -4,6 +4,8 @@
 
 #include "app/MainWindowController.h"
 #include "app/WindowLook.h"
+#include "core/WindowState.h"
+#include "i18n/Captions.h"
 #include "ui/LanguageDialogDesign.h"
 
 #include <QPushButton>
@@ -11,7 +13,7 @@
 namespace zovt {
 
 LanguageDialogWindow::LanguageDialogWindow(MainWindowController &main)
-    : m_window(&main.window()), m_ui(&m_window, design::languageDialogControls()), m_choice(m_ui)
+    : m_main(main), m_window(&main.window()), m_ui(&m_window, design::languageDialogControls()), m_choice(m_ui)
 {
     applyLanguageDialogColour(m_window, readColourScheme());
     Application &app = main.app();
@@ -36,5 +38,12 @@ LanguageDialogWindow::LanguageDialogWindow(MainWindowController &main)
 }
 
 LanguageDialogWindow::~LanguageDialogWindow() = default;
+
+void LanguageDialogWindow::open()
+{
+    applyAccessibleNames(&m_window, captions::languageDialogAccessibleNames(),
+                         Texts{m_main.app().state().Languagem, &Catalogue::mainWindow()});
+    m_window.open();
+}
 
 } // namespace zovt

@@ -21,7 +21,7 @@ public:
     TForm9 &window() { return m_window; }
     LanguageChoice &choice() { return m_choice; }
     // Shows the dialog without blocking the main window.
-    void open() { m_window.open(); }
+    void open();
     // A language was confirmed: once the program has ended, it is to be
     // started again with the same arguments and environment.
     bool restartAsked() const { return m_restartAsked; }
@@ -30,6 +30,7 @@ public:
     const ShownView &shownAtRestart() const { return m_shownAtRestart; }
 
 private:
+    MainWindowController &m_main;
     TForm9 m_window;
     WidgetSurface m_ui;
     LanguageChoice m_choice;

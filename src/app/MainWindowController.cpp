@@ -1,5 +1,7 @@
 #include "app/MainWindowController.h"
 
+#include "ui/Accessibility.h"
+
 #include "app/ClientEditorBinding.h"
 #include "clients/ClientPanel.h"
 #include "ui/ClientEditorDesign.h"
@@ -103,21 +105,51 @@ void MainWindowController::FormResize()
 
 MainWindowController::~MainWindowController() = default;
 
-void MainWindowController::prepareApplication() { QApplication::setQuitOnLastWindowClosed(false); }
+void MainWindowController::prepareApplication()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    accessibility::install();
+}
 
 void MainWindowController::FormCreate()
 {
     m_app->waits().enableCreationTimers();
     m_app->run("Nastav", [this] { m_app->shell().Nastav(); });
-    // The language is chosen once, at start-up.
-    applyToolTips(&m_window, captions::mainWindowToolTips(),
-                  Texts{m_app->state().Languagem, &Catalogue::mainWindow()});
+    applyLanguageTexts();
+}
+
+void MainWindowController::applyLanguageTexts()
+{
+    const Texts texts{m_app->state().Languagem, &Catalogue::mainWindow()};
+    applyToolTips(&m_window, captions::mainWindowToolTips(), texts);
+    applyAccessibleNames(&m_window, captions::mainWindowAccessibleNames(), texts);
+    showToggleStates();
+}
+
+void MainWindowController::showToggleStates()
+{
+    // The lamps beside the lighting toggles show on or off to the eye; the
+    // buttons themselves say it to a screen reader.
+    const WindowState &st = m_app->state();
+    const std::pair<const char *, bool> toggles[] = {
+        {f19::JasLED, st.JasLED_Pc_Swich},   {f19::JasLED_Pom, st.JasLED_Pc_Swich},
+        {f19::VykonIR, st.VykonIR_Pc_Swich}, {f19::VykonIR_Pom, st.VykonIR_Pc_Swich},
+        {f19::ZpomalLED, st.ZpomalLED_Pc_Swich}, {f19::ZpomalLED_Pom, st.ZpomalLED_Pc_Swich},
+    };
+    for (const auto &[name, on] : toggles) {
+        auto *b = m_window.control<QPushButton>(name);
+        b->setCheckable(true);
+        b->setChecked(on);
+    }
 }
 
 void MainWindowController::onClick(const char *name, std::function<void()> f)
 {
     auto *b = m_window.control<QAbstractButton>(name);
-    QObject::connect(b, &QAbstractButton::clicked, &m_window, [this, name, f] { m_app->run(name, f); });
+    QObject::connect(b, &QAbstractButton::clicked, &m_window, [this, name, f] {
+        m_app->run(name, f);
+        showToggleStates();
+    });
 }
 
 void MainWindowController::bind()

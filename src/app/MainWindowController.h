@@ -27,6 +27,10 @@ public:
     bool ended() const { return m_app->shell().ended(); }
     int exitCode() const { return m_app->shell().exitCode(); }
 
+    // The texts no caption table sets, in the language start-up read (it is
+    // chosen once per run): tool tips and the names screen readers read.
+    void applyLanguageTexts();
+
     // The resize rules on the window's present outer size; runs on every
     // change of it.
     void FormResize();
@@ -37,6 +41,7 @@ public:
 
 private:
     void bind();
+    void showToggleStates();
     void onClick(const char *name, std::function<void()> f);
 
     struct RestoreWhileWaiting : QObject {

@@ -44,6 +44,8 @@ QString glassStyleSheet(const GlassLook &look)
                           " background: qradialgradient(cx:0.5, cy:0.5, radius:0.7, fx:0.5, fy:0.5,"
                           " stop:0 %7, stop:1 %2); }"
                           "QPushButton:pressed { background: %6; }"
+                          // The keyboard's place must show on the dark face too.
+                          "QPushButton:focus { border: 2px dotted white; }"
                           "QPushButton:disabled { color: #707070; }")
         .arg(rgb(look.foreground), rgb(look.background))
         .arg(look.captionPixelSize)

@@ -4,7 +4,11 @@
 #include "core/Form19Names.h"
 #include "core/FindControl.h"
 #include "core/Form2Names.h"
+#include "core/Form9Names.h"
 
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
 #include <QWidget>
 
 #include <array>
@@ -200,6 +204,177 @@ void applyCaptions(ControlSurface &ui, const CaptionTable &table, const Texts &t
     for (const CaptionList &l : table.lists) {
         ui.clear(l.control);
         ui.setLines(l.control, CaptionTable::linesOf(l, texts));
+    }
+}
+
+namespace {
+
+QString withoutColon(QString t)
+{
+    t = t.simplified();
+    while (t.endsWith(QLatin1Char(':')))
+        t.chop(1);
+    return t.trimmed();
+}
+
+AccessibleName named(const char *control, std::initializer_list<int> numbers, const QString &suffix = QString())
+{
+    return {QString::fromLatin1(control), -1, QList<int>(numbers), {}, suffix};
+}
+
+AccessibleName labelled(const char *control, std::initializer_list<const char *> labels, const QString &suffix = QString())
+{
+    QStringList l;
+    for (const char *label : labels)
+        l << QString::fromLatin1(label);
+    return {QString::fromLatin1(control), -1, {}, l, suffix};
+}
+
+AccessibleName item(const char *control, int index, int number)
+{
+    return {QString::fromLatin1(control), index, {number}, {}, QString()};
+}
+
+} // namespace
+
+QString AccessibleName::text(const Texts &texts, QWidget *root) const
+{
+    QStringList parts;
+    for (const QString &label : labels)
+        if (const auto *l = qobject_cast<QLabel *>(findControl(root, label)))
+            parts << withoutColon(l->text());
+    for (int n : numbers)
+        parts << withoutColon(texts.FATisk(n));
+    QString t = parts.join(QStringLiteral(", "));
+    if (t.contains(QLatin1String("%1")))
+        return t.arg(suffix);
+    return suffix.isEmpty() ? t : t + QLatin1Char(' ') + suffix;
+}
+
+namespace captions {
+
+const QList<AccessibleName> &mainWindowAccessibleNames()
+{
+    static const QList<AccessibleName> names = {
+        named(f19::PortOpen, {4014}),
+        named(f19::COMconct, {4022}),
+        named(f19::BtnInfo, {4006}),
+        named(f19::JasLED, {2014}),
+        named(f19::JasLED_Pom, {2014}),
+        named(f19::VykonIR, {2015}),
+        named(f19::VykonIR_Pom, {2015}),
+        named(f19::ZpomalLED, {2016}),
+        named(f19::ZpomalLED_Pom, {2016}),
+        named(f19::InfoPopis, {4006}),
+        named(f19::InfoPopis2, {4006}),
+        named(f19::Colortype, {2017}),
+        item(f19::Colortype, 0, 2018),
+        item(f19::Colortype, 1, 2019),
+        item(f19::Colortype, 2, 2020),
+        named(f19::OrvaTGener, {}, QStringLiteral("OrvaT Generator")),
+        // The lighting choices are colour bands beside empty radio buttons.
+        {QString::fromLatin1(f19::R_Night), 0, {2011, 4023}, {}, QString()},
+        {QString::fromLatin1(f19::R_Night), 1, {2011, 4024}, {}, QString()},
+        {QString::fromLatin1(f19::R_Night), 2, {2011, 4025}, {}, QString()},
+        {QString::fromLatin1(f19::R_Stadby), 0, {2012, 4023}, {}, QString()},
+        {QString::fromLatin1(f19::R_Stadby), 1, {2012, 4024}, {}, QString()},
+        {QString::fromLatin1(f19::R_Stadby), 2, {2012, 4025}, {}, QString()},
+        {QString::fromLatin1(f19::R_Power), 0, {2013, 4026}, {}, QString()},
+        {QString::fromLatin1(f19::R_Power), 1, {2013, 4023}, {}, QString()},
+        {QString::fromLatin1(f19::R_Power), 2, {2013, 4024}, {}, QString()},
+        {QString::fromLatin1(f19::R_Power), 3, {2013, 4025}, {}, QString()},
+        {QString::fromLatin1(f19::R_Power), 4, {2013, 4027}, {}, QString()},
+        {QString::fromLatin1(f19::R_Power), 5, {2013, 4028}, {}, QString()},
+        named(f19::ClosePopis, {4008}),
+        named(f19::ClosePopis2, {4008}),
+        named(f19::PopisPT1, {4006}),
+        named(f19::PopisPT2, {4006}),
+        named(f19::DeleteJm, {4007}),
+        named(f19::Prijmeni, {4017}),
+        named(f19::Jmeno, {4016}),
+        named(f19::JmenoFix, {4018}),
+        named(f19::Datum_naroz_den, {150, 151}),
+        named(f19::Datum_naroz_mesic, {150, 152}),
+        named(f19::Datum_naroz_rok, {150, 153}),
+        named(f19::Bydliste1, {154}, QStringLiteral("1")),
+        named(f19::Bydliste2, {154}, QStringLiteral("2")),
+        named(f19::Poznamka1, {155}, QStringLiteral("1")),
+        named(f19::Poznamka2, {155}, QStringLiteral("2")),
+        named(f19::Telefon, {2006}),
+        named(f19::Email, {2007}),
+        named(f19::Poznamka3, {156}),
+        named(f19::Play, {4001}),
+        named(f19::PlayVse, {4002}),
+        named(f19::Pause, {4003}),
+        named(f19::PausePrekryv, {4004}),
+        named(f19::StopPrekryv, {4004}),
+        named(f19::CasWrite, {4012}),
+        named(f19::PlayUkaz, {4012}),
+        named(f19::Kikratebar, {4019}),
+        named(f19::Memory1, {4021}, QStringLiteral("1")),
+        named(f19::Memory2, {4021}, QStringLiteral("2")),
+        named(f19::Memory3, {4021}, QStringLiteral("3")),
+        named(f19::Memory4, {4021}, QStringLiteral("4")),
+        named(f19::Memory5, {4021}, QStringLiteral("5")),
+        named(f19::Memory6, {4021}, QStringLiteral("6")),
+        named(f19::InfoWish, {4006}),
+        named(f19::CasWriteSUMA, {4013}),
+        named(f19::Zakladmemo, {4010}),
+        named(f19::Setting, {4005}),
+        named(f19::MemoPlayShow, {4011}),
+        named(f19::MemoWish, {4020}),
+        named(f19::ZovTWisch, {4020}),
+        named(f19::COM_Nr, {4015}),
+        named(f19::Image8, {4009}),
+        named(f19::CloseSett, {4008}),
+    };
+    return names;
+}
+
+const QList<AccessibleName> &clientEditorAccessibleNames()
+{
+    // The editor's labels change with a person or an animal: they are read
+    // as they show.
+    static const QList<AccessibleName> names = {
+        labelled(f2::Jmeno, {f2::PersonL}),
+        labelled(f2::Prijmeni, {f2::PersonL2}),
+        named(f2::JmenoFix, {4018}),
+        labelled(f2::Datum_naroz_den, {f2::Datum_popis, f2::Datum_den_popis}),
+        labelled(f2::Datum_naroz_mesic, {f2::Datum_popis, f2::Datum_mesic_popis}),
+        labelled(f2::Datum_naroz_rok, {f2::Datum_popis, f2::Datum_rok_popis}),
+        labelled(f2::Bydliste1, {f2::Bydliste_popis}, QStringLiteral("1")),
+        labelled(f2::Bydliste2, {f2::Bydliste_popis}, QStringLiteral("2")),
+        labelled(f2::Poznamka1, {f2::Poznamka_popis}, QStringLiteral("1")),
+        labelled(f2::Poznamka2, {f2::Poznamka_popis}, QStringLiteral("2")),
+        labelled(f2::Telefon, {f2::Telefon_popis}),
+        labelled(f2::Email, {f2::Email_Popis}),
+    };
+    return names;
+}
+
+const QList<AccessibleName> &languageDialogAccessibleNames()
+{
+    static const QList<AccessibleName> names = {
+        named(f9::X, {4008}),
+    };
+    return names;
+}
+
+} // namespace captions
+
+void applyAccessibleNames(QWidget *root, const QList<AccessibleName> &names, const Texts &texts)
+{
+    for (const AccessibleName &n : names) {
+        QWidget *w = findControl(root, n.control);
+        if (!w)
+            continue;
+        if (n.item >= 0) {
+            const auto buttons = w->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly);
+            if (n.item < buttons.size())
+                buttons.at(n.item)->setAccessibleName(n.text(texts, root));
+            continue;
+        }
+        w->setAccessibleName(n.text(texts, root));
     }
 }
 

@@ -86,4 +86,29 @@ void applyToolTips(QWidget *root, const QList<ToolTip> &tips, const Texts &texts
 // (WidgetSurface) sets each kind of widget as it takes a caption.
 void applyCaptions(ControlSurface &ui, const CaptionTable &table, const Texts &texts);
 
+// The name a screen reader gives a control that says nothing by itself: a
+// field whose label stands beside it, a button showing a symbol (">", "X",
+// "⚙"), a list, a toggle or a picture the operator can act on. A control
+// with a caption of its own is named by it and needs no row here.
+struct AccessibleName {
+    QString control;     // objectName
+    int item = -1;       // the item of a radio group; -1: the control itself
+    QList<int> numbers;  // catalogue texts, after the labels' texts
+    QStringList labels;  // objectNames of the labels whose current texts name it
+    QString suffix;      // appended after a blank ("2" for a second line)
+
+    // Texts end without the colon a label carries; %1 in a text takes the suffix.
+    QString text(const Texts &texts, QWidget *root) const;
+};
+
+namespace captions {
+const QList<AccessibleName> &mainWindowAccessibleNames();
+const QList<AccessibleName> &clientEditorAccessibleNames();
+const QList<AccessibleName> &languageDialogAccessibleNames();
+} // namespace captions
+
+// Sets the accessible names of a table onto a window's controls, in the
+// language of 'texts'; labels are read as they show now.
+void applyAccessibleNames(QWidget *root, const QList<AccessibleName> &names, const Texts &texts);
+
 } // namespace zovt

@@ -1,5 +1,6 @@
 #include "ui/ClientEditorWindow.h"
 
+#include "ui/Accessibility.h"
 #include "ui/ClientEditorDesign.h"
 #include "ui/FormBuilder.h"
 #include "ui/MainWindowDesign.h"
@@ -23,6 +24,7 @@ TForm2::TForm2(QWidget *parent) : QWidget(parent, Qt::Dialog)
     setFont(QFont(design::designFontFamily(), design::DesignPointSize));
     setFixedSize(design::ClientEditorSize);
     m_widgets = buildForm(this, design::clientEditorControls(), this);
+    accessibility::keepCoveredOutOfTabChain(this);
 
     QWidget *previous = nullptr;
     for (const QString &name : design::clientEditorTabOrder() + design::clientEditorButtonOrder()) {

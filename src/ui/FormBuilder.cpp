@@ -57,6 +57,8 @@ QString glassStyle(bool large)
                     " stop:0.52 #000000, stop:1 #202020); %3 }"
                     "QPushButton:hover { border: 2px solid %2; }"
                     "QPushButton:pressed { background: #303030; }"
+                    // The keyboard's place must show on the dark face too.
+                    "QPushButton:focus { border: 2px dotted white; }"
                     "QPushButton:disabled { color: #707070; border-color: #505050; }")
                     .arg(large ? QStringLiteral("silver") : QStringLiteral("white"), glow.name(),
                          large ? QStringLiteral("font-size: 20px;") : QString());

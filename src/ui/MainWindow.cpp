@@ -1,5 +1,7 @@
 #include "ui/MainWindow.h"
 
+#include "ui/Accessibility.h"
+
 #include "ui/FormBuilder.h"
 #include "ui/Icons.h"
 #include "ui/MainWindowDesign.h"
@@ -10,6 +12,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -62,6 +65,10 @@ TForm19::TForm19(QWidget *parent)
     // or out of the window.
     setMinimumSize(design::ClientSize);
     m_widgets = buildForm(this, design::mainWindowControls(), this);
+    // The globe opens the language dialog: by keyboard too.
+    accessibility::makePictureButton(control<QLabel>(f19::Image8));
+    accessibility::keepCoveredOutOfTabChain(this);
+    accessibility::setReadingOrder(this, design::mainWindowReadingOrder());
     addDecorations();
     applyFixedColours();
     applyColourScheme(false);
@@ -163,6 +170,12 @@ bool TForm19::eventFilter(QObject *watched, QEvent *event)
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (picture && mouse->button() == Qt::LeftButton && picture->rect().contains(mouse->position().toPoint()))
             emit pictureClicked(picture->objectName());
+    } else if (event->type() == QEvent::KeyPress && watched->property("pictureButton").toBool()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            emit pictureClicked(watched->objectName());
+            return true;
+        }
     } else if (event->type() == QEvent::Resize) {
         auto *panel = static_cast<QWidget *>(watched);
         for (QWidget *child : panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))

@@ -180,6 +180,15 @@ QList<Control> buildTable()
 
 } // namespace
 
+const QStringList &mainWindowReadingOrder()
+{
+    static const QStringList order = names({f19::PanelZac, f19::PanelSettig, f19::PanelJmeno, f19::PanelSettigCOM,
+                                            f19::Setting, f19::Konec, f19::CasWriteSUMA, f19::Zakladmemo,
+                                            f19::ZovToolEdit, f19::PanelPlay, f19::Panelprani, f19::ZovTWisch,
+                                            f19::MemoPlayShow, f19::MemoWish, f19::Wishes1dole});
+    return order;
+}
+
 QString windowTitle()
 {
     return QStringLiteral("ZovT Generator 1.6.04") + QString(80, QLatin1Char(' '))

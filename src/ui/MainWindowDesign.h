@@ -33,6 +33,10 @@ inline constexpr QSize DesignFrame{14, 38};
 // the project's own site.
 QString windowTitle();
 
+// The window's own controls and panels in reading order, for Tab: the left
+// column from the top, the program list, then the playback side.
+const QStringList &mainWindowReadingOrder();
+
 // Design font: Tahoma 8 point where installed, else the closest sans font.
 inline constexpr int DesignPointSize = 8;
 QString designFontFamily();
