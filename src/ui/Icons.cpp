@@ -1,5 +1,6 @@
 #include "ui/Icons.h"
 
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -8,9 +9,13 @@ namespace zovt::icons {
 
 namespace {
 
+// Drawn for the screen's pixel density: on a 2x screen a 30-pixel icon has
+// 60 pixels of its own instead of being a 30-pixel bitmap blown up.
 QPixmap canvas(const QSize &size)
 {
-    QPixmap pm(size);
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap pm(size * ratio);
+    pm.setDevicePixelRatio(ratio);
     pm.fill(Qt::transparent);
     return pm;
 }
