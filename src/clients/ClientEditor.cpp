@@ -488,12 +488,19 @@ bool ClientEditor::fieldExited(const QString &name)
 {
     if (!isCheckedField(name))
         return true;
-    const FieldVerdict v = checkField(name, m_ui.text(name));
+    const QString typed = m_ui.text(name);
+    const bool toldAlready = name == m_complainedField && typed == m_complainedReset;
+    m_complainedField.clear();
+    if (toldAlready)
+        return true;
+    const FieldVerdict v = checkField(name, typed);
     setField(name, v.shown);
     if (v.valid)
         return true;
     m_main.dialogs.message(text(v.message));
     setField(name, v.reset);
+    m_complainedField = name;
+    m_complainedReset = v.reset;
     focus(name);
     return false;
 }

@@ -117,6 +117,11 @@ private:
     int m_Languagem = 0;
     bool m_shown = false;
     std::optional<DiskCopy> m_onDisk;
+    // The field whose check failed last, and the text it was reset to: left
+    // again with that text, the operator has been told and may go (a date
+    // not known stays a placeholder instead of holding the keyboard there).
+    QString m_complainedField;
+    QString m_complainedReset;
     QString m_title;
 };
 
