@@ -9,7 +9,9 @@
 #include "storage/PngDecoder.h"
 #include "support/TempDrive.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QtTest>
@@ -176,6 +178,11 @@ private slots:
     void malformedPng();
     void malformedJpeg_data();
     void malformedJpeg();
+
+    void highDensityVariantName_data();
+    void highDensityVariantName();
+    void sharpTwinOnlyBesideItsOwnPicture_data();
+    void sharpTwinOnlyBesideItsOwnPicture();
 
     void loaderPicksDecoderByContent_data();
     void loaderPicksDecoderByContent();
@@ -504,6 +511,73 @@ void TestPictures::defaultPicturesLoad()
     d.installPictures();
     const QImage image = loadPicture(kPics + name);
     QVERIFY(!image.isNull());
+}
+
+void TestPictures::highDensityVariantName_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("variant");
+    QTest::newRow("jpeg") << "C:\\WooZovDaz9\\PicWorvat\\1RED.jpg" << "C:\\WooZovDaz9\\PicWorvat\\1RED@2x.jpg";
+    QTest::newRow("two dots") << "C:\\P\\a.b.png" << "C:\\P\\a.b@2x.png";
+    QTest::newRow("dot in a folder only") << "C:\\P.x\\name" << "C:\\P.x\\name@2x";
+    QTest::newRow("hidden-style name") << "C:\\P\\.png" << "C:\\P\\.png@2x";
+}
+
+void TestPictures::highDensityVariantName()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, variant);
+    QCOMPARE(highDensityVariant(path), variant);
+}
+
+void TestPictures::sharpTwinOnlyBesideItsOwnPicture_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::addColumn<QString>("twin"); // "" none, "double", "same size", "older", "broken"
+    QTest::addColumn<bool>("sharp");   // the twin is shown
+    QTest::newRow("2x screen, twin") << qreal(2) << "double" << true;
+    QTest::newRow("1.5x screen, twin") << qreal(1.5) << "double" << true;
+    QTest::newRow("1x screen") << qreal(1) << "double" << false;
+    QTest::newRow("no twin") << qreal(2) << "" << false;
+    QTest::newRow("twin not twice the size") << qreal(2) << "same size" << false;
+    QTest::newRow("the user's newer picture") << qreal(2) << "older" << false;
+    QTest::newRow("broken twin") << qreal(2) << "broken" << false;
+}
+
+// A user's own picture in place of a default one is the one shown, also on
+// a dense screen where the default's sharper twin lies beside it.
+void TestPictures::sharpTwinOnlyBesideItsOwnPicture()
+{
+    QFETCH(qreal, ratio);
+    QFETCH(QString, twin);
+    QFETCH(bool, sharp);
+    TempDrive d;
+    const QString path = QStringLiteral("C:\\WooZovDaz9\\PicWorvat\\1RED.png");
+    const auto png = [](const QSize &size, Qt::GlobalColor c) {
+        QImage img(size, QImage::Format_RGB32);
+        img.fill(c);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        img.save(&buffer, "PNG");
+        return bytes;
+    };
+    d.put(path, png(QSize(14, 7), Qt::red));
+    const QString variant = highDensityVariant(path);
+    if (twin == QLatin1String("double") || twin == QLatin1String("older"))
+        d.put(variant, png(QSize(28, 14), Qt::green));
+    else if (twin == QLatin1String("same size"))
+        d.put(variant, png(QSize(14, 7), Qt::green));
+    else if (twin == QLatin1String("broken"))
+        d.put(variant, QByteArray("\x89PNG\r\n\x1a\nnot really"));
+    if (twin == QLatin1String("older")) {
+        QFile f(d.native(variant));
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    }
+    const QImage shown = loadPictureFor(path, ratio);
+    QCOMPARE(shown.pixelColor(0, 0), sharp ? QColor(Qt::green) : QColor(Qt::red));
+    QCOMPARE(shown.devicePixelRatio(), sharp ? 2.0 : 1.0);
 }
 
 QTEST_GUILESS_MAIN(TestPictures)

@@ -1,6 +1,7 @@
 // Draws the default indicator pictures into a folder:
 //   1RED.jpg 2ORANGE.jpg 3YELLOW.jpg 4GREEN.jpg   glossy lamp bars, shown
-//       stretched in the 140 x 14 port indicator and in the small lamps;
+//       stretched in the 140 x 14 port indicator and in the small lamps,
+//       each with its @2x twin for screens of twice the density;
 //   TherapyL1.png .. TherapyL28.png   frames of the running bar, a bright band
 //       that climbs a dark track and wraps round, so frame 28 leads into 1;
 //   TherapyLA.png   the idle track; TherapyL0.png   the switch file.
@@ -53,13 +54,15 @@ QColor mixed(const QColor &a, const QColor &b, double t)
 }
 
 // A lit lamp as a horizontal glass bar: darker rim, body shaded from a light
-// top to a deep bottom, and a soft highlight across the upper half.
-QImage lamp(const QColor &base)
+// top to a deep bottom, and a soft highlight across the upper half. 'ratio'
+// 2 draws the same lamp for a screen of twice the density.
+QImage lamp(const QColor &base, int ratio = 1)
 {
-    QImage img(kLampWidth, kLampHeight, QImage::Format_RGB32);
+    QImage img(kLampWidth * ratio, kLampHeight * ratio, QImage::Format_RGB32);
     img.fill(scaled(base, 0.30));
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(ratio, ratio);
 
     const QRectF body(0.5, 0.5, kLampWidth - 1.0, kLampHeight - 1.0);
     QLinearGradient shade(0, 0, 0, kLampHeight);
@@ -218,8 +221,13 @@ int main(int argc, char **argv)
                  {"2ORANGE.jpg", QColor(244, 128, 16)},
                  {"3YELLOW.jpg", QColor(246, 212, 24)},
                  {"4GREEN.jpg", QColor(36, 186, 58)}};
-    for (const auto &l : lamps)
+    for (const auto &l : lamps) {
         report(writeJpeg(lamp(l.colour), dir.filePath(QLatin1String(l.name)), 95), QLatin1String(l.name));
+        // Beside each lamp the same drawn for a 2x screen, found by Qt's @2x rule.
+        QString sharp = QLatin1String(l.name);
+        sharp.insert(sharp.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
+        report(writeJpeg(lamp(l.colour, 2), dir.filePath(sharp), 95), sharp);
+    }
 
     const QImage idle = barFrame(0);
     report(writePng(idle, dir.filePath(QStringLiteral("TherapyLA.png"))), QStringLiteral("TherapyLA.png"));

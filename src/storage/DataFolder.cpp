@@ -25,6 +25,18 @@ void layInPictures(const QString &shipped, Prepared &p)
         const QString target = paths::PicDir + QLatin1Char('\\') + name;
         if (files::exists(target))
             continue;
+        // A sharper twin only beside the default picture itself: next to a
+        // picture of the user's own it would be shown in its place.
+        if (const QString base = QString(name).remove(QStringLiteral("@2x")); base != name) {
+            try {
+                const QString shippedBase = from.filePath(base);
+                if (files::readAll(paths::PicDir + QLatin1Char('\\') + base, files::cap::Picture)
+                    != files::readNative(shippedBase, files::cap::Picture, shippedBase))
+                    continue;
+            } catch (const std::exception &) {
+                continue;
+            }
+        }
         try {
             files::writeAll(target, files::readNative(from.filePath(name), files::cap::Picture, from.filePath(name)));
             p.picturesAdded << name;

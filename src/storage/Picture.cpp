@@ -7,10 +7,13 @@
 #include "storage/WinPath.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 
 #include <sys/stat.h>
+
+#include <algorithm>
 
 namespace zovt {
 
@@ -107,6 +110,37 @@ QImage loadPicture(const QString &windowsPath)
         g_pictures.insert(key, c);
     }
     return c.image;
+}
+
+QString highDensityVariant(const QString &windowsPath)
+{
+    const qsizetype slash = std::max(windowsPath.lastIndexOf(QLatin1Char('\\')), windowsPath.lastIndexOf(QLatin1Char('/')));
+    const qsizetype dot = windowsPath.lastIndexOf(QLatin1Char('.'));
+    if (dot <= slash + 1)
+        return windowsPath + QStringLiteral("@2x");
+    return windowsPath.left(dot) + QStringLiteral("@2x") + windowsPath.mid(dot);
+}
+
+QImage loadPictureFor(const QString &windowsPath, qreal devicePixelRatio)
+{
+    QImage image = loadPicture(windowsPath);
+    if (devicePixelRatio <= 1.0)
+        return image;
+    const QString variant = highDensityVariant(windowsPath);
+    const QFileInfo one(winpath::toNative(windowsPath));
+    const QFileInfo two(winpath::toNative(variant));
+    if (!two.isFile() || two.lastModified() < one.lastModified())
+        return image;
+    try {
+        QImage sharp = loadPicture(variant);
+        if (sharp.size() != image.size() * 2)
+            return image;
+        sharp.setDevicePixelRatio(2.0);
+        return sharp;
+    } catch (const ReadError &) {
+        // A broken variant is no reason to show nothing.
+        return image;
+    }
 }
 
 } // namespace zovt

@@ -20,4 +20,15 @@ QImage decodePicture(const QByteArray &data, const QString &nameHint);
 // read error of the operation that shows it.
 QImage loadPicture(const QString &windowsPath);
 
+// The same picture drawn for a screen of twice the density, by Qt's rule:
+// "1RED.jpg" has "1RED@2x.jpg" beside it.
+QString highDensityVariant(const QString &windowsPath);
+
+// The picture for a screen of the given pixel ratio: above 1 its @2x
+// variant (marked as drawn at ratio 2) when that is exactly twice its size
+// and not older than it, else the picture itself, which must be there
+// either way. A picture a user put in place of a default one is newer than
+// the default's @2x, or of another size, and so is the one shown.
+QImage loadPictureFor(const QString &windowsPath, qreal devicePixelRatio);
+
 } // namespace zovt

@@ -373,7 +373,7 @@ void WidgetSurface::showPicture(const QString &name, const QString &winPath)
     auto *label = qobject_cast<QLabel *>(w);
     if (!label)
         unsupported(name, "picture");
-    const QImage image = loadPicture(winPath);
+    const QImage image = loadPictureFor(winPath, label->devicePixelRatioF());
     label->setScaledContents(true);
     // The same picture again (the indicator's phases): the pixmap made for it
     // last time, and no repaint when the label already shows it.
