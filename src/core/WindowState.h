@@ -12,18 +12,39 @@
 
 namespace zovt {
 
+// The playback engine's working values, named as the design names them (the
+// glossary has the words). All are set by PlaybackEngine unless said.
 struct EngineVars {
+    // ms: how long the current row plays; from its duration, cut short for
+    // the first row of a resumed playback.
     qint32 CasStop = 0;
+    // ms: how much of the current row has been played; 0 at the row's start,
+    // grows by the tick.
     qint32 CasPLAY = 0;
+    // Device values (integer frequency in device units) of the row's upper,
+    // or single, frequency and of its lower frequency; set when a row is
+    // parsed.
     qint32 FrqCOMHM = 0;
     qint32 FrqCOMDM = 0;
+    // Device value of the sweep step; its sign is the sweep's direction and
+    // turns at either end of the band.
     qint32 SunCOM = 0;
+    // Device value last written during a sweep; starts at FrqCOMHM.
     qint32 FrqCOMInt = 0;
+    // The text sent for a single frequency (FrqCOMHM in decimal digits).
     QString FrqCOM;
+    // Ticks since the row last wrote to the device: at the resend or sweep
+    // interval it writes again and starts from 0.
     qint32 MezeCount = 0;
+    // s: the whole program's time, as PlaybackController sums the rows at Play.
     qint32 CasCelkFIX = 0;
+    // s: program time left at the current row's start (the whole at Play).
     qint32 CasCelk = 0;
+    // s: program time left after the latest tick (what the countdown shows);
+    // PlaybackController sets it at Play, the engine counts it down.
     qint32 CasCelkp = 0;
+    // The display line of the playing row without its marker, to restore the
+    // line when the marker moves on.
     QString PomString1;
 };
 
