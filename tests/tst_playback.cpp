@@ -96,6 +96,8 @@ const char *const kMinuteRow = "a||10.000|0|Hz|0|1|0";
 class TestPlayback : public QObject {
     Q_OBJECT
 private slots:
+    void whatFollowsAPlayback_data();
+    void whatFollowsAPlayback();
     void lights_data();
     void lights();
     void lightingCommands_data();
@@ -810,6 +812,37 @@ void TestPlayback::barAnimation()
     QVERIFY(reloadsAtPause == 3);
     QCOMPARE(name(w.ui.picture(QStringLiteral("TherapyL1"))), QStringLiteral("TherapyLA.png"));
     QVERIFY(!w.playback.CasovLista().isActive());
+}
+
+void TestPlayback::whatFollowsAPlayback_data()
+{
+    QTest::addColumn<bool>("playAll");
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<bool>("repeatAll");
+    QTest::addColumn<int>("counter");
+    QTest::addColumn<int>("next"); // AfterPlayback
+    const int next = int(AfterPlayback::NextEntry), again = int(AfterPlayback::RepeatFromFirst), end = int(AfterPlayback::End);
+    QTest::newRow("played alone") << false << 0 << 3 << true << 5 << end;
+    QTest::newRow("run, more to come") << true << 0 << 3 << false << 1 << next;
+    QTest::newRow("run, last entry") << true << 2 << 3 << false << 1 << end;
+    QTest::newRow("run, last entry, repeats left") << true << 2 << 3 << true << 3 << again;
+    QTest::newRow("run, last entry, last repeat") << true << 2 << 3 << true << 1 << end;
+    QTest::newRow("run, repeats counted but not switched on") << true << 2 << 3 << false << 3 << end;
+    QTest::newRow("run, list shorter than the entry") << true << 5 << 3 << true << 2 << again;
+    QTest::newRow("run, list emptied") << true << 0 << 0 << false << 1 << end;
+}
+
+// The one rule both the end of a playback and the start of the next one go by.
+void TestPlayback::whatFollowsAPlayback()
+{
+    QFETCH(bool, playAll);
+    QFETCH(int, entry);
+    QFETCH(int, entries);
+    QFETCH(bool, repeatAll);
+    QFETCH(int, counter);
+    QFETCH(int, next);
+    QCOMPARE(int(nextAfterPlayback(playAll, entry, entries, repeatAll, counter)), next);
 }
 
 QTEST_GUILESS_MAIN(TestPlayback)

@@ -338,10 +338,7 @@ void PlaybackController::endSteps(bool protocolStarted)
     // showing the row where it stopped.
     if (m_lastFault)
         StopVse();
-    const int entries = ui.lineCount(f19::Zakladmemo);
-    if (st.playopakTl && st.Pozadplay < entries - 1) {
-        m_timerStrtVse->start();
-    } else if (st.playopakTl && files::fileExists(paths::RepeatAllFlag) && ui.index(f19::Kikratebar) > 1) {
+    if (next() != AfterPlayback::End) {
         m_timerStrtVse->start();
     } else {
         st.playopakTl = false;
@@ -369,24 +366,50 @@ void PlaybackController::TimerStrtVseElapsed()
                 st.playopakTl = false;
         }
     } runEndsOnError{st};
-    const int entries = ui.lineCount(f19::Zakladmemo);
-    if (st.playopakTl && st.Pozadplay < entries - 1) {
+    switch (next()) {
+    case AfterPlayback::NextEntry:
         ++st.Pozadplay;
         ui.setIndex(f19::Zakladmemo, st.Pozadplay);
         Operations::run(m_ctx.ops.ZakladMemoCliknul);
         Play();
-    } else if (st.playopakTl && files::fileExists(paths::RepeatAllFlag) && ui.index(f19::Kikratebar) > 1) {
+        break;
+    case AfterPlayback::RepeatFromFirst:
         st.Pozadplay = 0;
         ui.setIndex(f19::Zakladmemo, 0);
         Operations::run(m_ctx.ops.ZakladMemoCliknul);
         ui.setIndex(f19::Kikratebar, ui.index(f19::Kikratebar) - 1);
         KikratebarChange();
         Play();
-    } else {
+        break;
+    case AfterPlayback::End:
         st.playopakTl = false;
         if (f19::playbackRuns(ui) && files::fileExists(paths::CloseByStopFlag))
             Operations::run(m_ctx.ops.Konec);
+        break;
     }
+}
+
+AfterPlayback PlaybackController::next() const
+{
+    const ControlSurface &ui = m_ctx.ui;
+    const WindowState &st = m_ctx.state;
+    // The flag file is looked at only when the list is through, as ever.
+    const int entries = ui.lineCount(f19::Zakladmemo);
+    const bool listThrough = !(st.Pozadplay < entries - 1);
+    return nextAfterPlayback(st.playopakTl, st.Pozadplay, entries,
+                             st.playopakTl && listThrough && files::fileExists(paths::RepeatAllFlag),
+                             ui.index(f19::Kikratebar));
+}
+
+AfterPlayback nextAfterPlayback(bool playAll, int entry, int entries, bool repeatAll, int repeatCounter)
+{
+    if (!playAll)
+        return AfterPlayback::End;
+    if (entry < entries - 1)
+        return AfterPlayback::NextEntry;
+    if (repeatAll && repeatCounter > 1)
+        return AfterPlayback::RepeatFromFirst;
+    return AfterPlayback::End;
 }
 
 void PlaybackController::Pause()

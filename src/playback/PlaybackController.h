@@ -28,6 +28,15 @@ class ClockTimer;
 // Why a playback ended before its last row: a row or total that does not
 // convert, or a value the device cannot take. The playback still ran its end
 // steps.
+// What follows a playback that has ended. Played alone (Play), nothing. In
+// a run of every later program (PlayVse) the next entry of the list; after
+// the last one, with repeating switched on (the repeat-all flag file) and
+// repeats left on the counter, the list again from its first entry; else
+// the run ends. Asked when the playback ends and again when the pause
+// before the next one is over, since Stop or a new list may come between.
+enum class AfterPlayback { NextEntry, RepeatFromFirst, End };
+AfterPlayback nextAfterPlayback(bool playAll, int entry, int entries, bool repeatAll, int repeatCounter);
+
 struct PlaybackFault {
     int entry = -1;  // list entry (Pozadplay)
     int row = 0;     // row of the program (1-based); 0: not at a row
@@ -90,6 +99,8 @@ public:
     std::function<void(const PlaybackFault &)> faulted;
 
 private:
+    // The decision above on the window's state now.
+    AfterPlayback next() const;
     enum class Stage { Start, Total, Rows, End };
     void playNow();
     void switchControlsToPlaying();
