@@ -114,6 +114,8 @@ private slots:
     void charactersTheCodePageLacks();
     void regionalFormats_data();
     void regionalFormats();
+    void registryFormatValues_data();
+    void registryFormatValues();
     void hostileRegistryFiles_data();
     void hostileRegistryFiles();
     void codecProblem_data();
@@ -168,6 +170,8 @@ void TestWine::registryValue_data()
     QTest::newRow("key with outer backslashes") << lf << "\\Software\\Wine\\Ports\\" << "COM3" << true << "/dev/ttyUSB0";
     QTest::newRow("default value") << lf << wine << "" << true << "default";
     QTest::newRow("expandable string") << lf << wine << "Path" << true << "%SystemRoot%\\x";
+    QTest::newRow("a NUL ends a string") << QByteArray("[Software\\\\Wine\\\\Ports]\n\"COM3\"=\"/dev/tty\\0S0\"\n") << wine
+                                         << "COM3" << true << "/dev/tty";
     QTest::newRow("after wrapped binary data") << lf << wine << "COM5" << true << "/dev/ttyACM0";
     QTest::newRow("through CurrentControlSet") << lf << nls << "ACP" << true << "1250";
     QTest::newRow("link target itself") << lf << "System\\ControlSet001\\Control\\Nls\\CodePage" << "ACP" << true << "1250";
@@ -418,6 +422,66 @@ void TestWine::regionalFormats()
     const QDateTime when(QDate(2026, 12, 10), QTime(16, 52, 46));
     QCOMPARE(regional::dateTimeText(when, f), written);
     QCOMPARE(shortDateText(when.date()), written.section(QLatin1Char(' '), 0, shortDate.count(QLatin1Char(' '))));
+}
+
+void TestWine::registryFormatValues_data()
+{
+    QTest::addColumn<QByteArray>("name");   // the value of Control Panel\International
+    QTest::addColumn<QByteArray>("data");   // as user.reg writes it after "="
+    QTest::addColumn<QString>("date");      // 10 December 2026 in the short date
+    QTest::addColumn<QString>("time");      // 16:52:46 in the long time
+
+    const QString csDate = QStringLiteral("10. 12. 2026"), csTime = QStringLiteral("16:52:46");
+    const QByteArray date("sShortDate"), time("sTimeFormat");
+    // What GetDateFormatW / GetTimeFormatW give under Wine 8 for each value,
+    // save that a control character is a blank here: the text is one line.
+    QTest::newRow("line feed and carriage return") << date << QByteArray("\"d\\nM\\ryyyy\"") << "10 12 2026" << csTime;
+    QTest::newRow("a NUL ends the value") << date << QByteArray("\"d.M\\0.yyyy\"") << "10.12" << csTime;
+    QTest::newRow("79 characters are used") << date << "\"d" + QByteArray(78, '-') + "\"" << "10" + QString(78, u'-')
+                                            << csTime;
+    QTest::newRow("80 characters: the locale's own") << date << "\"d" + QByteArray(79, '-') + "\"" << csDate << csTime;
+    QTest::newRow("100000 characters: the locale's own") << date << "\"" + QByteArray(100000, 'd') + "\"" << csDate
+                                                         << csTime;
+    QTest::newRow("empty short date: an empty date") << date << QByteArray("\"\"") << "" << csTime;
+    QTest::newRow("expandable string") << date << QByteArray("str(2):\"dd/MM\"") << "10/12" << csTime;
+    QTest::newRow("a dword is read as UTF-16") << date << QByteArray("dword:000004e2") << QString(QChar(0x04e2)) << csTime;
+    QTest::newRow("binary, UTF-16") << date << QByteArray("hex:64,00,2e,00,4d,00") << "10.12" << csTime;
+    QTest::newRow("binary, an odd last byte") << date << QByteArray("hex:64,00,2e,00,4d") << "10.12" << csTime;
+    QTest::newRow("binary string type, wrapped") << date << QByteArray("hex(1):79,00,\\\n  79,00,00,00") << "26" << csTime;
+    QTest::newRow("a tab in the time") << time << QByteArray("\"H\\tmm\"") << csDate << "16 52";
+    QTest::newRow("a line separator in the time") << time << QByteArray("\"H\\x2028mm\"") << csDate << "16 52";
+    QTest::newRow("empty time format: the locale's own") << time << QByteArray("\"\"") << csDate << csTime;
+}
+
+// Whatever the prefix's registry holds, the dates written are Wine's, and a
+// date is one line: the client file read back keeps its key.
+void TestWine::registryFormatValues()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    TempDrive d;
+    QFile reg(d.prefix() + QStringLiteral("/user.reg"));
+    QVERIFY(reg.open(QIODevice::WriteOnly));
+    reg.write("WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+              "[Control Panel\\\\International] 1700000000\n\"" + name + "\"=" + data + "\n\"iCountry\"=\"420\"\n");
+    reg.close();
+    const regional::Formats f = regional::current();
+    const QDateTime when(QDate(2026, 12, 10), QTime(16, 52, 46));
+    QCOMPARE(regional::dateText(when.date(), f), date);
+    QCOMPARE(regional::dateTimeText(when, f), date + QLatin1Char(' ') + time);
+
+    ClientRecord r;
+    r.Prijmeni = QStringLiteral("Novak");
+    r.AdresaAkt = QStringLiteral("Novak Jan  01011980");
+    r.dateSaved = shortDateText(when.date());
+    const QString path = QStringLiteral("C:\\WooZovDaz9\\k.txt");
+    QVERIFY(files::makeDir(QStringLiteral("C:\\WooZovDaz9")));
+    writeClientFile(path, r);
+    const ClientRecord back = readClientFile(path);
+    QCOMPARE(back.AdresaAkt, r.AdresaAkt);
+    QCOMPARE(back.dateSaved, text::fromAnsi(text::toAnsi(date)));
 }
 
 void TestWine::hostileRegistryFiles_data()

@@ -88,6 +88,13 @@ QString render(const QString &picture, Field field)
         out += text ? *text : picture.mid(i, n);
         i += n;
     }
+    // A date or a time is one line of a line-based file whatever the picture
+    // holds: a line break or other control character in it would shift every
+    // later line of the client file and of the protocol.
+    for (QChar &ch : out)
+        if (ch.category() == QChar::Other_Control || ch.category() == QChar::Separator_Line
+            || ch.category() == QChar::Separator_Paragraph)
+            ch = QLatin1Char(' ');
     return out;
 }
 
@@ -118,12 +125,14 @@ Formats fromUserReg(const QByteArray &userReg, const Formats &defaults)
 {
     const winereg::Registry reg = winereg::Registry::parse(userReg);
     Formats f = defaults;
+    // Measured with GetDateFormatW / GetTimeFormatW under Wine 8: an empty
+    // short date gives an empty date, an empty time format the locale's own.
     const auto take = [&](const char *name, QString &into, bool mayBeEmpty) {
-        const std::optional<QString> v = reg.string(kInternational, QString::fromLatin1(name));
+        const std::optional<QString> v = reg.localeString(kInternational, QString::fromLatin1(name));
         if (v && (mayBeEmpty || !v->isEmpty()))
             into = *v;
     };
-    take("sShortDate", f.shortDate, false);
+    take("sShortDate", f.shortDate, true);
     take("sTimeFormat", f.timeFormat, false);
     take("s1159", f.am, true);
     take("s2359", f.pm, true);
