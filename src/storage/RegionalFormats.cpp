@@ -62,11 +62,8 @@ QString render(const QString &picture, Field field)
     QString out;
     for (qsizetype i = 0; i < picture.size();) {
         const QChar c = picture.at(i);
-        if (c == QLatin1Char('\'') && i + 1 < picture.size() && picture.at(i + 1) == QLatin1Char('\'')) {
-            out += c;
-            i += 2;
-            continue;
-        }
+        // A quote always opens quoted text, so '' outside quotes is empty
+        // quoted text; inside, '' is the quote itself (as GetDateFormatW).
         if (c == QLatin1Char('\'')) {
             ++i;
             while (i < picture.size()) {

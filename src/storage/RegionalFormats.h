@@ -43,9 +43,9 @@ Formats fromUserReg(const QByteArray &userReg, const Formats &defaults);
 Formats current();
 
 // A date or a time in a Windows picture: d dd ddd dddd, M MM MMM MMMM, y yy
-// yyyy, h hh H HH, m mm, s ss, t tt; text in single quotes is literal ('' is
-// a quote); any other character stands for itself. Control characters come
-// out as blanks: the text is one line.
+// yyyy, h hh H HH, m mm, s ss, t tt; text in single quotes is literal ('' in
+// it is a quote, '' outside is nothing); any other character stands for
+// itself. Control characters come out as blanks: the text is one line.
 QString formatDate(const QDate &date, const QString &picture, const QString &language);
 QString formatTime(const QTime &time, const QString &picture, const QString &am, const QString &pm);
 
