@@ -9,6 +9,7 @@
 #include "storage/RegionalFormats.h"
 #include "storage/TextCodec.h"
 #include "storage/WinPath.h"
+#include "storage/WineLocale.h"
 #include "storage/WineRegistry.h"
 #include "support/TempDrive.h"
 
@@ -106,6 +107,9 @@ private slots:
     void registryValue_data();
     void registryValue();
 
+    void wineCodePage_data();
+    void wineCodePage();
+    void localeTheCLibraryRefuses();
     void codePageChoice_data();
     void codePageChoice();
     void fileRoundTrip_data();
@@ -203,6 +207,93 @@ void TestWine::registryValue()
         QCOMPARE(*got, value);
 }
 
+void TestWine::wineCodePage_data()
+{
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("installed"); // whether the C library has the locale
+    QTest::addColumn<int>("codePage");
+
+    // GetACP under Wine 8.0 for each setting (LC_ALL rows and the LANG and
+    // LC_CTYPE rows of locales that are not installed measured as they
+    // stand; an installed locale named by LANG or LC_CTYPE counts as LC_ALL).
+    const struct {
+        const char *variable;
+        const char *value;
+        bool installed;
+        int codePage;
+    } rows[] = {
+        {"LANG", "sk_SK.UTF-8", false, 1252},      {"LC_CTYPE", "sk_SK.UTF-8", false, 1252},
+        {"LANG", "uk_UA.UTF-8", false, 1252},      {"LANG", "ja_JP.UTF-8", false, 1252},
+        {"LANG", "lt_LT.UTF-8", false, 1252},      {"LC_CTYPE", "kk_KZ.UTF-8", false, 1252},
+        {"LANG", "sk_SK.UTF-8", true, 1250},       {"LC_CTYPE", "uk_UA.UTF-8", true, 1251},
+        {"LC_ALL", "sk_SK.UTF-8", false, 1250},    {"LC_ALL", "uk_UA.UTF-8", false, 1251},
+        {"LC_ALL", "ja_JP.UTF-8", false, 932},     {"LC_ALL", "lt_LT.UTF-8", false, 1257},
+        {"LC_ALL", "kk_KZ.UTF-8", false, 65001},   {"LC_ALL", "hi_IN.UTF-8", false, 65001},
+        {"LC_ALL", "ka_GE.UTF-8", false, 65001},   {"LC_ALL", "hy_AM.UTF-8", false, 65001},
+        {"LC_ALL", "bs_BA.UTF-8", false, 1252},    {"LC_ALL", "sr_RS.UTF-8", false, 1252},
+        {"LC_ALL", "sr_ME.UTF-8", false, 1252},    {"LC_ALL", "az_AZ.UTF-8", false, 1252},
+        {"LC_ALL", "uz_UZ.UTF-8", false, 1252},    {"LC_ALL", "yi_US.UTF-8", false, 1252},
+        {"LC_ALL", "cs_XX.UTF-8", false, 1252},    {"LC_ALL", "ru_UA.UTF-8", false, 1252},
+        {"LC_ALL", "ru_RU.UTF-8@latin", false, 1252}, {"LC_ALL", "tr_TR.UTF-8@cyrillic", false, 1252},
+        {"LC_ALL", "sr_RS@latin.UTF-8", false, 1252}, {"LC_ALL", "sr_RS.UTF-8@latin", false, 1250},
+        {"LC_ALL", "sr_RS.UTF-8@cyrillic", false, 1251}, {"LC_ALL", "uz_UZ.UTF-8@cyrillic", false, 1251},
+        {"LC_ALL", "az_AZ@latin", false, 1254},    {"LC_ALL", "sd_IN@devanagari", false, 65001},
+        {"LC_ALL", "ca_ES.UTF-8@valencia", false, 1252}, {"LC_ALL", "tt_RU@iqtelif", false, 1251},
+        {"LC_ALL", "de_DE.UTF-8@euro", false, 1252}, {"LC_ALL", "cs", false, 1250},
+        {"LC_ALL", "sr", false, 1250},             {"LC_ALL", "cs_cz.UTF-8", false, 1250},
+        {"LC_ALL", "cs_CZ.ISO-8859-2", false, 1250}, {"LC_ALL", "cs_", false, 1252},
+        {"LC_ALL", "zh_TW.UTF-8", false, 950},     {"LC_ALL", "zh_CN.UTF-8", false, 936},
+        {"LC_ALL", "el_GR.UTF-8", false, 1253},    {"LC_ALL", "tr_TR.UTF-8", false, 1254},
+        {"LC_ALL", "C", false, 1252},              {"LC_ALL", "POSIX", false, 1252},
+        {"LC_ALL", "C.UTF-8", false, 1252},        {"LANG", "", false, 1252},
+    };
+    for (const auto &r : rows)
+        QTest::addRow("%s=%s%s", r.variable, r.value, r.installed ? ", installed" : "")
+            << QByteArray(r.variable) << QString::fromLatin1(r.value) << r.installed << r.codePage;
+}
+
+// Wine's code page follows the locale the C library runs in, and only a
+// locale of Wine's own table; the machine's installed locales are stood in.
+void TestWine::wineCodePage()
+{
+    QFETCH(QByteArray, variable);
+    QFETCH(QString, value);
+    QFETCH(bool, installed);
+    QFETCH(int, codePage);
+    const auto env = [&](const char *name) { return name == variable ? value : QString(); };
+    const winelocale::Accepts previous = winelocale::setAccepts([&](const QString &name) {
+        return name == QLatin1String("C") || name == QLatin1String("POSIX") || (installed && name == value);
+    });
+    const QString name = winelocale::unixName(winelocale::Category::CType, env);
+    winelocale::setAccepts(previous);
+    QCOMPARE(codepage::codePageForLocale(name), codePage);
+    QVERIFY(!codepage::codecFor(codePage).isEmpty());
+}
+
+// One variable naming a locale that is not installed makes setlocale fail
+// for all, and the process stays in C whatever LANG says.
+void TestWine::localeTheCLibraryRefuses()
+{
+    QVERIFY(winelocale::cLibraryAccepts(QStringLiteral("C")));
+    QVERIFY(winelocale::cLibraryAccepts(QStringLiteral("POSIX")));
+    QVERIFY(!winelocale::cLibraryAccepts(QStringLiteral("xx_YY.UTF-8")));
+    QVERIFY(!winelocale::cLibraryAccepts(QStringLiteral("sr_RS@latin.UTF-8")));
+    const winelocale::Accepts previous = winelocale::setAccepts(
+        [](const QString &name) { return name == QLatin1String("sk_SK.UTF-8"); });
+    const auto with = [](QByteArray messages) {
+        return [messages](const char *name) {
+            return QString::fromLatin1(qstrcmp(name, "LANG") == 0 ? QByteArray("sk_SK.UTF-8")
+                                       : qstrcmp(name, "LC_MESSAGES") == 0 ? messages : QByteArray());
+        };
+    };
+    const QString kept = winelocale::unixName(winelocale::Category::CType, with(QByteArray()));
+    const QString spoilt = winelocale::unixName(winelocale::Category::CType, with("xx_YY.UTF-8"));
+    winelocale::setAccepts(previous);
+    QCOMPARE(kept, QStringLiteral("sk_SK.UTF-8"));
+    QCOMPARE(spoilt, QStringLiteral("C"));
+}
+
 void TestWine::codePageChoice_data()
 {
     QTest::addColumn<QByteArray>("lcAll");
@@ -226,8 +317,12 @@ void TestWine::codePageChoice_data()
     QTest::newRow("el_GR") << none << QByteArray("el_GR.UTF-8") << none << noFile << 1253 << QByteArray("windows-1253") << "";
     QTest::newRow("tr_TR") << none << QByteArray("tr_TR.UTF-8") << none << noFile << 1254 << QByteArray("windows-1254") << "";
     QTest::newRow("lt_LT") << none << QByteArray("lt_LT.UTF-8") << none << noFile << 1257 << QByteArray("windows-1257") << "";
-    QTest::newRow("sr_RS Latin by default") << none << QByteArray("sr_RS.UTF-8") << none << noFile << 1250
-                                            << QByteArray("windows-1250") << "";
+    QTest::newRow("sr_RS: no such locale without a script") << none << QByteArray("sr_RS.UTF-8") << none << noFile << 1252
+                                                            << QByteArray("windows-1252") << "";
+    QTest::newRow("kk_KZ: Unicode only") << none << QByteArray("kk_KZ.UTF-8") << none << noFile << 65001
+                                         << QByteArray("UTF-8") << "";
+    QTest::newRow("bs_BA: registry 1252 is what Wine uses") << none << QByteArray("bs_BA.UTF-8") << none
+                                                            << wineSystemReg("1252") << 1252 << QByteArray("windows-1252") << "";
     QTest::newRow("sr_RS@cyrillic") << none << QByteArray("sr_RS.UTF-8@cyrillic") << none << noFile << 1251
                                     << QByteArray("windows-1251") << "";
     QTest::newRow("a language Wine does not know") << none << QByteArray("xx_YY.UTF-8") << none << noFile << 1252
