@@ -120,6 +120,7 @@ private slots:
     void regionalFormats();
     void registryFormatValues_data();
     void registryFormatValues();
+    void changedUserRegIsReadAgain();
     void hostileRegistryFiles_data();
     void hostileRegistryFiles();
     void codecProblem_data();
@@ -577,6 +578,24 @@ void TestWine::registryFormatValues()
     const ClientRecord back = readClientFile(path);
     QCOMPARE(back.AdresaAkt, r.AdresaAkt);
     QCOMPARE(back.dateSaved, text::fromAnsi(text::toAnsi(date)));
+}
+
+void TestWine::changedUserRegIsReadAgain()
+{
+    TempDrive d;
+    const auto put = [&](const QByteArray &date) {
+        QFile f(d.prefix() + QStringLiteral("/user.reg"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("WINE REGISTRY Version 2\n\n[Software\\\\Wine] 1\n\"x\"=\"1\"\n\n"
+                "[Control Panel\\\\International] 1700000000\n\"sShortDate\"=\"" + date + "\"\n\n[Other] 1\n");
+    };
+    put("yyyy");
+    QCOMPARE(regional::current().shortDate, QStringLiteral("yyyy"));
+    QCOMPARE(regional::current().shortDate, QStringLiteral("yyyy"));
+    put("dd.MM");
+    QCOMPARE(regional::current().shortDate, QStringLiteral("dd.MM"));
+    QVERIFY(QFile::remove(d.prefix() + QStringLiteral("/user.reg")));
+    QCOMPARE(regional::current(), regional::defaultsFor(QStringLiteral("cs_CZ.UTF-8")));
 }
 
 void TestWine::hostileRegistryFiles_data()

@@ -2,9 +2,13 @@
 
 #include "storage/WineRegistry.h"
 
+#include <QFileInfo>
+#include <QMutex>
+
 #include <QLocale>
 
 #include <cstdlib>
+#include <optional>
 
 namespace zovt::regional {
 
@@ -95,6 +99,19 @@ QString render(const QString &picture, Field field)
     return out;
 }
 
+// The part of a user.reg text that holds the regional formats, so that a
+// large registry is not parsed whole; the whole text when Wine's spelling of
+// the key is not found.
+QByteArray internationalSection(const QByteArray &userReg)
+{
+    static const QByteArray kHeader("\n[Control Panel\\\\International]");
+    const qsizetype at = userReg.indexOf(kHeader);
+    if (at < 0)
+        return userReg;
+    const qsizetype end = userReg.indexOf("\n[", at + kHeader.size());
+    return userReg.mid(at + 1, end < 0 ? -1 : end - at - 1);
+}
+
 } // namespace
 
 QString localeName()
@@ -138,9 +155,34 @@ Formats fromUserReg(const QByteArray &userReg, const Formats &defaults)
 
 Formats current()
 {
-    const Formats defaults = defaultsFor(localeName());
-    const std::optional<QByteArray> reg = winereg::readRegistryFile(winereg::userRegPath());
-    return reg ? fromUserReg(*reg, defaults) : defaults;
+    // user.reg may be large and dates are written often: it is read again
+    // only when its size or time of change differs, and only the formats
+    // are kept.
+    struct Cache {
+        QString path;
+        QString locale;
+        qint64 size = -1;
+        QDateTime modified;
+        Formats formats;
+    };
+    static QMutex mutex;
+    static std::optional<Cache> cache;
+
+    const QString locale = localeName();
+    const QString path = winereg::userRegPath();
+    const QFileInfo fi(path);
+    QMutexLocker lock(&mutex);
+    if (cache && cache->path == path && cache->locale == locale && fi.isFile() && cache->size == fi.size()
+        && cache->modified == fi.lastModified())
+        return cache->formats;
+    const Formats defaults = defaultsFor(locale);
+    const std::optional<QByteArray> reg = winereg::readRegistryFile(path);
+    if (!reg) {
+        cache.reset();
+        return defaults;
+    }
+    cache = Cache{path, locale, fi.size(), fi.lastModified(), fromUserReg(internationalSection(*reg), defaults)};
+    return cache->formats;
 }
 
 QString formatDate(const QDate &date, const QString &picture, const QString &language)

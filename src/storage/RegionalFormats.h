@@ -40,6 +40,7 @@ Formats fromUserReg(const QByteArray &userReg, const Formats &defaults);
 
 // The formats in force: $WINEPREFIX/user.reg over the defaults for this
 // process's locale, or those defaults alone when there is no such registry.
+// user.reg is read again only when its size or time of change differs.
 Formats current();
 
 // A date or a time in a Windows picture: d dd ddd dddd, M MM MMM MMMM, y yy
