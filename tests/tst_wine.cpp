@@ -120,6 +120,8 @@ private slots:
     void regionalFormats();
     void registryFormatValues_data();
     void registryFormatValues();
+    void dateNames_data();
+    void dateNames();
     void changedUserRegIsReadAgain();
     void hostileRegistryFiles_data();
     void hostileRegistryFiles();
@@ -488,11 +490,19 @@ void TestWine::regionalFormats_data()
                                         << "10.12.2026 16:52:46";
     QTest::newRow("no registry, sv_SE") << QByteArray("sv_SE.UTF-8") << noFile << "yyyy-MM-dd" << "HH:mm:ss"
                                         << "2026-12-10 16:52:46";
-    QTest::newRow("no registry, en_GB") << QByteArray("en_GB.UTF-8") << noFile << "M/d/yyyy" << "h:mm:ss tt"
-                                        << "12/10/2026 4:52:46 PM";
+    QTest::newRow("no registry, en_GB") << QByteArray("en_GB.UTF-8") << noFile << "dd/MM/yyyy" << "HH:mm:ss"
+                                        << "10/12/2026 16:52:46";
     QTest::newRow("no registry, C") << QByteArray("C") << noFile << "M/d/yyyy" << "h:mm:ss tt" << "12/10/2026 4:52:46 PM";
-    QTest::newRow("no registry, fr_FR: en-US") << QByteArray("fr_FR.UTF-8") << noFile << "M/d/yyyy" << "h:mm:ss tt"
-                                               << "12/10/2026 4:52:46 PM";
+    QTest::newRow("no registry, fr_FR") << QByteArray("fr_FR.UTF-8") << noFile << "dd/MM/yyyy" << "HH:mm:ss"
+                                        << "10/12/2026 16:52:46";
+    QTest::newRow("no registry, pl_PL") << QByteArray("pl_PL.UTF-8") << noFile << "d.MM.yyyy" << "HH:mm:ss"
+                                        << "10.12.2026 16:52:46";
+    QTest::newRow("no registry, el_GR") << QByteArray("el_GR.UTF-8") << noFile << "d/M/yyyy" << "h:mm:ss tt"
+                                        << QString::fromUtf8("10/12/2026 4:52:46 μ.μ.");
+    QTest::newRow("no registry, tr_TR") << QByteArray("tr_TR.UTF-8") << noFile << "dd.MM.yyyy" << "HH:mm:ss"
+                                        << "10.12.2026 16:52:46";
+    QTest::newRow("no registry, a locale Wine does not know: en-US")
+        << QByteArray("xx_YY.UTF-8") << noFile << "M/d/yyyy" << "h:mm:ss tt" << "12/10/2026 4:52:46 PM";
 }
 
 // The formats come from the prefix's user.reg, else from the locale; the
@@ -578,6 +588,45 @@ void TestWine::registryFormatValues()
     const ClientRecord back = readClientFile(path);
     QCOMPARE(back.AdresaAkt, r.AdresaAkt);
     QCOMPARE(back.dateSaved, text::fromAnsi(text::toAnsi(date)));
+}
+
+void TestWine::dateNames_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("written"); // Thursday 10 December 2026, by GetDateFormatEx under Wine 8
+
+    const auto u = [](const char *s) { return QString::fromUtf8(s); };
+    const struct {
+        const char *language;
+        const char *dayMonth, *monthYear, *monthDay, *abbreviated, *weekday;
+    } rows[] = {
+        {"pl-PL", "10 grudnia 2026", "grudzie\u0144 2026", "grudzie\u0144 10", "czw., 10 gru", "czwartek grudzie\u0144"},
+        {"el-GR", "10 \u0394\u03b5\u03ba\u03b5\u03bc\u03b2\u03c1\u03af\u03bf\u03c5 2026",
+         "\u0394\u03b5\u03ba\u03ad\u03bc\u03b2\u03c1\u03b9\u03bf\u03c2 2026",
+         "\u0394\u03b5\u03ba\u03ad\u03bc\u03b2\u03c1\u03b9\u03bf\u03c2 10", "\u03a0\u03ad\u03bc, 10 \u0394\u03b5\u03ba",
+         "\u03a0\u03ad\u03bc\u03c0\u03c4\u03b7 \u0394\u03b5\u03ba\u03ad\u03bc\u03b2\u03c1\u03b9\u03bf\u03c2"},
+        {"cs-CZ", "10 prosince 2026", "prosinec 2026", "prosinec 10", "\u010dt, 10 pro", "\u010dtvrtek prosinec"},
+        {"ru-RU", "10 \u0434\u0435\u043a\u0430\u0431\u0440\u044f 2026", "\u0434\u0435\u043a\u0430\u0431\u0440\u044c 2026",
+         "\u0434\u0435\u043a\u0430\u0431\u0440\u044c 10", "\u0447\u0442, 10 \u0434\u0435\u043a.",
+         "\u0447\u0435\u0442\u0432\u0435\u0440\u0433 \u0434\u0435\u043a\u0430\u0431\u0440\u044c"},
+    };
+    for (const auto &r : rows) {
+        QTest::addRow("%s, day and month", r.language) << u(r.language) << "d MMMM yyyy" << u(r.dayMonth);
+        QTest::addRow("%s, month alone", r.language) << u(r.language) << "MMMM yyyy" << u(r.monthYear);
+        QTest::addRow("%s, day after the month", r.language) << u(r.language) << "MMMM d" << u(r.monthDay);
+        QTest::addRow("%s, abbreviated", r.language) << u(r.language) << "ddd, d MMM" << u(r.abbreviated);
+        QTest::addRow("%s, weekday and month", r.language) << u(r.language) << "dddd MMMM" << u(r.weekday);
+    }
+}
+
+// Month and day names in the locale's language, the genitive after the day.
+void TestWine::dateNames()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, picture);
+    QFETCH(QString, written);
+    QCOMPARE(regional::formatDate(QDate(2026, 12, 10), picture, language), written);
 }
 
 void TestWine::changedUserRegIsReadAgain()

@@ -1,5 +1,6 @@
 #include "storage/RegionalFormats.h"
 
+#include "storage/WineLocale.h"
 #include "storage/WineRegistry.h"
 
 #include <QFileInfo>
@@ -7,7 +8,6 @@
 
 #include <QLocale>
 
-#include <cstdlib>
 #include <optional>
 
 namespace zovt::regional {
@@ -15,34 +15,6 @@ namespace zovt::regional {
 namespace {
 
 const QString kInternational = QStringLiteral("Control Panel\\International");
-
-struct LanguageFormats {
-    const char *language;
-    const char *shortDate;
-    const char *timeFormat;
-    const char *am;
-    const char *pm;
-};
-
-// What Wine writes to a fresh prefix's user.reg for each language's default
-// locale; en-US stands for every language not listed.
-constexpr LanguageFormats kEnglish{"en", "M/d/yyyy", "h:mm:ss tt", "AM", "PM"};
-constexpr LanguageFormats kLanguages[] = {
-    {"cs", "d. M. yyyy", "H:mm:ss", "dop.", "odp."},
-    kEnglish,
-    {"de", "d.M.yyyy", "HH:mm:ss", "AM", "PM"},
-    {"sv", "yyyy-MM-dd", "HH:mm:ss", "fm", "em"},
-    {"ru", "dd.MM.yyyy", "HH:mm:ss", "AM", "PM"},
-};
-
-QString languageOf(const QString &unixLocale)
-{
-    QString name = unixLocale.trimmed();
-    for (QChar stop : {QLatin1Char('@'), QLatin1Char('.'), QLatin1Char('_')})
-        if (const qsizetype i = name.indexOf(stop); i >= 0)
-            name.truncate(i);
-    return name.toLower();
-}
 
 // The run of one letter starting at i.
 qsizetype runLength(const QString &picture, qsizetype i)
@@ -114,25 +86,13 @@ QByteArray internationalSection(const QByteArray &userReg)
 
 } // namespace
 
-QString localeName()
-{
-    for (const char *var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char *v = std::getenv(var);
-        if (v && *v)
-            return QString::fromLocal8Bit(v);
-    }
-    return QStringLiteral("C");
-}
+QString localeName() { return winelocale::unixName(winelocale::Category::Messages); }
 
 Formats defaultsFor(const QString &unixLocale)
 {
-    const QString language = languageOf(unixLocale);
-    LanguageFormats chosen = kEnglish;
-    for (const LanguageFormats &l : kLanguages)
-        if (language == QLatin1String(l.language))
-            chosen = l;
-    return Formats{QString::fromUtf8(chosen.shortDate), QString::fromUtf8(chosen.timeFormat),
-                   QString::fromUtf8(chosen.am), QString::fromUtf8(chosen.pm), QString::fromLatin1(chosen.language)};
+    const winelocale::LocaleData &l = winelocale::localeFor(unixLocale);
+    return Formats{QString::fromUtf8(l.shortDate), QString::fromUtf8(l.timeFormat), QString::fromUtf8(l.am),
+                   QString::fromUtf8(l.pm), QString::fromLatin1(l.name)};
 }
 
 Formats fromUserReg(const QByteArray &userReg, const Formats &defaults)
@@ -188,16 +148,25 @@ Formats current()
 QString formatDate(const QDate &date, const QString &picture, const QString &language)
 {
     const QLocale names(language);
+    // A full month name after the day's number is in the genitive where the
+    // language has one ("10 prosince"), else in the nominative ("prosinec
+    // 2026", "prosinec 10"), as GetDateFormatW writes it under Wine 8.
+    bool dayBefore = false;
     return render(picture, [&](QChar c, qsizetype n) -> std::optional<QString> {
         switch (c.unicode()) {
         case 'd':
-            if (n <= 2)
+            if (n <= 2) {
+                dayBefore = true;
                 return digits(date.day(), n);
+            }
             return names.dayName(date.dayOfWeek(), n == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
         case 'M':
             if (n <= 2)
                 return digits(date.month(), n);
-            return names.monthName(date.month(), n == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+            if (n == 3)
+                return names.standaloneMonthName(date.month(), QLocale::ShortFormat);
+            return dayBefore ? names.monthName(date.month(), QLocale::LongFormat)
+                             : names.standaloneMonthName(date.month(), QLocale::LongFormat);
         case 'y':
             if (n <= 2)
                 return digits(date.year() % 100, n);
