@@ -242,6 +242,9 @@ void TestClientFiles::hostileKeyLines_data()
     QTest::newRow("a drive") << "D:\\x" << "D__x";
     QTest::newRow("the folder above itself") << ".." << "_";
     QTest::newRow("dots and blanks, read by Windows as ..") << ". . " << "_";
+    QTest::newRow("blanks only, stripped by Win32 to nothing") << "  " << "_";
+    QTest::newRow("a single blank") << " " << "_";
+    QTest::newRow("blanks around a name stay") << " Novak " << " Novak ";
     QTest::newRow("wildcards and quotes") << "a*b?c\"d<e>f|g" << "a_b_c_d_e_f_g";
     QTest::newRow("a control character") << QStringLiteral("a\tb") << "a_b";
     QTest::newRow("dots inside a name stay") << "Novak..Jan" << "Novak..Jan";

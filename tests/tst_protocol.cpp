@@ -232,7 +232,9 @@ void TestProtocol::dateTime_data()
                                              << QDateTime(day, QTime(14, 2, 7), Qt::OffsetFromUTC, 3600)
                                              << "ZovT Gener:  5. 3. 2024 14:02:07";
     QTest::newRow("quoted text, names, two-digit year")
-        << "ddd, MMM d 'of' ''yy" << "hh'h'mm t" << at(9, 5, 0) << "ZovT Gener:  Tue, Mar 5 of '24 09h05 A";
+        << "ddd, MMM d 'of' ''yy" << "hh'h'mm t" << at(9, 5, 0) << "ZovT Gener:  Tue, Mar 5 of 24 09h05 A";
+    QTest::newRow("a quote inside quotes; an unclosed quote runs to the end")
+        << "'it''s' d ''''" << "H 'h" << at(9, 5, 0) << "ZovT Gener:  it's 5 ' 9 h";
 }
 
 void TestProtocol::dateTime()

@@ -9,6 +9,7 @@
 #include "storage/RegionalFormats.h"
 #include "storage/TextCodec.h"
 #include "storage/WinPath.h"
+#include "storage/WineLocale.h"
 #include "storage/WineRegistry.h"
 #include "support/TempDrive.h"
 
@@ -106,6 +107,9 @@ private slots:
     void registryValue_data();
     void registryValue();
 
+    void wineCodePage_data();
+    void wineCodePage();
+    void localeTheCLibraryRefuses();
     void codePageChoice_data();
     void codePageChoice();
     void fileRoundTrip_data();
@@ -114,6 +118,11 @@ private slots:
     void charactersTheCodePageLacks();
     void regionalFormats_data();
     void regionalFormats();
+    void registryFormatValues_data();
+    void registryFormatValues();
+    void dateNames_data();
+    void dateNames();
+    void changedUserRegIsReadAgain();
     void hostileRegistryFiles_data();
     void hostileRegistryFiles();
     void codecProblem_data();
@@ -168,6 +177,8 @@ void TestWine::registryValue_data()
     QTest::newRow("key with outer backslashes") << lf << "\\Software\\Wine\\Ports\\" << "COM3" << true << "/dev/ttyUSB0";
     QTest::newRow("default value") << lf << wine << "" << true << "default";
     QTest::newRow("expandable string") << lf << wine << "Path" << true << "%SystemRoot%\\x";
+    QTest::newRow("a NUL ends a string") << QByteArray("[Software\\\\Wine\\\\Ports]\n\"COM3\"=\"/dev/tty\\0S0\"\n") << wine
+                                         << "COM3" << true << "/dev/tty";
     QTest::newRow("after wrapped binary data") << lf << wine << "COM5" << true << "/dev/ttyACM0";
     QTest::newRow("through CurrentControlSet") << lf << nls << "ACP" << true << "1250";
     QTest::newRow("link target itself") << lf << "System\\ControlSet001\\Control\\Nls\\CodePage" << "ACP" << true << "1250";
@@ -199,6 +210,93 @@ void TestWine::registryValue()
         QCOMPARE(*got, value);
 }
 
+void TestWine::wineCodePage_data()
+{
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("installed"); // whether the C library has the locale
+    QTest::addColumn<int>("codePage");
+
+    // GetACP under Wine 8.0 for each setting (LC_ALL rows and the LANG and
+    // LC_CTYPE rows of locales that are not installed measured as they
+    // stand; an installed locale named by LANG or LC_CTYPE counts as LC_ALL).
+    const struct {
+        const char *variable;
+        const char *value;
+        bool installed;
+        int codePage;
+    } rows[] = {
+        {"LANG", "sk_SK.UTF-8", false, 1252},      {"LC_CTYPE", "sk_SK.UTF-8", false, 1252},
+        {"LANG", "uk_UA.UTF-8", false, 1252},      {"LANG", "ja_JP.UTF-8", false, 1252},
+        {"LANG", "lt_LT.UTF-8", false, 1252},      {"LC_CTYPE", "kk_KZ.UTF-8", false, 1252},
+        {"LANG", "sk_SK.UTF-8", true, 1250},       {"LC_CTYPE", "uk_UA.UTF-8", true, 1251},
+        {"LC_ALL", "sk_SK.UTF-8", false, 1250},    {"LC_ALL", "uk_UA.UTF-8", false, 1251},
+        {"LC_ALL", "ja_JP.UTF-8", false, 932},     {"LC_ALL", "lt_LT.UTF-8", false, 1257},
+        {"LC_ALL", "kk_KZ.UTF-8", false, 65001},   {"LC_ALL", "hi_IN.UTF-8", false, 65001},
+        {"LC_ALL", "ka_GE.UTF-8", false, 65001},   {"LC_ALL", "hy_AM.UTF-8", false, 65001},
+        {"LC_ALL", "bs_BA.UTF-8", false, 1252},    {"LC_ALL", "sr_RS.UTF-8", false, 1252},
+        {"LC_ALL", "sr_ME.UTF-8", false, 1252},    {"LC_ALL", "az_AZ.UTF-8", false, 1252},
+        {"LC_ALL", "uz_UZ.UTF-8", false, 1252},    {"LC_ALL", "yi_US.UTF-8", false, 1252},
+        {"LC_ALL", "cs_XX.UTF-8", false, 1252},    {"LC_ALL", "ru_UA.UTF-8", false, 1252},
+        {"LC_ALL", "ru_RU.UTF-8@latin", false, 1252}, {"LC_ALL", "tr_TR.UTF-8@cyrillic", false, 1252},
+        {"LC_ALL", "sr_RS@latin.UTF-8", false, 1252}, {"LC_ALL", "sr_RS.UTF-8@latin", false, 1250},
+        {"LC_ALL", "sr_RS.UTF-8@cyrillic", false, 1251}, {"LC_ALL", "uz_UZ.UTF-8@cyrillic", false, 1251},
+        {"LC_ALL", "az_AZ@latin", false, 1254},    {"LC_ALL", "sd_IN@devanagari", false, 65001},
+        {"LC_ALL", "ca_ES.UTF-8@valencia", false, 1252}, {"LC_ALL", "tt_RU@iqtelif", false, 1251},
+        {"LC_ALL", "de_DE.UTF-8@euro", false, 1252}, {"LC_ALL", "cs", false, 1250},
+        {"LC_ALL", "sr", false, 1250},             {"LC_ALL", "cs_cz.UTF-8", false, 1250},
+        {"LC_ALL", "cs_CZ.ISO-8859-2", false, 1250}, {"LC_ALL", "cs_", false, 1252},
+        {"LC_ALL", "zh_TW.UTF-8", false, 950},     {"LC_ALL", "zh_CN.UTF-8", false, 936},
+        {"LC_ALL", "el_GR.UTF-8", false, 1253},    {"LC_ALL", "tr_TR.UTF-8", false, 1254},
+        {"LC_ALL", "C", false, 1252},              {"LC_ALL", "POSIX", false, 1252},
+        {"LC_ALL", "C.UTF-8", false, 1252},        {"LANG", "", false, 1252},
+    };
+    for (const auto &r : rows)
+        QTest::addRow("%s=%s%s", r.variable, r.value, r.installed ? ", installed" : "")
+            << QByteArray(r.variable) << QString::fromLatin1(r.value) << r.installed << r.codePage;
+}
+
+// Wine's code page follows the locale the C library runs in, and only a
+// locale of Wine's own table; the machine's installed locales are stood in.
+void TestWine::wineCodePage()
+{
+    QFETCH(QByteArray, variable);
+    QFETCH(QString, value);
+    QFETCH(bool, installed);
+    QFETCH(int, codePage);
+    const auto env = [&](const char *name) { return name == variable ? value : QString(); };
+    const winelocale::Accepts previous = winelocale::setAccepts([&](const QString &name) {
+        return name == QLatin1String("C") || name == QLatin1String("POSIX") || (installed && name == value);
+    });
+    const QString name = winelocale::unixName(winelocale::Category::CType, env);
+    winelocale::setAccepts(previous);
+    QCOMPARE(codepage::codePageForLocale(name), codePage);
+    QVERIFY(!codepage::codecFor(codePage).isEmpty());
+}
+
+// One variable naming a locale that is not installed makes setlocale fail
+// for all, and the process stays in C whatever LANG says.
+void TestWine::localeTheCLibraryRefuses()
+{
+    QVERIFY(winelocale::cLibraryAccepts(QStringLiteral("C")));
+    QVERIFY(winelocale::cLibraryAccepts(QStringLiteral("POSIX")));
+    QVERIFY(!winelocale::cLibraryAccepts(QStringLiteral("xx_YY.UTF-8")));
+    QVERIFY(!winelocale::cLibraryAccepts(QStringLiteral("sr_RS@latin.UTF-8")));
+    const winelocale::Accepts previous = winelocale::setAccepts(
+        [](const QString &name) { return name == QLatin1String("sk_SK.UTF-8"); });
+    const auto with = [](QByteArray messages) {
+        return [messages](const char *name) {
+            return QString::fromLatin1(qstrcmp(name, "LANG") == 0 ? QByteArray("sk_SK.UTF-8")
+                                       : qstrcmp(name, "LC_MESSAGES") == 0 ? messages : QByteArray());
+        };
+    };
+    const QString kept = winelocale::unixName(winelocale::Category::CType, with(QByteArray()));
+    const QString spoilt = winelocale::unixName(winelocale::Category::CType, with("xx_YY.UTF-8"));
+    winelocale::setAccepts(previous);
+    QCOMPARE(kept, QStringLiteral("sk_SK.UTF-8"));
+    QCOMPARE(spoilt, QStringLiteral("C"));
+}
+
 void TestWine::codePageChoice_data()
 {
     QTest::addColumn<QByteArray>("lcAll");
@@ -222,8 +320,12 @@ void TestWine::codePageChoice_data()
     QTest::newRow("el_GR") << none << QByteArray("el_GR.UTF-8") << none << noFile << 1253 << QByteArray("windows-1253") << "";
     QTest::newRow("tr_TR") << none << QByteArray("tr_TR.UTF-8") << none << noFile << 1254 << QByteArray("windows-1254") << "";
     QTest::newRow("lt_LT") << none << QByteArray("lt_LT.UTF-8") << none << noFile << 1257 << QByteArray("windows-1257") << "";
-    QTest::newRow("sr_RS Latin by default") << none << QByteArray("sr_RS.UTF-8") << none << noFile << 1250
-                                            << QByteArray("windows-1250") << "";
+    QTest::newRow("sr_RS: no such locale without a script") << none << QByteArray("sr_RS.UTF-8") << none << noFile << 1252
+                                                            << QByteArray("windows-1252") << "";
+    QTest::newRow("kk_KZ: Unicode only") << none << QByteArray("kk_KZ.UTF-8") << none << noFile << 65001
+                                         << QByteArray("UTF-8") << "";
+    QTest::newRow("bs_BA: registry 1252 is what Wine uses") << none << QByteArray("bs_BA.UTF-8") << none
+                                                            << wineSystemReg("1252") << 1252 << QByteArray("windows-1252") << "";
     QTest::newRow("sr_RS@cyrillic") << none << QByteArray("sr_RS.UTF-8@cyrillic") << none << noFile << 1251
                                     << QByteArray("windows-1251") << "";
     QTest::newRow("a language Wine does not know") << none << QByteArray("xx_YY.UTF-8") << none << noFile << 1252
@@ -388,11 +490,19 @@ void TestWine::regionalFormats_data()
                                         << "10.12.2026 16:52:46";
     QTest::newRow("no registry, sv_SE") << QByteArray("sv_SE.UTF-8") << noFile << "yyyy-MM-dd" << "HH:mm:ss"
                                         << "2026-12-10 16:52:46";
-    QTest::newRow("no registry, en_GB") << QByteArray("en_GB.UTF-8") << noFile << "M/d/yyyy" << "h:mm:ss tt"
-                                        << "12/10/2026 4:52:46 PM";
+    QTest::newRow("no registry, en_GB") << QByteArray("en_GB.UTF-8") << noFile << "dd/MM/yyyy" << "HH:mm:ss"
+                                        << "10/12/2026 16:52:46";
     QTest::newRow("no registry, C") << QByteArray("C") << noFile << "M/d/yyyy" << "h:mm:ss tt" << "12/10/2026 4:52:46 PM";
-    QTest::newRow("no registry, fr_FR: en-US") << QByteArray("fr_FR.UTF-8") << noFile << "M/d/yyyy" << "h:mm:ss tt"
-                                               << "12/10/2026 4:52:46 PM";
+    QTest::newRow("no registry, fr_FR") << QByteArray("fr_FR.UTF-8") << noFile << "dd/MM/yyyy" << "HH:mm:ss"
+                                        << "10/12/2026 16:52:46";
+    QTest::newRow("no registry, pl_PL") << QByteArray("pl_PL.UTF-8") << noFile << "d.MM.yyyy" << "HH:mm:ss"
+                                        << "10.12.2026 16:52:46";
+    QTest::newRow("no registry, el_GR") << QByteArray("el_GR.UTF-8") << noFile << "d/M/yyyy" << "h:mm:ss tt"
+                                        << QString::fromUtf8("10/12/2026 4:52:46 μ.μ.");
+    QTest::newRow("no registry, tr_TR") << QByteArray("tr_TR.UTF-8") << noFile << "dd.MM.yyyy" << "HH:mm:ss"
+                                        << "10.12.2026 16:52:46";
+    QTest::newRow("no registry, a locale Wine does not know: en-US")
+        << QByteArray("xx_YY.UTF-8") << noFile << "M/d/yyyy" << "h:mm:ss tt" << "12/10/2026 4:52:46 PM";
 }
 
 // The formats come from the prefix's user.reg, else from the locale; the
@@ -418,6 +528,123 @@ void TestWine::regionalFormats()
     const QDateTime when(QDate(2026, 12, 10), QTime(16, 52, 46));
     QCOMPARE(regional::dateTimeText(when, f), written);
     QCOMPARE(shortDateText(when.date()), written.section(QLatin1Char(' '), 0, shortDate.count(QLatin1Char(' '))));
+}
+
+void TestWine::registryFormatValues_data()
+{
+    QTest::addColumn<QByteArray>("name");   // the value of Control Panel\International
+    QTest::addColumn<QByteArray>("data");   // as user.reg writes it after "="
+    QTest::addColumn<QString>("date");      // 10 December 2026 in the short date
+    QTest::addColumn<QString>("time");      // 16:52:46 in the long time
+
+    const QString csDate = QStringLiteral("10. 12. 2026"), csTime = QStringLiteral("16:52:46");
+    const QByteArray date("sShortDate"), time("sTimeFormat");
+    // What GetDateFormatW / GetTimeFormatW give under Wine 8 for each value,
+    // save that a control character is a blank here: the text is one line.
+    QTest::newRow("line feed and carriage return") << date << QByteArray("\"d\\nM\\ryyyy\"") << "10 12 2026" << csTime;
+    QTest::newRow("a NUL ends the value") << date << QByteArray("\"d.M\\0.yyyy\"") << "10.12" << csTime;
+    QTest::newRow("79 characters are used") << date << "\"d" + QByteArray(78, '-') + "\"" << "10" + QString(78, u'-')
+                                            << csTime;
+    QTest::newRow("80 characters: the locale's own") << date << "\"d" + QByteArray(79, '-') + "\"" << csDate << csTime;
+    QTest::newRow("100000 characters: the locale's own") << date << "\"" + QByteArray(100000, 'd') + "\"" << csDate
+                                                         << csTime;
+    QTest::newRow("empty short date: an empty date") << date << QByteArray("\"\"") << "" << csTime;
+    QTest::newRow("expandable string") << date << QByteArray("str(2):\"dd/MM\"") << "10/12" << csTime;
+    QTest::newRow("a dword is read as UTF-16") << date << QByteArray("dword:000004e2") << QString(QChar(0x04e2)) << csTime;
+    QTest::newRow("binary, UTF-16") << date << QByteArray("hex:64,00,2e,00,4d,00") << "10.12" << csTime;
+    QTest::newRow("binary, an odd last byte") << date << QByteArray("hex:64,00,2e,00,4d") << "10.12" << csTime;
+    QTest::newRow("binary string type, wrapped") << date << QByteArray("hex(1):79,00,\\\n  79,00,00,00") << "26" << csTime;
+    QTest::newRow("a tab in the time") << time << QByteArray("\"H\\tmm\"") << csDate << "16 52";
+    QTest::newRow("a line separator in the time") << time << QByteArray("\"H\\x2028mm\"") << csDate << "16 52";
+    QTest::newRow("empty time format: the locale's own") << time << QByteArray("\"\"") << csDate << csTime;
+}
+
+// Whatever the prefix's registry holds, the dates written are Wine's, and a
+// date is one line: the client file read back keeps its key.
+void TestWine::registryFormatValues()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    TempDrive d;
+    QFile reg(d.prefix() + QStringLiteral("/user.reg"));
+    QVERIFY(reg.open(QIODevice::WriteOnly));
+    reg.write("WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+              "[Control Panel\\\\International] 1700000000\n\"" + name + "\"=" + data + "\n\"iCountry\"=\"420\"\n");
+    reg.close();
+    const regional::Formats f = regional::current();
+    const QDateTime when(QDate(2026, 12, 10), QTime(16, 52, 46));
+    QCOMPARE(regional::dateText(when.date(), f), date);
+    QCOMPARE(regional::dateTimeText(when, f), date + QLatin1Char(' ') + time);
+
+    ClientRecord r;
+    r.Prijmeni = QStringLiteral("Novak");
+    r.AdresaAkt = QStringLiteral("Novak Jan  01011980");
+    r.dateSaved = shortDateText(when.date());
+    const QString path = QStringLiteral("C:\\WooZovDaz9\\k.txt");
+    QVERIFY(files::makeDir(QStringLiteral("C:\\WooZovDaz9")));
+    writeClientFile(path, r);
+    const ClientRecord back = readClientFile(path);
+    QCOMPARE(back.AdresaAkt, r.AdresaAkt);
+    QCOMPARE(back.dateSaved, text::fromAnsi(text::toAnsi(date)));
+}
+
+void TestWine::dateNames_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("written"); // Thursday 10 December 2026, by GetDateFormatEx under Wine 8
+
+    const auto u = [](const char *s) { return QString::fromUtf8(s); };
+    const struct {
+        const char *language;
+        const char *dayMonth, *monthYear, *monthDay, *abbreviated, *weekday;
+    } rows[] = {
+        {"pl-PL", "10 grudnia 2026", "grudzie\u0144 2026", "grudzie\u0144 10", "czw., 10 gru", "czwartek grudzie\u0144"},
+        {"el-GR", "10 \u0394\u03b5\u03ba\u03b5\u03bc\u03b2\u03c1\u03af\u03bf\u03c5 2026",
+         "\u0394\u03b5\u03ba\u03ad\u03bc\u03b2\u03c1\u03b9\u03bf\u03c2 2026",
+         "\u0394\u03b5\u03ba\u03ad\u03bc\u03b2\u03c1\u03b9\u03bf\u03c2 10", "\u03a0\u03ad\u03bc, 10 \u0394\u03b5\u03ba",
+         "\u03a0\u03ad\u03bc\u03c0\u03c4\u03b7 \u0394\u03b5\u03ba\u03ad\u03bc\u03b2\u03c1\u03b9\u03bf\u03c2"},
+        {"cs-CZ", "10 prosince 2026", "prosinec 2026", "prosinec 10", "\u010dt, 10 pro", "\u010dtvrtek prosinec"},
+        {"ru-RU", "10 \u0434\u0435\u043a\u0430\u0431\u0440\u044f 2026", "\u0434\u0435\u043a\u0430\u0431\u0440\u044c 2026",
+         "\u0434\u0435\u043a\u0430\u0431\u0440\u044c 10", "\u0447\u0442, 10 \u0434\u0435\u043a.",
+         "\u0447\u0435\u0442\u0432\u0435\u0440\u0433 \u0434\u0435\u043a\u0430\u0431\u0440\u044c"},
+    };
+    for (const auto &r : rows) {
+        QTest::addRow("%s, day and month", r.language) << u(r.language) << "d MMMM yyyy" << u(r.dayMonth);
+        QTest::addRow("%s, month alone", r.language) << u(r.language) << "MMMM yyyy" << u(r.monthYear);
+        QTest::addRow("%s, day after the month", r.language) << u(r.language) << "MMMM d" << u(r.monthDay);
+        QTest::addRow("%s, abbreviated", r.language) << u(r.language) << "ddd, d MMM" << u(r.abbreviated);
+        QTest::addRow("%s, weekday and month", r.language) << u(r.language) << "dddd MMMM" << u(r.weekday);
+    }
+}
+
+// Month and day names in the locale's language, the genitive after the day.
+void TestWine::dateNames()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, picture);
+    QFETCH(QString, written);
+    QCOMPARE(regional::formatDate(QDate(2026, 12, 10), picture, language), written);
+}
+
+void TestWine::changedUserRegIsReadAgain()
+{
+    TempDrive d;
+    const auto put = [&](const QByteArray &date) {
+        QFile f(d.prefix() + QStringLiteral("/user.reg"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("WINE REGISTRY Version 2\n\n[Software\\\\Wine] 1\n\"x\"=\"1\"\n\n"
+                "[Control Panel\\\\International] 1700000000\n\"sShortDate\"=\"" + date + "\"\n\n[Other] 1\n");
+    };
+    put("yyyy");
+    QCOMPARE(regional::current().shortDate, QStringLiteral("yyyy"));
+    QCOMPARE(regional::current().shortDate, QStringLiteral("yyyy"));
+    put("dd.MM");
+    QCOMPARE(regional::current().shortDate, QStringLiteral("dd.MM"));
+    QVERIFY(QFile::remove(d.prefix() + QStringLiteral("/user.reg")));
+    QCOMPARE(regional::current(), regional::defaultsFor(QStringLiteral("cs_CZ.UTF-8")));
 }
 
 void TestWine::hostileRegistryFiles_data()

@@ -8,10 +8,13 @@
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
+#include "core/ErrorPolicy.h"
+#include "core/Excerpt.h"
 #include "i18n/Captions.h"
 #include "i18n/Catalogue.h"
 #include "storage/CodePage.h"
 #include "storage/DataFiles.h"
+#include "storage/FileError.h"
 #include "storage/Paths.h"
 #include "storage/TextCodec.h"
 #include "storage/WinPath.h"
@@ -459,7 +462,16 @@ void ClientEditor::Save()
         }
         // The operator can try again once the cause is mended.
         m_ui.setVisible(f2::Save, true);
-        throw;
+        // A file that could not be written is shown in the window, not only on
+        // stderr: the operator must know the client was not saved, and the
+        // editor stays open with what was typed.
+        try {
+            throw;
+        } catch (const FileError &e) {
+            logError("Save", std::current_exception(), "client not saved");
+            m_main.dialogs.errorReport(excerpt(QString::fromUtf8(e.what()), kMessageChars));
+            return;
+        }
     }
     // Restore and close the editor.
     restore();

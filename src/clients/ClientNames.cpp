@@ -69,11 +69,12 @@ QString fileNameSafe(const QString &name)
     for (QChar &c : out)
         if (forbiddenInFileName(c))
             c = QLatin1Char('_');
-    // ".." (and what Windows reads as it: dots and blanks only) would name the
-    // folder above.
-    const bool dotsOnly = !out.isEmpty() && out.contains(QLatin1Char('.'))
+    // Win32 strips trailing dots and blanks from a name, so one made of them
+    // only is either ".." (the folder above) or nothing at all: a key "  "
+    // would give a file "  .txt" no Windows program opens.
+    const bool dotsAndBlanksOnly = !out.isEmpty()
         && std::all_of(out.cbegin(), out.cend(), [](QChar c) { return c == QLatin1Char('.') || c == kBlank; });
-    return dotsOnly ? QStringLiteral("_") : out;
+    return dotsAndBlanksOnly ? QStringLiteral("_") : out;
 }
 
 ClientIdentifiers newClientIdentifiers(const ClientRecord &r, bool bezDiakrit)

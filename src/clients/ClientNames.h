@@ -25,7 +25,7 @@ void normaliseNames(ClientRecord &r);
 // A client key or folder name is always a plain file name in its folder: the
 // characters \ / : * ? " < > |, control characters and characters the code
 // page cannot hold (the key travels in 8-bit files) become "_", and a name of
-// dots and blanks only (".." above all) becomes "_".
+// dots and blanks only (".." above all, or "  ") becomes "_".
 QString fileNameSafe(const QString &name);
 
 struct ClientIdentifiers {

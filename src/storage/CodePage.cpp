@@ -1,6 +1,7 @@
 #include "storage/CodePage.h"
 
 #include "storage/TextCodec.h"
+#include "storage/WineLocale.h"
 #include "storage/WineRegistry.h"
 
 #include <QList>
@@ -12,7 +13,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 namespace zovt::codepage {
 
@@ -22,36 +22,6 @@ const QString kNlsKey = QStringLiteral("System\\CurrentControlSet\\Control\\Nls\
 
 QMutex g_mutex;
 std::optional<Choice> g_current;
-
-struct LanguagePage {
-    const char *language;
-    int codePage;
-};
-
-// The ANSI code page of each language's default Windows locale; a language
-// not listed has 1252. Scripts and countries that differ are handled below.
-constexpr LanguagePage kLanguages[] = {
-    {"cs", 1250}, {"sk", 1250}, {"pl", 1250}, {"hu", 1250}, {"sl", 1250}, {"hr", 1250}, {"ro", 1250},
-    {"sq", 1250}, {"bs", 1250}, {"sr", 1250}, {"tk", 1250},
-    {"ru", 1251}, {"uk", 1251}, {"be", 1251}, {"bg", 1251}, {"mk", 1251}, {"kk", 1251}, {"ky", 1251},
-    {"tt", 1251}, {"mn", 1251}, {"ba", 1251}, {"sah", 1251}, {"tg", 1251},
-    {"el", 1253},
-    {"tr", 1254}, {"az", 1254}, {"uz", 1254},
-    {"he", 1255}, {"yi", 1255},
-    {"ar", 1256}, {"fa", 1256}, {"ur", 1256}, {"ug", 1256},
-    {"et", 1257}, {"lv", 1257}, {"lt", 1257},
-    {"vi", 1258},
-    {"th", 874},
-    {"ja", 932},
-    {"zh", 936},
-    {"ko", 949},
-};
-
-QString envValue(const char *name)
-{
-    const char *v = std::getenv(name);
-    return v ? QString::fromLocal8Bit(v) : QString();
-}
 
 } // namespace
 
@@ -66,48 +36,9 @@ QByteArray codecFor(int codePage)
     return name;
 }
 
-QString localeName()
-{
-    for (const char *var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const QString v = envValue(var);
-        if (!v.isEmpty())
-            return v;
-    }
-    return QStringLiteral("C");
-}
+QString localeName() { return winelocale::unixName(winelocale::Category::CType); }
 
-int codePageForLocale(const QString &unixLocale)
-{
-    // language[_COUNTRY][.charset][@modifier]; the charset does not count.
-    QString name = unixLocale.trimmed();
-    QString modifier;
-    if (const qsizetype at = name.indexOf(QLatin1Char('@')); at >= 0) {
-        modifier = name.mid(at + 1).toLower();
-        name.truncate(at);
-    }
-    if (const qsizetype dot = name.indexOf(QLatin1Char('.')); dot >= 0)
-        name.truncate(dot);
-    const qsizetype underscore = name.indexOf(QLatin1Char('_'));
-    const QString language = (underscore >= 0 ? name.left(underscore) : name).toLower();
-    const QString country = underscore >= 0 ? name.mid(underscore + 1).toUpper() : QString();
-
-    // The script a modifier names wins over the language's default one.
-    if (modifier == QLatin1String("cyrillic"))
-        return 1251;
-    if (modifier == QLatin1String("latin")) {
-        if (language == QLatin1String("sr") || language == QLatin1String("bs"))
-            return 1250;
-        if (language == QLatin1String("az") || language == QLatin1String("uz"))
-            return 1254;
-    }
-    if (language == QLatin1String("zh")
-        && (country == QLatin1String("TW") || country == QLatin1String("HK") || country == QLatin1String("MO")))
-        return 950;
-    for (const LanguagePage &l : kLanguages)
-        if (language == QLatin1String(l.language))
-            return l.codePage;
-    return kFallbackCodePage;
-}
+int codePageForLocale(const QString &unixLocale) { return winelocale::localeFor(unixLocale).ansiCodePage; }
 
 Choice chooseFrom(const QString &unixLocale, const std::optional<QByteArray> &systemReg, const QString &where)
 {

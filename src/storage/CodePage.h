@@ -1,12 +1,14 @@
 #pragma once
 // The 8-bit code page of the text files. The companion programs run under
 // Wine read and write their text in Wine's ANSI code page, and Wine takes that
-// from the Unix locale of the process (LC_ALL, else LC_CTYPE, else LANG): the
-// language and country name a Windows locale, whose ANSI code page it is
-// (cs_CZ 1250, ru_RU 1251, C and C.UTF-8 1252). The value Wine leaves in
-// system.reg is only what it found when the prefix's locale last changed, and
-// Wine programs do not use a value put there by hand; the controller follows
-// the locale too, and says so on stderr when the registry disagrees.
+// from the Unix locale of the process (WineLocale.h): the locale the C library
+// runs in must exist, and its language, script and country must name a
+// locale of Wine's table (cs_CZ 1250, ru_RU 1251, sr_RS@latin 1250); else
+// Wine runs in en-US, 1252. Unicode-only locales (kk_KZ, hi_IN) have UTF-8.
+// The value Wine leaves in system.reg is only what it found when the
+// prefix's locale last changed, and Wine programs do not use a value put
+// there by hand; the controller follows the locale too, and says so on
+// stderr when the registry disagrees.
 
 #include <QByteArray>
 #include <QString>
@@ -29,12 +31,14 @@ struct Choice {
 // for 65001), or empty when Qt cannot both encode and decode it.
 QByteArray codecFor(int codePage);
 
-// The locale name the ANSI code page follows: the first of LC_ALL, LC_CTYPE
-// and LANG that is set and not empty; "C" when none is.
+// The locale name the ANSI code page follows: that of LC_CTYPE as the C
+// library sets it (LC_ALL, else LC_CTYPE, else LANG), "C" when the C library
+// refuses the variables and LC_ALL is not set.
 QString localeName();
 
 // The Windows ANSI code page of a Unix locale name
-// (language[_COUNTRY][.charset][@modifier]), as Wine maps it.
+// (language[_COUNTRY][.charset][@modifier]), as Wine maps it; 65001 for a
+// Unicode-only locale, 1252 for a name Wine's table does not hold.
 int codePageForLocale(const QString &unixLocale);
 
 // The choice for a locale and a prefix registry text (no text: no registry

@@ -1,44 +1,20 @@
 #include "storage/RegionalFormats.h"
 
+#include "storage/WineLocale.h"
 #include "storage/WineRegistry.h"
+
+#include <QFileInfo>
+#include <QMutex>
 
 #include <QLocale>
 
-#include <cstdlib>
+#include <optional>
 
 namespace zovt::regional {
 
 namespace {
 
 const QString kInternational = QStringLiteral("Control Panel\\International");
-
-struct LanguageFormats {
-    const char *language;
-    const char *shortDate;
-    const char *timeFormat;
-    const char *am;
-    const char *pm;
-};
-
-// What Wine writes to a fresh prefix's user.reg for each language's default
-// locale; en-US stands for every language not listed.
-constexpr LanguageFormats kEnglish{"en", "M/d/yyyy", "h:mm:ss tt", "AM", "PM"};
-constexpr LanguageFormats kLanguages[] = {
-    {"cs", "d. M. yyyy", "H:mm:ss", "dop.", "odp."},
-    kEnglish,
-    {"de", "d.M.yyyy", "HH:mm:ss", "AM", "PM"},
-    {"sv", "yyyy-MM-dd", "HH:mm:ss", "fm", "em"},
-    {"ru", "dd.MM.yyyy", "HH:mm:ss", "AM", "PM"},
-};
-
-QString languageOf(const QString &unixLocale)
-{
-    QString name = unixLocale.trimmed();
-    for (QChar stop : {QLatin1Char('@'), QLatin1Char('.'), QLatin1Char('_')})
-        if (const qsizetype i = name.indexOf(stop); i >= 0)
-            name.truncate(i);
-    return name.toLower();
-}
 
 // The run of one letter starting at i.
 qsizetype runLength(const QString &picture, qsizetype i)
@@ -62,11 +38,8 @@ QString render(const QString &picture, Field field)
     QString out;
     for (qsizetype i = 0; i < picture.size();) {
         const QChar c = picture.at(i);
-        if (c == QLatin1Char('\'') && i + 1 < picture.size() && picture.at(i + 1) == QLatin1Char('\'')) {
-            out += c;
-            i += 2;
-            continue;
-        }
+        // A quote always opens quoted text, so '' outside quotes is empty
+        // quoted text; inside, '' is the quote itself (as GetDateFormatW).
         if (c == QLatin1Char('\'')) {
             ++i;
             while (i < picture.size()) {
@@ -88,42 +61,52 @@ QString render(const QString &picture, Field field)
         out += text ? *text : picture.mid(i, n);
         i += n;
     }
+    // A date or a time is one line of a line-based file whatever the picture
+    // holds: a line break or other control character in it would shift every
+    // later line of the client file and of the protocol.
+    for (QChar &ch : out)
+        if (ch.category() == QChar::Other_Control || ch.category() == QChar::Separator_Line
+            || ch.category() == QChar::Separator_Paragraph)
+            ch = QLatin1Char(' ');
     return out;
+}
+
+// The part of a user.reg text that holds the regional formats, so that a
+// large registry is not parsed whole; the whole text when Wine's spelling of
+// the key is not found.
+QByteArray internationalSection(const QByteArray &userReg)
+{
+    static const QByteArray kHeader("\n[Control Panel\\\\International]");
+    const qsizetype at = userReg.indexOf(kHeader);
+    if (at < 0)
+        return userReg;
+    const qsizetype end = userReg.indexOf("\n[", at + kHeader.size());
+    return userReg.mid(at + 1, end < 0 ? -1 : end - at - 1);
 }
 
 } // namespace
 
-QString localeName()
-{
-    for (const char *var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char *v = std::getenv(var);
-        if (v && *v)
-            return QString::fromLocal8Bit(v);
-    }
-    return QStringLiteral("C");
-}
+QString localeName() { return winelocale::unixName(winelocale::Category::Messages); }
 
 Formats defaultsFor(const QString &unixLocale)
 {
-    const QString language = languageOf(unixLocale);
-    LanguageFormats chosen = kEnglish;
-    for (const LanguageFormats &l : kLanguages)
-        if (language == QLatin1String(l.language))
-            chosen = l;
-    return Formats{QString::fromUtf8(chosen.shortDate), QString::fromUtf8(chosen.timeFormat),
-                   QString::fromUtf8(chosen.am), QString::fromUtf8(chosen.pm), QString::fromLatin1(chosen.language)};
+    const winelocale::LocaleData &l = winelocale::localeFor(unixLocale);
+    return Formats{QString::fromUtf8(l.shortDate), QString::fromUtf8(l.timeFormat), QString::fromUtf8(l.am),
+                   QString::fromUtf8(l.pm), QString::fromLatin1(l.name)};
 }
 
 Formats fromUserReg(const QByteArray &userReg, const Formats &defaults)
 {
     const winereg::Registry reg = winereg::Registry::parse(userReg);
     Formats f = defaults;
+    // Measured with GetDateFormatW / GetTimeFormatW under Wine 8: an empty
+    // short date gives an empty date, an empty time format the locale's own.
     const auto take = [&](const char *name, QString &into, bool mayBeEmpty) {
-        const std::optional<QString> v = reg.string(kInternational, QString::fromLatin1(name));
+        const std::optional<QString> v = reg.localeString(kInternational, QString::fromLatin1(name));
         if (v && (mayBeEmpty || !v->isEmpty()))
             into = *v;
     };
-    take("sShortDate", f.shortDate, false);
+    take("sShortDate", f.shortDate, true);
     take("sTimeFormat", f.timeFormat, false);
     take("s1159", f.am, true);
     take("s2359", f.pm, true);
@@ -132,24 +115,58 @@ Formats fromUserReg(const QByteArray &userReg, const Formats &defaults)
 
 Formats current()
 {
-    const Formats defaults = defaultsFor(localeName());
-    const std::optional<QByteArray> reg = winereg::readRegistryFile(winereg::userRegPath());
-    return reg ? fromUserReg(*reg, defaults) : defaults;
+    // user.reg may be large and dates are written often: it is read again
+    // only when its size or time of change differs, and only the formats
+    // are kept.
+    struct Cache {
+        QString path;
+        QString locale;
+        qint64 size = -1;
+        QDateTime modified;
+        Formats formats;
+    };
+    static QMutex mutex;
+    static std::optional<Cache> cache;
+
+    const QString locale = localeName();
+    const QString path = winereg::userRegPath();
+    const QFileInfo fi(path);
+    QMutexLocker lock(&mutex);
+    if (cache && cache->path == path && cache->locale == locale && fi.isFile() && cache->size == fi.size()
+        && cache->modified == fi.lastModified())
+        return cache->formats;
+    const Formats defaults = defaultsFor(locale);
+    const std::optional<QByteArray> reg = winereg::readRegistryFile(path);
+    if (!reg) {
+        cache.reset();
+        return defaults;
+    }
+    cache = Cache{path, locale, fi.size(), fi.lastModified(), fromUserReg(internationalSection(*reg), defaults)};
+    return cache->formats;
 }
 
 QString formatDate(const QDate &date, const QString &picture, const QString &language)
 {
     const QLocale names(language);
+    // A full month name after the day's number is in the genitive where the
+    // language has one ("10 prosince"), else in the nominative ("prosinec
+    // 2026", "prosinec 10"), as GetDateFormatW writes it under Wine 8.
+    bool dayBefore = false;
     return render(picture, [&](QChar c, qsizetype n) -> std::optional<QString> {
         switch (c.unicode()) {
         case 'd':
-            if (n <= 2)
+            if (n <= 2) {
+                dayBefore = true;
                 return digits(date.day(), n);
+            }
             return names.dayName(date.dayOfWeek(), n == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
         case 'M':
             if (n <= 2)
                 return digits(date.month(), n);
-            return names.monthName(date.month(), n == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+            if (n == 3)
+                return names.standaloneMonthName(date.month(), QLocale::ShortFormat);
+            return dayBefore ? names.monthName(date.month(), QLocale::LongFormat)
+                             : names.standaloneMonthName(date.month(), QLocale::LongFormat);
         case 'y':
             if (n <= 2)
                 return digits(date.year() % 100, n);

@@ -21,18 +21,18 @@ struct Formats {
     QString timeFormat; // Windows time picture, e.g. "H:mm:ss"
     QString am;         // s1159, what "tt" shows before noon
     QString pm;         // s2359, after noon
-    QString language;   // ISO language, for month and day names ("cs")
+    QString language;   // locale for month and day names ("cs-CZ")
 
     bool operator==(const Formats &) const = default;
 };
 
 // The locale name the formats follow, as Wine takes it for its user locale:
-// the first of LC_ALL, LC_MESSAGES and LANG that is set and not empty; "C"
-// when none is.
+// that of LC_MESSAGES as the C library sets it (WineLocale.h).
 QString localeName();
 
-// What a fresh prefix holds for a Unix locale name: Czech, English, German,
-// Swedish and Russian have their own; any other locale gets en-US.
+// The formats of the Windows locale Wine takes for a Unix locale name, from
+// Wine's locale table (any locale it knows; en-US for one it does not); the
+// language is that locale's name ("pl-PL"), for month and day names.
 Formats defaultsFor(const QString &unixLocale);
 
 // The formats of a user.reg text; a value it lacks keeps the default's.
@@ -40,11 +40,13 @@ Formats fromUserReg(const QByteArray &userReg, const Formats &defaults);
 
 // The formats in force: $WINEPREFIX/user.reg over the defaults for this
 // process's locale, or those defaults alone when there is no such registry.
+// user.reg is read again only when its size or time of change differs.
 Formats current();
 
 // A date or a time in a Windows picture: d dd ddd dddd, M MM MMM MMMM, y yy
-// yyyy, h hh H HH, m mm, s ss, t tt; text in single quotes is literal ('' is
-// a quote); any other character stands for itself.
+// yyyy, h hh H HH, m mm, s ss, t tt; text in single quotes is literal ('' in
+// it is a quote, '' outside is nothing); any other character stands for
+// itself. Control characters come out as blanks: the text is one line.
 QString formatDate(const QDate &date, const QString &picture, const QString &language);
 QString formatTime(const QTime &time, const QString &picture, const QString &am, const QString &pm);
 

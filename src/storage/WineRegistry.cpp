@@ -96,6 +96,15 @@ std::optional<QString> decodeString(const QString &data)
     return out;
 }
 
+// A string as Windows programs see it: up to its first NUL, where every C
+// string ends (`wine reg add` can store "a\0b").
+QString beforeNul(QString s)
+{
+    if (const qsizetype nul = s.indexOf(QChar(0)); nul >= 0)
+        s.truncate(nul);
+    return s;
+}
+
 // hex(N):aa,bb,... as bytes.
 QByteArray decodeHex(const QString &data)
 {
@@ -112,6 +121,42 @@ QByteArray decodeHex(const QString &data)
         out += char(v);
     }
     return out;
+}
+
+// The bytes a program asking for the value gets, whatever its type: a
+// string as UTF-16LE with its terminating NUL, a dword as four bytes, binary
+// data as it is. Absent when the data is not understood.
+std::optional<QByteArray> valueBytes(const QString &data)
+{
+    if (data.startsWith(QLatin1Char('"')) || data.startsWith(QLatin1String("str("))) {
+        const std::optional<QString> text = decodeString(data);
+        if (!text)
+            return std::nullopt;
+        QByteArray out;
+        out.reserve((text->size() + 1) * 2);
+        for (const QChar c : *text + QChar(0)) {
+            out += char(c.unicode() & 0xff);
+            out += char(c.unicode() >> 8);
+        }
+        return out;
+    }
+    if (data.startsWith(QLatin1String("dword:"))) {
+        bool ok = false;
+        const uint v = data.mid(6).trimmed().toUInt(&ok, 16);
+        if (!ok)
+            return std::nullopt;
+        QByteArray out;
+        for (int b = 0; b < 4; ++b)
+            out += char((v >> (8 * b)) & 0xff);
+        return out;
+    }
+    if (data.startsWith(QLatin1String("hex"))) {
+        const QByteArray bytes = decodeHex(data);
+        if (bytes.isEmpty() && !data.trimmed().endsWith(QLatin1Char(':')))
+            return std::nullopt;
+        return bytes;
+    }
+    return std::nullopt;
 }
 
 QStringList components(const QString &key)
@@ -222,7 +267,30 @@ std::optional<QString> Registry::string(const QString &key, const QString &name)
     const auto it = k->values.constFind(name.toLower());
     if (it == k->values.constEnd())
         return std::nullopt;
-    return decodeString(*it);
+    const std::optional<QString> text = decodeString(*it);
+    return text ? std::optional<QString>(beforeNul(*text)) : std::nullopt;
+}
+
+std::optional<QString> Registry::localeString(const QString &key, const QString &name) const
+{
+    const Key *k = find(key);
+    if (!k)
+        return std::nullopt;
+    const auto it = k->values.constFind(name.toLower());
+    if (it == k->values.constEnd())
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = valueBytes(*it);
+    if (!bytes || bytes->size() > kLocaleValueChars * 2)
+        return std::nullopt;
+    QString out;
+    for (qsizetype b = 0; b < bytes->size(); b += 2) {
+        // An odd last byte is read with the zero that follows it in Wine's buffer.
+        const char16_t u = char16_t(quint8(bytes->at(b)) | (b + 1 < bytes->size() ? quint8(bytes->at(b + 1)) << 8 : 0));
+        if (u == 0)
+            break;
+        out += QChar(u);
+    }
+    return out;
 }
 
 QString systemRegPath() { return winpath::prefix() + QStringLiteral("/system.reg"); }

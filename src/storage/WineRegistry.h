@@ -25,8 +25,17 @@ public:
     // file's root with single backslashes ("Software\Wine\Ports"); keys and
     // names match case-insensitively, and keys that Wine stores as links
     // (System\CurrentControlSet -> System\ControlSet001) are followed. Absent
-    // when the key or value is missing or the value is not a string.
+    // when the key or value is missing or the value is not a string. Like every
+    // Windows program, it ends at the first NUL the value holds.
     std::optional<QString> string(const QString &key, const QString &name) const;
+
+    // A value of Control Panel\International as Wine's locale functions read
+    // it: whatever its type, its bytes are taken as UTF-16 text up to the
+    // first NUL (a dword 000004e2 is "\u04e2"); a value of more than
+    // kLocaleValueChars UTF-16 units with its terminator does not fit Wine's
+    // buffer and counts as missing, so the locale's own format applies.
+    std::optional<QString> localeString(const QString &key, const QString &name) const;
+    static constexpr int kLocaleValueChars = 80;
 
 private:
     struct Key {

@@ -5,6 +5,7 @@
 #include "support/TempDrive.h"
 
 #include "storage/WinPath.h"
+#include "storage/WineLocale.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -37,6 +38,13 @@ UnixLocale::UnixLocale(const QByteArray &ctype, const QByteArray &messages, cons
     set("LC_MESSAGES", messages);
     if (!lang.isNull())
         set("LANG", lang);
+    QStringList installed;
+    for (const QByteArray &name : {ctype, messages, lang})
+        if (!name.isEmpty())
+            installed << QString::fromLocal8Bit(name);
+    m_accepts = winelocale::setAccepts([installed](const QString &name) {
+        return installed.contains(name) || winelocale::cLibraryAccepts(name);
+    });
     codepage::reset();
 }
 
@@ -48,6 +56,7 @@ UnixLocale::~UnixLocale()
         else
             qunsetenv(s.name);
     }
+    winelocale::setAccepts(m_accepts);
     codepage::reset();
 }
 

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace zovt {
 class MemorySurface;
 }
@@ -19,7 +21,8 @@ void checkPictures(MemorySurface &ui);
 
 // The locale variables that the code page and the default date formats
 // follow, set for one test and restored after it: LC_ALL unset, LC_CTYPE and
-// LC_MESSAGES as given (empty: unset), LANG as given unless null.
+// LC_MESSAGES as given (empty: unset), LANG as given unless null. The names
+// given count as installed locales while it lasts, whatever the machine has.
 class UnixLocale {
 public:
     UnixLocale(const QByteArray &ctype, const QByteArray &messages, const QByteArray &lang = QByteArray());
@@ -34,6 +37,7 @@ private:
         QByteArray value;
     };
     QList<Saved> m_saved;
+    std::function<bool(const QString &)> m_accepts;
 };
 
 // Every temporary drive is a Czech prefix, the family's home: Windows-1250
