@@ -45,22 +45,30 @@ void TestClock::gridDue_data()
     QTest::addColumn<qint64>("nowNs");
     QTest::addColumn<bool>("hasPrevious");
     QTest::addColumn<qint64>("previousDueNs");
+    QTest::addColumn<qint64>("previousWokeNs");
     QTest::addColumn<int>("intervalMs");
     QTest::addColumn<qint64>("dueNs");
 
     const qint64 prev = 1000 * kMs;
-    QTest::newRow("first wait") << prev << false << qint64(0) << 40 << prev + 40 * kMs;
-    QTest::newRow("serviced late") << prev + 3 * kMs << true << prev << 40 << prev + 40 * kMs;
-    QTest::newRow("at the due time") << prev << true << prev << 40 << prev + 40 * kMs;
-    QTest::newRow("before the due time") << prev - kMs / 2 << true << prev << 40 << prev + 40 * kMs;
+    QTest::newRow("first wait") << prev << false << qint64(0) << qint64(0) << 40 << prev + 40 * kMs;
+    QTest::newRow("serviced late") << prev + 3 * kMs << true << prev << prev + 3 * kMs << 40 << prev + 40 * kMs;
+    QTest::newRow("at the due time") << prev << true << prev << prev << 40 << prev + 40 * kMs;
+    QTest::newRow("before the due time") << prev - kMs / 2 << true << prev << prev - kMs / 2 << 40 << prev + 40 * kMs;
     QTest::newRow("at the window's edge: due already passed")
-        << prev + kGridWindowNs << true << prev << 40 << prev + 40 * kMs;
-    QTest::newRow("just past the window") << prev + kGridWindowNs + 1 << true << prev << 40
-                                          << prev + kGridWindowNs + 1 + 40 * kMs;
-    QTest::newRow("after a stall") << prev + 150 * kMs << true << prev << 30 << prev + 180 * kMs;
-    QTest::newRow("zero interval") << prev + 2 * kMs << true << prev << 0 << prev;
-    QTest::newRow("negative interval") << prev << false << qint64(0) << -5 << prev;
-    QTest::newRow("an hour") << prev + kMs << true << prev << 3'600'000 << prev + 3'600'000 * kMs;
+        << prev + kGridWindowNs << true << prev << prev << 40 << prev + 40 * kMs;
+    QTest::newRow("work just past the window") << prev + kGridWindowNs + 1 << true << prev << prev << 40
+                                               << prev + kGridWindowNs + 1 + 40 * kMs;
+    QTest::newRow("after a stall") << prev + 150 * kMs << true << prev << prev << 30 << prev + 180 * kMs;
+    // A loaded machine: the wake itself is late, the next tick is not.
+    QTest::newRow("woke half a second late") << prev + 513 * kMs << true << prev << prev + 512 * kMs << 1000
+                                             << prev + 1000 * kMs;
+    QTest::newRow("woke late, then the window's worth of work")
+        << prev + 512 * kMs + kGridWindowNs << true << prev << prev + 512 * kMs << 1000 << prev + 1000 * kMs;
+    QTest::newRow("woke later than the whole next wait") << prev + 1200 * kMs << true << prev << prev + 1200 * kMs
+                                                          << 1000 << prev + 2200 * kMs;
+    QTest::newRow("zero interval") << prev + 2 * kMs << true << prev << prev + 2 * kMs << 0 << prev;
+    QTest::newRow("negative interval") << prev << false << qint64(0) << qint64(0) << -5 << prev;
+    QTest::newRow("an hour") << prev + kMs << true << prev << prev + kMs << 3'600'000 << prev + 3'600'000 * kMs;
 }
 
 void TestClock::gridDue()
@@ -68,9 +76,11 @@ void TestClock::gridDue()
     QFETCH(qint64, nowNs);
     QFETCH(bool, hasPrevious);
     QFETCH(qint64, previousDueNs);
+    QFETCH(qint64, previousWokeNs);
     QFETCH(int, intervalMs);
     QFETCH(qint64, dueNs);
-    QCOMPARE(gridDueNs(nowNs, hasPrevious ? std::optional(previousDueNs) : std::nullopt, intervalMs), dueNs);
+    const auto previous = hasPrevious ? std::optional(GridMark{previousDueNs, previousWokeNs}) : std::nullopt;
+    QCOMPARE(gridDueNs(nowNs, previous, intervalMs), dueNs);
 }
 
 void TestClock::chainedWaitsKeepTheirGrid_data()

@@ -101,6 +101,8 @@ private slots:
 
     void pauseFreezesTimeAndWrites();
     void stopAtEndOfTick();
+    void lateWakeKeepsTheGrid_data();
+    void lateWakeKeepsTheGrid();
     void stopReleasesPause();
 };
 
@@ -351,6 +353,37 @@ void TestEngine::pauseFreezesTimeAndWrites()
     QCOMPARE(duringPause, atPause);
     QCOMPARE(l.writes(), (QStringList{"0 1000", "53000 1000", "76300 1000"}));
     QCOMPARE(l.clock.nowMs(), 61900 + 29700);
+}
+
+void TestEngine::lateWakeKeepsTheGrid_data()
+{
+    QTest::addColumn<qint64>("dueMs");
+    QTest::addColumn<qint64>("lateMs");
+    QTest::addColumn<QStringList>("writes");
+    // A band of 15 s: a write every third tick, each paying 0.3 s for the
+    // port's close; the ticks between them are due at 2300, 5600, ...
+    const QStringList onTime{"0 20000", "3300 17500", "6600 15000", "9900 12500", "13200 10000", "16500 12500"};
+    QTest::newRow("on time") << qint64(0) << qint64(0) << onTime;
+    QStringList writingTickLate = onTime;
+    writingTickLate[1] = QStringLiteral("3700 17500");
+    QTest::newRow("the wake of a writing tick, 400 ms late") << qint64(3300) << qint64(400) << writingTickLate;
+    QTest::newRow("the wake of a silent tick, 512 ms late") << qint64(2300) << qint64(512) << onTime;
+    QTest::newRow("a wake within a write's wait, 189 ms late") << qint64(3800) << qint64(189) << onTime;
+}
+
+// A loaded machine wakes the playback late from one tick's wait: the write
+// of that tick is late by the wake delay alone, and every later tick is on
+// the grid the schedule preview predicts.
+void TestEngine::lateWakeKeepsTheGrid()
+{
+    QFETCH(qint64, dueMs);
+    QFETCH(qint64, lateMs);
+    QFETCH(QStringList, writes);
+    Loop l;
+    if (lateMs > 0)
+        l.clock.wakeLate(dueMs, lateMs);
+    l.play({row("b|100.000|200.000|20.000|Hz|0|0|15")});
+    QCOMPARE(l.writes(), writes);
 }
 
 void TestEngine::stopAtEndOfTick()

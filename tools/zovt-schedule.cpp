@@ -183,23 +183,36 @@ int main(int argc, char **argv)
         options.port = serial.get();
     }
 
+    // On a real port each line is shown as its text goes out; in virtual
+    // time the lines come faster than anyone reads them, and a flush per
+    // line (a system call per write of a long program) would cost more than
+    // playing the row.
+    const auto endLine = [&] {
+        if (realClock)
+            out << Qt::endl;
+        else
+            out << '\n';
+    };
     ScheduleSink sink;
     sink.write = [&](const ScheduleWrite &w) {
-        out << scheduleTime(w.ms) << "  " << QString::fromLatin1(w.text).leftJustified(9) << ' ' << w.meaning
-            << Qt::endl;
+        out << scheduleTime(w.ms) << "  " << QString::fromLatin1(w.text).leftJustified(9) << ' ' << w.meaning;
+        endLine();
     };
     sink.programStarted = [&](const ScheduleProgram &p) {
-        out << scheduleTime(p.startMs) << "  " << programName(p) << ": Play" << Qt::endl;
+        out << scheduleTime(p.startMs) << "  " << programName(p) << ": Play";
+        endLine();
     };
     sink.programEnded = [&](const ScheduleProgram &p) {
         out << scheduleTime(p.endMs) << "  " << programName(p) << ": ended; program time "
-            << CasPrevod(p.totalSeconds) << ", real duration " << scheduleTime(p.endMs - p.startMs) << Qt::endl;
+            << CasPrevod(p.totalSeconds) << ", real duration " << scheduleTime(p.endMs - p.startMs);
+        endLine();
     };
     sink.problem = [&](const ScheduleProblem &p) {
         out << scheduleTime(p.ms) << "  line " << p.line << " (program " << p.entry;
         if (p.row > 0)
             out << ", row " << p.row;
-        out << "): " << p.reason << "; " << p.consequence << Qt::endl;
+        out << "): " << p.reason << "; " << p.consequence;
+        endLine();
     };
 
     // The picture takes the run as it plays, reduced to its pixels.
@@ -211,10 +224,12 @@ int main(int argc, char **argv)
     try {
         r = runSchedule(options, sink);
     } catch (const EVaCommError &e) {
+        out.flush();
         err << "zovt-schedule: port error: " << e.message() << Qt::endl;
         return 1;
     }
     if (!r.error.isEmpty()) {
+        out.flush();
         err << "zovt-schedule: " << r.error << Qt::endl;
         return 1;
     }

@@ -120,6 +120,8 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
     WindowState &st = app.state();
     ProgramController &programs = app.program();
     PlaybackController &playback = app.playback();
+    // Nothing of the preview is ever resumed.
+    playback.keepNoJournal();
 
     // The state start-up leaves with default settings.
     st.comPort = options.comPort;

@@ -64,8 +64,8 @@ void ClockTimer::fire()
 
 struct QtClock::Impl {
     QElapsedTimer elapsed;
-    // Due time of the one-shot timer or sleep that ended last, in ns of elapsed.
-    std::optional<qint64> lastDueNs;
+    // The one-shot timer or sleep that ended last, in ns of elapsed.
+    std::optional<GridMark> lastWake;
 
     struct Loop {
         QEventLoop *loop;
@@ -111,7 +111,7 @@ public:
                     m_timer.start(coveringMs(leftNs));
                     return;
                 }
-                m_d.lastDueNs = m_dueNs;
+                m_d.lastWake = GridMark{m_dueNs, m_d.elapsed.nsecsElapsed()};
                 markWake();
             }
             fire();
@@ -127,7 +127,7 @@ public:
             return;
         }
         const qint64 now = m_d.elapsed.nsecsElapsed();
-        m_dueNs = gridDueNs(now, m_d.lastDueNs, m_interval);
+        m_dueNs = gridDueNs(now, m_d.lastWake, m_interval);
         m_timer.start(coveringMs(m_dueNs - now));
     }
     void stop() override { m_timer.stop(); }
@@ -140,11 +140,14 @@ private:
 };
 } // namespace
 
-qint64 gridDueNs(qint64 nowNs, std::optional<qint64> previousDueNs, int intervalMs)
+qint64 gridDueNs(qint64 nowNs, std::optional<GridMark> previous, int intervalMs)
 {
     const qint64 lengthNs = qint64(std::max(0, intervalMs)) * 1'000'000;
-    if (previousDueNs && std::abs(nowNs - *previousDueNs) <= kGridWindowNs)
-        return *previousDueNs + lengthNs;
+    if (previous && std::abs(nowNs - previous->wokeNs) <= kGridWindowNs) {
+        const qint64 planned = previous->dueNs + lengthNs;
+        if (nowNs - planned <= kGridWindowNs)
+            return planned;
+    }
     return nowNs + lengthNs;
 }
 
@@ -175,11 +178,11 @@ void QtClock::processPending()
 
 void QtClock::sleep(int ms)
 {
-    const qint64 due = gridDueNs(d->elapsed.nsecsElapsed(), d->lastDueNs, ms);
+    const qint64 due = gridDueNs(d->elapsed.nsecsElapsed(), d->lastWake, ms);
     // Each pass sleeps the whole remainder; a second one only if woken early.
     for (qint64 leftNs = due - d->elapsed.nsecsElapsed(); leftNs > 0; leftNs = due - d->elapsed.nsecsElapsed())
         std::this_thread::sleep_for(std::chrono::nanoseconds(leftNs));
-    d->lastDueNs = due;
+    d->lastWake = GridMark{due, d->elapsed.nsecsElapsed()};
     markWake();
 }
 
@@ -213,7 +216,8 @@ public:
     void start() override
     {
         m_active = true;
-        m_due = m_vclock.m_now + std::max(0, m_interval);
+        m_due = m_singleShot ? m_vclock.gridDue(m_interval) : m_vclock.m_now + std::max(0, m_interval);
+        m_planned = m_due;
         m_seq = ++m_vclock.m_seq;
     }
     void stop() override { m_active = false; }
@@ -223,6 +227,7 @@ public:
     {
         if (m_singleShot) {
             m_active = false;
+            m_vclock.m_lastWake = GridMark{m_planned, m_vclock.m_now};
         } else {
             m_due += std::max(1, m_interval);
             m_seq = ++m_vclock.m_seq;
@@ -233,6 +238,7 @@ public:
     VirtualClock &m_vclock;
     bool m_active = false;
     qint64 m_due = 0;
+    qint64 m_planned = 0; // m_due before a late wake moved it
     quint64 m_seq = 0;
 };
 
@@ -240,6 +246,24 @@ VirtualClock::VirtualClock() = default;
 VirtualClock::~VirtualClock() = default;
 
 std::unique_ptr<ClockTimer> VirtualClock::createTimer() { return std::make_unique<VirtualTimer>(*this); }
+
+qint64 VirtualClock::gridDue(int intervalMs) const
+{
+    // Work takes no virtual time: a wait chained to the last wake starts at
+    // that very moment. The real clock's rule, in ms.
+    constexpr qint64 kNsPerMs = 1'000'000;
+    std::optional<GridMark> previous;
+    if (m_lastWake && m_lastWake->wokeNs == m_now)
+        previous = GridMark{m_lastWake->dueNs * kNsPerMs, m_now * kNsPerMs};
+    return gridDueNs(m_now * kNsPerMs, previous, intervalMs) / kNsPerMs;
+}
+
+void VirtualClock::sleep(int ms)
+{
+    const qint64 due = gridDue(ms);
+    m_now = std::max(m_now, due);
+    m_lastWake = GridMark{due, m_now};
+}
 
 bool VirtualClock::step()
 {
@@ -252,6 +276,16 @@ bool VirtualClock::step()
     }
     if (!next)
         return false;
+    if (next->isSingleShot()) {
+        const auto late = std::find_if(m_lateWakes.begin(), m_lateWakes.end(),
+                                       [next](const auto &w) { return w.first == next->m_due && w.second > 0; });
+        if (late != m_lateWakes.end()) {
+            // Moved once; whatever falls due before the late wake fires first.
+            next->m_due += late->second;
+            m_lateWakes.erase(late);
+            return true;
+        }
+    }
     m_now = std::max(m_now, next->m_due);
     next->elapse();
     return true;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace zovt {
@@ -103,20 +104,29 @@ protected:
     ErrorSink m_sink;
 };
 
-// How far behind its predecessor's due time a one-shot timer or sleep may start
-// on the real clock and still count from that due time. Beyond it (a modal
-// dialog, a suspended machine, a slow disk) the schedule starts afresh, so
-// nothing ever catches up in a burst.
+// How long after its predecessor's wake a one-shot timer or sleep may start
+// on the real clock and still count from that one's due time, and how far in
+// the past that planned due time may then lie. Beyond either (a modal dialog,
+// a paused playback, a suspended machine, a wake later than a whole wait) the
+// schedule starts afresh, so nothing ever catches up in a burst.
 constexpr qint64 kGridWindowNs = 50'000'000;
 
-// When a one-shot timer or sleep of intervalMs that starts at nowNs is due on
-// the real clock, given the due time of the one that ended last (none at
-// first). Starting within kGridWindowNs of that due time it counts from there,
-// the way Qt keeps a repeating precise timer on its grid: a playback is a
-// chain of such waits, so wake-up latency and the short work between the waits
-// (a port opening, a picture) never add up over a long program. Negative
+// The one-shot timer or sleep that ended last: when it was due, and when the
+// program actually woke from it.
+struct GridMark {
+    qint64 dueNs = 0;
+    qint64 wokeNs = 0;
+};
+
+// When a one-shot timer or sleep of intervalMs that starts at nowNs is due,
+// given the one that ended last (none at first). Started within kGridWindowNs
+// of that one's wake, it counts from that one's due time, however late the
+// wake was: a playback is a chain of such waits, so a late wake makes its own
+// tick late by the wake delay only, and neither it nor the short work between
+// the waits (a port opening, a picture) moves the ticks after it. Negative
 // intervals count as zero.
-qint64 gridDueNs(qint64 nowNs, std::optional<qint64> previousDueNs, int intervalMs);
+qint64 gridDueNs(qint64 nowNs, std::optional<GridMark> previous, int intervalMs);
+
 
 // The moment the real clock last woke the program (a one-shot timer's or a
 // sleep's end), in ns of std::chrono::steady_clock; 0 before the first and
@@ -159,7 +169,12 @@ public:
     std::unique_ptr<ClockTimer> createTimer() override;
     void processUntil(const std::function<bool()> &done) override;
     void processPending() override;
-    void sleep(int ms) override { m_now += ms > 0 ? ms : 0; }
+    void sleep(int ms) override;
+
+    // The one-shot timer due at dueMs wakes the program lateMs late, as a
+    // loaded machine would; the waits after it keep their grid as on the real
+    // clock. Timers due meanwhile fire first.
+    void wakeLate(qint64 dueMs, qint64 lateMs) { m_lateWakes.push_back({dueMs, lateMs}); }
 
     // Lets virtual time run for ms milliseconds (a test driver step).
     void advance(qint64 ms);
@@ -172,7 +187,11 @@ private:
     friend class VirtualTimer;
     struct Entry;
     bool step();
+    // Where a one-shot timer or sleep starting now is due.
+    qint64 gridDue(int intervalMs) const;
     qint64 m_now = 0;
+    std::optional<GridMark> m_lastWake; // in ms
+    std::vector<std::pair<qint64, qint64>> m_lateWakes;
     quint64 m_seq = 0;
     bool m_qtEvents = true;
     std::vector<class VirtualTimer *> m_timers;

@@ -38,7 +38,7 @@ bool endsPlaybackOnly() { return endsOperationOnly(std::current_exception()); }
 } // namespace
 
 PlaybackController::PlaybackController(AppContext &ctx)
-    : m_ctx(ctx), m_engine(ctx), m_journal(ctx.clock), m_timerStrtVse(ctx.clock.createTimer()), m_casovLista(ctx.clock.createTimer())
+    : m_ctx(ctx), m_engine(ctx), m_journal(std::make_unique<JournalWriter>(ctx.clock)), m_timerStrtVse(ctx.clock.createTimer()), m_casovLista(ctx.clock.createTimer())
 {
     m_timerStrtVse->setSingleShot(true);
     m_timerStrtVse->setInterval(kNextProgramMs);
@@ -50,12 +50,12 @@ PlaybackController::PlaybackController(AppContext &ctx)
     // by the start that resumed it.
     const auto played = [this] {
         const EngineVars &e = m_ctx.state.engine;
-        return std::max<qint64>(0, qint64(e.CasCelkFIX) - e.CasCelkp - m_journal.record().earlierSeconds);
+        return std::max<qint64>(0, qint64(e.CasCelkFIX) - e.CasCelkp - m_journal->record().earlierSeconds);
     };
-    m_engine.rowPlaying = [this, played](int row) { m_journal.progress(row, m_ctx.state.engine.CasStop, played(), true); };
+    m_engine.rowPlaying = [this, played](int row) { m_journal->progress(row, m_ctx.state.engine.CasStop, played(), true); };
     m_engine.tickDone = [this, played](int row) {
         const EngineVars &e = m_ctx.state.engine;
-        m_journal.progress(row, std::max<qint64>(0, qint64(e.CasStop) - e.CasPLAY), played(), false);
+        m_journal->progress(row, std::max<qint64>(0, qint64(e.CasStop) - e.CasPLAY), played(), false);
     };
 }
 
@@ -65,8 +65,17 @@ void PlaybackController::resume(int row, qint64 rowLeftMs)
     Play();
 }
 
+void PlaybackController::keepNoJournal()
+{
+    m_journal.reset();
+    m_engine.rowPlaying = nullptr;
+    m_engine.tickDone = nullptr;
+}
+
 void PlaybackController::beginJournal(int entryIndex, const QString &entryText)
 {
+    if (!m_journal)
+        return;
     const ControlSurface &ui = m_ctx.ui;
     const WindowState &st = m_ctx.state;
     JournalRecord r;
@@ -83,7 +92,7 @@ void PlaybackController::beginJournal(int entryIndex, const QString &entryText)
     r.earlierSeconds = std::max<qint64>(0, qint64(st.engine.CasCelkFIX) - st.engine.CasCelkp);
     if (describeProtocol)
         describeProtocol(r);
-    m_journal.begin(r);
+    m_journal->begin(r);
 }
 
 PlaybackController::~PlaybackController() = default;
@@ -314,7 +323,8 @@ void PlaybackController::endSteps(bool protocolStarted)
     if (protocolStarted)
         Operations::run(m_ctx.ops.protocolEnd);
     // Recorded: an end from here on is no longer an interrupted playback.
-    m_journal.end();
+    if (m_journal)
+        m_journal->end();
 
     // Controls back.
     ui.setEnabled(f19::Pause, false);

@@ -79,7 +79,12 @@ public:
     ClockTimer &TimerStrtVse() { return *m_timerStrtVse; }
     ClockTimer &CasovLista() { return *m_casovLista; }
     PlaybackEngine &engine() { return m_engine; }
-    JournalWriter &journal() { return m_journal; }
+    // The journal of the running playback; null once dropped.
+    JournalWriter *journal() { return m_journal.get(); }
+    // A playback that no later start will ever resume (the schedule preview
+    // plays in a scratch folder) keeps no journal: its per-row record would
+    // be most of a long preview's work, written where nobody reads it.
+    void keepNoJournal();
 
     // Fills in the protocol's part of the journal once the protocol has
     // begun (bound by the application).
@@ -113,7 +118,7 @@ private:
 
     AppContext &m_ctx;
     PlaybackEngine m_engine;
-    JournalWriter m_journal;
+    std::unique_ptr<JournalWriter> m_journal;
     std::unique_ptr<ClockTimer> m_timerStrtVse;
     std::unique_ptr<ClockTimer> m_casovLista;
     std::optional<PlaybackFault> m_lastFault;

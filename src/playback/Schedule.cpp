@@ -11,11 +11,17 @@ QString scheduleTime(qint64 ms)
     const qint64 h = ms / 3600000;
     const qint64 m = ms / 60000 % 60;
     const qint64 s = ms / 1000 % 60;
-    return QStringLiteral("%1:%2:%3.%4")
-        .arg(h)
-        .arg(m, 2, 10, QLatin1Char('0'))
-        .arg(s, 2, 10, QLatin1Char('0'))
-        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
+    // One per printed line of the preview: built by hand rather than by a
+    // chain of arg() copies.
+    const auto padded = [](qint64 v, int width) { return QString::number(v).rightJustified(width, QLatin1Char('0')); };
+    QString out = QString::number(h);
+    out += QLatin1Char(':');
+    out += padded(m, 2);
+    out += QLatin1Char(':');
+    out += padded(s, 2);
+    out += QLatin1Char('.');
+    out += padded(ms % 1000, 3);
+    return out;
 }
 
 bool makeScratchPrefix(const QString &dir)
