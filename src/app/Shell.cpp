@@ -102,10 +102,25 @@ void Shell::Nastav()
 
 void Shell::prepareWindowAndSettings()
 {
+    showWindowAtRest();
+    readClientFolders();
+    showIndicatorsAtRest();
+    makeSharedFolders();
+    readLanguage();
+    if (!settleLastRun())
+        return;
+    applyLookAndCaptions();
+    resetSessionState();
+    readPortAndLighting();
+}
+
+// The window shows; nothing is open or playing; the colours and the firmware
+// are as the data folder says.
+void Shell::showWindowAtRest()
+{
     ControlSurface &ui = m_ctx.ui;
     WindowState &st = m_ctx.state;
 
-    // The window shows; nothing is open or playing.
     if (m_hooks.show)
         m_hooks.show();
     ui.setChecked(f19::PortOpen, false);
@@ -126,12 +141,25 @@ void Shell::prepareWindowAndSettings()
     ui.show({f19::ZovTWisch, f19::Panel2}, false);
     for (const char *n : {f19::PRSAdresaDBZ, f19::PRSAdresaPresmerovani, f19::PRSAdresKlentaData})
         ui.setText(QString::fromLatin1(n), QString());
-    // Client folder and export root.
+}
+
+// The client folder and the export root.
+void Shell::readClientFolders()
+{
+    ControlSurface &ui = m_ctx.ui;
+
     ui.setText(f19::PRSAdresaDBZ,
                files::exists(paths::ClientDirFile) ? files::readFirstLine(paths::ClientDirFile) : paths::DefaultClientDir);
     ui.setText(f19::PRSAdresaPresmerovani,
                files::exists(paths::ExportRootFile) ? files::readFirstLine(paths::ExportRootFile) : paths::DefaultExportRoot);
-    // Running bar at rest, wish buttons hidden, the exit usable.
+}
+
+// The running bar, the totals and the indicators at rest, wish buttons
+// hidden, the exit usable.
+void Shell::showIndicatorsAtRest()
+{
+    ControlSurface &ui = m_ctx.ui;
+
     if (files::exists(paths::PicBarFlag))
         ui.showPicture(f19::TherapyL1, paths::PicBarIdle);
     ui.show({f19::Wishes1, f19::Wishes1dole}, false);
@@ -141,11 +169,22 @@ void Shell::prepareWindowAndSettings()
     ui.setText(f19::CasWriteSUMA, QString());
     ui.showPicture(f19::COMconct, paths::PicRed);
     ui.showPicture(f19::PlayUkaz, paths::PicRed);
-    // The folders the family shares.
+}
+
+// The folders the family shares.
+void Shell::makeSharedFolders()
+{
+
     files::makeDir(paths::OrvaTherapy);
     files::makeDir(paths::OrvaQDBZ5);
     files::makeDir(paths::DataDir);
-    // Interface language.
+}
+
+// The interface language: the controller's own, else the tool's, else Czech.
+void Shell::readLanguage()
+{
+    WindowState &st = m_ctx.state;
+
     if (files::exists(paths::LangFile))
         st.Languagem = files::readInteger(paths::LangFile);
     else if (files::exists(paths::ZovToolLangFile))
@@ -154,9 +193,15 @@ void Shell::prepareWindowAndSettings()
         st.Languagem = paths::DefaultLanguage;
     if (m_hooks.applyLanguage)
         m_hooks.applyLanguage(st.Languagem);
-    if (!settleLastRun())
-        return;
-    // Wish mode offered by its flag file.
+}
+
+// Wish mode by its flag file, font sizes, the captions of the language and
+// the repeat counter.
+void Shell::applyLookAndCaptions()
+{
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+
     ui.setVisible(f19::Wishes, files::exists(paths::WishesFlag));
     ui.clear(f19::MemoWish);
     // Font sizes.
@@ -174,7 +219,16 @@ void Shell::prepareWindowAndSettings()
     ui.show({f19::Kikratebar, f19::Kolikrate}, repeat);
     // The later captions.
     zovt::applyCaptions(ui, captions::mainWindowLate(), Texts{st.Languagem, &Catalogue::mainWindow()});
-    // Random generator, generator mode off, the file dialog's start.
+}
+
+// The session starts at rest: random generator, generator mode, the file
+// dialog's start, lighting and open buttons waiting for the device, waits
+// stopped, lamps green.
+void Shell::resetSessionState()
+{
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+
     st.rng.seed(quint32(QDateTime::currentMSecsSinceEpoch()));
     ui.setChecked(f19::OrvaTGener, false);
     st.openDialogFolder = paths::OrvaTherapy;
@@ -199,7 +253,15 @@ void Shell::prepareWindowAndSettings()
         ui.clear(QString::fromLatin1(memo));
     st.Pozadplay = -1;
     restore();
-    // Start-up runs until its own steps are over.
+}
+
+// Start-up runs until its own steps are over; the port number and the
+// lighting selections.
+void Shell::readPortAndLighting()
+{
+    ControlSurface &ui = m_ctx.ui;
+    WindowState &st = m_ctx.state;
+
     st.Staruji = true;
     // Port number.
     st.comPort = files::exists(paths::ComNrFile) ? files::readLineInteger(paths::ComNrFile) : paths::DefaultComPort;

@@ -79,6 +79,15 @@ public:
 private:
     void applyCaptions();
     void prepareWindowAndSettings();
+    // Its steps, in the order it takes them.
+    void showWindowAtRest();
+    void readClientFolders();
+    void showIndicatorsAtRest();
+    void makeSharedFolders();
+    void readLanguage();
+    void applyLookAndCaptions();
+    void resetSessionState();
+    void readPortAndLighting();
     void meetTheDevice();
     void firstDeviceTurn();
     void restore();
