@@ -61,9 +61,12 @@ struct Window {
     ScriptedDialogs dialogs;
     AppContext ctx{clock, ui, state, waits, device, dialogs, {}};
     ProgramController pc{ctx};
+    // The calls into other subsystems that ran, by name.
+    QStringList calls;
 
     Window()
     {
+        ctx.ops.bindUnbound([this](const QString &name) { calls << name; });
         ui.enable({"Open", "OpenZov", "OpenSBZ", "JasLED", "VykonIR", "ZpomalLED", "Wishes"}, false);
         ui.enable({"Stop", "StopVse", "Play", "PlayVse", "Pause"}, false);
         ui.setText(QStringLiteral("PRSAdresaPresmerovani"), paths::DefaultExportRoot);
@@ -322,6 +325,8 @@ void TestProgramList::handOffToMissingFile()
     QCOMPARE(w.dialogs.shown().front().fileName, QString());
     QVERIFY(w.lines("Zakladmemo").isEmpty());
     QCOMPARE(w.ui.isEnabled(QStringLiteral("Open")), atStartUp);
+    // Start-up's Open1 loads the current client first; a later Open does not.
+    QCOMPARE(w.calls.contains(QStringLiteral("Nactiklient")), atStartUp);
 
     // The next Open shows the dialog and loads what is chosen there.
     const QString prog = QStringLiteral("C:\\OrvaTherapy\\prog.txt");

@@ -291,6 +291,18 @@ void TestStartup::unboundCallIsRefused()
     } catch (const std::logic_error &e) {
         QVERIFY2(QString::fromUtf8(e.what()).endsWith(call), e.what());
     }
+    // Made all the same, the call is a programming error, never a quiet no-op.
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, Operations::run({}));
+    QCOMPARE(errorKind(std::make_exception_ptr(std::logic_error("unbound"))), ErrorKind::Programming);
+
+    // A test composes only what it looks at and records the rest by name.
+    QStringList recorded;
+    ops.bindUnbound([&recorded](const QString &name) { recorded << name; });
+    QVERIFY(ops.unbound().isEmpty());
+    if (call == QLatin1String("protocolEnd")) {
+        Operations::run(ops.protocolEnd);
+        QCOMPARE(recorded, QStringList{call});
+    }
 }
 
 // One policy says what an error does: the exit's unwind is none, a port

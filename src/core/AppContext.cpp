@@ -50,6 +50,16 @@ void Operations::requireBound() const
         throw std::logic_error("calls between subsystems left unbound: " + names.join(QStringLiteral(", ")).toStdString());
 }
 
+void Operations::bindUnbound(const std::function<void(const QString &name)> &record)
+{
+    forEachCall(*this, [&record](const char *n, auto &call) {
+        if (call)
+            return;
+        const QString name = QString::fromLatin1(n);
+        call = [record, name](auto &&...) { record(name); };
+    });
+}
+
 bool Operations::unbind(const QString &name)
 {
     bool found = false;

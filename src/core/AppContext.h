@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <stdexcept>
 
 namespace zovt {
 
@@ -48,10 +49,19 @@ struct Operations {
     // Unbinds the call of that name; false when there is none.
     bool unbind(const QString &name);
 
+    // Binds every call nothing has bound to 'record', which is told the
+    // call's name each time it runs: a test composes only what it looks at
+    // and can still say that, say, playback asked for the protocol's end.
+    void bindUnbound(const std::function<void(const QString &name)> &record);
+
+    // A call that nothing bound is a fault of the composition, never a
+    // quiet no-op: it throws std::logic_error, which the error policy keeps
+    // apart from ordinary failures.
     static void run(const std::function<void()> &f)
     {
-        if (f)
-            f();
+        if (!f)
+            throw std::logic_error("a call between subsystems was made that nothing has bound");
+        f();
     }
 };
 

@@ -9,6 +9,7 @@ namespace zovt::test {
 Headless::Headless()
 {
     clock.setProcessQtEvents(false);
+    ctx.ops.bindUnbound([this](const QString &name) { calls << name; });
 }
 
 void Headless::at(qint64 ms, std::function<void()> f)

@@ -35,6 +35,9 @@ struct Headless {
     DeviceLink device{clock, ui, state, waits, port};
     ScriptedDialogs dialogs;
     AppContext ctx{clock, ui, state, waits, device, dialogs, {}};
+    // The calls into other subsystems that ran, by name, in order; a test
+    // that binds a call itself replaces its recorder.
+    QStringList calls;
 
     Headless();
 
