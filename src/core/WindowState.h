@@ -65,7 +65,6 @@ struct WindowState {
     bool JasLED_Pc_Swich = true;
     bool VykonIR_Pc_Swich = true;
     bool ZpomalLED_Pc_Swich = true;
-    bool Dododo = false;
     qint32 comPort = 3;
     // Windows path of the program file in NacistMemo, as ProgramController
     // loaded it; empty when the list came from elsewhere (a wish).

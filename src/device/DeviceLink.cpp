@@ -70,7 +70,7 @@ void DeviceLink::LightByRun()
         write(text.toLatin1());
     m_ui.setText(f19::WritedCom, text);
     m_waits.TimenZapsat();
-    m_state.Dododo = true;
+    m_ui.setChecked(f19::Dododo, true);
 }
 
 void DeviceLink::LightByPause()
@@ -80,21 +80,21 @@ void DeviceLink::LightByPause()
     if (m_state.VykonIR_Pc_Swich)
         write(text.toLatin1());
     m_ui.setText(f19::WritedCom, text);
-    m_state.Dododo = true;
+    m_ui.setChecked(f19::Dododo, true);
 }
 
 void DeviceLink::runLightByRun()
 {
-    m_state.Dododo = false;
+    m_ui.setChecked(f19::Dododo, false);
     LightByRun();
-    m_clock.processUntil([this] { return m_state.Dododo; });
+    m_clock.processUntil([this] { return m_ui.isChecked(f19::Dododo); });
 }
 
 void DeviceLink::runLightByPause()
 {
-    m_state.Dododo = false;
+    m_ui.setChecked(f19::Dododo, false);
     LightByPause();
-    m_clock.processUntil([this] { return m_state.Dododo; });
+    m_clock.processUntil([this] { return m_ui.isChecked(f19::Dododo); });
 }
 
 void DeviceLink::startupLighting()

@@ -31,7 +31,8 @@ public:
     QString LightByRunText() const;
     QString LightByPauseText() const;
     // The lighting selectors: write into the cycle the caller has opened (only
-    // while the night toggle is on), show the text and tick Dododo.
+    // while the night toggle is on), show the text and tick Dododo (a hidden
+    // check box of the window, like PortOpen: its one home).
     void LightByRun();
     void LightByPause();
     // Unticks Dododo, runs the selector and goes on once Dododo is ticked.
