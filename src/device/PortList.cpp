@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <ctime>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -167,11 +168,14 @@ PortInfo describe(const portpath::Resolution &where)
     }
 
     info.access = PortInfo::Access::Free;
-    const long pid = UucpLock::holder(info.device);
-    if (pid > 0 && pid != long(::getpid())) {
+    const UucpLock::Verdict lock = UucpLock::find(info.device, std::time(nullptr));
+    if (lock.kind == UucpLock::Verdict::Kind::Held && lock.pid != long(::getpid())) {
         info.access = PortInfo::Access::Held;
-        info.holderPid = pid;
-        info.holderName = processName(pid);
+        info.holderPid = lock.pid;
+        info.holderName = processName(lock.pid);
+    } else if (lock.kind == UucpLock::Verdict::Kind::Invalid) {
+        info.access = PortInfo::Access::BadLock;
+        info.lockText = lock.text();
     } else if (::access(QFile::encodeName(info.device).constData(), R_OK | W_OK) != 0 && errno == EACCES) {
         info.access = PortInfo::Access::Denied;
     }
@@ -190,9 +194,13 @@ QString line(const PortInfo &i)
         out += QStringLiteral(", free");
         break;
     case PortInfo::Access::Held:
-        out += QStringLiteral(", held by pid %1").arg(i.holderPid);
+        // The words the reason for a failed open uses, so that the two read alike.
+        out += QStringLiteral(", held by process %1").arg(i.holderPid);
         if (!i.holderName.isEmpty())
             out += QStringLiteral(" (%1)").arg(i.holderName);
+        break;
+    case PortInfo::Access::BadLock:
+        out += QStringLiteral(", ") + i.lockText;
         break;
     case PortInfo::Access::Denied:
         out += QStringLiteral(", no access for this user");
@@ -251,6 +259,8 @@ QString explainFailure(int portNum, const QString &errorText)
             .arg(portNum)
             .arg(info.where.path, present.join(QStringLiteral(", ")), listHint, simulatorToo);
     }
+    if (info.access == PortInfo::Access::BadLock)
+        return QStringLiteral("%1: %2; remove it once no program uses the port, and start again").arg(portText(info), info.lockText);
     if (info.access == PortInfo::Access::Held) {
         const QString who = info.holderName.isEmpty() ? QStringLiteral("process %1").arg(info.holderPid)
                                                        : QStringLiteral("process %1 (%2)").arg(info.holderPid).arg(info.holderName);
