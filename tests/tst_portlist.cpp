@@ -372,7 +372,7 @@ void TestPortList::reasons()
 
 void TestPortList::listAndOpenAgreeOnLocks_data()
 {
-    QTest::addColumn<QString>("shape");   // what is planted as the port's lock
+    QTest::addColumn<QString>("shape");   // what is planted as the port's lock, or "link loop" for the port's link
     QTest::addColumn<QByteArray>("content"); // a regular lock's bytes
     QTest::addColumn<bool>("old");        // planted an hour ago
     QTest::addColumn<QString>("verdict"); // in both the list's line and the failed open's reason; "free": it opens
@@ -393,6 +393,7 @@ void TestPortList::listAndOpenAgreeOnLocks_data()
                                     << false << "held by process %P";
     QTest::newRow("dead pid") << "file" << QByteArray::number(qint64(deadPid())).rightJustified(10, ' ') + '\n' << false
                               << "free";
+    QTest::newRow("link loop") << "link loop" << none << false << "its links lead round in a loop";
 }
 
 void TestPortList::listAndOpenAgreeOnLocks()
@@ -408,7 +409,10 @@ void TestPortList::listAndOpenAgreeOnLocks()
     QVERIFY2(pty.isOpen(), qPrintable(pty.error()));
     const QString lock = m_lockDir->path() + QLatin1Char('/') + UucpLock::nameFor(pty.slavePath());
     const QByteArray lockNative = QFile::encodeName(lock);
-    QVERIFY(!pty.linkAsCom(kPort).isEmpty());
+    if (shape == QLatin1String("link loop"))
+        linkPort(kPort, portpath::dosDeviceLink(kPort));
+    else
+        QVERIFY(!pty.linkAsCom(kPort).isEmpty());
     if (shape == QLatin1String("fifo"))
         QCOMPARE(::mkfifo(lockNative.constData(), 0644), 0);
     if (shape == QLatin1String("directory"))
@@ -441,7 +445,7 @@ void TestPortList::listAndOpenAgreeOnLocks()
     }
     // What is no lock of ours is left for the operator to look at.
     struct stat st;
-    QCOMPARE(::lstat(lockNative.constData(), &st) == 0, shape != QLatin1String("none"));
+    QCOMPARE(::lstat(lockNative.constData(), &st) == 0, shape != QLatin1String("none") && shape != QLatin1String("link loop"));
 }
 
 QTEST_GUILESS_MAIN(TestPortList)

@@ -145,6 +145,14 @@ PortInfo describe(const portpath::Resolution &where)
 {
     PortInfo info;
     info.where = where;
+    // A loop has no canonical path yet still lstats as a link, which would
+    // read as a device that is there.
+    struct stat st;
+    if (::stat(QFile::encodeName(where.path).constData(), &st) != 0 && errno == ELOOP) {
+        info.kind = PortInfo::Kind::LinkLoop;
+        info.what = QStringLiteral("its links lead round in a loop");
+        return info;
+    }
     info.device = QFileInfo(where.path).canonicalFilePath();
     if (info.device.isEmpty())
         return info;
@@ -235,7 +243,8 @@ QString explainFailure(int portNum, const QString &errorText)
             continue;
         const PortInfo other = describe(r);
         // An on-board port with no hardware behind it is no place to look.
-        if (other.kind == PortInfo::Kind::Missing || other.kind == PortInfo::Kind::UartNoHardware)
+        if (other.kind == PortInfo::Kind::Missing || other.kind == PortInfo::Kind::LinkLoop
+            || other.kind == PortInfo::Kind::UartNoHardware)
             continue;
         present << portText(other);
         if (other.kind == PortInfo::Kind::Usb && adapters.isEmpty())
@@ -259,6 +268,8 @@ QString explainFailure(int portNum, const QString &errorText)
             .arg(portNum)
             .arg(info.where.path, present.join(QStringLiteral(", ")), listHint, simulatorToo);
     }
+    if (info.kind == PortInfo::Kind::LinkLoop)
+        return QStringLiteral("%1: %2; point %3 at the serial device").arg(portText(info), info.what, info.where.path);
     if (info.access == PortInfo::Access::BadLock)
         return QStringLiteral("%1: %2; remove it once no program uses the port, and start again").arg(portText(info), info.lockText);
     if (info.access == PortInfo::Access::Held) {

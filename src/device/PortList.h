@@ -20,7 +20,7 @@ QString sysRoot();
 struct PortInfo {
     portpath::Resolution where;
     QString device; // the node the path leads to (links followed); empty: missing
-    enum class Kind { Missing, Uart, UartNoHardware, Usb, PseudoTerminal, Other };
+    enum class Kind { Missing, LinkLoop, Uart, UartNoHardware, Usb, PseudoTerminal, Other };
     Kind kind = Kind::Missing;
     QString what; // "UART: 16550A", "USB: 0403:6001 FTDI FT232R USB UART, serial A1", ...
     // BadLock: a lock file that is no valid lock keeps the port, as it
