@@ -7,6 +7,7 @@
 #include "device/PortList.h"
 #include "device/PortPath.h"
 #include "device/UucpLock.h"
+#include "device/VaComm.h"
 #include "support/Pty.h"
 #include "support/TempDrive.h"
 
@@ -18,7 +19,10 @@
 
 #include <memory>
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace zovt;
@@ -151,6 +155,21 @@ private:
     QProcess m_proc;
 };
 
+long deadPid()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return long(child);
+}
+
+bool makeOld(const QString &path)
+{
+    const struct timespec times[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 QString ownCommandName()
 {
     QFile f(QStringLiteral("/proc/self/comm"));
@@ -171,6 +190,8 @@ private slots:
     void listsEveryKindOfPort();
     void reasons_data();
     void reasons();
+    void listAndOpenAgreeOnLocks_data();
+    void listAndOpenAgreeOnLocks();
 
 private:
     std::unique_ptr<QTemporaryDir> m_lockDir;
@@ -265,7 +286,7 @@ void TestPortList::listsEveryKindOfPort()
         "COM1  @/ttyS0, UART: 16550A, number: Wine's order, free",
         "COM2  @/ttyS1, UART: unknown (no hardware), number: Wine's order, free",
         QStringLiteral("COM3  @/ttyUSB0, USB: 0403:6001 FTDI FT232R USB UART, serial A10K1234, number: Wine's order, "
-                       "held by pid %1 (sleep)")
+                       "held by process %1 (sleep)")
             .arg(holder.pid()),
         QStringLiteral("COM7  $/dosdevices/com7 -> %1, pseudo-terminal (a device simulator), number: link, free")
             .arg(pty.slavePath()),
@@ -347,6 +368,84 @@ void TestPortList::reasons()
         reason = reason.arg(QString::fromLocal8Bit(pw->pw_name));
     }
     QCOMPARE(shortPath(portlist::explainFailure(port, error.replace(QLatin1Char('@'), t.dev())), t, d), reason);
+}
+
+void TestPortList::listAndOpenAgreeOnLocks_data()
+{
+    QTest::addColumn<QString>("shape");   // what is planted as the port's lock, or "link loop" for the port's link
+    QTest::addColumn<QByteArray>("content"); // a regular lock's bytes
+    QTest::addColumn<bool>("old");        // planted an hour ago
+    QTest::addColumn<QString>("verdict"); // in both the list's line and the failed open's reason; "free": it opens
+                                          // "%L": the lock file, "%P": the live holder's pid
+
+    const QString notValid = QStringLiteral("lock file %L is not a valid lock: ");
+    const QByteArray none;
+    QTest::newRow("no lock") << "none" << none << false << "free";
+    QTest::newRow("FIFO") << "fifo" << none << false << notValid + "it is a FIFO";
+    QTest::newRow("directory") << "directory" << none << false << notValid + "it is a directory";
+    QTest::newRow("old directory") << "directory" << none << true << notValid + "it is a directory";
+    QTest::newRow("symbolic link") << "symlink" << none << true << notValid + "it is a symbolic link";
+    QTest::newRow("non-numeric") << "file" << QByteArray("not a pid\n") << false << notValid + "it holds no pid";
+    QTest::newRow("old non-numeric") << "file" << QByteArray("not a pid\n") << true << "free";
+    QTest::newRow("NUL-padded") << "file" << QByteArray::number(qint64(::getppid())) + QByteArray(6, '\0') << false
+                                << notValid + "it holds NUL bytes, not a pid as text";
+    QTest::newRow("valid live pid") << "file" << QByteArray::number(qint64(::getppid())).rightJustified(10, ' ') + '\n'
+                                    << false << "held by process %P";
+    QTest::newRow("dead pid") << "file" << QByteArray::number(qint64(deadPid())).rightJustified(10, ' ') + '\n' << false
+                              << "free";
+    QTest::newRow("link loop") << "link loop" << none << false << "its links lead round in a loop";
+}
+
+void TestPortList::listAndOpenAgreeOnLocks()
+{
+    QFETCH(QString, shape);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, old);
+    QFETCH(QString, verdict);
+    constexpr int kPort = 7;
+    TempDrive d;
+    FakeTree t;
+    Pty pty;
+    QVERIFY2(pty.isOpen(), qPrintable(pty.error()));
+    const QString lock = m_lockDir->path() + QLatin1Char('/') + UucpLock::nameFor(pty.slavePath());
+    const QByteArray lockNative = QFile::encodeName(lock);
+    if (shape == QLatin1String("link loop"))
+        linkPort(kPort, portpath::dosDeviceLink(kPort));
+    else
+        QVERIFY(!pty.linkAsCom(kPort).isEmpty());
+    if (shape == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(lockNative.constData(), 0644), 0);
+    if (shape == QLatin1String("directory"))
+        QVERIFY(QDir().mkpath(lock));
+    if (shape == QLatin1String("symlink"))
+        QVERIFY(QFile::link(QStringLiteral("/nonexistent/lock"), lock));
+    if (shape == QLatin1String("file")) {
+        QFile f(lock);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(content), content.size());
+    }
+    if (old)
+        QVERIFY(makeOld(lock));
+    verdict.replace(QStringLiteral("%L"), lock).replace(QStringLiteral("%P"), QString::number(::getppid()));
+
+    const QString listed = portlist::line(portlist::describe(portpath::resolve(kPort)));
+    QVERIFY2(listed.contains(verdict), qPrintable(listed));
+
+    TVaComm port;
+    port.setCloseDelay([](int) {});
+    port.SetPortNum(kPort);
+    try {
+        port.Open();
+        QVERIFY2(verdict == QLatin1String("free"), "opened a port the list says is not free");
+        port.Close();
+        return;
+    } catch (const EVaCommError &e) {
+        const QString reason = portlist::explainFailure(kPort, e.message());
+        QVERIFY2(reason.contains(verdict), qPrintable(e.message() + QStringLiteral(" -> ") + reason));
+    }
+    // What is no lock of ours is left for the operator to look at.
+    struct stat st;
+    QCOMPARE(::lstat(lockNative.constData(), &st) == 0, shape != QLatin1String("none") && shape != QLatin1String("link loop"));
 }
 
 QTEST_GUILESS_MAIN(TestPortList)

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <ctime>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -144,6 +145,14 @@ PortInfo describe(const portpath::Resolution &where)
 {
     PortInfo info;
     info.where = where;
+    // A loop has no canonical path yet still lstats as a link, which would
+    // read as a device that is there.
+    struct stat st;
+    if (::stat(QFile::encodeName(where.path).constData(), &st) != 0 && errno == ELOOP) {
+        info.kind = PortInfo::Kind::LinkLoop;
+        info.what = QStringLiteral("its links lead round in a loop");
+        return info;
+    }
     info.device = QFileInfo(where.path).canonicalFilePath();
     if (info.device.isEmpty())
         return info;
@@ -167,11 +176,14 @@ PortInfo describe(const portpath::Resolution &where)
     }
 
     info.access = PortInfo::Access::Free;
-    const long pid = UucpLock::holder(info.device);
-    if (pid > 0 && pid != long(::getpid())) {
+    const UucpLock::Verdict lock = UucpLock::find(info.device, std::time(nullptr));
+    if (lock.kind == UucpLock::Verdict::Kind::Held && lock.pid != long(::getpid())) {
         info.access = PortInfo::Access::Held;
-        info.holderPid = pid;
-        info.holderName = processName(pid);
+        info.holderPid = lock.pid;
+        info.holderName = processName(lock.pid);
+    } else if (lock.kind == UucpLock::Verdict::Kind::Invalid) {
+        info.access = PortInfo::Access::BadLock;
+        info.lockText = lock.text();
     } else if (::access(QFile::encodeName(info.device).constData(), R_OK | W_OK) != 0 && errno == EACCES) {
         info.access = PortInfo::Access::Denied;
     }
@@ -190,9 +202,13 @@ QString line(const PortInfo &i)
         out += QStringLiteral(", free");
         break;
     case PortInfo::Access::Held:
-        out += QStringLiteral(", held by pid %1").arg(i.holderPid);
+        // The words the reason for a failed open uses, so that the two read alike.
+        out += QStringLiteral(", held by process %1").arg(i.holderPid);
         if (!i.holderName.isEmpty())
             out += QStringLiteral(" (%1)").arg(i.holderName);
+        break;
+    case PortInfo::Access::BadLock:
+        out += QStringLiteral(", ") + i.lockText;
         break;
     case PortInfo::Access::Denied:
         out += QStringLiteral(", no access for this user");
@@ -227,7 +243,8 @@ QString explainFailure(int portNum, const QString &errorText)
             continue;
         const PortInfo other = describe(r);
         // An on-board port with no hardware behind it is no place to look.
-        if (other.kind == PortInfo::Kind::Missing || other.kind == PortInfo::Kind::UartNoHardware)
+        if (other.kind == PortInfo::Kind::Missing || other.kind == PortInfo::Kind::LinkLoop
+            || other.kind == PortInfo::Kind::UartNoHardware)
             continue;
         present << portText(other);
         if (other.kind == PortInfo::Kind::Usb && adapters.isEmpty())
@@ -251,6 +268,10 @@ QString explainFailure(int portNum, const QString &errorText)
             .arg(portNum)
             .arg(info.where.path, present.join(QStringLiteral(", ")), listHint, simulatorToo);
     }
+    if (info.kind == PortInfo::Kind::LinkLoop)
+        return QStringLiteral("%1: %2; point %3 at the serial device").arg(portText(info), info.what, info.where.path);
+    if (info.access == PortInfo::Access::BadLock)
+        return QStringLiteral("%1: %2; remove it once no program uses the port, and start again").arg(portText(info), info.lockText);
     if (info.access == PortInfo::Access::Held) {
         const QString who = info.holderName.isEmpty() ? QStringLiteral("process %1").arg(info.holderPid)
                                                        : QStringLiteral("process %1 (%2)").arg(info.holderPid).arg(info.holderName);

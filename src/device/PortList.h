@@ -20,13 +20,16 @@ QString sysRoot();
 struct PortInfo {
     portpath::Resolution where;
     QString device; // the node the path leads to (links followed); empty: missing
-    enum class Kind { Missing, Uart, UartNoHardware, Usb, PseudoTerminal, Other };
+    enum class Kind { Missing, LinkLoop, Uart, UartNoHardware, Usb, PseudoTerminal, Other };
     Kind kind = Kind::Missing;
     QString what; // "UART: 16550A", "USB: 0403:6001 FTDI FT232R USB UART, serial A1", ...
-    enum class Access { Free, Held, Denied, Missing };
+    // BadLock: a lock file that is no valid lock keeps the port, as it
+    // keeps the open.
+    enum class Access { Free, Held, BadLock, Denied, Missing };
     Access access = Access::Missing;
     long holderPid = 0;
     QString holderName; // the holder's command name, when known
+    QString lockText;   // BadLock: "lock file ... is not a valid lock: ..."
 };
 
 PortInfo describe(const portpath::Resolution &where);

@@ -78,19 +78,36 @@ long g_endedPid = 0; // counted as ended whatever it shows
 // Its own controller, to a guardian: ended however it looks.
 bool holderEnded(long pid) { return pid == g_endedPid || processEnded(pid); }
 
-// Removes a stale lock. False when the lock is held, or cannot be removed.
+// Removes a stale lock. False when the lock is held or invalid, or cannot be
+// removed.
 bool clearStale(const QString &lockPath)
 {
-    switch (UucpLock::inspect(lockPath, std::time(nullptr))) {
-    case UucpLock::State::Absent:
+    switch (UucpLock::read(lockPath, std::time(nullptr)).kind) {
+    case UucpLock::Verdict::Kind::None:
         return true;
-    case UucpLock::State::Held:
+    case UucpLock::Verdict::Kind::Held:
+    case UucpLock::Verdict::Kind::Invalid:
         return false;
-    case UucpLock::State::Stale:
+    case UucpLock::Verdict::Kind::Stale:
         break;
     }
     return ::unlink(nativeName(lockPath).constData()) == 0 || errno == ENOENT;
 }
+
+QString fileKind(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("it is a directory");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("it is a FIFO");
+    if (S_ISLNK(mode))
+        return QStringLiteral("it is a symbolic link");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("it is a socket");
+    return QStringLiteral("it is a device node");
+}
+
+QString sysText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 // Creates the lock in dir. Returns 0; EBUSY when a lock is there that cannot
 // be taken; or the errno that keeps this directory from holding a lock.
@@ -166,44 +183,111 @@ QString UucpLock::nameFor(const QString &devicePath)
     return QStringLiteral("LCK..") + p;
 }
 
-UucpLock::State UucpLock::inspect(const QString &lockPath, std::time_t now)
+QString UucpLock::Verdict::text() const
 {
-    const QByteArray native = nativeName(lockPath);
-    struct stat st;
-    if (::lstat(native.constData(), &st) != 0)
-        return errno == ENOENT ? State::Absent : State::Held;
-    long pid = 0;
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd >= 0) {
-        char buf[64];
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        ::close(fd);
-        if (n > 0)
-            pid = parsePid(buf, n);
+    switch (kind) {
+    case Kind::None:
+        return QString();
+    case Kind::Held:
+        return QStringLiteral("lock file %1 is held by pid %2").arg(path).arg(pid);
+    case Kind::Stale:
+        return pid > 0 ? QStringLiteral("lock file %1 is stale: pid %2 has ended").arg(path).arg(pid)
+                       : QStringLiteral("lock file %1 is stale: %2, and over a minute old").arg(path, problem);
+    case Kind::Invalid:
+        break;
     }
-    if (pid > 0)
-        return holderEnded(pid) ? State::Stale : State::Held;
-    // Empty, unreadable or not a pid: maybe still being written.
-    return now - st.st_mtime >= kUnreadableStaleSeconds ? State::Stale : State::Held;
+    return QStringLiteral("lock file %1 is not a valid lock: %2").arg(path, problem);
 }
 
-long UucpLock::holder(const QString &devicePath)
+UucpLock::Verdict UucpLock::read(const QString &lockPath, std::time_t now)
+{
+    using Kind = Verdict::Kind;
+    Verdict v;
+    const QByteArray native = nativeName(lockPath);
+    struct stat st;
+    if (::lstat(native.constData(), &st) != 0) {
+        if (errno == ENOENT)
+            return v;
+        v.path = lockPath;
+        v.kind = Kind::Invalid;
+        v.problem = QStringLiteral("it cannot be examined (%1)").arg(sysText(errno));
+        return v;
+    }
+    v.path = lockPath;
+    // Opening a FIFO for reading would wait for a writer; a directory reads
+    // nothing and cannot be unlinked. Neither is looked into.
+    if (!S_ISREG(st.st_mode)) {
+        v.kind = Kind::Invalid;
+        v.problem = fileKind(st.st_mode);
+        return v;
+    }
+    // Ten digits and a line feed; anything much longer is no lock.
+    char buf[65];
+    ssize_t n = -1;
+    int readErr = 0;
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd >= 0) {
+        struct stat opened;
+        // Replaced between the lstat and the open: judged by what was opened.
+        if (::fstat(fd, &opened) == 0 && !S_ISREG(opened.st_mode)) {
+            ::close(fd);
+            v.kind = Kind::Invalid;
+            v.problem = fileKind(opened.st_mode);
+            return v;
+        }
+        n = ::read(fd, buf, sizeof buf);
+        readErr = errno;
+        ::close(fd);
+    } else {
+        readErr = errno;
+    }
+    const long pid = n > 0 && n < ssize_t(sizeof buf) ? parsePid(buf, n) : 0;
+    if (pid > 0) {
+        v.pid = pid;
+        v.kind = holderEnded(pid) ? Kind::Stale : Kind::Held;
+        return v;
+    }
+    if (n < 0)
+        v.problem = QStringLiteral("it cannot be read (%1)").arg(sysText(readErr));
+    else if (n == 0)
+        v.problem = QStringLiteral("it is empty");
+    else if (n == ssize_t(sizeof buf))
+        v.problem = QStringLiteral("it is too long to hold a pid");
+    else if (std::memchr(buf, '\0', size_t(n)))
+        v.problem = QStringLiteral("it holds NUL bytes, not a pid as text");
+    else
+        v.problem = QStringLiteral("it holds no pid");
+    // Maybe still being written: only age tells.
+    v.kind = now - st.st_mtime >= kUnreadableStaleSeconds ? Kind::Stale : Kind::Invalid;
+    return v;
+}
+
+UucpLock::Verdict UucpLock::find(const QString &devicePath, std::time_t now)
 {
     const QString name = nameFor(devicePath);
+    Verdict found;
     for (const QString &dir : directories()) {
-        const QByteArray native = nativeName(dir + QLatin1Char('/') + name);
-        const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (fd < 0)
-            continue;
-        struct stat st;
-        char buf[64];
-        const ssize_t n = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd, buf, sizeof buf) : -1;
-        ::close(fd);
-        const long pid = n > 0 ? parsePid(buf, n) : 0;
-        if (pid > 0 && !holderEnded(pid))
-            return pid;
+        const Verdict v = read(dir + QLatin1Char('/') + name, now);
+        if (v.kind == Verdict::Kind::Held || v.kind == Verdict::Kind::Invalid)
+            return v;
+        if (v.kind == Verdict::Kind::Stale && found.kind == Verdict::Kind::None)
+            found = v;
     }
-    return 0;
+    return found;
+}
+
+UucpLock::State UucpLock::inspect(const QString &lockPath, std::time_t now)
+{
+    switch (read(lockPath, now).kind) {
+    case Verdict::Kind::None:
+        return State::Absent;
+    case Verdict::Kind::Stale:
+        return State::Stale;
+    case Verdict::Kind::Held:
+    case Verdict::Kind::Invalid:
+        break;
+    }
+    return State::Held;
 }
 
 int UucpLock::acquire(const QString &devicePath, bool recheck)

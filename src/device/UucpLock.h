@@ -8,6 +8,9 @@
 // that is still being written, or one written by a program that stores its
 // pid differently: it counts as held unless it is clearly old. A lock that cannot
 // be removed counts as held, so that one device never ends up with two locks.
+// A lock that is not a regular file (a directory, a FIFO, a link) is never
+// read, aged or removed: it is someone's mistake, and only the operator can
+// tell whether removing it is safe, so it is reported instead.
 
 #include <QString>
 #include <QStringList>
@@ -47,7 +50,23 @@ public:
     // The lock file held (empty when none).
     QString path() const { return m_path; }
 
-    // What a lock file says about its device.
+    // What a lock file says about its device: one reading, shared by the
+    // port list and the open, so that both tell the same story.
+    struct Verdict {
+        enum class Kind { None, Held, Stale, Invalid };
+        Kind kind = Kind::None;
+        QString path;    // the lock file (empty for None)
+        long pid = 0;    // Held; Stale when its pid has ended
+        QString problem; // Invalid, and Stale without a pid: "it is a directory", ...
+        // "lock file /run/lock/LCK..ttyS0 is not a valid lock: it is a directory"
+        QString text() const;
+    };
+    // Never blocks on the lock file, whatever it is.
+    static Verdict read(const QString &lockPath, std::time_t now);
+    // The lock (in any of the directories) that keeps the device from being
+    // taken: the first Held or Invalid one; else a Stale one; else None.
+    static Verdict find(const QString &devicePath, std::time_t now);
+
     enum class State { Absent, Held, Stale };
     // now: the time against which an unreadable lock's age is measured.
     static State inspect(const QString &lockPath, std::time_t now);
@@ -55,10 +74,6 @@ public:
     // show for a moment: the guardian's controller, which is on its way out
     // once it has closed its end of the guardian's pipe. 0: none.
     static void countAsEnded(long pid);
-
-    // The live process whose lock (in any of the directories) holds the
-    // device, or 0 when none does or the holder cannot be told.
-    static long holder(const QString &devicePath);
 
 private:
     QString m_path;
