@@ -15,11 +15,6 @@
 
 namespace zovt {
 
-namespace {
-
-
-} // namespace
-
 ClientPanel::ClientPanel(AppContext &ctx) : m_ctx(ctx) {}
 
 void ClientPanel::show(const ClientRecord &r)

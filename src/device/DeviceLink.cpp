@@ -178,8 +178,6 @@ void DeviceLink::slowDownCycle()
     });
 }
 
-void DeviceLink::closeInterruptedCycle() { releaseSuspendedCycle(); }
-
 void DeviceLink::startupCycle(const std::function<void()> &opened, const std::function<void()> &midway)
 {
     cycle([&] {

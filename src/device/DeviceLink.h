@@ -86,10 +86,6 @@ public:
     void brightnessCycle();
     void nightCycle();
     void slowDownCycle();
-    // Ends the cycle of a playback that lies suspended underneath an
-    // auxiliary lighting click: closes the port and unticks PortOpen. The
-    // playback's own close later finds the port closed and returns at once.
-    void closeInterruptedCycle();
 
 private:
     void endLightCycle(bool first);

@@ -142,7 +142,7 @@ void LightingToggles::auxClick(Toggle t)
     // port cycles: that cycle ends here, so the toggle can open the port.
     if (f19::playbackHeld(ui)) {
         w.TimenZapsatPul();
-        m_ctx.device.closeInterruptedCycle();
+        m_ctx.device.releaseSuspendedCycle();
     }
     // Toggle only when the device is free.
     if (guard())
