@@ -58,6 +58,16 @@ QStringList clientLines(const QStringList &first17)
     return l;
 }
 
+// The questions the editor asked, in order.
+QStringList questionsAsked(const ScriptedDialogs &dialogs)
+{
+    QStringList q;
+    for (const auto &shown : dialogs.shown())
+        if (shown.kind == ScriptedDialogs::Shown::Confirm)
+            q << shown.text;
+    return q;
+}
+
 } // namespace
 
 class TestClientEditor : public QObject {
@@ -700,13 +710,7 @@ void TestClientEditor::companionsChangeIsNotOverwrittenUnasked()
     f.run("Save", [&] { f.editor().Save(); });
     QVERIFY(f.errors.isEmpty());
 
-    const auto questions = [&f] {
-        QStringList q;
-        for (const auto &shown : f.dialogs.shown())
-            if (shown.kind == ScriptedDialogs::Shown::Confirm)
-                q << shown.text;
-        return q;
-    };
+    const auto questions = [&f] { return questionsAsked(f.dialogs); };
     QCOMPARE(questions().size(), asks ? 1 : 0);
     if (asks) // it names the file at stake
         QVERIFY2(questions().first().endsWith(target), qPrintable(questions().first()));
@@ -796,13 +800,7 @@ void TestClientEditor::codePageChangesAreNamedBeforeSaving()
     f.type(QStringLiteral("Jmeno"), typed.at(0));
     f.type(QStringLiteral("Prijmeni"), typed.at(1));
     f.type(QStringLiteral("Poznamka1"), typed.at(2));
-    const auto questions = [&f] {
-        QStringList q;
-        for (const auto &shown : f.dialogs.shown())
-            if (shown.kind == ScriptedDialogs::Shown::Confirm)
-                q << shown.text;
-        return q;
-    };
+    const auto questions = [&f] { return questionsAsked(f.dialogs); };
 
     if (goBackFirst) {
         f.dialogs.answerNo();

@@ -259,27 +259,30 @@ const Registry::Key *Registry::find(const QString &key) const
     return nullptr;
 }
 
-std::optional<QString> Registry::string(const QString &key, const QString &name) const
+const QString *Registry::raw(const QString &key, const QString &name) const
 {
     const Key *k = find(key);
     if (!k)
-        return std::nullopt;
+        return nullptr;
     const auto it = k->values.constFind(name.toLower());
-    if (it == k->values.constEnd())
+    return it == k->values.constEnd() ? nullptr : &*it;
+}
+
+std::optional<QString> Registry::string(const QString &key, const QString &name) const
+{
+    const QString *data = raw(key, name);
+    if (!data)
         return std::nullopt;
-    const std::optional<QString> text = decodeString(*it);
+    const std::optional<QString> text = decodeString(*data);
     return text ? std::optional<QString>(beforeNul(*text)) : std::nullopt;
 }
 
 std::optional<QString> Registry::localeString(const QString &key, const QString &name) const
 {
-    const Key *k = find(key);
-    if (!k)
+    const QString *data = raw(key, name);
+    if (!data)
         return std::nullopt;
-    const auto it = k->values.constFind(name.toLower());
-    if (it == k->values.constEnd())
-        return std::nullopt;
-    const std::optional<QByteArray> bytes = valueBytes(*it);
+    const std::optional<QByteArray> bytes = valueBytes(*data);
     if (!bytes || bytes->size() > kLocaleValueChars * 2)
         return std::nullopt;
     QString out;

@@ -43,6 +43,8 @@ private:
         QHash<QString, QString> values; // lowercased name -> data as written after "="
     };
     const Key *find(const QString &key) const;
+    // The data of a value as written after "=", or nullptr.
+    const QString *raw(const QString &key, const QString &name) const;
 
     QHash<QString, Key> m_keys; // lowercased path
     QString m_root;             // "\Machine" for system.reg
