@@ -94,15 +94,6 @@ QString printable(const QByteArray &text)
     return out;
 }
 
-// Where the stable paths and their locks live.
-QString stateDirectory()
-{
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-    return QDir::cleanPath(base + QStringLiteral("/zovt"));
-}
-
 // Whether a process other than this one holds the tty open. Only processes
 // whose descriptors this user may list are seen, which covers a controller
 // run by the same user.
@@ -214,7 +205,7 @@ void Simulator::say(const QString &line, bool toTerminal, bool warning)
 
 bool Simulator::takePort()
 {
-    const QString dir = stateDirectory();
+    const QString dir = portpath::simulatorStateDirectory();
     if (!QDir().mkpath(dir)) {
         m_err << "zovt-devsim: cannot create " << dir << Qt::endl;
         return false;

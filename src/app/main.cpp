@@ -8,6 +8,7 @@
 #include "device/DeviceLink.h"
 #include "device/Guardian.h"
 #include "device/PortList.h"
+#include "device/PortPath.h"
 #include "ui/Icons.h"
 #include "storage/CodePage.h"
 #include "storage/DataFiles.h"
@@ -101,10 +102,7 @@ void startSimulator(zovt::SimulatorProcess &simulator)
     } catch (const std::exception &) {
         // Start-up reports the unreadable file in its window.
     }
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty() || !QDir::isAbsolutePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    state += QStringLiteral("/zovt");
+    const QString state = zovt::portpath::simulatorStateDirectory();
     QDir().mkpath(state);
     const QStringList said = simulator.start(zovt::SimulatorProcess::findProgram(QCoreApplication::applicationDirPath()),
                                              port, state + QStringLiteral("/devsim.log"));

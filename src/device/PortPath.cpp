@@ -3,6 +3,7 @@
 #include "storage/WinPath.h"
 #include "storage/WineRegistry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -11,6 +12,14 @@
 #include <sys/stat.h>
 
 namespace zovt::portpath {
+
+QString simulatorStateDirectory()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return QDir::cleanPath(base + QStringLiteral("/zovt"));
+}
 
 namespace {
 

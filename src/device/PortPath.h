@@ -18,6 +18,10 @@
 
 namespace zovt::portpath {
 
+// Where the device simulator keeps the stable paths of its ports, their
+// locks and its log: $XDG_STATE_HOME/zovt, by default ~/.local/state/zovt.
+QString simulatorStateDirectory();
+
 // Wine numbers no more ports than this.
 constexpr int kMaxPorts = 256;
 
