@@ -5,6 +5,7 @@
 #include "app/MainWindowController.h"
 #include "app/SignalExit.h"
 #include "app/SimulatorProcess.h"
+#include "app/StartMarks.h"
 #include "device/DeviceLink.h"
 #include "device/Guardian.h"
 #include "device/PortList.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -122,6 +124,7 @@ int run(int argc, char **argv, zovt::Guardian &guardian, bool withSimulator, boo
     }
     zovt::signalexit::install();
     QApplication app(argc, argv);
+    zovt::startmarks::mark("qt");
     zovt::MainWindowController::prepareApplication();
     QApplication::setWindowIcon(zovt::icons::appIcon());
     zovt::winpath::ensureDriveC();
@@ -133,6 +136,7 @@ int run(int argc, char **argv, zovt::Guardian &guardian, bool withSimulator, boo
     zovt::QtClock clock;
 
     zovt::MainWindowController form19(clock);
+    zovt::startmarks::mark("window");
     if (guardian.running())
         form19.app().device().setEndGuard(&guardian);
     zovt::signalexit::watch(&form19.window(), [&form19](int) {
@@ -146,12 +150,14 @@ int run(int argc, char **argv, zovt::Guardian &guardian, bool withSimulator, boo
         form19.app().run("signal", [&form19] { form19.app().endThroughClosing(); });
     });
     form19.FormCreate();
+    zovt::startmarks::mark("listed");
     if (form19.ended())
         return form19.exitCode();
     // A language change started this run: the same client and program again.
     if (const auto view = zovt::carriedview::take(); view && !form19.ended())
         form19.app().run("showView", [&] { form19.app().showView(*view); });
     zovt::LanguageDialogWindow form9(form19);
+    QTimer::singleShot(0, [] { zovt::startmarks::mark("idle"); });
     const int rc = app.exec();
     restart = form9.restartAsked() && form19.ended();
     if (restart)
@@ -163,6 +169,7 @@ int run(int argc, char **argv, zovt::Guardian &guardian, bool withSimulator, boo
 
 int main(int argc, char **argv)
 {
+    zovt::startmarks::mark("main");
     const std::vector<std::string> args(argv, argv + argc);
     const zovt::cli::Arguments parsed = zovt::cli::parse(commandLine(), argc, argv);
     if (parsed.exitCode)
