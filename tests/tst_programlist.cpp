@@ -11,6 +11,7 @@
 #include "device/Waits.h"
 #include "program/ProgramController.h"
 #include "program/ProgramList.h"
+#include "program/ReadAhead.h"
 #include "program/RowParser.h"
 #include "storage/FileError.h"
 #include "storage/Paths.h"
@@ -21,6 +22,8 @@
 #include "ui/MainWindowDesign.h"
 
 #include <QtTest>
+
+#include <cstdio>
 
 using namespace zovt;
 
@@ -121,6 +124,9 @@ private slots:
     void handOffToMissingFile();
     void open1WithBadDuration();
     void open1WithoutHandOff();
+    void readAheadOnlyForTheSameUnchangedFile_data();
+    void readAheadOnlyForTheSameUnchangedFile();
+    void open1TakesTheFileReadAhead();
     void openFolders();
     void openCancelledClearsMarks();
     void openFromTherapyFolderOnAnyDrive();
@@ -266,6 +272,77 @@ void TestProgramList::headerDisplay()
     bool power = !orvatrin;
     QCOMPARE(headerDisplayText(header, file, power), text);
     QCOMPARE(power, orvatrin);
+}
+
+void TestProgramList::readAheadOnlyForTheSameUnchangedFile_data()
+{
+    QTest::addColumn<QString>("afterReading"); // what happens to the file once it has been read ahead
+    QTest::addColumn<QString>("askedFor");
+    QTest::addColumn<bool>("taken");
+    const QString prog = QStringLiteral("C:\\OrvaTherapy\\QDBZ5\\Ahead.txt");
+    QTest::newRow("unchanged") << "" << prog << true;
+    QTest::newRow("another file asked for") << "" << "C:\\OrvaTherapy\\QDBZ5\\Other.txt" << false;
+    QTest::newRow("rewritten, same size") << "rewrite" << prog << false;
+    QTest::newRow("replaced by another file") << "replace" << prog << false;
+    QTest::newRow("removed") << "remove" << prog << false;
+    QTest::newRow("never there") << "absent" << prog << false;
+}
+
+void TestProgramList::readAheadOnlyForTheSameUnchangedFile()
+{
+    QFETCH(QString, afterReading);
+    QFETCH(QString, askedFor);
+    QFETCH(bool, taken);
+    test::TempDrive drive;
+    const QString prog = QStringLiteral("C:\\OrvaTherapy\\QDBZ5\\Ahead.txt");
+    const QStringList other = rows({"[Alphx]", "a1||10.000|0|Hz|0|10|0", "a2|1.000|3.000|0.500|kHz|1|0|0",
+                                    "[QQZovT W]", "w1||10.000|0|Hz|0|12|0", "[STOP]"});
+    if (afterReading != QLatin1String("absent"))
+        drive.put(prog, ansiFile(kTwoPrograms));
+    drive.put(QStringLiteral("C:\\OrvaTherapy\\QDBZ5\\Other.txt"), ansiFile(kTwoPrograms));
+
+    ReadAhead ahead(prog);
+    ahead.finish();
+    if (afterReading == QLatin1String("rewrite")) {
+        drive.put(prog, ansiFile(other));
+    } else if (afterReading == QLatin1String("replace")) {
+        const QString replacement = QStringLiteral("C:\\OrvaTherapy\\QDBZ5\\New.txt");
+        drive.put(replacement, ansiFile(other));
+        QCOMPARE(std::rename(qPrintable(drive.native(replacement)), qPrintable(drive.native(prog))), 0);
+    } else if (afterReading == QLatin1String("remove")) {
+        QVERIFY(QFile::remove(drive.native(prog)));
+    }
+
+    std::optional<ProgramFile> file = ahead.take(askedFor);
+    QCOMPARE(file.has_value(), taken);
+    if (taken) {
+        QCOMPARE(file->lines(), kTwoPrograms);
+        QVERIFY(file->totalAhead());
+        QCOMPARE(file->totalAhead()->text, QStringLiteral("        1:22:00"));
+    }
+    QVERIFY(!ahead.take(askedFor)); // given once
+}
+
+void TestProgramList::open1TakesTheFileReadAhead()
+{
+    // The window comes out the same whether start-up read the handed-over
+    // file itself or took it from the worker.
+    const QString prog = QStringLiteral("C:\\OrvaTherapy\\QDBZ5\\Client prog.txt");
+    const auto open1 = [&](bool readAhead) {
+        Window w; // one scratch drive at a time: each is the process's drive C:
+        w.drive.put(prog, ansiFile(kTwoPrograms));
+        w.drive.put(paths::ProgramHandOff, ansiFile({prog}));
+        w.state.row.CasH = 5;
+        if (readAhead)
+            w.pc.setReadAhead(std::make_unique<ReadAhead>(prog));
+        w.pc.Open1();
+        return QStringList{w.drive.has(paths::ProgramHandOff) ? "hand-off left" : "hand-off gone", w.lines("NacistMemo").join(u'|'), w.lines("Zakladmemo").join(u'|'), w.text("CasWriteSUMA"),
+                           QString::number(w.state.row.CasH), QString::number(w.state.row.CasM),
+                           QString::number(w.state.row.CasS), w.state.loadedProgramFile};
+    };
+    const QStringList read = open1(false);
+    QCOMPARE(read.at(3), QStringLiteral("        1:22:00"));
+    QCOMPARE(open1(true), read);
 }
 
 void TestProgramList::open1WithHandOff()

@@ -33,6 +33,10 @@ private slots:
     void fileTotalLeavesZeroDurations();
     void fileTotalBadRow_data();
     void fileTotalBadRow();
+    void fileTotalAheadSameAsInPlace_data() { fileTotal_data(); }
+    void fileTotalAheadSameAsInPlace();
+    void fileTotalAheadLeavesBadRowsToTheWindow_data() { fileTotalBadRow_data(); }
+    void fileTotalAheadLeavesBadRowsToTheWindow();
     void cLocaleFormat();
     void zoneStripped_data();
     void zoneStripped();
@@ -188,6 +192,30 @@ void TestTotals::fileTotalBadRow()
     QVERIFY_THROWS_EXCEPTION(ConvertError, CasSUMASUM(memo, v));
     // Empty fields count 0 here, so no carried hours make a row too long.
     QVERIFY(!CasSUMASUM(rows({"[A]", "a||1.000|0|Hz|596|0|0", "b||1.000|0|Hz||31|24"}), v).isEmpty());
+}
+
+void TestTotals::fileTotalAheadSameAsInPlace()
+{
+    // Worked out ahead and then applied, the total reads and leaves the row
+    // variables as the window's own computation does, whatever they held.
+    QFETCH(QStringList, memo);
+    RowVars inPlace;
+    inPlace.CasH = 7;
+    inPlace.CasM = 8;
+    inPlace.CasS = 9;
+    RowVars applied = inPlace;
+    const std::optional<FileTotal> ahead = fileTotalAhead(memo);
+    QVERIFY(ahead);
+    QCOMPARE(CasSUMASUM(*ahead, applied), CasSUMASUM(memo, inPlace));
+    QCOMPARE(applied.CasH, inPlace.CasH);
+    QCOMPARE(applied.CasM, inPlace.CasM);
+    QCOMPARE(applied.CasS, inPlace.CasS);
+}
+
+void TestTotals::fileTotalAheadLeavesBadRowsToTheWindow()
+{
+    QFETCH(QStringList, memo);
+    QVERIFY(!fileTotalAhead(memo));
 }
 
 void TestTotals::cLocaleFormat()

@@ -10,6 +10,8 @@
 #include "device/Guardian.h"
 #include "device/PortList.h"
 #include "device/PortPath.h"
+#include "program/ProgramController.h"
+#include "program/ReadAhead.h"
 #include "ui/Icons.h"
 #include "storage/CodePage.h"
 #include "storage/DataFiles.h"
@@ -129,6 +131,8 @@ int run(int argc, char **argv, zovt::Guardian &guardian, bool withSimulator, boo
     QApplication::setWindowIcon(zovt::icons::appIcon());
     zovt::winpath::ensureDriveC();
     prepareDataFolder();
+    // Read while the window is built and the device meets its first cycle.
+    std::unique_ptr<zovt::ReadAhead> readAhead = zovt::ReadAhead::handedOver();
     zovt::SimulatorProcess simulator;
     if (withSimulator)
         startSimulator(simulator);
@@ -137,6 +141,7 @@ int run(int argc, char **argv, zovt::Guardian &guardian, bool withSimulator, boo
 
     zovt::MainWindowController form19(clock);
     zovt::startmarks::mark("window");
+    form19.app().program().setReadAhead(std::move(readAhead));
     if (guardian.running())
         form19.app().device().setEndGuard(&guardian);
     zovt::signalexit::watch(&form19.window(), [&form19](int) {

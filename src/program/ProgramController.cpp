@@ -42,27 +42,32 @@ const ProgramFile &ProgramController::programFile()
 
 void ProgramController::loadFile(const QString &winPath)
 {
-    // Reading is the step that can fail. A first reading counts the lines and
-    // meets every refusal while the previous file still stands; then the
-    // previous file is let go, and the second reading decodes the file as it
-    // comes, so that two large files, or a file's bytes beside its lines, are
-    // never held at once.
-    qsizetype lineFeeds = 0;
-    files::readChunks(winPath, [&lineFeeds](QByteArrayView chunk) {
-        lineFeeds += qsizetype(std::count(chunk.begin(), chunk.end(), '\n'));
-    });
-    m_file = ProgramFile();
-    m_ctx.ui.clear(f19::NacistMemo);
-    m_ctx.state.loadedProgramFile.clear();
-    try {
-        text::LineDecoder decoder(text::linesForLineFeeds(lineFeeds));
-        files::readChunks(winPath, [&decoder](QByteArrayView chunk) { decoder.feed(chunk); });
-        m_file = ProgramFile::fromDecoded(decoder.finish());
-    } catch (...) {
-        // Out of memory, or the file changed between the two readings: an
-        // empty file and an empty list still agree.
-        m_ctx.ui.clear(f19::Zakladmemo);
-        throw;
+    // Reading is the step that can fail; every refusal is met while the
+    // previous file still stands.
+    bool previousGone = false;
+    const auto letPreviousGo = [this, &previousGone] {
+        previousGone = true;
+        m_file = ProgramFile();
+        m_ctx.ui.clear(f19::NacistMemo);
+        m_ctx.state.loadedProgramFile.clear();
+    };
+    std::optional<ProgramFile> ahead = m_readAhead ? m_readAhead->take(winPath) : std::nullopt;
+    m_readAhead.reset();
+    if (ahead) {
+        letPreviousGo();
+        m_file = std::move(*ahead);
+    } else {
+        try {
+            m_file = ProgramFile::read(
+                [&winPath](const std::function<void(QByteArrayView)> &chunk) { files::readChunks(winPath, chunk); },
+                letPreviousGo);
+        } catch (...) {
+            // Out of memory, or the file changed between the two readings: an
+            // empty file and an empty list still agree.
+            if (previousGone)
+                m_ctx.ui.clear(f19::Zakladmemo);
+            throw;
+        }
     }
     m_ctx.ui.setLines(f19::NacistMemo, m_file.lines());
     m_ctx.state.loadedProgramFile = winPath;
@@ -194,7 +199,8 @@ void ProgramController::VyplnZaklMemo()
 
     // A total that fails must not leave the previous file's figure.
     ui.setText(f19::CasWriteSUMA, QString());
-    ui.setText(f19::CasWriteSUMA, CasSUMASUM(m_file.lines(), st.row));
+    const std::optional<FileTotal> &ahead = m_file.totalAhead();
+    ui.setText(f19::CasWriteSUMA, ahead ? CasSUMASUM(*ahead, st.row) : CasSUMASUM(m_file.lines(), st.row));
 }
 
 void ProgramController::ZakladMemoCliknul()

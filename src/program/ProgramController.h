@@ -5,10 +5,12 @@
 
 #include "core/AppContext.h"
 #include "program/ProgramList.h"
+#include "program/ReadAhead.h"
 
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace zovt {
 
@@ -30,7 +32,8 @@ public:
     // Loads a program file and lists it, as choosing it in Open does.
     // Throws ReadError when it cannot be read.
     void openProgramFile(const QString &winPath);
-
+    // The next load of the file it read takes the worker's reading instead.
+    void setReadAhead(std::unique_ptr<ReadAhead> ahead) { m_readAhead = std::move(ahead); }
 
 private:
     void syncFromSurface();
@@ -43,6 +46,7 @@ private:
 
     AppContext &m_ctx;
     ProgramFile m_file;
+    std::unique_ptr<ReadAhead> m_readAhead;
 };
 
 } // namespace zovt

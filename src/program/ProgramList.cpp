@@ -3,6 +3,8 @@
 #include "storage/DataFiles.h"
 #include "storage/TextCodec.h"
 
+#include <algorithm>
+
 namespace zovt {
 
 namespace {
@@ -78,10 +80,14 @@ ProgramFile::ProgramFile(QStringList lines) : m_lines(std::move(lines))
     }
 }
 
-ProgramFile ProgramFile::load(const QString &winPath)
+ProgramFile ProgramFile::read(const ChunkReader &chunks, const std::function<void()> &beforeDecoding)
 {
-    text::LineDecoder decoder;
-    files::readChunks(winPath, [&decoder](QByteArrayView chunk) { decoder.feed(chunk); });
+    qsizetype lineFeeds = 0;
+    chunks([&lineFeeds](QByteArrayView chunk) { lineFeeds += qsizetype(std::count(chunk.begin(), chunk.end(), '\n')); });
+    if (beforeDecoding)
+        beforeDecoding();
+    text::LineDecoder decoder(text::linesForLineFeeds(lineFeeds));
+    chunks([&decoder](QByteArrayView chunk) { decoder.feed(chunk); });
     return fromDecoded(decoder.finish());
 }
 

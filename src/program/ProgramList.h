@@ -3,6 +3,7 @@
 // its header lines indexed once, the list entry and header display texts, and
 // the names derived from a file's path.
 
+#include "program/Totals.h"
 #include "storage/TextCodec.h"
 
 #include <QByteArray>
@@ -10,6 +11,9 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+
+#include <functional>
+#include <optional>
 
 namespace zovt {
 
@@ -51,9 +55,16 @@ public:
     ProgramFile() = default;
     explicit ProgramFile(QStringList lines);
 
+    // Hands a file's bytes to its argument in pieces, as files::readChunks
+    // does; throws when the file cannot be read.
+    using ChunkReader = std::function<void(const std::function<void(QByteArrayView)> &)>;
     // Reads and decodes a program file (byte-order mark or the 8-bit code
-    // page). Throws ReadError when it cannot be read.
-    static ProgramFile load(const QString &winPath);
+    // page) in two readings. The first counts its lines and meets every
+    // refusal; then beforeDecoding runs, where a caller lets go of the file
+    // it held, so that two large files, or a file's bytes beside its lines,
+    // are never held at once; the second decodes the file as it comes.
+    // Throws ReadError when it cannot be read.
+    static ProgramFile read(const ChunkReader &chunks, const std::function<void()> &beforeDecoding = {});
     // Decodes the bytes of a program file.
     static ProgramFile fromBytes(const QByteArray &bytes);
     static ProgramFile fromDecoded(text::Decoded decoded);
@@ -74,10 +85,15 @@ public:
     // header and the lines up to the next header or the end of the file.
     Program program(qint32 k) const;
 
+    // The file's total, when it was worked out as the file was read ahead.
+    const std::optional<FileTotal> &totalAhead() const { return m_totalAhead; }
+    void setTotalAhead(std::optional<FileTotal> total) { m_totalAhead = std::move(total); }
+
 private:
     QStringList m_lines;
     QList<qsizetype> m_headers;
     text::Encoding m_encoding = text::Encoding::Ansi;
+    std::optional<FileTotal> m_totalAhead;
 };
 
 } // namespace zovt

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QTime>
 
+#include <algorithm>
 #include <cmath>
 
 namespace zovt {
@@ -121,6 +122,30 @@ QString CasSUMASUM(const QStringList &NacistMemo, RowVars &v)
         total += static_cast<double>(rowSeconds(v)) / 86400.0;
     }
     return fileTotalText(total);
+}
+
+std::optional<FileTotal> fileTotalAhead(const QStringList &NacistMemo)
+{
+    RowVars v;
+    FileTotal t;
+    try {
+        t.text = CasSUMASUM(NacistMemo, v);
+    } catch (...) {
+        return std::nullopt;
+    }
+    if (std::any_of(NacistMemo.begin(), NacistMemo.end(), [](const QString &line) { return !line.contains(QLatin1Char('[')); }))
+        t.lastDuration = std::array<qint32, 3>{v.CasH, v.CasM, v.CasS};
+    return t;
+}
+
+QString CasSUMASUM(const FileTotal &ahead, RowVars &v)
+{
+    if (const auto &d = ahead.lastDuration) {
+        v.CasH = (*d)[0];
+        v.CasM = (*d)[1];
+        v.CasS = (*d)[2];
+    }
+    return ahead.text;
 }
 
 } // namespace zovt

@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -26,6 +28,20 @@ qint32 CasCelkSUM(const QStringList &MemoPlay, qint32 PocetRadkfr, RowVars &v, q
 // Text of the whole-file total (CasWriteSUMA); empty text for an empty file.
 // Throws ConvertError at a bad duration field.
 QString CasSUMASUM(const QStringList &NacistMemo, RowVars &v);
+
+// The whole-file total worked out away from the window's row variables (on
+// the worker that reads a handed-over file ahead): CasSUMASUM's text, and
+// what CasSUMASUM leaves in the row variables, which is the duration of the
+// last row, since every row sets all three parts.
+struct FileTotal {
+    QString text;
+    std::optional<std::array<qint32, 3>> lastDuration; // CasH, CasM, CasS; none in a file of headers only
+};
+// Empty where CasSUMASUM throws: the window then works the total out itself
+// and meets the error where it always does.
+std::optional<FileTotal> fileTotalAhead(const QStringList &NacistMemo);
+// What CasSUMASUM returns and leaves in v, from a total worked out ahead.
+QString CasSUMASUM(const FileTotal &ahead, RowVars &v);
 
 // The long time format used for totals: the system locale's, "H:mm:ss" in
 // the C/POSIX locale.
