@@ -784,9 +784,11 @@ void TestVaComm::writesAreTimedFromTheClocksWake()
     QCOMPARE(timings.samples().size(), size_t(1));
     const WriteTiming t = timings.samples().front();
     QVERIFY(t.wakeNs > 0 && t.wakeNs <= t.calledNs && t.calledNs <= t.returnedNs);
+    QVERIFY(t.wakeLateNs >= 0); // a sleep never ends before its due time
     QVERIFY2(t.wakeToCallNs() < 1'000'000'000, qPrintable(QString::number(t.wakeToCallNs())));
     QVERIFY(timings.summary().startsWith(QLatin1String("timer to write: median ")));
     QVERIFY(timings.summary().contains(QLatin1String(" over 1 write; the write() call itself: median ")));
+    QVERIFY(timings.summary().contains(QLatin1String("; the timer's wake after its due time: median ")));
 
     // A write that follows an operator's press is no timer's: it is not timed
     // from the wake before the press.

@@ -76,21 +76,28 @@ struct QtClock::Impl {
 
 namespace {
 std::atomic<qint64> g_lastWakeNs{0};
+std::atomic<qint64> g_lastWakeLateNs{0};
 
-void markWake()
+void markWake(qint64 lateNs)
 {
     g_lastWakeNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
                            std::chrono::steady_clock::now().time_since_epoch())
                            .count(),
                        std::memory_order_relaxed);
+    g_lastWakeLateNs.store(lateNs, std::memory_order_relaxed);
 }
 } // namespace
 
 qint64 lastWakeNs() { return g_lastWakeNs.load(std::memory_order_relaxed); }
 
+qint64 lastWakeLateNs() { return g_lastWakeLateNs.load(std::memory_order_relaxed); }
+
 void forgetWake() { g_lastWakeNs.store(0, std::memory_order_relaxed); }
 
 namespace {
+// The most of a wait that a timer which Qt ended early leaves to a sleep.
+constexpr qint64 kSleptRemainderNs = 2'000'000;
+
 // Whole milliseconds that cover ns, for arming a QTimer that must not end early.
 int coveringMs(qint64 ns)
 {
@@ -106,13 +113,18 @@ public:
             if (m_singleShot) {
                 // Qt services a precise timer up to a millisecond early; the
                 // rest is waited out so that no wait ends before its due time.
-                const qint64 leftNs = m_dueNs - m_d.elapsed.nsecsElapsed();
-                if (leftNs > 0) {
+                // Less than that is slept here: another timer would round it
+                // up to a whole millisecond, late by the difference.
+                qint64 leftNs = m_dueNs - m_d.elapsed.nsecsElapsed();
+                if (leftNs > kSleptRemainderNs) {
                     m_timer.start(coveringMs(leftNs));
                     return;
                 }
-                m_d.lastWake = GridMark{m_dueNs, m_d.elapsed.nsecsElapsed()};
-                markWake();
+                for (; leftNs > 0; leftNs = m_dueNs - m_d.elapsed.nsecsElapsed())
+                    std::this_thread::sleep_for(std::chrono::nanoseconds(leftNs));
+                const qint64 wokeNs = m_d.elapsed.nsecsElapsed();
+                m_d.lastWake = GridMark{m_dueNs, wokeNs};
+                markWake(wokeNs - m_dueNs);
             }
             fire();
             m_clock.notify();
@@ -182,8 +194,9 @@ void QtClock::sleep(int ms)
     // Each pass sleeps the whole remainder; a second one only if woken early.
     for (qint64 leftNs = due - d->elapsed.nsecsElapsed(); leftNs > 0; leftNs = due - d->elapsed.nsecsElapsed())
         std::this_thread::sleep_for(std::chrono::nanoseconds(leftNs));
-    d->lastWake = GridMark{due, d->elapsed.nsecsElapsed()};
-    markWake();
+    const qint64 wokeNs = d->elapsed.nsecsElapsed();
+    d->lastWake = GridMark{due, wokeNs};
+    markWake(wokeNs - due);
 }
 
 void QtClock::notify()

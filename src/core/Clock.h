@@ -133,6 +133,9 @@ qint64 gridDueNs(qint64 nowNs, std::optional<GridMark> previous, int intervalMs)
 // from an entry point (guarded) to the next wake. Lets the timing tools tell
 // how long the program itself takes from a wake to the port.
 qint64 lastWakeNs();
+// How long after its due time that wake came, in ns: the kernel's and the
+// event loop's delay in waking the program.
+qint64 lastWakeLateNs();
 // What runs next was started by something other than a timer (an operator's
 // press, which guarded runs): no write is timed from the wake before it.
 void forgetWake();

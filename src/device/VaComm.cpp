@@ -58,7 +58,7 @@ EVaCommError writeError(int err)
     return EVaCommError(QStringLiteral("Error writing to device (%1), %2").arg(err).arg(systemText(err)));
 }
 
-std::function<void(qint64, qint64, qint64)> g_writeProbe;
+std::function<void(qint64, qint64, qint64, qint64)> g_writeProbe;
 
 qint64 steadyNs()
 {
@@ -160,7 +160,7 @@ void TVaComm::setCloseDelay(std::function<void(int)> delay)
         m_closeDelay = [](int) {};
 }
 
-void TVaComm::setWriteProbe(std::function<void(qint64, qint64, qint64)> probe) { g_writeProbe = std::move(probe); }
+void TVaComm::setWriteProbe(std::function<void(qint64, qint64, qint64, qint64)> probe) { g_writeProbe = std::move(probe); }
 
 void TVaComm::setLockDirectories(const QStringList &dirs) { UucpLock::setDirectories(dirs); }
 
@@ -452,7 +452,7 @@ bool TVaComm::WriteText(const QByteArray &text)
             const int err = errno;
             if (w == text.size()) {
                 if (const qint64 wake = g_writeProbe ? lastWakeNs() : 0)
-                    g_writeProbe(wake, calledNs, steadyNs());
+                    g_writeProbe(wake, lastWakeLateNs(), calledNs, steadyNs());
                 return true;
             }
             if (w < 0 && err != EAGAIN && err != EWOULDBLOCK) {

@@ -90,10 +90,12 @@ public:
     bool WriteText(const char *text) { return WriteText(QByteArray(text)); }
 
     // Called after every text that reached the device straight from WriteText,
-    // with the clock's last wake (lastWakeNs), the moment write() was called
+    // with the clock's last wake (lastWakeNs) and how late it came
+    // (lastWakeLateNs), the moment write() was called
     // and the moment it returned, in ns of std::chrono::steady_clock; for the
     // timing tools (WriteTimings). One probe for the process; empty: none.
-    static void setWriteProbe(std::function<void(qint64 wakeNs, qint64 calledNs, qint64 returnedNs)> probe);
+    static void setWriteProbe(
+        std::function<void(qint64 wakeNs, qint64 wakeLateNs, qint64 calledNs, qint64 returnedNs)> probe);
 
     // The pause after closing. Defaults to a plain sleep of the calling thread
     // (no event processing, so nothing re-enters the caller meanwhile). The

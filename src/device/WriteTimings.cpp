@@ -9,8 +9,8 @@ namespace zovt {
 
 WriteTimings::WriteTimings()
 {
-    TVaComm::setWriteProbe([this](qint64 wakeNs, qint64 calledNs, qint64 returnedNs) {
-        m_samples.push_back({wakeNs, calledNs, returnedNs});
+    TVaComm::setWriteProbe([this](qint64 wakeNs, qint64 wakeLateNs, qint64 calledNs, qint64 returnedNs) {
+        m_samples.push_back({wakeNs, wakeLateNs, calledNs, returnedNs});
     });
 }
 
@@ -30,15 +30,16 @@ WriteTimings::Spread WriteTimings::spread(qint64 (WriteTiming::*length)() const)
 
 QString WriteTimings::summary() const
 {
+    const Spread late = wakeLate();
     const Spread own = wakeToCall();
     const Spread kernel = call();
-    return QStringLiteral("timer to write: median %1 ms, max %2 ms over %3 %4; the write() call itself: median %5 ms, max %6 ms")
-        .arg(own.medianMs, 0, 'f', 3)
-        .arg(own.maxMs, 0, 'f', 3)
+    const auto ms = [](double v) { return QString::number(v, 'f', 3); };
+    return QStringLiteral("timer to write: median %1 ms, max %2 ms over %3 %4; the write() call itself: median %5 ms, "
+                          "max %6 ms; the timer's wake after its due time: median %7 ms, max %8 ms")
+        .arg(ms(own.medianMs), ms(own.maxMs))
         .arg(m_samples.size())
         .arg(m_samples.size() == 1 ? QStringLiteral("write") : QStringLiteral("writes"))
-        .arg(kernel.medianMs, 0, 'f', 3)
-        .arg(kernel.maxMs, 0, 'f', 3);
+        .arg(ms(kernel.medianMs), ms(kernel.maxMs), ms(late.medianMs), ms(late.maxMs));
 }
 
 } // namespace zovt
