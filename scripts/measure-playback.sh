@@ -35,10 +35,12 @@ done
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOVT_BUILD_TESTS=OFF >/dev/null
 fi
-cmake --build "$BUILD" --target zovt-schedule zovt-devsim zovt-drive >/dev/null
+cmake -S "$ROOT" -B "$BUILD" -DZOVT_BUILD_BENCH=ON >/dev/null
+cmake --build "$BUILD" --target zovt-schedule zovt-devsim zovt-drive bench_wakefloor >/dev/null
 SCHEDULE=$BUILD/tools/zovt-schedule
 DEVSIM=$BUILD/tools/zovt-devsim
 DRIVE=$BUILD/tools/zovt-drive
+FLOOR=$BUILD/bench/bench_wakefloor
 
 WORK=$(mktemp -d)
 DEVSIM_PID=
@@ -91,6 +93,12 @@ done
 [ -L "$WINEPREFIX/dosdevices/com$PORT" ] || { echo "measure-playback: the simulator did not start" >&2; cat "$WORK/devsim.out" >&2; exit 1; }
 
 expected_ms=$(tail -n 1 "$WORK/predicted.tsv" | cut -f1)
+# The kernel's wake floor beside the playback, in the class the controller's
+# writing thread asks for, under the same load.
+FLOOR_CLASS=()
+[ "$HEADLESS" = 1 ] || FLOOR_CLASS=(--realtime)
+"$FLOOR" "${FLOOR_CLASS[@]}" --seconds $(( expected_ms / 1000 )) > "$WORK/floor.out" 2> "$WORK/floor.err" &
+FLOOR_PID=$!
 if [ "$HEADLESS" = 1 ]; then
   echo "Playing $(basename "$PROGRAM") in real time to COM$PORT without a window (about $(( expected_ms / 1000 + 2 )) s)..."
   "$SCHEDULE" "${FIRMWARE[@]}" --port "$PORT" "$PROGRAM" > "$WORK/real.out"
@@ -102,6 +110,7 @@ else
     exit 1
   fi
 fi
+wait "$FLOOR_PID" || true
 sleep 0.5 # the simulator ends a text after a quiet gap
 kill "$DEVSIM_PID" 2>/dev/null || true
 wait "$DEVSIM_PID" 2>/dev/null || true
@@ -150,3 +159,14 @@ fi
 # calls took; the rest is the kernel waking it and the pseudo-terminal
 # carrying the text.
 grep '^timer to write:' "$WORK/real.out" | sed 's/^timer to write: /Inside the controller, from the timer'"'"'s wake to the write() call: /' || true
+grep '^write priority:' "$WORK/real.out" | sed 's/^write priority: /The controller'"'"'s writing thread: /' || true
+sed 's/^kernel wake floor/Beside it, the kernel'"'"'s wake floor/' "$WORK/floor.out"
+# The program's part against the floor: its wake-to-write maximum, and its
+# own wake's lateness, each over the floor's maximum.
+own_max=$(sed -n 's/^timer to write: median [0-9.]* ms, max \([0-9.]*\) ms.*/\1/p' "$WORK/real.out")
+late_max=$(sed -n "s/.*the timer's wake after its due time: median [0-9.]* ms, max \([0-9.]*\) ms.*/\1/p" "$WORK/real.out")
+floor_max=$(sed -n 's/.*max \([0-9.]*\) ms over.*/\1/p' "$WORK/floor.out")
+if [ -n "$own_max" ] && [ -n "$floor_max" ]; then
+  awk -v o="$own_max" -v l="${late_max:-0}" -v f="$floor_max" 'BEGIN {
+    if (f > 0) printf "Ratios to the floor'"'"'s maximum: wake to write %.2f, the timer'"'"'s own lateness %.2f\n", o / f, l / f }'
+fi

@@ -6,6 +6,7 @@
 #include "device/PortPath.h"
 #include "device/VaCommPort.h"
 #include "device/VaComm.h"
+#include "device/WritePriority.h"
 #include "device/WriteTimings.h"
 #include "support/Pty.h"
 #include "support/TempDrive.h"
@@ -21,6 +22,8 @@
 #include <memory>
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -85,6 +88,7 @@ class TestVaComm : public QObject {
     Q_OBJECT
 
 private slots:
+    void writePriorityIsTakenAndGivenBack();
     void init();
     void cleanup();
 
@@ -770,6 +774,37 @@ void TestVaComm::lockLostDuringAPlaybackIsTakenAgainAfterIt()
     port().Close();
     QVERIFY(QFile::exists(lockPath()));
     QCOMPARE(m_pty->readAvailable(), QByteArray("5"));
+}
+
+void TestVaComm::writePriorityIsTakenAndGivenBack()
+{
+    // Granted or not, the thread ends where it began, and nothing the
+    // program starts meanwhile inherits the class.
+    const auto policyNow = [] {
+        int policy = -1;
+        sched_param p{};
+        pthread_getschedparam(pthread_self(), &policy, &p);
+        return std::pair{policy, p.sched_priority}; // the class with its flags
+    };
+    const auto before = policyNow();
+    QCOMPARE(before.first, SCHED_OTHER);
+    WritePriority priority;
+    if (priority.raise()) {
+        QCOMPARE(policyNow(), std::pair(SCHED_RR | SCHED_RESET_ON_FORK, WritePriority::kPriority));
+        QVERIFY(priority.raise()); // again: nothing more
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(sched_getscheduler(0) == SCHED_OTHER ? 0 : 1);
+        int status = -1;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    } else {
+        QVERIFY(!priority.refusal().isEmpty());
+        QCOMPARE(policyNow(), before);
+    }
+    priority.lower();
+    QVERIFY(!priority.raised());
+    QCOMPARE(policyNow(), before);
 }
 
 void TestVaComm::writesAreTimedFromTheClocksWake()

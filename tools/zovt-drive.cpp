@@ -155,6 +155,7 @@ int drive(int argc, char **argv, int entry, bool hold, zovt::Guardian &guardian,
         zovt::MainWindowController form(clock);
         if (guardian.running())
             form.app().device().setEndGuard(&guardian);
+        form.raiseWritesWhilePlaying();
         form.FormCreate();
         if (form.ended()) {
             std::fprintf(stderr, "zovt-drive: the controller ended during start-up\n");
@@ -255,6 +256,10 @@ int drive(int argc, char **argv, int entry, bool hold, zovt::Guardian &guardian,
                             seconds > 0 ? 100.0 * cpu / seconds : 0.0);
                 if (!writeTimings.empty())
                     std::printf("%s\n", qPrintable(writeTimings.summary()));
+                const QString &refused = form.writePriority().refusal();
+                std::printf("write priority: %s\n",
+                            refused.isEmpty() ? "real-time round-robin while playing"
+                                              : qPrintable(QStringLiteral("ordinary (real-time class refused: %1)").arg(refused)));
             }
         }
         if (hold && !form.ended()) {

@@ -118,6 +118,13 @@ void MainWindowController::FormCreate()
     applyLanguageTexts();
 }
 
+void MainWindowController::raiseWritesWhilePlaying()
+{
+    PlaybackController &playback = m_app->playback();
+    playback.playStarted = [this](int) { m_writePriority.raise(); };
+    playback.playEnded = [this](int) { m_writePriority.lower(); };
+}
+
 void MainWindowController::applyLanguageTexts()
 {
     const Texts texts{m_app->state().Languagem, &Catalogue::mainWindow()};

@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "app/QtDialogs.h"
 #include "device/VaCommPort.h"
+#include "device/WritePriority.h"
 #include "ui/ClientEditorWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/WidgetSurface.h"
@@ -34,6 +35,12 @@ public:
     // The resize rules on the window's present outer size; runs on every
     // change of it.
     void FormResize();
+
+    // While a playback runs, the window's thread, which writes to the device,
+    // is in the real-time class where the system grants it (the running
+    // program does this; tests and previews on the virtual clock do not).
+    void raiseWritesWhilePlaying();
+    const WritePriority &writePriority() const { return m_writePriority; }
 
     TForm19 &window() { return m_window; }
     TForm2 &clientEditorWindow() { return m_form2; }
@@ -68,6 +75,7 @@ private:
     QtDialogs m_dialogs;
     VaCommPort m_port;
     std::unique_ptr<Application> m_app;
+    WritePriority m_writePriority;
     RestoreWhileWaiting m_restoreWhileWaiting{this};
     ListPress m_listPress;
 };

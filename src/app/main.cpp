@@ -142,6 +142,7 @@ int run(int argc, char **argv, zovt::Guardian &guardian, bool withSimulator, boo
     zovt::MainWindowController form19(clock);
     zovt::startmarks::mark("window");
     form19.app().program().setReadAhead(std::move(readAhead));
+    form19.raiseWritesWhilePlaying();
     if (guardian.running())
         form19.app().device().setEndGuard(&guardian);
     zovt::signalexit::watch(&form19.window(), [&form19](int) {
