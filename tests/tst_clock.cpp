@@ -64,6 +64,16 @@ void TestClock::gridDue_data()
                                              << prev + 1000 * kMs;
     QTest::newRow("woke late, then the window's worth of work")
         << prev + 512 * kMs + kGridWindowNs << true << prev << prev + 512 * kMs << 1000 << prev + 1000 * kMs;
+    // A tick's work may stall for up to half the next wait (a journal synced
+    // to a busy disk) and the ticks after it stay where they were planned.
+    QTest::newRow("a tick's work stalls 400 ms") << prev + 400 * kMs << true << prev << prev << 1000
+                                                 << prev + 1000 * kMs;
+    QTest::newRow("woke late, then stalled, within half the wait")
+        << prev + 212 * kMs + 500 * kMs << true << prev << prev + 212 * kMs << 1000 << prev + 1000 * kMs;
+    QTest::newRow("stalled past half the wait") << prev + 500 * kMs + 1 << true << prev << prev << 1000
+                                                << prev + 1500 * kMs + 1;
+    QTest::newRow("a stall half a short wait long is past the window")
+        << prev + 60 * kMs << true << prev << prev << 100 << prev + 160 * kMs;
     QTest::newRow("woke later than the whole next wait") << prev + 1200 * kMs << true << prev << prev + 1200 * kMs
                                                           << 1000 << prev + 2200 * kMs;
     QTest::newRow("zero interval") << prev + 2 * kMs << true << prev << prev + 2 * kMs << 0 << prev;

@@ -155,7 +155,7 @@ private:
 qint64 gridDueNs(qint64 nowNs, std::optional<GridMark> previous, int intervalMs)
 {
     const qint64 lengthNs = qint64(std::max(0, intervalMs)) * 1'000'000;
-    if (previous && std::abs(nowNs - previous->wokeNs) <= kGridWindowNs) {
+    if (previous && std::abs(nowNs - previous->wokeNs) <= std::max(kGridWindowNs, lengthNs / 2)) {
         const qint64 planned = previous->dueNs + lengthNs;
         if (nowNs - planned <= kGridWindowNs)
             return planned;

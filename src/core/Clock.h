@@ -105,10 +105,13 @@ protected:
 };
 
 // How long after its predecessor's wake a one-shot timer or sleep may start
-// on the real clock and still count from that one's due time, and how far in
-// the past that planned due time may then lie. Beyond either (a modal dialog,
-// a paused playback, a suspended machine, a wake later than a whole wait) the
-// schedule starts afresh, so nothing ever catches up in a burst.
+// on the real clock and still count from that one's due time (this, or half
+// the new wait when that is longer), and how far in the past that planned due
+// time may then lie. Beyond either (a modal dialog, a paused playback, a
+// suspended machine, a wake later than a whole wait) the schedule starts
+// afresh, so nothing ever catches up in a burst. Half a wait lets a tick's
+// work stall (a file synced to a busy disk takes a tenth of a second) without
+// moving every tick after it, and still leaves the next wait half its length.
 constexpr qint64 kGridWindowNs = 50'000'000;
 
 // The one-shot timer or sleep that ended last: when it was due, and when the
@@ -119,11 +122,12 @@ struct GridMark {
 };
 
 // When a one-shot timer or sleep of intervalMs that starts at nowNs is due,
-// given the one that ended last (none at first). Started within kGridWindowNs
-// of that one's wake, it counts from that one's due time, however late the
+// given the one that ended last (none at first). Started within the window
+// above of that one's wake, it counts from that one's due time, however late the
 // wake was: a playback is a chain of such waits, so a late wake makes its own
 // tick late by the wake delay only, and neither it nor the short work between
-// the waits (a port opening, a picture) moves the ticks after it. Negative
+// the waits (a port opening, a picture, a journal synced) moves the ticks
+// after it. Negative
 // intervals count as zero.
 qint64 gridDueNs(qint64 nowNs, std::optional<GridMark> previous, int intervalMs);
 
