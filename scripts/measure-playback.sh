@@ -149,6 +149,9 @@ sort -n "$WORK/deviation" | awk '
     printf "Writes: %d\nDeviation from the prediction (ms), aligned on the median write: median %s, largest %s, spread %s (latest minus earliest: %s to %s)\n",
            NR, median, signed, v[NR] - v[1], v[1], v[NR]
   }'
+# Every write's own offset, in the order written: a grid that slipped shows
+# as a step that stays, a late wake as one write alone.
+echo "Each write's deviation (ms), in order: $(tr '\n' ' ' < "$WORK/deviation")"
 echo "Last text: predicted at $(tail -n 1 "$WORK/predicted.tsv" | cut -f1) ms, received at $(awk -v o="$offset" -v r="$(tail -n 1 "$WORK/received.tsv" | cut -f1)" 'BEGIN { print r - o }') ms (median-aligned)"
 if [ "$HEADLESS" = 1 ]; then
   grep '^whole run:' "$WORK/real.out" | sed 's/^whole run: /Real-time run: /'

@@ -95,13 +95,18 @@ qint64 lastWakeLateNs() { return g_lastWakeLateNs.load(std::memory_order_relaxed
 void forgetWake() { g_lastWakeNs.store(0, std::memory_order_relaxed); }
 
 namespace {
-// The most of a wait that a timer which Qt ended early leaves to a sleep.
-constexpr qint64 kSleptRemainderNs = 2'000'000;
+// A one-shot wait is armed on a Qt timer for whole milliseconds, which Qt may
+// end up to a millisecond early or late. Armed to end a millisecond or two
+// before the due time, it leaves a remainder that is slept, so the wait ends
+// at its due time plus the kernel's wake delay only, not up to a millisecond
+// after it. The most that is slept (a Qt timer that ended early by its whole
+// millisecond as well):
+constexpr qint64 kSleptRemainderNs = 3'000'000;
 
-// Whole milliseconds that cover ns, for arming a QTimer that must not end early.
-int coveringMs(qint64 ns)
+// Whole milliseconds for arming a Qt timer that is to end a little before ns.
+int earlyMs(qint64 ns)
 {
-    return int(std::max<qint64>(0, (ns + 999'999) / 1'000'000));
+    return int(std::max<qint64>(0, ns / 1'000'000 - 1));
 }
 
 class QtTimer : public ClockTimer {
@@ -111,13 +116,11 @@ public:
         m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             if (m_singleShot) {
-                // Qt services a precise timer up to a millisecond early; the
-                // rest is waited out so that no wait ends before its due time.
-                // Less than that is slept here: another timer would round it
-                // up to a whole millisecond, late by the difference.
+                // The rest of the wait is slept (see earlyMs), or armed again
+                // should Qt have ended the timer earlier than that.
                 qint64 leftNs = m_dueNs - m_d.elapsed.nsecsElapsed();
                 if (leftNs > kSleptRemainderNs) {
-                    m_timer.start(coveringMs(leftNs));
+                    m_timer.start(earlyMs(leftNs));
                     return;
                 }
                 for (; leftNs > 0; leftNs = m_dueNs - m_d.elapsed.nsecsElapsed())
@@ -140,7 +143,7 @@ public:
         }
         const qint64 now = m_d.elapsed.nsecsElapsed();
         m_dueNs = gridDueNs(now, m_d.lastWake, m_interval);
-        m_timer.start(coveringMs(m_dueNs - now));
+        m_timer.start(earlyMs(m_dueNs - now));
     }
     void stop() override { m_timer.stop(); }
     bool isActive() const override { return m_timer.isActive(); }
