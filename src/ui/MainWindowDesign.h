@@ -6,6 +6,7 @@
 // controllers behave alike on both.
 
 #include "core/FormDesign.h"
+#include "ui/WidgetLook.h"
 
 #include <QColor>
 #include <QList>
@@ -66,6 +67,27 @@ inline const QColor GlassGlow{141, 189, 255};
 inline const QColor ActiveBorder{180, 180, 180};
 // Labels of the client panel (fixed background colour).
 const QStringList &clientPanelLabels();
+
+// The glass buttons: the lighting switches on the shaded face, and the
+// settings button, black with a large caption, lit from within.
+inline const GlassLook SwitchGlass{.caption = Qt::white,
+                                   .captionPixelSize = 0,
+                                   .cornerRadius = 10,
+                                   .face = QColor(),
+                                   .rim = GlassGlow,
+                                   .glow = GlassGlow,
+                                   .glowLightsFace = false,
+                                   .pressedFace = QColor(0x30, 0x30, 0x30),
+                                   .disabledRim = QColor(0x50, 0x50, 0x50)};
+inline const GlassLook SettingGlass{.caption = Qt::white,
+                                    .captionPixelSize = 20,
+                                    .cornerRadius = 10,
+                                    .face = Qt::black,
+                                    .rim = QColor(64, 64, 64),
+                                    .glow = GlassGlow,
+                                    .glowLightsFace = true,
+                                    .pressedFace = GlassGlow,
+                                    .disabledRim = QColor()};
 
 } // namespace design
 
