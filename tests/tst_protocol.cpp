@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "clients/ClientLine.h"
 #include "core/Dialogs.h"
+#include "core/ErrorPolicy.h"
 #include "device/PortLink.h"
 #include "i18n/Catalogue.h"
 #include "playback/PlaybackController.h"
@@ -116,11 +117,7 @@ struct Player : WithDrive, test::Headless {
         protocol.now = fixedNow;
         protocol.formats = czech();
         clock.setErrorSink([this](const char *where, std::exception_ptr e) {
-            try {
-                std::rethrow_exception(e);
-            } catch (const std::exception &ex) {
-                errors << QStringLiteral("%1: %2").arg(QString::fromLatin1(where), QString::fromLocal8Bit(ex.what()));
-            }
+            errors << QStringLiteral("%1: %2").arg(QString::fromLatin1(where), errorMessage(e));
         });
         drive.put(paths::ProtocolFlag, {});
         QDir().mkpath(drive.native(paths::OrvaProtocol));
