@@ -49,4 +49,13 @@ template <std::size_t N> void readClientFields(const ControlSurface &ui, const C
         r.*f.member = ui.text(QString::fromLatin1(f.control));
 }
 
+// The client as the main window's client panel shows it (the protocol's
+// header is made of it).
+inline ClientRecord shownClient(const ControlSurface &ui)
+{
+    ClientRecord r;
+    readClientFields(ui, ClientFields, r);
+    return r;
+}
+
 } // namespace zovt
