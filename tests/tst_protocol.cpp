@@ -79,13 +79,9 @@ const QStringList kNovakHeader{
 regional::Formats czech() { return regional::defaultsFor(QStringLiteral("cs_CZ.UTF-8")); }
 const QString kLine1 = QStringLiteral("ZovT Gener:  5. 3. 2024 14:02:07");
 
-struct WithDrive {
-    test::TempDrive drive;
-};
-
 // The playback operation with its protocol, after start-up with default
 // settings, headless; the protocol option on and a client loaded.
-struct Player : WithDrive, test::Headless {
+struct Player : test::WithDrive, test::Headless {
     ProgramController programs{ctx};
     PlaybackController playback{ctx};
     ProtocolController protocol{ctx};
