@@ -1,8 +1,8 @@
 #pragma once
-// The design of the main window as data: every named control with its kind,
-// its panel, its place at the design size and its state before start-up
-// touches it. The real window (TForm19) is built from this table, and a
-// headless MemorySurface made from it takes the very same states, so
+// The design of the main window (Unit19) as data: every named control with
+// its kind, its panel, its place at the design size and its state before
+// start-up touches it. The real window (TForm19) is built from this table,
+// and a headless MemorySurface made from it takes the very same states, so
 // controllers behave alike on both.
 
 #include "core/FormDesign.h"
