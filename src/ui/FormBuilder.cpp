@@ -29,8 +29,8 @@ namespace {
 
 using design::Kind;
 
-// A memo on the original platform stops tabs every eight average characters;
-// the stops follow the font, whether it is set on the memo or inherited.
+// A memo stops tabs every eight average characters of its font, whether the
+// font is set on the memo or inherited, and follows every change of it.
 class Memo : public QPlainTextEdit {
 public:
     explicit Memo(QWidget *parent) : QPlainTextEdit(parent) { fitTabStops(); }

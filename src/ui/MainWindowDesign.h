@@ -62,8 +62,8 @@ inline const QColor ClientLabelColour{99, 204, 254};
 inline const QColor SkyBlue{166, 202, 240};
 inline const QColor ComStripGrey{128, 128, 128};
 inline const QColor GlassGlow{141, 189, 255};
-// The system's active-border colour has no Qt palette role; this is its usual
-// value on the desktop the program comes from.
+// The system's active-border colour has no Qt palette role; the window takes
+// the grey that Windows gives it by default.
 inline const QColor ActiveBorder{180, 180, 180};
 // Labels of the client panel (fixed background colour).
 const QStringList &clientPanelLabels();
