@@ -2,26 +2,19 @@
 // through the program list on a headless window, selects the last entry, and
 // prints the times and the peak resident memory.
 
-#include "core/AppContext.h"
-#include "core/Clock.h"
-#include "core/Dialogs.h"
-#include "core/WindowState.h"
-#include "device/DeviceLink.h"
-#include "device/PortLink.h"
-#include "device/Waits.h"
+#include "core/Form19Names.h"
 #include "program/ProgramController.h"
 #include "storage/Paths.h"
 #include "storage/TextCodec.h"
-#include "storage/WinPath.h"
-#include "core/ControlSurface.h"
-#include "ui/MainWindowDesign.h"
+
+#include "support/Headless.h"
+#include "support/TempDrive.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <sys/resource.h>
 
@@ -35,20 +28,6 @@ namespace {
 
 constexpr int kPrograms = 5000;
 constexpr int kRows = 100;
-
-class NullPort : public PortLink {
-public:
-    void setPortNum(int n) override { m_n = n; }
-    int portNum() const override { return m_n; }
-    void open() override {}
-    void close() override {}
-    void write(const QByteArray &) override {}
-    void checkPresent() override {}
-    bool active() const override { return false; }
-
-private:
-    int m_n = 3;
-};
 
 long peakRssKiB()
 {
@@ -88,34 +67,20 @@ double ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir prefix;
-    qputenv("WINEPREFIX", prefix.path().toLocal8Bit());
-    winpath::ensureDriveC();
+    test::TempDrive drive;
 
     const QString program = QStringLiteral("C:\\Zov_Tool Data\\Program\\Big.txt");
-    const qint64 bytes = writeProgramFile(winpath::toNative(program));
+    const qint64 bytes = writeProgramFile(drive.native(program));
     const long rssBefore = peakRssKiB();
 
-    VirtualClock clock;
-    MemorySurface ui{design::mainWindowControls()};
-    WindowState state;
-    Waits waits(clock, ui);
-    NullPort port;
-    DeviceLink device(clock, ui, state, waits, port);
-    ScriptedDialogs dialogs; // unanswered: every question is No, no file is chosen
-    AppContext ctx{clock, ui, state, waits, device, dialogs, {}};
-    ProgramController pc(ctx);
-    ui.setText(QStringLiteral("PRSAdresaPresmerovani"), paths::DefaultExportRoot);
+    test::Headless h; // unanswered dialogs: every question is No, no file is chosen
+    ProgramController pc(h.ctx);
+    h.ui.setText(f19::PRSAdresaPresmerovani, paths::DefaultExportRoot);
 
     std::vector<double> loads;
     long rssFirstLoad = 0;
     for (int i = 0; i < 3; ++i) {
-        QFile hand(winpath::toNative(paths::ProgramHandOff));
-        QDir().mkpath(QFileInfo(hand).path());
-        hand.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        hand.write(text::encode({program}, text::Encoding::Ansi));
-        hand.close();
-
+        drive.put(paths::ProgramHandOff, text::encode({program}, text::Encoding::Ansi));
         QElapsedTimer t;
         t.start();
         pc.Open();
@@ -123,18 +88,18 @@ int main(int argc, char **argv)
         if (i == 0)
             rssFirstLoad = peakRssKiB();
     }
-    const qsizetype lineCount = ui.lineCount(QStringLiteral("NacistMemo"));
-    const qsizetype entries = ui.lineCount(QStringLiteral("Zakladmemo"));
+    const qsizetype lineCount = h.ui.lineCount(f19::NacistMemo);
+    const qsizetype entries = h.ui.lineCount(f19::Zakladmemo);
 
     std::vector<double> selections;
     for (int i = 0; i < 20; ++i) {
-        ui.setIndex(QStringLiteral("Zakladmemo"), int(entries - 1 - (i % 2) * (entries / 2)));
+        h.ui.setIndex(f19::Zakladmemo, int(entries - 1 - (i % 2) * (entries / 2)));
         QElapsedTimer t;
         t.start();
         pc.ZakladMemoCliknul();
         selections.push_back(ms(t));
     }
-    ui.setIndex(QStringLiteral("Zakladmemo"), int(entries - 1));
+    h.ui.setIndex(f19::Zakladmemo, int(entries - 1));
     QElapsedTimer t;
     t.start();
     pc.ZakladMemoCliknul();
@@ -147,8 +112,8 @@ int main(int argc, char **argv)
                 loads[2]);
     std::printf("select last entry: %.3f ms (20 selections: median %.3f ms, max %.3f ms)\n", lastSelect,
                 selections[selections.size() / 2], selections.back());
-    std::printf("selected: %d rows, total \"%s\", file total \"%s\"\n", state.PocetRadkfr,
-                qPrintable(ui.text(QStringLiteral("CasWrite"))), qPrintable(ui.text(QStringLiteral("CasWriteSUMA"))));
+    std::printf("selected: %d rows, total \"%s\", file total \"%s\"\n", h.state.PocetRadkfr,
+                qPrintable(h.ui.text(f19::CasWrite)), qPrintable(h.ui.text(f19::CasWriteSUMA)));
     std::printf("peak RSS: %.1f MiB overall (%.1f MiB before loading, %.1f MiB after the first load; a reload\n"
                 "lets the previous file go before it decodes the new one)\n",
                 peakRssKiB() / 1024.0, rssBefore / 1024.0, rssFirstLoad / 1024.0);

@@ -68,13 +68,9 @@ struct RecordingGuard : EndGuard {
     void disarm() override { *log << QStringLiteral("disarm"); }
 };
 
-struct WithDrive {
-    test::TempDrive drive;
-};
-
 // A window after start-up, headless, with the guard bound as the program binds
 // the guardian.
-struct Window : WithDrive, test::Headless {
+struct Window : test::WithDrive, test::Headless {
     ProgramController programs{ctx};
     PlaybackController playback{ctx};
     LightingToggles lighting{ctx};

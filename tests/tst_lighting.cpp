@@ -602,12 +602,7 @@ void TestLighting::generatorPlaybackSendsRandomValues()
     QVERIFY(!f.ui.isVisible(QStringLiteral("MemoWish")));
     f.app->playback().Play();
 
-    const QStringList texts = [&] {
-        QStringList t;
-        for (const auto &w : f.port.writes())
-            t << QString::fromLatin1(w.text);
-        return t;
-    }();
+    const QStringList texts = f.texts();
     QCOMPARE(texts.size(), 1 + 4 + 2);
     QCOMPARE(texts.first(), QStringLiteral("55")); // generator mode plays as colour change
     QCOMPARE(texts.mid(5), (QStringList{"12", "12"}));

@@ -21,13 +21,8 @@ namespace {
 
 using test::row;
 
-// The data files of the window below; made before it.
-struct WithDrive {
-    test::TempDrive drive;
-};
-
 // A window after start-up with default settings, headless.
-struct Window : WithDrive, test::Headless {
+struct Window : test::WithDrive, test::Headless {
     ProgramController programs{ctx};
     PlaybackController playback{ctx};
     QStringList calls;     // hooks in the order they ran, with their time

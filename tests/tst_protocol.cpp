@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "clients/ClientLine.h"
 #include "core/Dialogs.h"
+#include "core/ErrorPolicy.h"
 #include "device/PortLink.h"
 #include "i18n/Catalogue.h"
 #include "playback/PlaybackController.h"
@@ -78,13 +79,9 @@ const QStringList kNovakHeader{
 regional::Formats czech() { return regional::defaultsFor(QStringLiteral("cs_CZ.UTF-8")); }
 const QString kLine1 = QStringLiteral("ZovT Gener:  5. 3. 2024 14:02:07");
 
-struct WithDrive {
-    test::TempDrive drive;
-};
-
 // The playback operation with its protocol, after start-up with default
 // settings, headless; the protocol option on and a client loaded.
-struct Player : WithDrive, test::Headless {
+struct Player : test::WithDrive, test::Headless {
     ProgramController programs{ctx};
     PlaybackController playback{ctx};
     ProtocolController protocol{ctx};
@@ -116,11 +113,7 @@ struct Player : WithDrive, test::Headless {
         protocol.now = fixedNow;
         protocol.formats = czech();
         clock.setErrorSink([this](const char *where, std::exception_ptr e) {
-            try {
-                std::rethrow_exception(e);
-            } catch (const std::exception &ex) {
-                errors << QStringLiteral("%1: %2").arg(QString::fromLatin1(where), QString::fromLocal8Bit(ex.what()));
-            }
+            errors << QStringLiteral("%1: %2").arg(QString::fromLatin1(where), errorMessage(e));
         });
         drive.put(paths::ProtocolFlag, {});
         QDir().mkpath(drive.native(paths::OrvaProtocol));

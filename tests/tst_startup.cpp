@@ -307,31 +307,37 @@ void TestStartup::unboundCallIsRefused()
 
 // One policy says what an error does: the exit's unwind is none, a port
 // error ends the program, a logic error is a programming error, and every
-// other error ends its operation only.
+// other error ends its operation only. Each says what it is about in its
+// message, read as UTF-8; one that is no standard exception has none.
 void TestStartup::errorKinds_data()
 {
     QTest::addColumn<int>("which");
     QTest::addColumn<int>("kind");
-    QTest::newRow("exit") << 0 << int(ErrorKind::Exit);
-    QTest::newRow("port") << 1 << int(ErrorKind::EndsProgram);
-    QTest::newRow("logic") << 2 << int(ErrorKind::Programming);
-    QTest::newRow("file") << 3 << int(ErrorKind::EndsOperation);
-    QTest::newRow("not std") << 4 << int(ErrorKind::EndsOperation);
+    QTest::addColumn<QString>("message");
+    QTest::newRow("exit") << 0 << int(ErrorKind::Exit) << "application exit";
+    QTest::newRow("port") << 1 << int(ErrorKind::EndsProgram) << "Specified device not found (COM3).";
+    QTest::newRow("logic") << 2 << int(ErrorKind::Programming) << "no control named X";
+    QTest::newRow("file") << 3 << int(ErrorKind::EndsOperation) << "C:\\x";
+    QTest::newRow("not std") << 4 << int(ErrorKind::EndsOperation) << "unknown error";
+    QTest::newRow("accented file") << 5 << int(ErrorKind::EndsOperation) << QStringLiteral("C:\\Klienti\\Nováková.txt");
 }
 
 void TestStartup::errorKinds()
 {
     QFETCH(int, which);
     QFETCH(int, kind);
+    QFETCH(QString, message);
     const std::exception_ptr errors[] = {
         std::make_exception_ptr(ExitUnwind()),
         std::make_exception_ptr(EVaCommError(QStringLiteral("Specified device not found (COM3)."))),
         std::make_exception_ptr(std::logic_error("no control named X")),
         std::make_exception_ptr(WriteError("C:\\x")),
         std::make_exception_ptr(42),
+        std::make_exception_ptr(WriteError(QStringLiteral("C:\\Klienti\\Nováková.txt").toStdString())),
     };
     QCOMPARE(int(errorKind(errors[which])), kind);
     QCOMPARE(endsOperationOnly(errors[which]), kind == int(ErrorKind::EndsOperation));
+    QCOMPARE(errorMessage(errors[which]), message);
 }
 
 void TestStartup::oldFirmwareStream()

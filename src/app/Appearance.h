@@ -55,15 +55,4 @@ QColor systemGreyText(const QPalette &system);       // disabled text
 QColor systemButtonHighlight(const QPalette &system); // light bevel edge
 // The dark bevel edge and the main window's fixed colours: ui/MainWindowDesign.h.
 
-// The settings button's rounded glass look.
-struct GlassLook {
-    int cornerRadius = 10;
-    QColor background{0, 0, 0};
-    QColor foreground{255, 255, 255};
-    QColor captionColour{192, 192, 192}; // silver
-    int captionPixelSize = 20;
-    QColor glow{141, 189, 255};
-};
-inline const GlassLook SettingGlass{};
-
 } // namespace zovt

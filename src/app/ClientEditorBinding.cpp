@@ -2,6 +2,7 @@
 #include "core/Form2Names.h"
 
 #include "app/Application.h"
+#include "app/WindowLook.h"
 #include "clients/ClientEditor.h"
 #include "core/WindowState.h"
 #include "i18n/Captions.h"
@@ -28,7 +29,7 @@ void bindClientEditor(TForm2 &form, Application &app)
     };
     editor.hooks.hide = [&form] { form.hide(); };
     editor.hooks.centre = [&form] { form.centreOnScreen(); };
-    editor.hooks.colour = [&form](bool dark) { form.applyColour(dark); };
+    editor.hooks.colour = [&form](bool dark) { applyClientEditorColour(&form, colourScheme(dark)); };
     editor.hooks.title = [&form](const QString &title) { form.setWindowTitle(title); };
     editor.hooks.focus = [&form](const QString &name) { form.focusControl(name); };
 

@@ -92,7 +92,6 @@ MainWindowController::MainWindowController(Clock &clock)
     m_dialogs.setOwner(&m_window);
     m_app = std::make_unique<Application>(clock, m_ui, m_port, m_dialogs, std::move(hooks), &m_form2Ui);
     m_window.installEventFilter(&m_restoreWhileWaiting);
-    applyGlass(m_window.control<QPushButton>(f19::Setting), SettingGlass);
     bind();
 }
 

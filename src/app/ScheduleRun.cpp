@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/ControlSurface.h"
 #include "core/Dialogs.h"
+#include "core/ErrorPolicy.h"
 #include "core/Excerpt.h"
 #include "core/Form19Names.h"
 #include "core/Form19States.h"
@@ -49,17 +50,6 @@ int firstBadRow(const QStringList &memoPlay)
         }
     }
     return 0;
-}
-
-QString describe(const std::exception_ptr &e)
-{
-    try {
-        std::rethrow_exception(e);
-    } catch (const std::exception &ex) {
-        return QString::fromUtf8(ex.what());
-    } catch (...) {
-        return QStringLiteral("unknown error");
-    }
 }
 
 // Passes everything to the port underneath and reports each text that
@@ -211,7 +201,7 @@ ScheduleResult runSchedule(const ScheduleOptions &options, const ScheduleSink &s
         p.entry = st.Pozadplay + 1;
         p.row = firstBadRow(ui.lines(f19::MemoPlay));
         p.line = fileLine(st.Pozadplay, p.row);
-        p.reason = describe(e);
+        p.reason = errorMessage(e);
         p.consequence = QStringLiteral("the play-all run ends before this program");
         report(p);
     });

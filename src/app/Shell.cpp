@@ -434,15 +434,9 @@ void Shell::HandleException(const char *where, std::exception_ptr error)
     logError(where, error, "port error");
     // The designed messages say only that the port failed; the operator at a
     // terminal, and the port field's hint, learn why and what helps.
-    QString reason;
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception &e) {
-        reason = portlist::explainFailure(m_ctx.device.port().portNum(), QString::fromUtf8(e.what()));
-        if (!reason.isEmpty())
-            std::fprintf(stderr, "zovt: %s\n", qPrintable(excerpt(reason, kMessageChars)));
-    } catch (...) {
-    }
+    const QString reason = portlist::explainFailure(m_ctx.device.port().portNum(), errorMessage(error));
+    if (!reason.isEmpty())
+        std::fprintf(stderr, "zovt: %s\n", qPrintable(excerpt(reason, kMessageChars)));
     if (m_ended)
         return;
     try {

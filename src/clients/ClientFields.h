@@ -2,11 +2,12 @@
 // The client's values as the windows show them: each field's control with
 // the ClientRecord member it holds. The client editor (both ways), the
 // client panel and the protocol header all go through these tables, so a new
-// field is one row. The panel and the editor name their fields alike.
+// field is one row. The panel and the editor name their fields alike
+// (core/ClientFieldNames.h).
 
 #include "clients/ClientRecord.h"
 #include "core/ControlSurface.h"
-#include "core/Form19Names.h"
+#include "core/ClientFieldNames.h"
 #include "core/Form2Names.h"
 
 #include <cstddef>
@@ -20,18 +21,18 @@ struct ClientField {
 
 // The person's (or animal's) fields, in the order the editor fills them.
 inline constexpr ClientField ClientFields[] = {
-    {f19::Prijmeni, &ClientRecord::Prijmeni},
-    {f19::Jmeno, &ClientRecord::Jmeno},
-    {f19::Datum_naroz_den, &ClientRecord::Datum_naroz_den},
-    {f19::Datum_naroz_mesic, &ClientRecord::Datum_naroz_mesic},
-    {f19::Datum_naroz_rok, &ClientRecord::Datum_naroz_rok},
-    {f19::Bydliste1, &ClientRecord::Bydliste1},
-    {f19::Bydliste2, &ClientRecord::Bydliste2},
-    {f19::Poznamka1, &ClientRecord::Poznamka1},
-    {f19::Poznamka2, &ClientRecord::Poznamka2},
-    {f19::JmenoFix, &ClientRecord::JmenoFix},
-    {f19::Telefon, &ClientRecord::Telefon},
-    {f19::Email, &ClientRecord::Email},
+    {clientfield::Prijmeni, &ClientRecord::Prijmeni},
+    {clientfield::Jmeno, &ClientRecord::Jmeno},
+    {clientfield::Datum_naroz_den, &ClientRecord::Datum_naroz_den},
+    {clientfield::Datum_naroz_mesic, &ClientRecord::Datum_naroz_mesic},
+    {clientfield::Datum_naroz_rok, &ClientRecord::Datum_naroz_rok},
+    {clientfield::Bydliste1, &ClientRecord::Bydliste1},
+    {clientfield::Bydliste2, &ClientRecord::Bydliste2},
+    {clientfield::Poznamka1, &ClientRecord::Poznamka1},
+    {clientfield::Poznamka2, &ClientRecord::Poznamka2},
+    {clientfield::JmenoFix, &ClientRecord::JmenoFix},
+    {clientfield::Telefon, &ClientRecord::Telefon},
+    {clientfield::Email, &ClientRecord::Email},
 };
 
 // The identifiers of the client that only the editor shows.
@@ -47,6 +48,15 @@ template <std::size_t N> void readClientFields(const ControlSurface &ui, const C
 {
     for (const ClientField &f : table)
         r.*f.member = ui.text(QString::fromLatin1(f.control));
+}
+
+// The client as the main window's client panel shows it (the protocol's
+// header is made of it).
+inline ClientRecord shownClient(const ControlSurface &ui)
+{
+    ClientRecord r;
+    readClientFields(ui, ClientFields, r);
+    return r;
 }
 
 } // namespace zovt

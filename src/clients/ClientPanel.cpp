@@ -23,13 +23,6 @@ void ClientPanel::show(const ClientRecord &r)
         m_ctx.ui.setText(QString::fromLatin1(f.control), r.*f.member);
 }
 
-ClientRecord ClientPanel::shown() const
-{
-    ClientRecord r;
-    readClientFields(m_ctx.ui, ClientFields, r);
-    return r;
-}
-
 // The cleared panel shows "88" in all three date fields, the year included.
 void ClientPanel::clearFields()
 {

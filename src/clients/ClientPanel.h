@@ -34,9 +34,6 @@ public:
     // goes into the displayed fields; the current client and its paths stay.
     void fillFromClientLine(const QString &record);
 
-    // The client as the panel shows it (the protocol header is made of it).
-    ClientRecord shown() const;
-
     // The panel's own variables of the last load.
     const QString &AdresaAkt() const { return m_AdresaAkt; }
     const QString &PodadrJm() const { return m_PodadrJm; }

@@ -1,7 +1,8 @@
 #pragma once
-// The checks the client editor runs when the focus leaves the birth date,
-// phone or e-mail field: what the field shows first, whether the text passes,
-// and if not, which message the operator sees and what the field goes back to.
+// The checks the client editor runs (fieldExited) when the focus leaves the
+// birth date, phone or e-mail field: what the field shows first, whether the
+// text passes, and if not, which message the operator sees and what the field
+// goes back to.
 
 #include <QString>
 

@@ -22,17 +22,22 @@ ErrorKind errorKind(const std::exception_ptr &error)
     }
 }
 
+QString errorMessage(const std::exception_ptr &error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception &e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("unknown error");
+    }
+}
+
 void logError(const char *where, const std::exception_ptr &error, const char *note)
 {
     const QString prefix = QString::fromUtf8(where) + QStringLiteral(": ")
                            + (note && *note ? QString::fromUtf8(note) + QStringLiteral(": ") : QString());
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "zovt: %s%s\n", qPrintable(prefix), qPrintable(excerpt(QString::fromUtf8(e.what()), kMessageChars)));
-    } catch (...) {
-        std::fprintf(stderr, "zovt: %sunknown error\n", qPrintable(prefix));
-    }
+    std::fprintf(stderr, "zovt: %s%s\n", qPrintable(prefix), qPrintable(excerpt(errorMessage(error), kMessageChars)));
 }
 
 } // namespace zovt

@@ -43,6 +43,10 @@ ErrorKind errorKind(const std::exception_ptr &error);
 // The error ends only the operation in which it arose.
 inline bool endsOperationOnly(const std::exception_ptr &error) { return errorKind(error) == ErrorKind::EndsOperation; }
 
+// The message an error carries: what() of a standard exception, else
+// "unknown error".
+QString errorMessage(const std::exception_ptr &error);
+
 // The one line on stderr for an error that is dropped or reported nowhere
 // else: "zovt: <where>: <note>: <message>", the message cut to a bounded
 // excerpt. note may be empty.

@@ -2,6 +2,8 @@
 // The names of the controls of the main window Form19, as their objectNames. The design
 // table and the controllers spell them from here, so a name is typed once.
 
+#include "core/ClientFieldNames.h"
+
 namespace zovt::f19 {
 
 inline constexpr char PanelZac[] = "PanelZac";
@@ -47,26 +49,10 @@ inline constexpr char PersonL[] = "PersonL";
 inline constexpr char KlientOpen[] = "KlientOpen";
 inline constexpr char Novy[] = "Novy";
 inline constexpr char DeleteJm[] = "DeleteJm";
-inline constexpr char Prijmeni[] = "Prijmeni";
-inline constexpr char Jmeno[] = "Jmeno";
-inline constexpr char JmenoFix[] = "JmenoFix";
-inline constexpr char Datum_popis[] = "Datum_popis";
-inline constexpr char Datum_naroz_den[] = "Datum_naroz_den";
-inline constexpr char Datum_naroz_mesic[] = "Datum_naroz_mesic";
-inline constexpr char Datum_naroz_rok[] = "Datum_naroz_rok";
-inline constexpr char Datum_den_popis[] = "Datum_den_popis";
-inline constexpr char Datum_mesic_popis[] = "Datum_mesic_popis";
-inline constexpr char Datum_rok_popis[] = "Datum_rok_popis";
-inline constexpr char Bydliste_popis[] = "Bydliste_popis";
-inline constexpr char Bydliste1[] = "Bydliste1";
-inline constexpr char Bydliste2[] = "Bydliste2";
-inline constexpr char Poznamka_popis[] = "Poznamka_popis";
-inline constexpr char Poznamka1[] = "Poznamka1";
-inline constexpr char Poznamka2[] = "Poznamka2";
-inline constexpr char Telefon_popis[] = "Telefon_popis";
-inline constexpr char Telefon[] = "Telefon";
-inline constexpr char Email_Popis[] = "Email_Popis";
-inline constexpr char Email[] = "Email";
+
+// The client's fields and their labels, named alike in both windows.
+using namespace clientfield;
+
 inline constexpr char Aktualni_misto[] = "Aktualni_misto";
 inline constexpr char Poznamka3[] = "Poznamka3";
 inline constexpr char PanelPlay[] = "PanelPlay";

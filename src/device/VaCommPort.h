@@ -6,8 +6,9 @@ namespace zovt {
 
 class Clock;
 
-// The real serial port as the command code sees it. The close delay goes
-// through the clock so that it blocks like the component's own pause.
+// The real serial port, the window's VaComm1, as the command code sees it.
+// The close delay goes through the clock so that it blocks like the
+// component's own pause.
 class VaCommPort : public PortLink {
 public:
     explicit VaCommPort(Clock &clock);

@@ -37,8 +37,8 @@ qint32 deviceValue(double f, qint32 HzkHz);
 // Device value of a sweep step: always linear, R(HzkHz x step x 100).
 qint32 stepDeviceValue(double step, qint32 HzkHz);
 
-// The random value of generator mode from its five digits (0 to 9 each):
-// x = d1 + d2/10 + ... + d5/10000, y = ln(1.001 + x) x 256 x 0.37,
+// The random value of generator mode (Generrzov) from its five digits (0 to
+// 9 each): x = d1 + d2/10 + ... + d5/10000, y = ln(1.001 + x) x 256 x 0.37,
 // R(y x 1000 x 100). Lies between 9467 and 22713639.
 qint32 generatorValue(const int (&digits)[5]);
 

@@ -69,13 +69,6 @@ QString ProtocolController::workCopy() const
     return path.isEmpty() ? paths::ProtocolWorkCopy : path;
 }
 
-ClientRecord ProtocolController::shownClient() const
-{
-    ClientRecord r;
-    readClientFields(m_ctx.ui, ClientFields, r);
-    return r;
-}
-
 void ProtocolController::report(const char *where, const QString &what)
 {
     m_ctx.clock.reportError(where, std::make_exception_ptr(FileError(what.toStdString())));
@@ -122,7 +115,7 @@ void ProtocolController::start()
     m_workCopy = workCopy();
     ui.clear(f19::ProtokolSUMA);
     const QString birth = Catalogue::mainWindow().FATisk(protocol::kBirthCaption, m_ctx.state.Languagem);
-    m_clientHeader = protocol::clientHeader(shownClient(), birth);
+    m_clientHeader = protocol::clientHeader(shownClient(m_ctx.ui), birth);
     bool loaded = false;
     if (files::fileExists(clientFile)) {
         loaded = loadClientFile(clientFile, m_workCopy);

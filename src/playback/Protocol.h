@@ -74,8 +74,6 @@ public:
 
 private:
     QString workCopy() const;
-    // The client as the panel shows it.
-    ClientRecord shownClient() const;
     bool loadClientFile(const QString &clientFile, const QString &work);
     void report(const char *where, const QString &what);
 

@@ -43,7 +43,6 @@ TForm2::TForm2(QWidget *parent) : QWidget(parent, Qt::Dialog)
             button->installEventFilter(this);
         }
     }
-    applyColour(false);
 }
 
 TForm2::~TForm2() = default;
@@ -63,14 +62,6 @@ void TForm2::focusControl(const QString &name)
     // replaces a placeholder.
     if (auto *edit = qobject_cast<QLineEdit *>(w))
         edit->selectAll();
-}
-
-void TForm2::applyColour(bool dark)
-{
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, dark ? QColor(128, 128, 128) : QGuiApplication::palette().color(QPalette::Light));
-    setPalette(pal);
-    setAutoFillBackground(true);
 }
 
 void TForm2::centreOnScreen()

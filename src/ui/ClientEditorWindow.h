@@ -35,8 +35,6 @@ public:
     // failed check sends it back, leaving the field that had it is not a
     // field exit.
     void focusControl(const QString &name);
-    // Grey in the dark scheme, else the system's button-highlight colour.
-    void applyColour(bool dark);
     void centreOnScreen();
 
     // Runs the check of a field the focus has just left, if it has not run

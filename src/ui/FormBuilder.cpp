@@ -4,6 +4,7 @@
 #include "ui/ColumnMemo.h"
 #include "ui/LineList.h"
 #include "ui/MainWindowDesign.h"
+#include "ui/WidgetLook.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>
@@ -28,8 +29,8 @@ namespace {
 
 using design::Kind;
 
-// A memo on the original platform stops tabs every eight average characters;
-// the stops follow the font, whether it is set on the memo or inherited.
+// A memo stops tabs every eight average characters of its font, whether the
+// font is set on the memo or inherited, and follows every change of it.
 class Memo : public QPlainTextEdit {
 public:
     explicit Memo(QWidget *parent) : QPlainTextEdit(parent) { fitTabStops(); }
@@ -45,25 +46,6 @@ protected:
 private:
     void fitTabStops() { setTabStopDistance(8.0 * QFontMetricsF(font()).averageCharWidth()); }
 };
-
-// The glass look: a dark rounded face with a light rim. The settings button
-// has a larger silver caption.
-QString glassStyle(bool large)
-{
-    const QColor glow = design::GlassGlow;
-    QString s = QStringLiteral(
-                    "QPushButton { color: %1; border: 1px solid %2; border-radius: 10px;"
-                    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4a4a4a, stop:0.48 #151515,"
-                    " stop:0.52 #000000, stop:1 #202020); %3 }"
-                    "QPushButton:hover { border: 2px solid %2; }"
-                    "QPushButton:pressed { background: #303030; }"
-                    // The keyboard's place must show on the dark face too.
-                    "QPushButton:focus { border: 2px dotted white; }"
-                    "QPushButton:disabled { color: #707070; border-color: #505050; }")
-                    .arg(large ? QStringLiteral("silver") : QStringLiteral("white"), glow.name(),
-                         large ? QStringLiteral("font-size: 20px;") : QString());
-    return s;
-}
 
 QWidget *makeWidget(const design::Control &c, QWidget *parent)
 {
@@ -81,7 +63,7 @@ QWidget *makeWidget(const design::Control &c, QWidget *parent)
         auto *b = new QPushButton(c.caption, parent);
         b->setAutoDefault(false);
         if (c.kind == Kind::GlassButton)
-            b->setStyleSheet(glassStyle(c.name == QLatin1String(f19::Setting)));
+            b->setStyleSheet(glassStyleSheet(c.name == QLatin1String(f19::Setting) ? design::SettingGlass : design::SwitchGlass));
         return b;
     }
     case Kind::Label: {

@@ -5,6 +5,7 @@
 #include "ui/FormBuilder.h"
 #include "ui/Icons.h"
 #include "ui/MainWindowDesign.h"
+#include "ui/WidgetLook.h"
 #include "core/Form19Names.h"
 
 #include <QCheckBox>
@@ -40,15 +41,6 @@ void setPicture(QWidget *w, const QPixmap &pm)
 {
     if (auto *label = qobject_cast<QLabel *>(w))
         label->setPixmap(pm);
-}
-
-void setBackground(QWidget *w, QPalette::ColorRole role, const QColor &colour)
-{
-    QPalette pal = w->palette();
-    pal.setColor(role, colour);
-    w->setPalette(pal);
-    if (role == QPalette::Window)
-        w->setAutoFillBackground(true);
 }
 
 } // namespace

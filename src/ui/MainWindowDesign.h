@@ -1,11 +1,12 @@
 #pragma once
-// The design of the main window as data: every named control with its kind,
-// its panel, its place at the design size and its state before start-up
-// touches it. The real window (TForm19) is built from this table, and a
-// headless MemorySurface made from it takes the very same states, so
+// The design of the main window (Unit19) as data: every named control with
+// its kind, its panel, its place at the design size and its state before
+// start-up touches it. The real window (TForm19) is built from this table,
+// and a headless MemorySurface made from it takes the very same states, so
 // controllers behave alike on both.
 
 #include "core/FormDesign.h"
+#include "ui/WidgetLook.h"
 
 #include <QColor>
 #include <QList>
@@ -61,11 +62,32 @@ inline const QColor ClientLabelColour{99, 204, 254};
 inline const QColor SkyBlue{166, 202, 240};
 inline const QColor ComStripGrey{128, 128, 128};
 inline const QColor GlassGlow{141, 189, 255};
-// The system's active-border colour has no Qt palette role; this is its usual
-// value on the desktop the program comes from.
+// The system's active-border colour has no Qt palette role; the window takes
+// the grey that Windows gives it by default.
 inline const QColor ActiveBorder{180, 180, 180};
 // Labels of the client panel (fixed background colour).
 const QStringList &clientPanelLabels();
+
+// The glass buttons: the lighting switches on the shaded face, and the
+// settings button, black with a large caption, lit from within.
+inline const GlassLook SwitchGlass{.caption = Qt::white,
+                                   .captionPixelSize = 0,
+                                   .cornerRadius = 10,
+                                   .face = QColor(),
+                                   .rim = GlassGlow,
+                                   .glow = GlassGlow,
+                                   .glowLightsFace = false,
+                                   .pressedFace = QColor(0x30, 0x30, 0x30),
+                                   .disabledRim = QColor(0x50, 0x50, 0x50)};
+inline const GlassLook SettingGlass{.caption = Qt::white,
+                                    .captionPixelSize = 20,
+                                    .cornerRadius = 10,
+                                    .face = Qt::black,
+                                    .rim = QColor(64, 64, 64),
+                                    .glow = GlassGlow,
+                                    .glowLightsFace = true,
+                                    .pressedFace = GlassGlow,
+                                    .disabledRim = QColor()};
 
 } // namespace design
 

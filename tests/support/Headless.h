@@ -11,6 +11,7 @@
 #include "device/PortLink.h"
 #include "device/Waits.h"
 #include "support/Rows.h"
+#include "support/Timeline.h"
 #include "core/ControlSurface.h"
 #include "ui/MainWindowDesign.h"
 
@@ -21,8 +22,6 @@ class ProgramController;
 }
 
 #include <functional>
-#include <memory>
-#include <vector>
 
 namespace zovt::test {
 
@@ -42,14 +41,14 @@ struct Headless {
     Headless();
 
     // Runs f at virtual time ms, inside whatever wait is running then.
-    void at(qint64 ms, std::function<void()> f);
+    void at(qint64 ms, std::function<void()> f) { m_timeline.at(ms, std::move(f)); }
 
     // What the device received: "ms text" per write, or the texts alone.
-    QStringList writes() const;
-    QStringList texts() const;
+    QStringList writes() const { return writesOf(port); }
+    QStringList texts() const { return textsOf(port); }
 
 private:
-    std::vector<std::unique_ptr<ClockTimer>> m_actions;
+    Timeline m_timeline{clock};
 };
 
 // Puts a program file into NacistMemo and builds the list, as loading does;

@@ -28,28 +28,7 @@ void HeadlessApp::run(const char *operation, const std::function<void()> &f) { a
 
 void HeadlessApp::at(qint64 ms, std::function<void()> f)
 {
-    auto t = clock.createTimer();
-    t->setSingleShot(true);
-    t->setInterval(int(mark + ms - clock.nowMs()));
-    t->setCallback([this, f = std::move(f)] { app->run("test", f); });
-    t->start();
-    m_actions.push_back(std::move(t));
-}
-
-QStringList HeadlessApp::texts() const
-{
-    QStringList out;
-    for (const auto &w : port.writes())
-        out << QString::fromLatin1(w.text);
-    return out;
-}
-
-QStringList HeadlessApp::writes() const
-{
-    QStringList out;
-    for (const auto &w : port.writes())
-        out << QStringLiteral("%1 %2").arg(w.ms - mark).arg(QString::fromLatin1(w.text));
-    return out;
+    m_timeline.at(mark + ms, [this, f = std::move(f)] { app->run("test", f); });
 }
 
 } // namespace zovt::test

@@ -11,13 +11,13 @@
 #include "core/Dialogs.h"
 #include "device/PortLink.h"
 #include "support/TempDrive.h"
+#include "support/Timeline.h"
 #include "ui/MainWindowDesign.h"
 
 #include <QStringList>
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 namespace zovt::test {
 
@@ -52,11 +52,11 @@ struct HeadlessApp {
     void at(qint64 ms, std::function<void()> f);
 
     // What the device received: the texts alone, or "ms text" with ms from the mark.
-    QStringList texts() const;
-    QStringList writes() const;
+    QStringList texts() const { return textsOf(port); }
+    QStringList writes() const { return writesOf(port, mark); }
 
 private:
-    std::vector<std::unique_ptr<ClockTimer>> m_actions;
+    Timeline m_timeline{clock};
 };
 
 } // namespace zovt::test

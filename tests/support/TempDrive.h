@@ -66,6 +66,12 @@ private:
     bool m_hadPrefix = false;
 };
 
+// A fixture's first base, so that the drive is there before the members of
+// the bases after it are made (they read their files as they are).
+struct WithDrive {
+    TempDrive drive;
+};
+
 // Folder of the public image suites (pngsuite/, jpeg/), or empty.
 QString sharedTestData();
 
