@@ -2,6 +2,8 @@
 // through the program list on a headless window, selects the last entry, and
 // prints the times and the peak resident memory.
 
+#include "BigProgramFile.h"
+
 #include "core/Form19Names.h"
 #include "program/ProgramController.h"
 #include "storage/Paths.h"
@@ -11,10 +13,8 @@
 #include "support/TempDrive.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 
 #include <sys/resource.h>
 
@@ -26,38 +26,11 @@ using namespace zovt;
 
 namespace {
 
-constexpr int kPrograms = 5000;
-constexpr int kRows = 100;
-
 long peakRssKiB()
 {
     rusage u {};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;
-}
-
-// Written one program at a time so that generating does not raise the peak.
-qint64 writeProgramFile(const QString &nativePath)
-{
-    QDir().mkpath(QFileInfo(nativePath).path());
-    QFile f(nativePath);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write %s", qPrintable(nativePath));
-    for (int p = 0; p < kPrograms; ++p) {
-        QStringList lines;
-        lines.reserve(kRows + 1);
-        lines << QStringLiteral("[Program %1 Žluťoučký]").arg(p);
-        for (int r = 0; r < kRows; ++r) {
-            if (r % 4 == 3)
-                lines << QStringLiteral("Band %1\t%2.250\t%3.750\t0.500\tkHz\t0\t2\t0").arg(r).arg(r).arg(r + 40);
-            else
-                lines << QStringLiteral("Step %1\t\t%2.%3\t0\tHz\t0\t1\t30").arg(r).arg(100 + p % 900).arg(r % 1000, 3, 10, QLatin1Char('0'));
-        }
-        if (p == kPrograms - 1)
-            lines << QStringLiteral("[STOP]");
-        f.write(text::encode(lines, text::Encoding::Ansi));
-    }
-    return f.size();
 }
 
 double ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
@@ -70,7 +43,7 @@ int main(int argc, char **argv)
     test::TempDrive drive;
 
     const QString program = QStringLiteral("C:\\Zov_Tool Data\\Program\\Big.txt");
-    const qint64 bytes = writeProgramFile(drive.native(program));
+    const qint64 bytes = bench::writeBigProgramFile(drive.native(program));
     const long rssBefore = peakRssKiB();
 
     test::Headless h; // unanswered dialogs: every question is No, no file is chosen
