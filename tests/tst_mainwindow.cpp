@@ -2,6 +2,11 @@
 // surface that the controllers drive them through.
 
 #include "app/MainWindowController.h"
+#include "core/Dialogs.h"
+#include "device/PortLink.h"
+#include "playback/PlaybackController.h"
+#include "playback/PlaybackEngine.h"
+#include "program/ProgramController.h"
 #include "core/Clock.h"
 #include "storage/FileError.h"
 #include "i18n/Captions.h"
@@ -15,10 +20,9 @@
 #include "ui/WidgetSurface.h"
 #include "support/TempDrive.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QTextBlock>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QTextLayout>
-#include <QTextOption>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QFontInfo>
@@ -58,7 +62,9 @@ private slots:
     void fontSizes();
     void programRowsLineUp();
     void wideFieldFarDownALongProgram();
-    void rowsBeyondTheDisplayFollowThePlayedRow();
+    void aMillionRowsCostWhatIsInSight();
+    void wholeProgramInReachAroundAPlayback_data();
+    void wholeProgramInReachAroundAPlayback();
     void longLinesShownCutReadWhole_data();
     void longLinesShownCutReadWhole();
     void schemeColoursOnScreen_data();
@@ -129,7 +135,9 @@ void TestMainWindow::everyDesignNameIsOneControl()
         QCOMPARE(found.size(), 1);
         QWidget *widget = found.first();
         QCOMPARE(w.widget(c.name), widget);
-        QVERIFY2(widget->inherits(className(c.kind)), qPrintable(c.name));
+        // The program rows are a memo of the design drawn as a list view.
+        const char *expected = c.name == QLatin1String("MemoPlayShow") ? "zovt::ColumnMemo" : className(c.kind);
+        QVERIFY2(widget->inherits(expected), qPrintable(c.name));
         QCOMPARE(widget->parentWidget()->objectName(), c.parent.isEmpty() ? QStringLiteral("Form19") : c.parent);
     }
     // The lists of the font and colour rules name controls of the table.
@@ -326,20 +334,122 @@ void TestMainWindow::fontSizes()
     QCOMPARE(size("Zakladmemo"), 8);
 }
 
-// The x at which each field of a memo line starts, as laid out.
-QList<qreal> fieldStarts(QPlainTextEdit *memo, int line)
+// The x at which each field after a tab starts in a row of the display, as
+// drawn.
+QList<qreal> fieldStarts(const ColumnMemo *memo, int row)
 {
-    const QTextBlock block = memo->document()->findBlockByNumber(line);
-    memo->document()->documentLayout()->blockBoundingRect(block); // lays the line out
-    QList<qreal> starts;
-    if (block.layout()->lineCount() == 0)
-        return starts;
-    const QTextLine l = block.layout()->lineAt(0);
-    const QString text = block.text();
-    for (int i = 0; i < text.size(); ++i)
-        if (text.at(i) == QLatin1Char('\t'))
-            starts.append(l.cursorToX(i + 1));
-    return starts;
+    return memo->fieldStarts(memo->shownRow(row)).mid(1);
+}
+
+// A paint device that keeps where each text is drawn, in the resolution of
+// a widget, so that a painting can be checked against what was planned.
+class TextPositions : public QPaintDevice {
+public:
+    explicit TextPositions(const QWidget *like) : m_like(like) {}
+    QPaintEngine *paintEngine() const override { return &m_engine; }
+    // Where each text drawn begins, with the text.
+    QList<std::pair<qreal, QString>> texts() const { return m_engine.texts; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: return 4000;
+        case PdmHeight: return 100;
+        case PdmWidthMM: return 4000 * 254 / (10 * m_like->logicalDpiX());
+        case PdmHeightMM: return 100 * 254 / (10 * m_like->logicalDpiY());
+        case PdmNumColors: return INT_MAX;
+        case PdmDepth: return 32;
+        case PdmDpiX:
+        case PdmPhysicalDpiX: return m_like->logicalDpiX();
+        case PdmDpiY:
+        case PdmPhysicalDpiY: return m_like->logicalDpiY();
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    struct Engine : QPaintEngine {
+        Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+        bool begin(QPaintDevice *) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState &) override {}
+        void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+        void drawTextItem(const QPointF &p, const QTextItem &item) override { texts.append({p.x(), item.text()}); }
+        Type type() const override { return QPaintEngine::User; }
+        QList<std::pair<qreal, QString>> texts;
+    };
+    const QWidget *m_like;
+    mutable Engine m_engine;
+};
+
+// Where the display's delegate draws the fields of a row, from the start of
+// the row's text.
+QList<std::pair<qreal, QString>> drawnFields(const ColumnMemo *memo, int row)
+{
+    TextPositions device(memo);
+    QStyleOptionViewItem option;
+    option.initFrom(memo);
+    option.rect = QRect(0, 0, 4000, memo->rowHeight());
+    option.font = memo->font();
+    {
+        QPainter p(&device);
+        memo->itemDelegate()->paint(&p, option, memo->model()->index(row, 0));
+    }
+    QList<std::pair<qreal, QString>> out = device.texts();
+    for (auto &t : out)
+        t.first -= ColumnMemo::TextMargin;
+    return out;
+}
+
+// Stands between the row display and its delegate and counts what the view
+// asks of it: a size once for every layout of the rows (they are all of one
+// size), a painting for every row drawn.
+class CountingDelegate : public QAbstractItemDelegate {
+public:
+    explicit CountingDelegate(QAbstractItemView *view) : QAbstractItemDelegate(view), m_inner(view->itemDelegate())
+    {
+        view->setItemDelegate(this);
+    }
+    void paint(QPainter *p, const QStyleOptionViewItem &o, const QModelIndex &i) const override
+    {
+        ++paints;
+        m_inner->paint(p, o, i);
+    }
+    QSize sizeHint(const QStyleOptionViewItem &o, const QModelIndex &i) const override
+    {
+        ++sizes;
+        return m_inner->sizeHint(o, i);
+    }
+    void reset() { paints = sizes = 0; }
+
+    mutable int paints = 0;
+    mutable int sizes = 0;
+
+private:
+    QAbstractItemDelegate *m_inner;
+};
+
+// Whether the whole of row lies in the display's sight, and is the row drawn there.
+bool inSight(const ColumnMemo *memo, int row)
+{
+    const QRect r = memo->rowRect(row);
+    return r.isValid() && r.top() >= 0 && r.bottom() < memo->viewport()->height()
+           && memo->indexAt(r.center()).row() == row;
+}
+
+// Moves the display with its scroll bar alone, bringing row to the top as far
+// as the bar goes; true when the row is then in sight.
+bool reachedByScrolling(ColumnMemo *memo, int row)
+{
+    QScrollBar *bar = memo->verticalScrollBar();
+    const QRect r = memo->rowRect(row);
+    if (!r.isValid())
+        return false;
+    bar->setValue(bar->value() + r.top());
+    return inSight(memo, row);
 }
 
 // Rows with fields of differing widths start every column at the same place,
@@ -350,7 +460,7 @@ void TestMainWindow::programRowsLineUp()
 {
     TForm19 w;
     WidgetSurface s(&w, design::mainWindowControls());
-    auto *memo = w.control<QPlainTextEdit>("MemoPlayShow");
+    auto *memo = w.control<ColumnMemo>("MemoPlayShow");
     const QString marker = QStringLiteral("\u2022 ");
     s.setLines(QStringLiteral("MemoPlayShow"),
                {QStringLiteral(" [Imunita] "), QStringLiteral("A\t\t728.000\t\tHz\t0:3:0"),
@@ -368,36 +478,50 @@ void TestMainWindow::programRowsLineUp()
     };
     checkColumns();
     const QList<qreal> designStops = fieldStarts(memo, 1);
+    // The delegate draws every field where the stops put it.
+    for (int row : {1, 2, 3}) {
+        const QStringList fields = memo->shownRow(row).split(QLatin1Char('\t'));
+        const QList<qreal> starts = memo->fieldStarts(memo->shownRow(row));
+        QList<std::pair<qreal, QString>> planned;
+        for (qsizetype k = 0; k < fields.size(); ++k)
+            if (!fields.at(k).isEmpty())
+                planned.append({starts.at(k), fields.at(k)});
+        QCOMPARE(drawnFields(memo, row), planned);
+    }
 
     // The playing row takes its marker; no column moves.
     s.setLine(QStringLiteral("MemoPlayShow"), 2, marker + s.line(QStringLiteral("MemoPlayShow"), 2));
     checkColumns();
     QCOMPARE(fieldStarts(memo, 1), designStops);
 
-    const QTextBlock bandBlock = memo->document()->findBlockByNumber(2);
-    memo->document()->documentLayout()->blockBoundingRect(bandBlock);
-    const QTextLayout *band = bandBlock.layout();
-    QVERIFY2(band->lineAt(0).naturalTextWidth() < memo->contentsRect().width(),
-             qPrintable(QStringLiteral("%1 of %2 px").arg(band->lineAt(0).naturalTextWidth()).arg(memo->contentsRect().width())));
+    const QString band = memo->shownRow(2);
+    const qreal bandWidth = ColumnMemo::TextMargin + fieldStarts(memo, 2).last()
+                            + QFontMetricsF(memo->font()).horizontalAdvance(band.section(QLatin1Char('\t'), -1));
+    QVERIFY2(bandWidth < memo->contentsRect().width(),
+             qPrintable(QStringLiteral("%1 of %2 px").arg(bandWidth).arg(memo->contentsRect().width())));
+    QVERIFY(memo->textWidth() >= bandWidth);
 
     // A wider name moves the columns right; a larger font widens them.
     s.setLine(QStringLiteral("MemoPlayShow"), 1, QStringLiteral("A much longer row name\t\t728.000\t\tHz\t0:3:0"));
     checkColumns();
     const QList<qreal> longNameStops = fieldStarts(memo, 1);
     QVERIFY(longNameStops.first() > designStops.first());
+    const int rowHeight = memo->rowHeight();
     w.applyFontSizes(14, 12);
     checkColumns();
     QVERIFY(fieldStarts(memo, 1).first() > longNameStops.first());
+    QVERIFY(memo->rowHeight() > rowHeight);
+    QCOMPARE(memo->rowRect(1).height(), memo->rowHeight());
 }
 
 // The stops of a long program come from a sample of its rows; a wide field
-// in a row the sample skips still pushes its column. Marking a row lays out
-// no other row anew.
+// in a row the sample skips still pushes its column. Marking a row moves no
+// column and lays out no row anew: the rows' size is not even asked again.
 void TestMainWindow::wideFieldFarDownALongProgram()
 {
     TForm19 w;
     WidgetSurface s(&w, design::mainWindowControls());
-    auto *memo = w.control<QPlainTextEdit>("MemoPlayShow");
+    auto *memo = w.control<ColumnMemo>("MemoPlayShow");
     QStringList rows{QStringLiteral(" [Long] ")};
     for (int r = 1; r <= 5000; ++r)
         rows << QStringLiteral("R%1\t\t10.000\t\tHz\t0:0:1").arg(r % 10);
@@ -407,47 +531,194 @@ void TestMainWindow::wideFieldFarDownALongProgram()
     QCOMPARE(fieldStarts(memo, 3751), first);
     QCOMPARE(fieldStarts(memo, 4999), first);
 
-    const QList<qreal> stops = memo->document()->defaultTextOption().tabArray();
-    QCOMPARE(fieldStarts(memo, 10), first);
-    const QTextBlock other = memo->document()->findBlockByNumber(10);
-    QVERIFY(other.layout()->lineCount() > 0);
+    CountingDelegate counting(memo);
+    QVERIFY(memo->rowRect(4999).isValid()); // the layout a new delegate asks for
+    QCOMPARE(counting.sizes, 1);
+    counting.reset();
     s.setLine(QStringLiteral("MemoPlayShow"), 2, QStringLiteral("\u2022 ") + rows.at(2));
-    QCOMPARE(memo->document()->defaultTextOption().tabArray(), stops);
-    QVERIFY(other.layout()->lineCount() > 0);
+    QVERIFY(memo->rowRect(4999).isValid()); // runs a layout if one were due
+    QCoreApplication::processEvents();
+    QCOMPARE(counting.sizes, 0);
     QCOMPARE(fieldStarts(memo, 2), first);
+    QCOMPARE(fieldStarts(memo, 10), first);
+    QCOMPARE(s.line(QStringLiteral("MemoPlayShow"), 2), QStringLiteral("\u2022 ") + rows.at(2));
 }
 
-// A program longer than the display holds: the display shows its first rows
-// and moves on with the row being played; every row reads back whole.
-void TestMainWindow::rowsBeyondTheDisplayFollowThePlayedRow()
+// A million rows cost the display what is in sight: it is laid out once (its
+// rows asked their size once, as they are all of one), draws only the rows
+// it shows, and reaches its first and its last row by its scroll bar. A row
+// marked far down comes into sight, repainting no more than a screenful; the
+// rows read back whole.
+void TestMainWindow::aMillionRowsCostWhatIsInSight()
 {
     TForm19 w;
     WidgetSurface s(&w, design::mainWindowControls());
-    auto *memo = w.control<QPlainTextEdit>("MemoPlayShow");
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *memo = w.control<ColumnMemo>("MemoPlayShow");
+    CountingDelegate counting(memo);
     const QString name = QStringLiteral("MemoPlayShow");
-    const int n = int(ColumnMemo::ShownRows) + 500;
+    const int n = 1000000;
     QStringList rows{QStringLiteral(" [Long] ")};
+    rows.reserve(n);
     for (int r = 1; r < n; ++r)
         rows << QStringLiteral("R%1\t\t10.000\t\tHz\t0:0:1").arg(r);
+    counting.reset();
     s.setLines(name, rows);
     QCOMPARE(s.lineCount(name), n);
-    QCOMPARE(s.lines(name), rows);
-    QCOMPARE(memo->document()->blockCount(), int(ColumnMemo::ShownRows) + 1); // the last one empty
+    QCOMPARE(s.line(name, n - 1), rows.at(n - 1));
+    const int screenful = memo->viewport()->height() / memo->rowHeight() + 2;
+    QVERIFY(inSight(memo, 0));
+    QCoreApplication::processEvents();
+    QCOMPARE(counting.sizes, 1);
+    counting.paints = 0;
+    memo->viewport()->grab();
+    QVERIFY2(counting.paints > 0 && counting.paints <= screenful, qPrintable(QString::number(counting.paints)));
+    QVERIFY(reachedByScrolling(memo, n - 1));
+    QVERIFY(reachedByScrolling(memo, n / 2));
+    QVERIFY(reachedByScrolling(memo, 0));
+
     const QString marker = QStringLiteral("\u2022 ");
     const int far = n - 100;
+    counting.reset();
     s.setLine(name, far, marker + rows.at(far));
     QCOMPARE(s.line(name, far), marker + rows.at(far));
-    QCOMPARE(memo->document()->firstBlock().text(), rows.at(n - int(ColumnMemo::ShownRows)));
-    bool shown = false;
-    for (QTextBlock b = memo->document()->firstBlock(); b.isValid() && !shown; b = b.next())
-        shown = b.text() == marker + rows.at(far);
-    QVERIFY(shown);
+    QCOMPARE(memo->shownRow(far), marker + rows.at(far));
+    QVERIFY(inSight(memo, far));
+    QCoreApplication::processEvents();
+    QCOMPARE(counting.sizes, 0);
+    counting.paints = 0;
+    memo->viewport()->grab();
+    QVERIFY2(counting.paints <= screenful, qPrintable(QString::number(counting.paints)));
+
+    // The keys start where the view is: coming in by Tab, the display stands
+    // on the first row wholly in sight; typing looks for nothing; an arrow
+    // moves on from there, the view staying.
+    QScrollBar *bar = memo->verticalScrollBar();
+    bar->setValue(bar->value() - memo->rowHeight() / 2); // the top row cut
+    const int at = bar->value();
+    const int top = memo->indexAt(QPoint(0, 0)).row();
+    QVERIFY(memo->rowRect(top).top() < 0);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    memo->setFocus(Qt::TabFocusReason);
+    QVERIFY(memo->hasFocus());
+    QCOMPARE(memo->currentIndex().row(), top + 1);
+    QCOMPARE(bar->value(), at);
+    QTest::keyClicks(memo, QStringLiteral("R9"));
+    QCOMPARE(memo->currentIndex().row(), top + 1);
+    QTest::keyClick(memo, Qt::Key_Down);
+    QCOMPARE(memo->currentIndex().row(), top + 2);
+    QCOMPARE(bar->value(), at);
+
     s.setLine(name, far, rows.at(far));
-    // A new playback starts at the first row again.
+    // A new playback starts at the first row again: the view goes back to it,
+    // the keys keep their row.
     s.setLine(name, 1, marker + rows.at(1));
-    QCOMPARE(memo->document()->findBlockByNumber(1).text(), marker + rows.at(1));
+    QVERIFY(inSight(memo, 1));
+    QCOMPARE(memo->currentIndex().row(), top + 2);
+    QVERIFY(memo->hasFocus());
     s.setLine(name, 1, rows.at(1));
     QCOMPARE(s.lines(name), rows);
+}
+
+void TestMainWindow::wholeProgramInReachAroundAPlayback_data()
+{
+    const int n = 100000;
+    QTest::addColumn<int>("from");   // the first row played: 1 by Play, else by resuming there
+    QTest::addColumn<int>("lookAt"); // the row playing when the operator scrolls about; 0: before Play
+    QTest::addColumn<int>("stopAt"); // the row at which the operator presses Stop; 0: none
+    QTest::newRow("before the playback") << 1 << 0 << 0;
+    // The rows shown at first are left behind some thirty rows in.
+    QTest::newRow("playing the first rows") << 1 << 1 << 80;
+    QTest::newRow("playing halfway") << n / 2 << n / 2 << n / 2 + 80;
+    QTest::newRow("playing the last rows, to the end") << n - 79 << n << 0;
+}
+
+// A program of 100,000 rows played on the window in virtual time: its
+// header, a middle row and its last row are each reached by the scroll bar
+// before the playback, while it plays and after it ended (stopped, or at the
+// last row); the row being played is in sight at every row, also right after
+// the operator scrolled away from it.
+void TestMainWindow::wholeProgramInReachAroundAPlayback()
+{
+    QFETCH(int, from);
+    QFETCH(int, lookAt);
+    QFETCH(int, stopAt);
+    const int n = 100000; // rows after the header
+    test::TempDrive drive;
+    drive.installPictures();
+    const QString program = QStringLiteral("C:\\OrvaTherapy\\long.txt");
+    QByteArray file = "[Long program]\r\n";
+    for (int r = 1; r <= n; ++r)
+        file += "R" + QByteArray::number(r) + "\t\t10.000\t0\tHz\t0\t0\t1\r\n";
+    file += "[STOP]\r\n";
+    drive.put(program, file);
+
+    TForm19 w;
+    WidgetSurface ui(&w, design::mainWindowControls());
+    VirtualClock clock;
+    RecordingPort port(clock);
+    ScriptedDialogs dialogs;
+    Application app(clock, ui, port, dialogs);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // Laid out as shown, but not painted: repainting the window (its running
+    // bar, its pictures) at every row would take the test minutes, and where
+    // the rows lie is what it looks at.
+    w.setUpdatesEnabled(false);
+    app.run("Nastav", [&] { app.shell().Nastav(); });
+    clock.advance(4000); // stand-by lighting done
+    dialogs.chooseFile(program);
+    app.run("Open", [&] { app.program().Open(); });
+    ui.setIndex(QStringLiteral("Zakladmemo"), 0);
+    app.run("ZakladMemoCliknul", [&] { app.program().ZakladMemoCliknul(); });
+    auto *memo = w.control<ColumnMemo>("MemoPlayShow");
+    QVERIFY(memo->isVisible());
+    QCOMPARE(memo->rows().size(), n + 1);
+    QVERIFY(inSight(memo, 0));
+
+    QStringList failures;
+    const auto lookAround = [&](const QString &when) {
+        for (int row : {0, n / 2, n})
+            if (!reachedByScrolling(memo, row))
+                failures << QStringLiteral("row %1 out of reach %2").arg(row).arg(when);
+    };
+    if (lookAt == 0) {
+        lookAround(QStringLiteral("before the playback"));
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+        return;
+    }
+
+    // The playback journal would write a file at every row: its own tests
+    // cover it.
+    app.playback().keepNoJournal();
+    int played = 0;
+    app.playback().engine().rowPlaying = [&](int k) {
+        if (k == played)
+            return;
+        played = k;
+        if (!memo->shownRow(k).startsWith(QStringLiteral("\u2022 ")) || !inSight(memo, k))
+            failures << QStringLiteral("row %1 played out of sight").arg(k);
+        if (k == lookAt)
+            lookAround(QStringLiteral("while row %1 plays").arg(k));
+        if (k == stopAt)
+            app.playback().Stop();
+    };
+    // Following the played row takes neither the focus nor the row the keys
+    // stand on.
+    QWidget *focus = QApplication::focusWidget();
+    QVERIFY(focus != memo);
+    if (from == 1)
+        app.run("Play", [&] { app.playback().Play(); });
+    else
+        app.run("resume", [&] { app.playback().resume(from, 1000); });
+    QCOMPARE(played, stopAt ? stopAt : n);
+    QVERIFY(port.writes().size() > (stopAt ? stopAt : n) - from);
+    QVERIFY(!memo->rows().join(QLatin1Char('\n')).contains(QStringLiteral("\u2022 ")));
+    QCOMPARE(QApplication::focusWidget(), focus);
+    QVERIFY(!memo->currentIndex().isValid());
+    lookAround(QStringLiteral("after the playback"));
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.mid(0, 20).join(QLatin1Char('\n'))));
 }
 
 // What a list or the row display shows of a very long line is cut; what the
@@ -477,7 +748,7 @@ void TestMainWindow::longLinesShownCutReadWhole()
     const auto shown = [&](int i) {
         if (auto *l = qobject_cast<LineList *>(w.widget(name)))
             return l->model()->data(l->model()->index(i, 0)).toString();
-        return w.control<QPlainTextEdit>(name)->document()->findBlockByNumber(i).text();
+        return w.control<ColumnMemo>(name)->shownRow(i);
     };
     for (int i = 0; i < whole.size(); ++i) {
         QCOMPARE(shown(i), layout::displayLine(whole.at(i)));
@@ -1011,7 +1282,7 @@ void TestMainWindow::nothingClippedAtTheDesignSize()
         if (c.kind != Kind::Panel && c.kind != Kind::Picture && c.kind != Kind::State)
             used.append(widget);
     }
-    auto *rowsBox = w.control<QPlainTextEdit>("MemoPlayShow");
+    auto *rowsBox = w.control<ColumnMemo>("MemoPlayShow");
     if (!wishMode) {
         QVERIFY(rowsBox->verticalScrollBar()->isVisible());
         QVERIFY(client.contains(inWindow(rowsBox->verticalScrollBar())));

@@ -19,7 +19,7 @@ enum class Kind {
     CheckBox,    // QCheckBox
     RadioGroup,  // QGroupBox of QRadioButtons; index = the checked item
     ListBox,     // a list view of lines (ui/LineList); index = the selected row
-    Memo,        // QPlainTextEdit, line by line
+    Memo,        // QPlainTextEdit, line by line; the program rows: ColumnMemo, a list view
     Edit,        // QLineEdit, one line
     Picture,     // QLabel showing a stretched pixmap
     ScrollBar,   // horizontal QScrollBar; index = its position

@@ -1,25 +1,32 @@
 #include "ui/ColumnMemo.h"
 
 #include "ui/LayoutRules.h"
+#include "ui/LineList.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QFocusEvent>
+#include <QFontMetrics>
 #include <QFontMetricsF>
-#include <QScopedValueRollback>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
+#include <QItemSelectionModel>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QStyledItemDelegate>
 #include <QTextOption>
 
 #include <QtMath>
 
 #include <algorithm>
+#include <cmath>
 
 namespace zovt {
 
 namespace {
 
 // The playing row is marked in front; room for the mark is kept in every
-// row, so marking a row moves no column and lays out nothing anew.
+// row, so marking a row moves no column.
 const QString &marker()
 {
     static const QString m = QString(QChar(0x2022)) + QLatin1Char(' ');
@@ -31,142 +38,226 @@ QStringView unmarked(const QString &line)
     return line.startsWith(marker()) ? QStringView(line).mid(marker().size()) : QStringView(line);
 }
 
-// Rows from..from + n of rows, cut for showing, each ending in a line break.
-QString shownText(const QStringList &rows, qsizetype from, qsizetype n)
+// Beyond the columns' stops a tab goes on to the next multiple of this, as in
+// a text display.
+qreal defaultTabDistance()
 {
-    QString text;
-    qsizetype size = 0;
-    for (qsizetype i = from; i < from + n; ++i)
-        size += std::min(rows.at(i).size(), layout::DisplayLineCap) + 1;
-    text.reserve(size);
-    for (qsizetype i = from; i < from + n; ++i) {
-        const QString &r = rows.at(i);
-        text += r.size() <= layout::DisplayLineCap ? r : layout::displayLine(r);
-        text += QLatin1Char('\n');
-    }
-    return text;
+    static const qreal d = QTextOption().tabStopDistance();
+    return d;
 }
+
+// Draws a row's fields at their columns; every row is one line of the same
+// height, as wide as the widest row measured.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    explicit RowDelegate(ColumnMemo *memo) : QStyledItemDelegate(memo), m_memo(memo) {}
+
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override
+    {
+        return {m_memo->textWidth(), m_memo->rowHeight()};
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        // The model gives the row already cut to the display length.
+        const QString line = index.data(Qt::DisplayRole).toString();
+        const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (option.state & QStyle::State_Active) ? QPalette::Normal
+                                                                                    : QPalette::Inactive;
+        painter->save();
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(group, QPalette::Text));
+        const QFontMetricsF fm(option.font);
+        const QRectF r = option.rect;
+        const qreal baseline = r.top() + (r.height() - fm.height()) / 2 + fm.ascent();
+        const qreal left = r.left() + ColumnMemo::TextMargin;
+        qsizetype from = 0;
+        for (const qreal x : m_memo->fieldStarts(line)) {
+            const qsizetype tab = line.indexOf(QLatin1Char('\t'), from);
+            const qsizetype end = tab < 0 ? line.size() : tab;
+            if (end > from)
+                painter->drawText(QPointF(left + x, baseline), line.mid(from, end - from));
+            from = end + 1;
+        }
+        painter->restore();
+
+        // The row the keys stand on, while the display has the focus.
+        if (option.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+            focus.backgroundColor = option.palette.color(group, QPalette::Base);
+            const QWidget *w = option.widget;
+            (w ? w->style() : QApplication::style())->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, w);
+        }
+    }
+
+private:
+    ColumnMemo *m_memo;
+};
 
 } // namespace
 
-ColumnMemo::ColumnMemo(QWidget *parent) : QPlainTextEdit(parent)
+ColumnMemo::ColumnMemo(QWidget *parent) : QListView(parent), m_model(new LineListModel(this))
 {
-    connect(document(), &QTextDocument::contentsChanged, this, [this] {
-        if (!m_ownEdit)
-            takeForeignText();
-    });
+    setModel(m_model);
+    setItemDelegate(new RowDelegate(this));
+    // Every row is one line of the same font: where a row lies is its number
+    // times the row height, and the view measures no row to place it.
+    setUniformItemSizes(true);
+    // Scrolling by items would look through every row to place one; by
+    // pixels it is arithmetic.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // A display: nothing to edit, and no selection bar to be taken for the
+    // row being played.
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setWordWrap(false);
+    fitColumns();
 }
 
-void ColumnMemo::takeForeignText()
-{
-    const QScopedValueRollback own(m_ownEdit, true);
-    // Every line ends with a line break, so a trailing empty block is no line.
-    const QTextDocument *doc = document();
-    int n = doc->blockCount();
-    if (doc->lastBlock().text().isEmpty())
-        --n;
-    m_first = 0;
-    m_rows.clear();
-    m_rows.reserve(n);
-    QTextBlock b = doc->begin();
-    for (int i = 0; i < n && b.isValid(); ++i, b = b.next())
-        m_rows.append(b.text());
-    fitColumns();
-    applyStops();
-}
+const QStringList &ColumnMemo::rows() const { return m_model->lines(); }
 
 void ColumnMemo::setRows(const QStringList &rows)
 {
-    const QScopedValueRollback own(m_ownEdit, true);
-    m_rows = rows;
-    m_first = 0;
+    m_model->setLines(rows);
     fitColumns();
-    showFrom(0);
+    // A new program is shown from its header.
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
 }
-
-void ColumnMemo::showFrom(qsizetype first)
-{
-    m_first = first;
-    // The old text goes before the new stops, which then lay out nothing but
-    // the new text.
-    clear();
-    applyStops();
-    setPlainText(shownText(m_rows, m_first, shownCount()));
-}
-
-qsizetype ColumnMemo::shownCount() const { return std::clamp<qsizetype>(m_rows.size() - m_first, 0, ShownRows); }
 
 void ColumnMemo::setRow(int i, const QString &text)
 {
-    const QScopedValueRollback own(m_ownEdit, true);
-    QString &row = m_rows[i];
-    if (unmarked(text) != unmarked(row) && widenFor(text))
-        applyStops();
-    row = text;
-    if (i < m_first || i >= m_first + ShownRows) {
-        // The row played has left the rows shown: they move on to it, or
-        // back to the header for a row near the start.
-        showFrom(i < ShownRows ? 0 : std::min<qsizetype>(i, std::max<qsizetype>(m_rows.size() - ShownRows, 0)));
-        return;
+    const QString &before = rows().at(i);
+    const bool marks = text.startsWith(marker()) && !before.startsWith(marker());
+    if (unmarked(text) != unmarked(before)) {
+        const int widest = m_textWidth;
+        if (widenFor(text)) {
+            // The columns moved: every row in sight is drawn anew. A wider
+            // row widens them all, which the view lays out again; putting the
+            // marker in front of a row or taking it away never comes here.
+            if (m_textWidth != widest)
+                scheduleDelayedItemsLayout();
+            viewport()->update();
+        }
     }
-    // Putting the marker in front or taking it away is an edit of the two
-    // characters alone: the text layout then redoes that line only, where a
-    // replaced line makes it lay out the lines after it anew.
-    const QTextBlock block = document()->findBlockByNumber(int(i - m_first));
-    const QString shown = layout::displayLine(text);
-    const QString before = block.text();
-    QTextCursor c(block);
-    if (shown.size() == before.size() + marker().size() && shown.startsWith(marker())
-        && QStringView(shown).mid(marker().size()) == before) {
-        c.insertText(marker());
-        return;
-    }
-    if (before.size() == shown.size() + marker().size() && before.startsWith(marker())
-        && QStringView(before).mid(marker().size()) == shown) {
-        c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, int(marker().size()));
-        c.removeSelectedText();
-        return;
-    }
-    c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    c.insertText(shown);
+    m_model->setLine(i, text);
+    // The row being played stays in sight: the view moves when the marker
+    // comes to a row outside it, and only as far as it must. Between two
+    // rows the operator may look anywhere.
+    if (marks)
+        scrollTo(m_model->index(i), QAbstractItemView::EnsureVisible);
 }
 
 void ColumnMemo::appendRow(const QString &text)
 {
-    const QScopedValueRollback own(m_ownEdit, true);
-    m_rows.append(text);
+    // An added row lays the list out again (no operation adds rows to the
+    // display: it is set whole, then rows are marked).
     if (widenFor(text))
-        applyStops();
-    if (m_rows.size() > m_first + ShownRows)
-        return;
-    // Every shown line ends with a line break, so the last block is the
-    // empty one after it.
-    QTextCursor c(document());
-    c.movePosition(QTextCursor::End);
-    c.insertText(layout::displayLine(text) + QLatin1Char('\n'));
+        viewport()->update();
+    m_model->appendLine(text);
+}
+
+QString ColumnMemo::shownRow(int i) const { return m_model->data(m_model->index(i), Qt::DisplayRole).toString(); }
+
+QRect ColumnMemo::rowRect(int i) const { return visualRect(m_model->index(i)); }
+
+int ColumnMemo::rowHeight() const { return QFontMetrics(font()).height(); }
+
+void ColumnMemo::keyboardSearch(const QString &) {}
+
+void ColumnMemo::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)
+{
+    // QListView lays out every row again after any change of data, in case
+    // the sizes changed; here they never do.
+    QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
 }
 
 void ColumnMemo::changeEvent(QEvent *e)
 {
-    QPlainTextEdit::changeEvent(e);
+    QListView::changeEvent(e);
     if (e->type() == QEvent::FontChange) {
         fitColumns();
-        applyStops();
+        scheduleDelayedItemsLayout();
     }
+}
+
+void ColumnMemo::focusInEvent(QFocusEvent *e)
+{
+    // Coming in by the keyboard, a list stands on its first row, and the
+    // first arrow key would take the view there; the keys start at the top
+    // row in sight instead.
+    if (!currentIndex().isValid() && e->reason() != Qt::MouseFocusReason) {
+        // The first row wholly in sight: standing on one cut at the top
+        // would move the view.
+        QModelIndex top = indexAt(QPoint(0, 0));
+        if (top.isValid() && visualRect(top).top() < 0 && top.row() + 1 < m_model->rowCount())
+            top = m_model->index(top.row() + 1);
+        if (top.isValid())
+            selectionModel()->setCurrentIndex(top, QItemSelectionModel::NoUpdate);
+    }
+    QListView::focusInEvent(e);
+}
+
+QList<qreal> ColumnMemo::fieldStarts(QStringView line) const
+{
+    const QFontMetricsF fm(font());
+    QList<qreal> starts{0};
+    qreal x = 0;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'), from);
+        if (tab < 0)
+            return starts;
+        x += fm.horizontalAdvance(line.mid(from, tab - from).toString());
+        // A tab goes on to the first stop past the text, as in a text display.
+        const auto stop = std::upper_bound(m_stops.cbegin(), m_stops.cend(), x);
+        x = stop != m_stops.cend() ? *stop : (std::floor(x / defaultTabDistance()) + 1) * defaultTabDistance();
+        starts.append(x);
+        from = tab + 1;
+    }
+}
+
+int ColumnMemo::lineWidth(QStringView shown) const
+{
+    const qsizetype lastTab = shown.lastIndexOf(QLatin1Char('\t'));
+    const qreal last = fieldStarts(shown).constLast();
+    return qCeil(last + QFontMetricsF(font()).horizontalAdvance(shown.mid(lastTab + 1).toString()));
 }
 
 void ColumnMemo::fitColumns()
 {
     const QFontMetricsF fm(font());
     const auto width = [&fm](const QString &s) { return qCeil(fm.horizontalAdvance(s)); };
+    const QStringList sample = layout::columnSample(rows(), SampleLines, SampleFieldCap);
     // Stops without a gap are the running sum of the column widths.
-    const QList<qreal> sums = layout::columnTabStops(layout::columnSample(m_rows, SampleLines, SampleFieldCap), width, 0,
-                                                     marker());
+    const QList<qreal> sums = layout::columnTabStops(sample, width, 0, marker());
     m_widths.clear();
     qreal before = 0;
     for (qreal s : sums) {
         m_widths.append(int(s - before));
         before = s;
+    }
+    placeStops();
+    // How far the rows reach, on the same sample and the header shown whole.
+    m_textWidth = 0;
+    for (const QString &line : sample)
+        m_textWidth = std::max(m_textWidth, lineWidth(line));
+    if (!rows().isEmpty())
+        m_textWidth = std::max(m_textWidth, lineWidth(shownRow(0)));
+}
+
+void ColumnMemo::placeStops()
+{
+    const int gap = qCeil(2 * QFontMetricsF(font()).averageCharWidth());
+    m_stops.clear();
+    m_stops.reserve(m_widths.size());
+    int at = 0;
+    for (int w : std::as_const(m_widths)) {
+        at += std::max(w, 0) + gap;
+        m_stops.append(at);
     }
 }
 
@@ -193,25 +284,18 @@ bool ColumnMemo::widenFor(const QString &line)
         }
         from = tab + 1;
     }
-    return grew;
-}
-
-void ColumnMemo::applyStops()
-{
-    const QFontMetricsF fm(font());
-    const int gap = qCeil(2 * fm.averageCharWidth());
-    QList<qreal> stops;
-    stops.reserve(m_widths.size());
-    int at = 0;
-    for (int w : m_widths) {
-        at += std::max(w, 0) + gap;
-        stops.append(at);
+    if (grew) {
+        // Every row's later fields move on as far as the last stop does.
+        const qreal lastStop = m_stops.isEmpty() ? 0 : m_stops.constLast();
+        placeStops();
+        m_textWidth += qCeil(m_stops.constLast() - lastStop);
     }
-    QTextOption option = document()->defaultTextOption();
-    if (option.tabArray() == stops)
-        return;
-    option.setTabArray(stops);
-    document()->setDefaultTextOption(option);
+    const int w = lineWidth(layout::displayLine(line));
+    if (w > m_textWidth) {
+        m_textWidth = w;
+        grew = true;
+    }
+    return grew;
 }
 
 } // namespace zovt

@@ -109,12 +109,17 @@ QWidget *makeWidget(const design::Control &c, QWidget *parent)
         return l;
     }
     case Kind::Memo: {
-        QPlainTextEdit *m = c.name == QLatin1String(f19::MemoPlayShow) ? static_cast<QPlainTextEdit *>(new ColumnMemo(parent))
-                                                                  : new Memo(parent);
+        // The program rows: a read-only view over rows that may number a
+        // million, which the program rewrites row by row all through a
+        // playback.
+        if (c.name == QLatin1String(f19::MemoPlayShow)) {
+            Q_ASSERT_X(c.readOnly, "makeWidget", "the row display is read-only");
+            return new ColumnMemo(parent);
+        }
+        auto *m = new Memo(parent);
         m->setReadOnly(c.readOnly);
         if (c.readOnly) {
-            // A display that the program rewrites line by line all through a
-            // playback: no undo history to grow, no wrapping to blur the rows.
+            // No undo history to grow, no wrapping to blur the lines.
             m->setUndoRedoEnabled(false);
             m->setLineWrapMode(QPlainTextEdit::NoWrap);
         }

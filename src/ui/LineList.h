@@ -2,7 +2,8 @@
 // The list box of the windows: a list view over a model that holds nothing
 // but the lines, so a program file of a million entries costs a million
 // strings, not a million widget items. What the view paints is cut to a
-// display length; what the program reads back is the whole line.
+// display length; what the program reads back is the whole line. The row
+// display (ColumnMemo) keeps its rows in a model of this class too.
 
 #include <QAbstractListModel>
 #include <QListView>

@@ -81,6 +81,13 @@ void memoSetLine(QTextDocument *doc, int i, const QString &text)
     c.insertText(text);
 }
 
+// Controls that hold lines: the lists, the row display and the memos.
+bool holdsLines(const QWidget *w)
+{
+    return qobject_cast<const LineList *>(w) || qobject_cast<const ColumnMemo *>(w)
+           || qobject_cast<const QPlainTextEdit *>(w);
+}
+
 void listSetLines(LineList *l, const QStringList &lines)
 {
     // The window binds the operator's changes of the current entry; the
@@ -157,7 +164,7 @@ QString WidgetSurface::text(const QString &name) const
         return e->text();
     if (auto *g = qobject_cast<const QGroupBox *>(w))
         return g->title();
-    if (qobject_cast<const LineList *>(w) || qobject_cast<const QPlainTextEdit *>(w))
+    if (holdsLines(w))
         return lines(name).join(QLatin1Char('\n'));
     if (qobject_cast<const QScrollBar *>(w))
         unsupported(name, "text");
@@ -180,7 +187,7 @@ void WidgetSurface::setText(const QString &name, const QString &text)
         return e->setText(text);
     if (auto *g = qobject_cast<QGroupBox *>(w))
         return g->setTitle(text);
-    if (qobject_cast<LineList *>(w) || qobject_cast<QPlainTextEdit *>(w))
+    if (holdsLines(w))
         return setLines(name, text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n')));
     if (qobject_cast<QScrollBar *>(w))
         unsupported(name, "text");
@@ -338,7 +345,7 @@ void WidgetSurface::setLine(const QString &name, int i, const QString &text)
     QWidget *w = find(name);
     if (!w)
         return MemorySurface::setLine(name, i, text);
-    if (!qobject_cast<LineList *>(w) && !qobject_cast<QPlainTextEdit *>(w))
+    if (!holdsLines(w))
         unsupported(name, "lines");
     // As in memory: only a line that is there can be set.
     if (i < 0 || i >= lineCount(name))
