@@ -699,6 +699,10 @@ void TestMainWindow::wholeProgramInReachAroundAPlayback()
         played = k;
         if (!memo->shownRow(k).startsWith(QStringLiteral("\u2022 ")) || !inSight(memo, k))
             failures << QStringLiteral("row %1 played out of sight").arg(k);
+        // The row before it (the header at the first row) and the rows to
+        // come show with it.
+        if (!inSight(memo, k - 1) || (k + 1 < memo->rows().size() && !inSight(memo, k + 1)))
+            failures << QStringLiteral("row %1 played without the rows around it").arg(k);
         if (k == lookAt)
             lookAround(QStringLiteral("while row %1 plays").arg(k));
         if (k == stopAt)

@@ -144,11 +144,25 @@ void ColumnMemo::setRow(int i, const QString &text)
         }
     }
     m_model->setLine(i, text);
-    // The row being played stays in sight: the view moves when the marker
-    // comes to a row outside it, and only as far as it must. Between two
-    // rows the operator may look anywhere.
     if (marks)
-        scrollTo(m_model->index(i), QAbstractItemView::EnsureVisible);
+        keepInSight(i);
+}
+
+void ColumnMemo::keepInSight(int i)
+{
+    // The row being played stays in sight with a few rows on either side: the
+    // header above the first row, the rows to come below. The view turns a
+    // page at a time, when the row comes within those few rows of an edge or
+    // lies outside; between two rows the operator may look anywhere.
+    const QModelIndex index = m_model->index(i);
+    scrollTo(index, QAbstractItemView::EnsureVisible); // lays the list out if that is due
+    const int h = rowHeight();
+    const int around = h > 0 ? std::clamp(viewport()->height() / h / 4, 0, RowsAroundPlayed) : 0;
+    const QRect r = rowRect(i);
+    if (r.top() >= around * h && r.bottom() < viewport()->height() - around * h)
+        return;
+    // The bar stops at its ends: near the last row the last page shows.
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + r.top() - around * h);
 }
 
 void ColumnMemo::appendRow(const QString &text)

@@ -11,8 +11,8 @@
 // same height, so no row is measured or laid out to place it. The stops are
 // measured on a bounded sample when the rows are set; editing one row
 // measures that row only; putting the playing row's marker in front of a row
-// or taking it away repaints that row alone, and the view then moves, as
-// little as it must, to keep the marked row in sight.
+// or taking it away repaints that row alone, and the view then turns, a page
+// at a time, to keep the marked row in sight with a few rows around it.
 
 #include <QList>
 #include <QListView>
@@ -49,6 +49,10 @@ public:
     // that search is no keystroke's work, and a display has nothing to find.
     void keyboardSearch(const QString &search) override;
 
+    // Rows kept in sight above and below the row being played (fewer in a
+    // display of few rows).
+    static constexpr int RowsAroundPlayed = 3;
+
     // What the sample is bounded to.
     static constexpr qsizetype SampleLines = 1000;
     static constexpr qsizetype SampleFieldCap = 256;
@@ -63,6 +67,8 @@ protected:
                      const QList<int> &roles = QList<int>()) override;
 
 private:
+    // Scrolls, a page at a time, so that row i shows with rows around it.
+    void keepInSight(int i);
     void fitColumns();
     // The stops from the column widths: each column a gap after the one before.
     void placeStops();
