@@ -5,6 +5,7 @@
 #include "app/MainWindowController.h"
 #include "app/SignalExit.h"
 #include "app/SimulatorProcess.h"
+#include "app/StallMeter.h"
 #include "app/StartMarks.h"
 #include "device/DeviceLink.h"
 #include "device/Guardian.h"
@@ -141,6 +142,7 @@ int run(int argc, char **argv, zovt::Guardian &guardian, bool withSimulator, boo
 
     zovt::MainWindowController form19(clock);
     zovt::startmarks::mark("window");
+    zovt::stallmeter::startIfWanted(&form19.window());
     form19.app().program().setReadAhead(std::move(readAhead));
     form19.raiseWritesWhilePlaying();
     if (guardian.running())
