@@ -215,7 +215,7 @@ struct ListCase {
     double listGoalMs;
     double memGoalMiB;
 };
-constexpr double kStallGoalMs = 2000;
+constexpr double kStallGoalMs = 1000;
 
 // Lists a file and selects an entry; stall and memory against their goals.
 int listAndSelect(const ListCase &c)

@@ -4,9 +4,11 @@
 #include "program/RowParser.h"
 #include "support/Rows.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <bit>
+#include <limits>
 
 using namespace zovt;
 
@@ -52,6 +54,7 @@ private slots:
     void errorQuotesAnExcerpt();
     void displayLine_data();
     void displayLine();
+    void displayNumbersAsQtPrintsThem();
 };
 
 void TestRowParser::fields_data()
@@ -302,6 +305,52 @@ void TestRowParser::displayLine()
     for (const QString &r : rows)
         Nactiradekdata(r, v);
     QCOMPARE(rowDisplayLine(v, orvatrin), expected);
+}
+
+// The display prints row values without Qt's general conversion; whatever
+// the value, the digits must be the ones QString::number gives.
+void TestRowParser::displayNumbersAsQtPrintsThem()
+{
+    QList<double> values{0.0,
+                         -0.0,
+                         0.0005,
+                         -0.0005,
+                         0.0015,
+                         2.675,
+                         -2.675,
+                         4.35,
+                         1e-7,
+                         -1e-7,
+                         0.9995,
+                         999999999.999,
+                         -999999999.9995,
+                         1e9,
+                         1e9 + 0.5,
+                         -2147483.648,
+                         2147485.647,
+                         1e300,
+                         std::numeric_limits<double>::denorm_min(),
+                         std::numeric_limits<double>::infinity(),
+                         -std::numeric_limits<double>::infinity(),
+                         std::numeric_limits<double>::quiet_NaN()};
+    // What rows produce (whole and thousandths of 32 bits), and raw doubles.
+    QRandomGenerator random(20261211);
+    for (int i = 0; i < 20000; ++i) {
+        values << rowNumberValue(qint32(random.generate()), qint32(random.bounded(-1000000, 1000000)));
+        values << rowNumberValue(random.bounded(-5000, 5000), random.bounded(0, 1000));
+        values << std::bit_cast<double>(random.generate64());
+        values << (random.generateDouble() - 0.5) * 2e9;
+    }
+    for (const double value : values) {
+        RowVars v;
+        v.InfoMEZ = 2;
+        v.FrDwF = v.FrUpF = v.SunF = value;
+        v.HzkHz = 1;
+        const QString n = QString::number(value, 'f', 3);
+        const QString expected = "\t" + n + "\t" + n + "\t" + n + "\tHz\t0:0:0";
+        if (rowDisplayLine(v, false) != expected)
+            QFAIL(qPrintable(QStringLiteral("%1 shown as %2").arg(n, rowDisplayLine(v, false))));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRowParser)

@@ -97,7 +97,7 @@ void TestTotals::programTotal()
     RowVars v;
     v.CasH = hoursBefore;
     QStringList shown;
-    const qint32 CasCelk = CasCelkSUM(memoPlay, count, v, [&](const QString &t) { shown << t; });
+    const qint32 CasCelk = CasCelkSUM(memoPlay, count, v, [&](qint32 t) { shown << runningTotalText(t); });
     QCOMPARE(CasCelk, total);
     QCOMPARE(shown, texts);
 }
@@ -125,8 +125,8 @@ void TestTotals::programTotalStopsAtBadRow()
     QString casWrite = QStringLiteral("before");
     qint32 CasCelk = -1;
     int counted = 0;
-    QVERIFY_THROWS_EXCEPTION(ConvertError, CasCelkSUM(memo, 3, v, CasCelk, [&](const QString &t) {
-                                 casWrite = t;
+    QVERIFY_THROWS_EXCEPTION(ConvertError, CasCelkSUM(memo, 3, v, CasCelk, [&](qint32 t) {
+                                 casWrite = runningTotalText(t);
                                  ++counted;
                              }));
     QCOMPARE(counted, 1);

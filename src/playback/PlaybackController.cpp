@@ -259,15 +259,15 @@ void PlaybackController::computeTotal()
     WindowState &st = m_ctx.state;
     EngineVars &e = st.engine;
     // Only the last running text can be seen: nothing runs between two rows.
-    QString text;
+    qint32 shown = 0;
     m_totalRows = 0;
     const auto show = [&] {
         if (m_totalRows > 0)
-            ui.setText(f19::CasWrite, text);
+            ui.setText(f19::CasWrite, runningTotalText(shown));
     };
     try {
-        CasCelkSUM(ui.lines(f19::MemoPlay), st.PocetRadkfr, st.row, e.CasCelk, [&](const QString &t) {
-            text = t;
+        CasCelkSUM(ui.lines(f19::MemoPlay), st.PocetRadkfr, st.row, e.CasCelk, [&](qint32 total) {
+            shown = total;
             ++m_totalRows;
         });
     } catch (...) {

@@ -224,17 +224,14 @@ void ProgramController::ZakladMemoCliknul()
 
     // The running text is shown once: nothing can look at CasWrite between
     // two rows, and a bad row leaves the text of the rows before it.
-    QString casWrite;
-    bool haveCasWrite = false;
+    std::optional<qint32> casWrite;
     const auto showCasWrite = [&] {
-        if (haveCasWrite)
-            ui.setText(f19::CasWrite, casWrite);
+        if (casWrite)
+            ui.setText(f19::CasWrite, runningTotalText(*casWrite));
     };
     try {
-        CasCelkSUM(ui.lines(f19::MemoPlay), st.PocetRadkfr, st.row, st.engine.CasCelk, [&](const QString &t) {
-            casWrite = t;
-            haveCasWrite = true;
-        });
+        CasCelkSUM(ui.lines(f19::MemoPlay), st.PocetRadkfr, st.row, st.engine.CasCelk,
+                   [&](qint32 total) { casWrite = total; });
     } catch (...) {
         showCasWrite();
         throw;

@@ -4,6 +4,8 @@
 #include "program/RowFields.h"
 #include "program/Totals.h"
 
+#include <charconv>
+#include <cmath>
 #include <limits>
 
 namespace zovt {
@@ -45,7 +47,39 @@ void readNumber(QStringView field, qint32 &whole, qint32 &thousandths, double &v
 
 const QString kStars = QStringLiteral("********************");
 
-QString fixed3(double v) { return QString::number(v, 'f', 3); }
+// The number with three decimals, as QString::number(v, 'f', 3) gives it.
+// Row values are whole thousandths, which print from an integer without
+// Qt's general conversion: the display line of every row of a long program
+// is built at once. The shortcut is taken only where the rounding to
+// thousandths cannot be in doubt.
+void appendFixed3(QString &out, double v)
+{
+    if (std::fabs(v) < 1e9) {
+        const double scaled = v * 1000.0;
+        const double nearest = std::nearbyint(scaled);
+        // Off by at most 1.2e-4 from v's exact thousandths below 1e9.
+        if (std::fabs(scaled - nearest) < 1e-3) {
+            const qint64 n = static_cast<qint64>(nearest);
+            if (n != 0 || !std::signbit(v)) {
+                const quint64 magnitude = n < 0 ? quint64(-n) : quint64(n);
+                char buf[32];
+                char *const end = buf + sizeof buf;
+                char *p = buf;
+                if (n < 0)
+                    *p++ = '-';
+                p = std::to_chars(p, end, magnitude / 1000).ptr;
+                const unsigned frac = unsigned(magnitude % 1000);
+                *p++ = '.';
+                *p++ = char('0' + frac / 100);
+                *p++ = char('0' + frac / 10 % 10);
+                *p++ = char('0' + frac % 10);
+                out += QLatin1StringView(buf, p - buf);
+                return;
+            }
+        }
+    }
+    out += QString::number(v, 'f', 3);
+}
 
 } // namespace
 
@@ -203,12 +237,18 @@ QString rowDisplayLine(const RowVars &v, bool OrvatrinPower)
         out += duration;
         return out;
     }
-    const QString blank = QStringLiteral(" ");
-    out += v.InfoMEZ == 1 ? blank : fixed3(v.FrDwF);
+    const QChar blank = QLatin1Char(' ');
+    if (v.InfoMEZ == 1)
+        out += blank;
+    else
+        appendFixed3(out, v.FrDwF);
     out += tab;
-    out += fixed3(v.FrUpF);
+    appendFixed3(out, v.FrUpF);
     out += tab;
-    out += v.InfoMEZ == 1 ? blank : fixed3(v.SunF);
+    if (v.InfoMEZ == 1)
+        out += blank;
+    else
+        appendFixed3(out, v.SunF);
     out += tab;
     out += unitName(v.HzkHz);
     out += tab;

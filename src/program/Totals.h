@@ -16,14 +16,19 @@ namespace zovt {
 QString CasPrevod(qint64 seconds);
 
 // Total of the selected program (MemoPlay lines 1..PocetRadkfr). Returns the
-// total seconds (CasCelk); setCasWrite receives the running text after each
-// row. Throws ConvertError at a bad duration field (the running text stays).
-qint32 CasCelkSUM(const QStringList &MemoPlay, qint32 PocetRadkfr, RowVars &v,
-                  const std::function<void(const QString &)> &setCasWrite);
+// total seconds (CasCelk); afterRow receives the running total after each row,
+// whose text (CasWrite) is runningTotalText. Throws ConvertError at a bad
+// duration field (the running total of the rows before it stays).
+// The running total goes out as a number: only the last one is ever shown,
+// and a million-row program would otherwise format a million texts.
+using RunningTotal = std::function<void(qint32 CasCelk)>;
+qint32 CasCelkSUM(const QStringList &MemoPlay, qint32 PocetRadkfr, RowVars &v, const RunningTotal &afterRow);
 // The same with CasCelk kept in the caller's variable, which holds the running
 // total also when a bad row ends the computation.
 qint32 CasCelkSUM(const QStringList &MemoPlay, qint32 PocetRadkfr, RowVars &v, qint32 &CasCelk,
-                  const std::function<void(const QString &)> &setCasWrite);
+                  const RunningTotal &afterRow);
+// The running text of a program's total: eight blanks, then CasPrevod.
+QString runningTotalText(qint32 CasCelk);
 
 // Text of the whole-file total (CasWriteSUMA); empty text for an empty file.
 // Throws ConvertError at a bad duration field.
