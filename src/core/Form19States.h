@@ -21,6 +21,18 @@ inline bool playbackHeld(const ControlSurface &ui) { return ui.text(Pause) == Pa
 // Pause shows its running caption: a press would hold the program.
 inline bool pauseWouldHold(const ControlSurface &ui) { return ui.text(Pause) == PauseCaptionRunning; }
 
+// The controls a playback takes from the operator and gives back when it
+// ends. Play and PlayVse are taken too but not given back: they wait for the
+// operator to select a program again, which lays out MemoPlay and its total
+// anew.
+inline constexpr const char *LockedWhilePlaying[] = {Open, ZovToolEdit, OpenZov, OpenSBZ, Konec, Colortype,
+                                                     Orva_Tlac, Wishes, KlientOpen, Novy, DeleteJm};
+inline void lockWhilePlaying(ControlSurface &ui, bool locked)
+{
+    for (const char *name : LockedWhilePlaying)
+        ui.setEnabled(QString::fromLatin1(name), !locked);
+}
+
 // The lighting selection groups of the settings panel, in the order of their
 // lines in the settings file, with the number of their items. The design
 // table builds the groups from this, and a selection read back or sent to

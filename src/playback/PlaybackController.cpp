@@ -6,6 +6,7 @@
 #include "device/DeviceLink.h"
 #include "device/PortLink.h"
 #include "device/Waits.h"
+#include "program/ProgramController.h"
 #include "program/RowParser.h"
 #include "program/Totals.h"
 #include "storage/DataFiles.h"
@@ -242,9 +243,8 @@ void PlaybackController::recordFault(Stage stage, const std::exception &e)
 void PlaybackController::switchControlsToPlaying()
 {
     ControlSurface &ui = m_ctx.ui;
-    ui.enable({f19::Open, f19::ZovToolEdit, f19::OpenZov, f19::OpenSBZ, f19::Konec, f19::Colortype, f19::Play, f19::PlayVse, f19::Orva_Tlac,
-               f19::Wishes, f19::KlientOpen, f19::Novy, f19::DeleteJm},
-              false);
+    f19::lockWhilePlaying(ui, true);
+    ui.enable({f19::Play, f19::PlayVse}, false);
     ui.enable({f19::Stop, f19::StopVse, f19::Pause}, true);
     ui.setText(f19::Pause, f19::PauseCaptionRunning);
     ui.show({f19::JasLED, f19::VykonIR, f19::ZpomalLED}, false);
@@ -255,26 +255,8 @@ void PlaybackController::switchControlsToPlaying()
 
 void PlaybackController::computeTotal()
 {
-    ControlSurface &ui = m_ctx.ui;
-    WindowState &st = m_ctx.state;
-    EngineVars &e = st.engine;
-    // Only the last running text can be seen: nothing runs between two rows.
-    qint32 shown = 0;
-    m_totalRows = 0;
-    const auto show = [&] {
-        if (m_totalRows > 0)
-            ui.setText(f19::CasWrite, runningTotalText(shown));
-    };
-    try {
-        CasCelkSUM(ui.lines(f19::MemoPlay), st.PocetRadkfr, st.row, e.CasCelk, [&](qint32 total) {
-            shown = total;
-            ++m_totalRows;
-        });
-    } catch (...) {
-        show();
-        throw;
-    }
-    show();
+    EngineVars &e = m_ctx.state.engine;
+    showProgramTotal(m_ctx.ui, m_ctx.state, m_totalRows);
     e.CasCelkp = e.CasCelk;
     e.CasCelkFIX = e.CasCelk;
 }
@@ -328,9 +310,7 @@ void PlaybackController::endSteps(bool protocolStarted)
 
     // Controls back.
     ui.setEnabled(f19::Pause, false);
-    ui.enable({f19::Open, f19::ZovToolEdit, f19::OpenZov, f19::OpenSBZ, f19::Konec, f19::Colortype, f19::Orva_Tlac, f19::Wishes, f19::KlientOpen,
-               f19::Novy, f19::DeleteJm},
-              true);
+    f19::lockWhilePlaying(ui, false);
     ui.setText(f19::CasWrite, QString());
     showIndicator(f19::PlayUkaz, paths::PicGreen);
     ui.show({f19::OrvatrinPowerPc, f19::OrvatrinPowerPcPanel}, false);

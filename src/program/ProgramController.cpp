@@ -23,6 +23,28 @@ const QString kTxtFilter = QStringLiteral("*.txt");
 
 } // namespace
 
+void showProgramTotal(ControlSurface &ui, WindowState &st, qint32 &counted)
+{
+    // The running text is shown once: nothing can look at CasWrite between
+    // two rows, and a bad row leaves the text of the rows before it.
+    qint32 shown = 0;
+    counted = 0;
+    const auto show = [&] {
+        if (counted > 0)
+            ui.setText(f19::CasWrite, runningTotalText(shown));
+    };
+    try {
+        CasCelkSUM(ui.lines(f19::MemoPlay), st.PocetRadkfr, st.row, st.engine.CasCelk, [&](qint32 total) {
+            shown = total;
+            ++counted;
+        });
+    } catch (...) {
+        show();
+        throw;
+    }
+    show();
+}
+
 ProgramController::ProgramController(AppContext &ctx) : m_ctx(ctx) {}
 
 void ProgramController::syncFromSurface()
@@ -222,21 +244,8 @@ void ProgramController::ZakladMemoCliknul()
         ui.setLines(f19::MemoPlay, p.memoPlay);
     }
 
-    // The running text is shown once: nothing can look at CasWrite between
-    // two rows, and a bad row leaves the text of the rows before it.
-    std::optional<qint32> casWrite;
-    const auto showCasWrite = [&] {
-        if (casWrite)
-            ui.setText(f19::CasWrite, runningTotalText(*casWrite));
-    };
-    try {
-        CasCelkSUM(ui.lines(f19::MemoPlay), st.PocetRadkfr, st.row, st.engine.CasCelk,
-                   [&](qint32 total) { casWrite = total; });
-    } catch (...) {
-        showCasWrite();
-        throw;
-    }
-    showCasWrite();
+    qint32 counted = 0;
+    showProgramTotal(ui, st, counted);
 
     ui.clear(f19::MemoPlayShow);
     m_ctx.clock.processPending();

@@ -14,6 +14,13 @@
 
 namespace zovt {
 
+// The selected program's total: CasCelkSUM over MemoPlay into
+// st.engine.CasCelk, its running text into CasWrite, also when a bad row
+// ends it (the text of the rows before it stays). counted: the rows it
+// summed, set also when it throws. Selecting a program and starting its
+// playback both show the total this way.
+void showProgramTotal(ControlSurface &ui, WindowState &st, qint32 &counted);
+
 class ProgramController {
 public:
     explicit ProgramController(AppContext &ctx);
