@@ -94,6 +94,7 @@ private slots:
     void tornJournalIsNoRecord();
     void secondControllerIsRefused();
     void interruptedPlaybackIsRecordedAndItsRestPlayed();
+    void minuteRecordWaitsForTheTicksWrite();
     void journalGoesWithAnOrderlyEnd_data();
     void journalGoesWithAnOrderlyEnd();
     void abandonedTemporaries_data();
@@ -294,6 +295,42 @@ void TestLastRun::interruptedPlaybackIsRecordedAndItsRestPlayed()
     QVERIFY(reference.size() > 4);
     // The start-up's delayed stand-by lighting waited for its turn behind it.
     QCOMPARE(fromRow2(b), reference + QStringList{QStringLiteral("313300 20")});
+}
+
+// The minute's record is synced to disk right after a write, or on a tick
+// that writes nothing; never between a wake and the value due at it. So at
+// every write of a row the journal on disk is older than the tick just ended.
+void TestLastRun::minuteRecordWaitsForTheTicksWrite()
+{
+    Start a;
+    // A sweep writes every third tick: some minute records fall due on the
+    // tick before a write.
+    a.drive.put(kProgramFile, "[Sweep]\r\n" + test::row("s|10.000|20.000|0.010|Hz|0|6|0").toLatin1() + "\r\n[STOP]\r\n");
+    a.start();
+    a.runFor(4000);
+    a.ui.setIndex("Zakladmemo", 0);
+    a.app->program().ZakladMemoCliknul();
+    int checked = 0;
+    QStringList late; // "ms: played on disk / played by now"
+    a.port.setOnWrite([&](const RecordingPort::Write &w) {
+        const EngineVars &e = a.app->state().engine;
+        const std::optional<JournalRecord> j = journal::decode(a.drive.get(paths::PlayJournal));
+        // Lighting before the playback, and the row's first write, which is
+        // recorded right after it.
+        if (!j || e.CasPLAY == 0)
+            return;
+        ++checked;
+        const qint64 playedByNow = qint64(e.CasCelkFIX) - e.CasCelkp;
+        if (j->playedSeconds >= playedByNow - 1)
+            late << QStringLiteral("%1: %2 / %3").arg(w.ms - a.mark).arg(j->playedSeconds).arg(playedByNow);
+    });
+    a.mark = a.clock.nowMs();
+    a.at(0, [&a] { a.app->playback().Play(); });
+    a.runFor(400000);
+    a.port.setOnWrite({});
+    QVERIFY2(checked > 100, qPrintable(QString::number(checked)));
+    QVERIFY2(late.isEmpty(), qPrintable(late.join(QStringLiteral(", "))));
+    QVERIFY(!a.drive.has(paths::PlayJournal));
 }
 
 void TestLastRun::journalGoesWithAnOrderlyEnd_data()

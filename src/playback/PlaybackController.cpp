@@ -58,6 +58,7 @@ PlaybackController::PlaybackController(AppContext &ctx)
         const EngineVars &e = m_ctx.state.engine;
         m_journal->progress(row, std::max<qint64>(0, qint64(e.CasStop) - e.CasPLAY), played(), false);
     };
+    m_engine.quietMoment = [this] { m_journal->writeDue(); };
 }
 
 void PlaybackController::resume(int row, qint64 rowLeftMs)
@@ -71,6 +72,7 @@ void PlaybackController::keepNoJournal()
     m_journal.reset();
     m_engine.rowPlaying = nullptr;
     m_engine.tickDone = nullptr;
+    m_engine.quietMoment = nullptr;
 }
 
 void PlaybackController::beginJournal(int entryIndex, const QString &entryText)

@@ -162,6 +162,8 @@ void PlaybackEngine::writeValue(bool firstOfRow, Shown &shown)
             shown();
             if (firstOfRow && rowPlaying)
                 rowPlaying(m_row);
+            if (quietMoment)
+                quietMoment();
             if (firstOfRow)
                 m_ctx.waits.TimenZapsat1();
             else
@@ -232,6 +234,8 @@ void PlaybackEngine::playRow(int k, int &last)
         } else {
             countdown();
             ++e.MezeCount;
+            if (quietMoment)
+                quietMoment();
             m_ctx.waits.TimenZapsat1();
             // A row may go many ticks without a write: a device that went
             // away meanwhile is reported within the tick.

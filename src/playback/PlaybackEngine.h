@@ -76,6 +76,11 @@ public:
     // end of every tick of a row (the row's clock already advanced).
     std::function<void(int row)> rowPlaying;
     std::function<void(int row)> tickDone;
+    // Called where the device waits for nothing until the next wake: right
+    // after every write, and on a tick that writes nothing before its wait.
+    // Slow work (a file synced to disk) belongs here rather than in tickDone,
+    // which runs between a wake and the write due at it.
+    std::function<void()> quietMoment;
 
 private:
     // What the window shows of a write: done right after the write, so that

@@ -163,7 +163,15 @@ void JournalWriter::progress(int row, qint64 rowLeftMs, qint64 playedSeconds, bo
     m_record.row = row;
     m_record.rowLeftMs = rowLeftMs;
     m_record.playedSeconds = playedSeconds;
-    if (rowStart || m_clock.nowMs() - m_lastMs >= kEveryMs)
+    if (rowStart)
+        write();
+    else if (m_clock.nowMs() - m_lastMs >= kEveryMs)
+        m_due = true;
+}
+
+void JournalWriter::writeDue()
+{
+    if (m_active && m_due)
         write();
 }
 
@@ -172,11 +180,13 @@ void JournalWriter::end()
     if (!m_active)
         return;
     m_active = false;
+    m_due = false;
     files::remove(paths::PlayJournal);
 }
 
 void JournalWriter::write()
 {
+    m_due = false;
     m_lastMs = m_clock.nowMs();
     m_record.updated = now();
     try {

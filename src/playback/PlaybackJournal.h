@@ -74,9 +74,15 @@ public:
     explicit JournalWriter(Clock &clock) : m_clock(clock) {}
 
     void begin(const JournalRecord &r);
-    // rowStart: the row's first value was just written (always recorded);
-    // otherwise recorded when a minute has passed since the last record.
+    // rowStart: the row's first value was just written (recorded at once);
+    // otherwise the record is brought up to date and falls due when a minute
+    // has passed since the last one written.
     void progress(int row, qint64 rowLeftMs, qint64 playedSeconds, bool rowStart);
+    // Writes a record that fell due. Called where no value is waiting to go
+    // to the device (right after a write, or on a tick that writes nothing),
+    // so that the record's fsync never stands between a timer's wake and the
+    // value due then.
+    void writeDue();
     void end();
     bool active() const { return m_active; }
     const JournalRecord &record() const { return m_record; }
@@ -93,7 +99,8 @@ private:
     JournalRecord m_record;
     bool m_active = false;
     bool m_failedOnce = false;
-    qint64 m_lastMs = 0;
+    bool m_due = false;   // a minute passed since m_lastMs; progress sets it
+    qint64 m_lastMs = 0;  // clock ms of the last record written
 };
 
 } // namespace zovt
