@@ -12,6 +12,7 @@
 #include "storage/FileIO.h"
 #include "storage/InstanceLock.h"
 #include "storage/Paths.h"
+#include "support/Headless.h"
 #include "support/HeadlessApp.h"
 #include "support/Rows.h"
 
@@ -95,6 +96,8 @@ private slots:
     void secondControllerIsRefused();
     void interruptedPlaybackIsRecordedAndItsRestPlayed();
     void minuteRecordWaitsForTheTicksWrite();
+    void minuteRecordDueAtTheEndIsKept_data();
+    void minuteRecordDueAtTheEndIsKept();
     void journalGoesWithAnOrderlyEnd_data();
     void journalGoesWithAnOrderlyEnd();
     void abandonedTemporaries_data();
@@ -330,6 +333,52 @@ void TestLastRun::minuteRecordWaitsForTheTicksWrite()
     a.port.setOnWrite({});
     QVERIFY2(checked > 100, qPrintable(QString::number(checked)));
     QVERIFY2(late.isEmpty(), qPrintable(late.join(QStringLiteral(", "))));
+    QVERIFY(!a.drive.has(paths::PlayJournal));
+}
+
+// A record that falls due on a playback's last tick is written before the
+// end steps, which take seconds: killed during them, the controller leaves
+// the journal of the moment the rows ended.
+void TestLastRun::minuteRecordDueAtTheEndIsKept_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<int>("row");           // in the journal seen at the end steps
+    QTest::addColumn<qint64>("playedSeconds");
+    // The row's first record comes a second before its ticks' clock starts:
+    // a row of 59 s makes the minute due on its last tick.
+    QTest::newRow("the row ends") << QStringList{"a||10.000|0|Hz|0|0|59"} << 1 << qint64(59);
+    QTest::newRow("the next row fails before its first write")
+        << QStringList{"a||10.000|0|Hz|0|0|59", "b||1x.000|0|Hz|0|1|0"} << 1 << qint64(59);
+}
+
+void TestLastRun::minuteRecordDueAtTheEndIsKept()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(int, row);
+    QFETCH(qint64, playedSeconds);
+    Start a;
+    QByteArray program = "[Minute]\r\n";
+    for (const QString &r : rows)
+        program += test::row(r).toLatin1() + "\r\n";
+    a.drive.put(kProgramFile, program + "[STOP]\r\n");
+    a.start();
+    a.runFor(4000);
+    test::selectEntry(a.ui, a.app->program(), 0);
+    // The end steps' device texts come after the rows' last value.
+    QByteArray lastSeen;
+    a.port.setOnWrite([&](const RecordingPort::Write &) {
+        if (a.drive.has(paths::PlayJournal))
+            lastSeen = a.drive.get(paths::PlayJournal);
+    });
+    a.mark = a.clock.nowMs();
+    a.at(0, [&a] { a.app->run("Play", [&a] { a.app->playback().Play(); }); });
+    a.runFor(120000);
+    a.port.setOnWrite({});
+    const std::optional<JournalRecord> j = journal::decode(lastSeen);
+    QVERIFY(j);
+    QCOMPARE(j->row, row);
+    QCOMPARE(j->playedSeconds, playedSeconds);
+    QCOMPARE(j->rowLeftMs, 0);
     QVERIFY(!a.drive.has(paths::PlayJournal));
 }
 

@@ -295,6 +295,14 @@ void PlaybackController::endSteps(bool protocolStarted)
     Waits &w = m_ctx.waits;
     DeviceLink &d = m_ctx.device;
 
+    // A record that fell due on the last tick (the program's end, Stop, or
+    // a row that failed before its first write) is the current one: the end
+    // steps take seconds, and a controller killed during them must leave
+    // it, not one a minute old. Nothing is due at the device until the
+    // stand-by wait is over.
+    if (m_journal)
+        m_journal->writeDue();
+
     // The device back to stand-by.
     ui.setText(f19::CasWrite, kStopShown);
     ui.setText(f19::Pause, f19::PauseCaptionRunning);
