@@ -109,6 +109,18 @@ int earlyMs(qint64 ns)
     return int(std::max<qint64>(0, ns / 1'000'000 - 1));
 }
 
+// Sleeps out what is left until dueNs (each pass the whole remainder; a
+// second one only if woken early) and records the wake, for the next wait's
+// grid and for the write path's figures.
+void wakeAt(QtClock::Impl &d, qint64 dueNs)
+{
+    for (qint64 leftNs = dueNs - d.elapsed.nsecsElapsed(); leftNs > 0; leftNs = dueNs - d.elapsed.nsecsElapsed())
+        std::this_thread::sleep_for(std::chrono::nanoseconds(leftNs));
+    const qint64 wokeNs = d.elapsed.nsecsElapsed();
+    d.lastWake = GridMark{dueNs, wokeNs};
+    markWake(wokeNs - dueNs);
+}
+
 class QtTimer : public ClockTimer {
 public:
     QtTimer(QtClock &clock, QtClock::Impl &d) : ClockTimer(clock), m_d(d)
@@ -118,16 +130,12 @@ public:
             if (m_singleShot) {
                 // The rest of the wait is slept (see earlyMs), or armed again
                 // should Qt have ended the timer earlier than that.
-                qint64 leftNs = m_dueNs - m_d.elapsed.nsecsElapsed();
+                const qint64 leftNs = m_dueNs - m_d.elapsed.nsecsElapsed();
                 if (leftNs > kSleptRemainderNs) {
                     m_timer.start(earlyMs(leftNs));
                     return;
                 }
-                for (; leftNs > 0; leftNs = m_dueNs - m_d.elapsed.nsecsElapsed())
-                    std::this_thread::sleep_for(std::chrono::nanoseconds(leftNs));
-                const qint64 wokeNs = m_d.elapsed.nsecsElapsed();
-                m_d.lastWake = GridMark{m_dueNs, wokeNs};
-                markWake(wokeNs - m_dueNs);
+                wakeAt(m_d, m_dueNs);
             }
             fire();
             m_clock.notify();
@@ -193,13 +201,7 @@ void QtClock::processPending()
 
 void QtClock::sleep(int ms)
 {
-    const qint64 due = gridDueNs(d->elapsed.nsecsElapsed(), d->lastWake, ms);
-    // Each pass sleeps the whole remainder; a second one only if woken early.
-    for (qint64 leftNs = due - d->elapsed.nsecsElapsed(); leftNs > 0; leftNs = due - d->elapsed.nsecsElapsed())
-        std::this_thread::sleep_for(std::chrono::nanoseconds(leftNs));
-    const qint64 wokeNs = d->elapsed.nsecsElapsed();
-    d->lastWake = GridMark{due, wokeNs};
-    markWake(wokeNs - due);
+    wakeAt(*d, gridDueNs(d->elapsed.nsecsElapsed(), d->lastWake, ms));
 }
 
 void QtClock::notify()
