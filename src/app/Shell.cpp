@@ -174,7 +174,6 @@ void Shell::showIndicatorsAtRest()
 // The folders the family shares.
 void Shell::makeSharedFolders()
 {
-
     files::makeDir(paths::OrvaTherapy);
     files::makeDir(paths::OrvaQDBZ5);
     files::makeDir(paths::DataDir);

@@ -1,11 +1,12 @@
 #include "app/StallMeter.h"
 
+#include "app/StartMarks.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
 #include <cstdio>
-#include <ctime>
 
 namespace zovt::stallmeter {
 
@@ -15,13 +16,6 @@ namespace {
 // the meter itself costs nothing that shows.
 constexpr int kBeatMs = 10;
 constexpr int kDefaultThresholdMs = 250;
-
-long long monotonicNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
-}
 
 class Meter : public QObject {
 public:
@@ -48,7 +42,7 @@ private:
         if (gapMs > m_longestMs)
             m_longestMs = gapMs;
         if (gapMs > m_thresholdMs) {
-            std::fprintf(stderr, "zovt-generator: event loop stalled %lld ms, until %lld\n", gapMs, monotonicNs());
+            std::fprintf(stderr, "zovt-generator: event loop stalled %lld ms, until %lld\n", gapMs, startmarks::nowNs());
             std::fflush(stderr);
         }
     }

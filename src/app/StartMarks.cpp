@@ -6,15 +6,19 @@
 
 namespace zovt::startmarks {
 
+long long nowNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
 void mark(const char *name)
 {
     static const bool wanted = std::getenv("ZOVT_START_MARKS") != nullptr;
     if (!wanted)
         return;
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    std::fprintf(stderr, "zovt-generator: start mark %s at %lld\n", name,
-                 static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec);
+    std::fprintf(stderr, "zovt-generator: start mark %s at %lld\n", name, nowNs());
     std::fflush(stderr);
 }
 

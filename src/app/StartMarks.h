@@ -10,4 +10,7 @@ namespace zovt::startmarks {
 
 void mark(const char *name);
 
+// Now on the clock the marks use, in ns.
+long long nowNs();
+
 } // namespace zovt::startmarks
