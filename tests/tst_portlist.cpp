@@ -8,6 +8,7 @@
 #include "device/PortPath.h"
 #include "device/UucpLock.h"
 #include "device/VaComm.h"
+#include "support/Processes.h"
 #include "support/Pty.h"
 #include "support/TempDrive.h"
 
@@ -22,7 +23,6 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace zovt;
@@ -154,15 +154,6 @@ private:
     QTemporaryDir m_dir;
     QProcess m_proc;
 };
-
-long deadPid()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return long(child);
-}
 
 bool makeOld(const QString &path)
 {
@@ -391,7 +382,7 @@ void TestPortList::listAndOpenAgreeOnLocks_data()
                                 << notValid + "it holds NUL bytes, not a pid as text";
     QTest::newRow("valid live pid") << "file" << QByteArray::number(qint64(::getppid())).rightJustified(10, ' ') + '\n'
                                     << false << "held by process %P";
-    QTest::newRow("dead pid") << "file" << QByteArray::number(qint64(deadPid())).rightJustified(10, ' ') + '\n' << false
+    QTest::newRow("dead pid") << "file" << QByteArray::number(qint64(test::deadPid())).rightJustified(10, ' ') + '\n' << false
                               << "free";
     QTest::newRow("link loop") << "link loop" << none << false << "its links lead round in a loop";
 }

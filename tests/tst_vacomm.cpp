@@ -8,6 +8,7 @@
 #include "device/VaComm.h"
 #include "device/WritePriority.h"
 #include "device/WriteTimings.h"
+#include "support/Processes.h"
 #include "support/Pty.h"
 #include "support/TempDrive.h"
 
@@ -60,16 +61,6 @@ bool age(const QString &path, int ageSeconds)
         return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
     }
     return f.setFileTime(when, QFileDevice::FileModificationTime);
-}
-
-// A pid that certainly belonged to a process that has ended.
-long deadPid()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return long(child);
 }
 
 termios goodSettings()
@@ -405,10 +396,10 @@ void TestVaComm::lockFiles_data()
     QTest::newRow("live owner, old lock") << lockContent(long(::getppid())) << false << 3600 << true;
     QTest::newRow("live owner in a fallback dir") << lockContent(long(::getppid())) << true << 0 << true;
     QTest::newRow("this process") << lockContent(long(::getpid())) << false << 0 << true;
-    QTest::newRow("dead owner") << lockContent(deadPid()) << false << 0 << false;
-    QTest::newRow("dead owner in a fallback dir") << lockContent(deadPid()) << true << 0 << false;
+    QTest::newRow("dead owner") << lockContent(test::deadPid()) << false << 0 << false;
+    QTest::newRow("dead owner in a fallback dir") << lockContent(test::deadPid()) << true << 0 << false;
     QTest::newRow("binary pid, live owner") << binaryLock(long(::getppid())) << false << 0 << true;
-    QTest::newRow("binary pid, dead owner") << binaryLock(deadPid()) << false << 0 << false;
+    QTest::newRow("binary pid, dead owner") << binaryLock(test::deadPid()) << false << 0 << false;
     // Maybe still being written, or a form not known here: busy until clearly old.
     QTest::newRow("garbage") << QByteArray("not a pid\n") << false << 0 << true;
     QTest::newRow("pid with more after it") << QByteArray("  12 34\n") << false << 0 << true;
